@@ -1,0 +1,36 @@
+// A new-format file written so that a crash can never leave a partial file under its final name:
+// it is written under a temporary name in the same directory, flushed to stable storage and then
+// moved over the final name in one step. Until Commit the final name (and any earlier file of
+// that name) is untouched; a file that is not committed is removed.
+#pragma once
+
+#include <string>
+
+#include "foundation/tv_file.h"
+
+class TvReplacingFile : public TvFile {
+ public:
+  // Temporary names are the final name followed by this suffix; a later run removes leftovers.
+  static constexpr const char* kTempSuffix = ".zvtmp";
+
+  explicit TvReplacingFile(TvBool showErrors = 1);
+  ~TvReplacingFile() override;  // abandons a file that was not committed
+
+  // Opens finalName + kTempSuffix with the given create mode. Errors name the final file.
+  TvBool Open(const std::string& finalName, uint32_t mode) override;
+  // Flushes, closes and moves the temporary file over the final name. On failure the temporary
+  // file is removed and the final name is left as it was.
+  TvBool Commit();
+  // Closes and removes the temporary file; the final name is untouched.
+  void Abandon();
+
+  const std::string& FinalName() const { return m_finalName; }
+  std::string TempName() const { return m_finalName + kTempSuffix; }
+
+ private:
+  std::string m_finalName;
+  bool m_pending = false;
+};
+
+// Removes the tool's own leftover temporary files (names ending in kTempSuffix) from a directory.
+void RemoveLeftoverTempFiles(const std::string& directory);

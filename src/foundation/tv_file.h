@@ -1,0 +1,90 @@
+// Every file of the conversion is read and written through TvFile: exact-length binary reads and
+// writes, 64-bit positions and lengths, counted strings. A failing operation is reported once
+// (TvFileError, shown when the file was made to show errors) and returns failure, or throws its
+// ErrorExceptions value when the file was made to throw.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "foundation/types.h"
+#include "platform/file.h"
+
+// Open modes used by the stores (bit meanings in platform/file.h).
+enum TvOpenMode : uint32_t {
+  kModeReadWriteOpenOrCreate = 0x3002,  // old list files: a missing file is created empty
+  kModeReadOpenOrCreate = 0x3000,       // old list files, read only
+  kModeReadWriteCreate = 0x1002,        // new files: create or truncate
+  kModeReadWriteCreateMessage = 0x1012, // new message files and staged attachments
+  kModeReadShared = 0x2020,             // message and attachment files: existing only, others may read
+  kModeLog = 0x3012,                    // the conversion log
+};
+
+class TvFile {
+ public:
+  enum ErrorExceptions {
+    ErrorRead = 1,
+    ErrorWrite = 2,
+    ErrorOpen = 3,
+    ErrorClose = 4,
+    ErrorSeek = 5,
+    ErrorLength = 7,
+  };
+
+  TvFile(TvBool throwOnError, TvBool showErrors);
+  virtual ~TvFile();
+  TvFile(const TvFile&) = delete;
+  TvFile& operator=(const TvFile&) = delete;
+
+  // Closes a file still open first; the name is kept even when the open fails.
+  virtual TvBool Open(const std::string& name, uint32_t mode);
+  // True only when exactly count bytes were read; a count of 0 succeeds without the file.
+  virtual TvBool Read(void* buffer, uint32_t count);
+  // True only when exactly count bytes were written; a count of 0 succeeds without the file.
+  virtual TvBool Write(const void* buffer, uint32_t count);
+  virtual TvBool Close();
+
+  // One counted string. A declared length beyond what is left in the file fails as the short
+  // read it would become, without allocating it.
+  TvBool ReadString(std::string& text);
+  TvBool WriteString(const std::string& text);
+
+  TvBool ReadUInt32(uint32_t& value);
+  TvBool ReadUInt64(uint64_t& value);
+  TvBool WriteUInt32(uint32_t value);
+  TvBool WriteUInt64(uint64_t value);
+  // A reserved block: count zero bytes.
+  TvBool WriteZeros(uint32_t count);
+
+  // origin 0 start, 1 current position, 2 end; forward adds the offset, otherwise subtracts it.
+  TvBool Seek(uint64_t offset, int origin, TvBool forward);
+  TvBool SeekTo(uint64_t position);
+  // One 32-bit move; newPosition receives the low 32 bits of the result.
+  TvBool SeekRaw(int32_t distance, int origin, uint32_t* newPosition = nullptr);
+  uint64_t GetPosition();  // 0 on failure
+  TvBool GetPosition(uint64_t* position);
+  uint64_t GetLength();  // 0 on failure
+  // Forces the written contents to stable storage.
+  TvBool Flush();
+
+  bool IsOpen() const { return m_hFile != platform::kInvalidFile; }
+  const std::string& FileName() const { return m_csFileName; }
+
+ protected:
+  // Reports a failed operation as every TvFile operation does: TvFileError (shown when asked),
+  // then throws when the file was made to throw. Leaves the system's last error as it was.
+  void ReportError(ErrorExceptions kind);
+
+  platform::FileHandle m_hFile = platform::kInvalidFile;
+  std::string m_csFileName;
+  TvBool m_boolOpen = 1;
+  TvBool m_boolThrow = 0;
+  TvBool m_boolShowErrors = 1;
+};
+
+// Size of a named file; 0 when it cannot be opened (nothing shown).
+uint64_t GetFileSizeByName(const std::string& name);
+
+// Copies count bytes from the source's position to the target's in pieces of at most 8 MiB
+// through one buffer. False without copying when fewer than count bytes remain in the source.
+TvBool CopyFileRange(TvFile& source, TvFile& target, uint64_t count);

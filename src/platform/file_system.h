@@ -1,0 +1,50 @@
+// Directories, names and whole files.
+//
+// Paths are byte strings in the ANSI code page with the platform's separator ('\' on Windows,
+// '/' on POSIX). Every function that fails sets LastError().
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+inline constexpr char kPathSeparator =
+#ifdef _WIN32
+    '\\';
+#else
+    '/';
+#endif
+
+bool IsPathSeparator(char c);  // '\' and '/' on Windows, '/' on POSIX
+
+struct DirEntry {
+  std::string name;  // bare name, no folder
+  bool isDirectory = false;
+};
+
+// Directory search as FindFirstFileA/FindNextFileA: the last component of pattern may hold '*'
+// and '?', matched without regard to case on both backends, and "*.*" matches every name, with a
+// dot or without. The result may include "." and "..". Order is the platform's. Returns false
+// (LastError set) when nothing matches or the folder cannot be searched.
+bool FindEntries(const std::string& pattern, std::vector<DirEntry>* entries);
+
+bool DeleteFile(const std::string& path);
+// Creates one directory level. When the name already exists (directory or file) it fails with
+// SysError::kAlreadyExists.
+bool CreateDirectory(const std::string& path);
+// Replaces `to` with `from` in one step and makes the rename durable
+// (MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH; rename and fsync of the
+// directory on POSIX).
+bool MoveFileReplace(const std::string& from, const std::string& to);
+bool IsDirectory(const std::string& path);
+
+// The system temporary directory, ending in a separator (GetTempPathA; ${TMPDIR:-/tmp}/).
+std::string TempDirectory();
+std::string CurrentDirectory();
+bool SetCurrentDirectory(const std::string& path);
+// Full path of the running executable.
+std::string ProgramPath();
+
+}  // namespace platform
