@@ -1,5 +1,334 @@
 #include "contacts/tv_contact_list.h"
 
+#include <chrono>
+
+#include "foundation/replacing_file.h"
+#include "foundation/tv_file.h"
+#include "foundation/utilities.h"
+
+namespace {
+
+constexpr uint32_t kItemReservedBytes = 8;
+constexpr uint32_t kRecordReservedBytes = 32;
+
+// Reads and drops a 32-bit value.
+TvBool SkipUInt32(TvFile& file) {
+  uint32_t ignored = 0;
+  return file.ReadUInt32(ignored);
+}
+
+// Reads and drops a counted string.
+TvBool SkipString(TvFile& file) {
+  std::string ignored;
+  return file.ReadString(ignored);
+}
+
+// Reads and drops a reserved block, whatever it holds.
+TvBool SkipBytes(TvFile& file, uint32_t count) {
+  uint8_t buffer[kRecordReservedBytes];
+  while (count != 0) {
+    uint32_t piece = count < sizeof(buffer) ? count : static_cast<uint32_t>(sizeof(buffer));
+    if (!file.Read(buffer, piece)) return 0;
+    count -= piece;
+  }
+  return 1;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TvContactListItem
+
+TvBool TvContactListItem::FillDisplayInfo(TvTreeItemInfo& item) {
+  if (item.mask & TvTreeItemInfo::kImage) item.image = GetImage();
+  if (item.mask & TvTreeItemInfo::kSelectedImage) item.selectedImage = GetImage();
+  if (item.mask & TvTreeItemInfo::kChildren) item.children = CountItems(kContactTypeAny, 0);
+  if (item.mask & TvTreeItemInfo::kText) item.text = m_csName;
+  return 1;
+}
+
+TvBool TvContactListItem::Save(TvFile& file) {
+  if (!SaveObject(file)) return 0;
+  if (!file.WriteUInt32(m_dwordFlags)) return 0;
+  if (!file.WriteString(m_csItemText)) return 0;
+  return file.WriteZeros(kItemReservedBytes) ? 1 : 0;
+}
+
+TvBool TvContactListItem::Load(TvFile& file) {
+  if (!LoadObject(file)) return 0;
+  if (!file.ReadUInt32(m_dwordFlags)) return 0;
+  if (!file.ReadString(m_csItemText)) return 0;
+  return SkipBytes(file, kItemReservedBytes);
+}
+
+void TvContactListItem::GetPath(std::string& text, TvBool clear) {
+  if (clear) text.clear();
+  if (m_pParent != nullptr) m_pParent->GetPath(text, 0);
+  if (GetType() == kContactTypeGroup) {
+    if (!text.empty()) text += '/';
+    text += m_csName;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TvContactListUser
+
+TvContactListUser::TvContactListUser() {
+  m_dwordImage = 0;
+  SetStatus(0);
+  m_dwordStatusTime = 0;
+}
+
+uint32_t TvContactListUser::CurrentMinutes() {
+  auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                     std::chrono::system_clock::now().time_since_epoch())
+                     .count();
+  return seconds < 0 ? 0 : static_cast<uint32_t>(seconds / 60);
+}
+
+void TvContactListUser::SetStatus(uint32_t value) {
+  m_dwordStatus = value;
+  m_dwordStatusTime = CurrentMinutes();
+}
+
+uint32_t TvContactListUser::CountItems(uint32_t, TvBool) { return 0; }
+
+TvBool TvContactListUser::Save(TvFile& file) {
+  if (!TvContactListItem::Save(file)) return 0;
+  if (!file.WriteZeros(kRecordReservedBytes)) return 0;
+  if (!file.WriteUInt32(m_dwordValue1)) return 0;
+  if (!file.WriteUInt32(m_dwordValue2)) return 0;
+  if (!file.WriteString(m_csValue1)) return 0;
+  return file.WriteString(m_csValue2) ? 1 : 0;
+}
+
+TvBool TvContactListUser::ReadRecord(TvFile& file) {
+  if (!TvContactListItem::Load(file)) return 0;
+  if (!SkipBytes(file, kRecordReservedBytes)) return 0;
+  if (!file.ReadUInt32(m_dwordValue1)) return 0;
+  if (!file.ReadUInt32(m_dwordValue2)) return 0;
+  if (!file.ReadString(m_csValue1)) return 0;
+  return file.ReadString(m_csValue2) ? 1 : 0;
+}
+
+TvBool TvContactListUser::Load(TvFile& file) {
+  TvBool read = ReadRecord(file);
+  // A loaded user is offline until the network says otherwise.
+  m_dwordStatus = 0;
+  m_dwordStatusTime = 0;
+  return (read && !HasFlag(kContactFlagHidden)) ? 1 : 0;
+}
+
+TvBool TvContactListUser::LoadOld(TvFile& file) {
+  if (!LoadObject(file)) return 0;
+  if (!SkipUInt32(file)) return 0;
+  if (!file.ReadUInt32(m_dwordFlags)) return 0;
+  if (!SkipString(file)) return 0;
+  if (!SkipUInt32(file)) return 0;  // status time: replaced by the conversion's time
+  if (!SkipUInt32(file)) return 0;
+  if (!file.ReadUInt32(m_dwordValue1)) return 0;
+  if (!file.ReadUInt32(m_dwordValue2)) return 0;
+  if (!file.ReadString(m_csValue1)) return 0;
+  return file.ReadString(m_csValue2) ? 1 : 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TvContactListGroup
+
+TvContactListGroup::TvContactListGroup() { m_dwordImage = 8; }
+
+uint32_t TvContactListGroup::CountItems(uint32_t typeMask, TvBool recursive) {
+  uint32_t count = 0;
+  for (uint32_t i = 0; i < m_children.GetSize(); ++i) {
+    TvContactListItem* child = m_children[i];
+    if (typeMask & child->GetType()) ++count;
+    if (recursive) count += child->CountItems(typeMask, recursive);
+  }
+  return count;
+}
+
+TvContactListItem* TvContactListGroup::FindItem(const std::string& name, uint32_t typeMask,
+                                                TvBool recursive) {
+  for (uint32_t i = 0; i < m_children.GetSize(); ++i) {
+    TvContactListItem* child = m_children[i];
+    if ((typeMask & child->GetType()) && child->HasName(name)) return child;
+    if (recursive == 1 && child->GetType() == kContactTypeGroup) {
+      TvContactListItem* found =
+          static_cast<TvContactListGroup*>(child)->FindItem(name, typeMask, 1);
+      if (found != nullptr) return found;
+    }
+  }
+  return nullptr;
+}
+
+TvBool TvContactListGroup::AddItem(TvContactListItem* item) {
+  if (FindItem(item->m_csName, kContactTypeAny, 0) != nullptr) return 0;
+  item->SetParent(this);
+  m_children.Add(item);
+  return 1;
+}
+
+TvBool TvContactListGroup::Save(TvFile& file) {
+  uint32_t count = m_children.GetSize();
+  if (!TvContactListItem::Save(file)) return 0;
+  if (!file.WriteUInt32(count)) return 0;
+  if (!file.WriteZeros(kRecordReservedBytes)) return 0;
+  // Every child is tried even after one failed, but a single failed write makes the whole record
+  // unusable, so it makes the result false: the caller must not take a damaged file for saved.
+  TvBool result = 1;
+  std::string path;
+  for (uint32_t i = 0; i < count; ++i) {
+    TvContactListItem* child = m_children[i];
+    if (!file.WriteUInt32(child->GetType())) {
+      result = 0;
+      continue;
+    }
+    child->GetPath(path, 1);
+    if (!file.WriteString(path)) {
+      result = 0;
+      continue;
+    }
+    if (!child->Save(file)) result = 0;
+  }
+  return result;
+}
+
+TvBool TvContactListGroup::Load(TvFile& file) { return LoadAtDepth(file, 0); }
+
+TvBool TvContactListGroup::LoadAtDepth(TvFile& file, uint32_t depth) {
+  if (!TvContactListItem::Load(file)) return 0;
+  uint32_t count = 0;
+  if (!file.ReadUInt32(count)) return 0;
+  if (!SkipBytes(file, kRecordReservedBytes)) return 0;
+  // Each child consumes its bytes or stops the load, so a count larger than the file holds ends
+  // at the first short read instead of looping over nothing.
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t type = 0;
+    if (!file.ReadUInt32(type)) return 0;
+    if (!SkipString(file)) return 0;  // the path text follows from the tree itself
+    if (type == kContactTypeGroup) {
+      if (depth + 1 >= kMaxLoadDepth) return 0;
+      auto* group = new TvContactListGroup;
+      if (!group->LoadAtDepth(file, depth + 1)) {
+        delete group;
+        return 0;
+      }
+      if (!AddItem(group)) delete group;
+    } else {
+      auto* user = new TvContactListUser;
+      TvBool read = user->ReadRecord(file);
+      user->m_dwordStatus = 0;
+      user->m_dwordStatusTime = 0;
+      if (!read) {
+        delete user;
+        return 0;
+      }
+      if (user->HasFlag(kContactFlagHidden) || !AddItem(user)) delete user;
+    }
+  }
+  return 1;
+}
+
+TvBool TvContactListGroup::LoadOld(TvFile& file, TvContactListGroup& root) {
+  if (!LoadObject(file)) return 0;
+  TvContactListGroup* target = this;
+  TvContactListItem* existing = root.FindItem(m_csName, kContactTypeGroup, 1);
+  if (existing != nullptr) target = static_cast<TvContactListGroup*>(existing);
+
+  if (!SkipUInt32(file) || !SkipUInt32(file) || !SkipString(file)) return 0;
+  uint32_t users = 0;
+  if (!file.ReadUInt32(users)) return 0;
+
+  // Every user consumes its record or stops the load, so a hostile count cannot make a long
+  // loop over nothing, and nothing is allocated ahead by the count.
+  for (uint32_t i = 0; i < users; ++i) {
+    auto* user = new TvContactListUser;
+    TvBool read = user->LoadOld(file);
+    user->SetStatus(0);  // converted users start offline, stamped with the conversion's time
+    if (!read) {
+      delete user;
+      return 0;
+    }
+    if (user->HasFlag(kContactFlagHidden) || !target->AddItem(user)) delete user;
+  }
+  return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TvContactList
+
 TvContactList::TvContactList(TvLog& log, const TvDataPaths& paths) : m_log(log), m_paths(paths) {}
+
 TvContactList::~TvContactList() = default;
-void TvContactList::Convert(TvBool) {}
+
+std::string TvContactList::DataFilePath(const char* name) const {
+  std::string path = m_paths.UserDataFolder();
+  AppendBackslash(path);
+  path += name;
+  return path;
+}
+
+TvContactListGroup* TvContactList::FindGroup(const std::string& name) {
+  return static_cast<TvContactListGroup*>(m_root.FindItem(name, kContactTypeGroup, 1));
+}
+
+void TvContactList::Convert(TvBool deleteOld) {
+  if (!LoadOld()) return;
+  TvBool saved = Save();
+  if (!deleteOld || !saved) return;
+  std::string oldPath = DataFilePath(kOldFileName);
+  if (DeleteFileIfExists(oldPath)) {
+    m_log.Add("Old contact list file: " + oldPath + " , Deleted", kLogInfo, kLogNoCategory);
+  } else {
+    m_log.Add("Old  contact list file: " + oldPath + " , NOT deleted", kLogError, kLogNoCategory);
+  }
+}
+
+TvBool TvContactList::LoadOld() { return LoadOldFile(DataFilePath(kOldFileName)); }
+
+TvBool TvContactList::LoadOldFile(const std::string& path) {
+  TvBool result = 0;
+  TvFile file(0, 1);
+  if (!file.Open(path, kModeReadWriteOpenOrCreate) || file.GetLength() == 0) return 0;
+
+  uint32_t version = 0;
+  if (!file.ReadUInt32(version) || version == 0) return 0;
+  if (version > 1 && !SkipUInt32(file)) return 0;
+  uint32_t groups = 0;
+  if (!file.ReadUInt32(groups)) return 0;
+
+  for (uint32_t i = 0; i < groups; ++i) {
+    auto* group = new TvContactListGroup;
+    result = group->LoadOld(file, m_root);
+    if (!result) {
+      delete group;
+      break;
+    }
+    // A group of that name already took this one's users.
+    if (FindGroup(group->m_csName) != nullptr || !m_root.AddItem(group)) delete group;
+  }
+  file.Close();
+  return result;
+}
+
+TvBool TvContactList::Save() { return SaveFile(DataFilePath(kFileName)); }
+
+TvBool TvContactList::SaveFile(const std::string& path) {
+  TvReplacingFile file(1);
+  if (!file.Open(path, kModeReadWriteCreate)) return 0;
+  if (!file.WriteUInt32(kFileVersion) || !file.WriteUInt32(0)) return 0;
+  if (!m_root.Save(file)) return 0;
+  return file.Commit();
+}
+
+TvBool TvContactList::Load() { return LoadFile(DataFilePath(kFileName)); }
+
+TvBool TvContactList::LoadFile(const std::string& path) {
+  m_root.m_children.DeleteAll();
+  TvFile file(0, 1);
+  if (!file.Open(path, kModeReadShared)) return 0;
+  uint32_t version = 0;
+  if (!file.ReadUInt32(version) || version != kFileVersion) return 0;
+  if (!SkipUInt32(file)) return 0;
+  return m_root.Load(file);
+}

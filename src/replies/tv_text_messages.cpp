@@ -1,11 +1,149 @@
 #include "replies/tv_text_messages.h"
 
-TvFastReplysService::TvFastReplysService(TvLog& log, const TvDataPaths& paths)
+#include "foundation/replacing_file.h"
+#include "foundation/tv_file.h"
+#include "foundation/utilities.h"
+
+// ---------------------------------------------------------------------------------------------
+// TvTextMessageItem
+
+TvBool TvTextMessageItem::LoadRecord(TvFile& file) {
+  if (!LoadObject(file)) return 0;
+  uint32_t dropped = 0;
+  return file.ReadUInt32(dropped);
+}
+
+TvBool TvTextMessageItem::SaveRecord(TvFile& file) {
+  if (!SaveObject(file)) return 0;
+  return file.WriteUInt32(m_dwordValue);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TvTextMessagesArray
+
+TvTextMessagesArray::TvTextMessagesArray(TvLog& log, const TvDataPaths& paths)
     : m_log(log), m_paths(paths) {}
+
+TvTextMessagesArray::~TvTextMessagesArray() = default;
+
+std::string TvTextMessagesArray::DataFilePath(const std::string& name) const {
+  std::string path = m_paths.UserDataFolder();
+  AppendBackslash(path);
+  path += name;
+  return path;
+}
+
+void TvTextMessagesArray::Convert(const std::string& oldName, const std::string& newName,
+                                  TvBool deleteOld) {
+  if (!LoadOld(oldName)) return;
+  TvBool saved = Save(newName);
+  if (!deleteOld || !saved) return;
+  std::string oldPath = DataFilePath(oldName);
+  if (DeleteFileIfExists(oldPath)) {
+    m_log.Add("Old array file: " + oldPath + " , Deleted", kLogInfo, kLogNoCategory);
+  } else {
+    m_log.Add("Old array file: " + oldPath + " , NOT deleted", kLogError, kLogNoCategory);
+  }
+}
+
+TvBool TvTextMessagesArray::LoadOld(const std::string& name) {
+  TvFile file(0, 1);
+  if (!file.Open(DataFilePath(name), kModeReadWriteOpenOrCreate)) return 0;
+  return ReadFrom(file);
+}
+
+TvBool TvTextMessagesArray::LoadFile(const std::string& path) {
+  TvFile file(0, 1);
+  if (!file.Open(path, kModeReadShared)) return 0;
+  return ReadFrom(file);
+}
+
+TvBool TvTextMessagesArray::ReadFrom(TvFile& file) {
+  if (file.GetLength() == 0) return 1;
+  uint32_t headerWord = 0;
+  uint32_t count = 0;
+  if (!file.ReadUInt32(headerWord) || !file.ReadUInt32(m_dwordHeaderValue) ||
+      !file.ReadUInt32(count)) {
+    return 0;
+  }
+  // Each item consumes its record or ends the load, so a count larger than the file holds stops
+  // at the first short read; nothing is allocated ahead by the count.
+  for (uint32_t i = 0; i < count; ++i) {
+    auto* item = new TvTextMessageItem;
+    if (!item->LoadRecord(file)) {
+      delete item;
+      return 0;
+    }
+    Add(item);
+  }
+  file.Close();
+  return 1;
+}
+
+TvBool TvTextMessagesArray::Save(const std::string& name) { return SaveFile(DataFilePath(name)); }
+
+TvBool TvTextMessagesArray::SaveFile(const std::string& path) {
+  TvReplacingFile file(1);
+  if (!file.Open(path, kModeReadWriteCreate)) return 0;
+  if (!file.WriteUInt32(0) || !file.WriteUInt32(m_dwordHeaderValue) ||
+      !file.WriteUInt32(GetSize())) {
+    return 0;
+  }
+  for (uint32_t i = 0; i < GetSize(); ++i) {
+    if (!GetAt(i)->SaveRecord(file)) return 0;
+  }
+  return file.Commit();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TvFastReplysService
+
+TvFastReplysService::TvFastReplysService(TvLog& log, const TvDataPaths& paths)
+    : TvTextMessagesArray(log, paths) {}
+
 TvFastReplysService::~TvFastReplysService() = default;
-void TvFastReplysService::Convert(TvBool) {}
+
+void TvFastReplysService::Convert(TvBool deleteOld) {
+  TvTextMessagesArray::Convert(kOldFileName, kFileName, deleteOld);
+}
+
+std::vector<platform::PopupMenuItem> TvFastReplysService::BuildMenu() const {
+  std::vector<platform::PopupMenuItem> items;
+  items.push_back({kMenuFirstCommand, std::string(), false});
+  items.push_back({kMenuSeparator, std::string(), true});
+  for (uint32_t i = 0; i < GetSize(); ++i) {
+    items.push_back({kMenuFirstReply + i, GetAt(i)->m_csName, false});
+  }
+  return items;
+}
+
+int32_t TvFastReplysService::ReplyIndexOf(uint32_t command) {
+  if (command < kMenuFirstReply) return -1;
+  return static_cast<int32_t>(command - kMenuFirstReply);
+}
+
+uint32_t TvFastReplysService::TrackMenu(const std::vector<platform::PopupMenuItem>& items,
+                                        int32_t x, int32_t y, platform::WindowHandle owner) {
+  return platform::TrackPopupMenu(items, x, y, owner);
+}
+
+int32_t TvFastReplysService::ShowMenu(void* target, const platform::ScreenRect& rect,
+                                      platform::WindowHandle owner) {
+  uint32_t command = TrackMenu(BuildMenu(), rect.left, rect.bottom, owner);
+  if (command == kMenuFirstCommand) OnFirstCommand();
+  int32_t index = ReplyIndexOf(command);
+  if (index != -1) OnReplyChosen(target, index);
+  return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TvAutoAnswersService
 
 TvAutoAnswersService::TvAutoAnswersService(TvLog& log, const TvDataPaths& paths)
-    : m_log(log), m_paths(paths) {}
+    : TvTextMessagesArray(log, paths) {}
+
 TvAutoAnswersService::~TvAutoAnswersService() = default;
-void TvAutoAnswersService::Convert(TvBool) {}
+
+void TvAutoAnswersService::Convert(TvBool deleteOld) {
+  TvTextMessagesArray::Convert(kOldFileName, kFileName, deleteOld);
+}

@@ -1,28 +1,117 @@
-// Placeholder: the canned-reply stores. Replaced by the full declarations with the same operations.
+// The canned replies: fast replies (offered in a popup menu) and auto answers, two lists of texts
+// in the user data folder.
+//
+// Old (".Array") and new (".List") files share one layout, all integers 32-bit little-endian:
+//   header word (0 on writing), header value, item count,
+//   then per item: the object record (type code, data word, name, second text, status) and one
+//   32-bit value.
+// Converting keeps the header value, the count, each item's texts and status, in their order, and
+// writes 0 into the header word, each item's type code and data word and its trailing value.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "foundation/data_paths.h"
+#include "foundation/ptr_array.h"
 #include "foundation/tv_log.h"
+#include "foundation/tv_object.h"
 #include "foundation/types.h"
+#include "platform/popup_menu.h"
 
-class TvFastReplysService {
+class TvFile;
+
+class TvTextMessageItem : public TvObject {
  public:
-  TvFastReplysService(TvLog& log, const TvDataPaths& paths);
-  virtual ~TvFastReplysService();
-  void Convert(TvBool deleteOld);
+  TvTextMessageItem() { m_dwordImage = 3; }
+  ~TvTextMessageItem() override = default;
 
- private:
-  TvLog& m_log;
-  const TvDataPaths& m_paths;
+  // The item record: the object record, then the item's own value. On reading the type code, the
+  // data word and the trailing value are dropped. Both stop at the first failure.
+  TvBool LoadRecord(TvFile& file);
+  TvBool SaveRecord(TvFile& file);
+
+  uint32_t m_dwordValue = 0;  // written as the trailing value; never changed by the conversion
 };
 
-class TvAutoAnswersService {
+class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
  public:
-  TvAutoAnswersService(TvLog& log, const TvDataPaths& paths);
-  virtual ~TvAutoAnswersService();
-  void Convert(TvBool deleteOld);
+  // log and paths must outlive the array.
+  TvTextMessagesArray(TvLog& log, const TvDataPaths& paths);
+  ~TvTextMessagesArray() override;
 
- private:
+  // Reads the old file oldName of the data folder, writes newName and, with deleteOld, deletes the
+  // old file once the new one is safely stored, logging the outcome of the deletion. When the old
+  // file cannot be read nothing is written, deleted or logged.
+  void Convert(const std::string& oldName, const std::string& newName, TvBool deleteOld);
+
+  // Appends the items of the file name in the data folder; a missing file is created empty and
+  // gives no items. Items read before a failure stay.
+  TvBool LoadOld(const std::string& name);
+  // Writes the file name in the data folder, replacing an earlier one only once the new one is
+  // completely written and flushed.
+  TvBool Save(const std::string& name);
+
+  // The same for a full path: LoadFile reads an existing file only (it never creates one).
+  TvBool LoadFile(const std::string& path);
+  TvBool SaveFile(const std::string& path);
+
+  std::string DataFilePath(const std::string& name) const;
+
+  uint32_t m_dwordHeaderValue = 0;  // the second word of the file, carried unchanged
+  int32_t m_intSecondValue = -1;    // not used by the conversion
+
+ protected:
   TvLog& m_log;
   const TvDataPaths& m_paths;
+
+ private:
+  TvBool ReadFrom(TvFile& file);
+};
+
+class TvFastReplysService : public TvTextMessagesArray {
+ public:
+  static constexpr const char* kOldFileName = "FastReplys.Array";
+  static constexpr const char* kFileName = "FastReplys.List";
+
+  // Popup menu ids: an empty first item, a separator, then one item per reply.
+  static constexpr uint32_t kMenuFirstCommand = 1;
+  static constexpr uint32_t kMenuSeparator = 2;
+  static constexpr uint32_t kMenuFirstReply = 3;
+
+  TvFastReplysService(TvLog& log, const TvDataPaths& paths);
+  ~TvFastReplysService() override;
+
+  void Convert(TvBool deleteOld);
+
+  // Pops up the fast replies under rect (at its left and bottom edges), owned by owner, and hands
+  // the chosen reply's index to OnReplyChosen together with target. Returns 0.
+  virtual int32_t ShowMenu(void* target, const platform::ScreenRect& rect,
+                           platform::WindowHandle owner);
+
+  // The menu ShowMenu shows: id 1 with an empty text, separator id 2, then 3 + index per reply.
+  std::vector<platform::PopupMenuItem> BuildMenu() const;
+  // The reply index of a menu command: command - 3 for a reply, -1 otherwise.
+  static int32_t ReplyIndexOf(uint32_t command);
+
+ protected:
+  // Shows the menu and returns the chosen command, 0 when none.
+  virtual uint32_t TrackMenu(const std::vector<platform::PopupMenuItem>& items, int32_t x,
+                             int32_t y, platform::WindowHandle owner);
+  // What a chosen reply does with the target; nothing in this tool.
+  virtual void OnReplyChosen(void* /*target*/, int32_t /*index*/) {}
+  // What the empty first item does; nothing in this tool.
+  virtual void OnFirstCommand() {}
+};
+
+class TvAutoAnswersService : public TvTextMessagesArray {
+ public:
+  static constexpr const char* kOldFileName = "AutoAnswers.Array";
+  static constexpr const char* kFileName = "AutoAnswers.List";
+
+  TvAutoAnswersService(TvLog& log, const TvDataPaths& paths);
+  ~TvAutoAnswersService() override;
+
+  void Convert(TvBool deleteOld);
 };
