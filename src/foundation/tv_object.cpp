@@ -1,0 +1,27 @@
+#include "foundation/tv_object.h"
+
+#include "foundation/tv_file.h"
+#include "platform/text.h"
+
+TvBool TvObject::SaveObject(TvFile& file) {
+  if (!file.WriteUInt32(GetType())) return 0;
+  if (!file.WriteUInt32(GetData())) return 0;
+  if (!file.WriteString(m_csName)) return 0;
+  if (!file.WriteString(m_csText)) return 0;
+  return file.WriteUInt32(m_dwordStatus);
+}
+
+TvBool TvObject::LoadObject(TvFile& file) {
+  uint32_t type = 0;  // dropped: the object keeps the type of its class
+  if (!file.ReadUInt32(type)) return 0;
+  uint32_t data = 0;
+  if (!file.ReadUInt32(data)) return 0;
+  SetData(data);
+  if (!file.ReadString(m_csName)) return 0;
+  if (!file.ReadString(m_csText)) return 0;
+  return file.ReadUInt32(m_dwordStatus);
+}
+
+bool TvObject::HasName(const std::string& text) const {
+  return platform::EqualNoCase(m_csName, text);
+}

@@ -1,0 +1,162 @@
+#include "foundation/utilities.h"
+
+#include <cstdio>
+
+#include "foundation/coding.h"
+#include "foundation/tv_error.h"
+#include "platform/file_system.h"
+#include "platform/process.h"
+#include "platform/system_error.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+
+namespace {
+const char kHexDigits[] = "0123456789ABCDEF";
+}  // namespace
+
+void AppendBackslash(std::string& text) {
+  if (text.size() > 1 && text.back() != platform::kPathSeparator) text += platform::kPathSeparator;
+}
+
+TvBool FileNameFromPath(std::string& output, const std::string& path) {
+  output.clear();
+  // Step over double-byte characters, whose second byte may look like a separator.
+  size_t last = std::string::npos;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (platform::IsLeadByte(static_cast<uint8_t>(path[i])) && i + 1 < path.size()) {
+      ++i;
+    } else if (path[i] == platform::kPathSeparator) {
+      last = i;
+    }
+  }
+  if (last == std::string::npos) {
+    output = path;
+    return 0;
+  }
+  output = path.substr(last + 1);
+  return 1;
+}
+
+TvBool FileExists(const std::string& path) {
+  std::vector<platform::DirEntry> entries;
+  return platform::FindEntries(path, &entries) ? 1 : 0;
+}
+
+TvBool RemoveFile(const std::string& path) {
+  if (platform::DeleteFile(path)) return 1;
+  TvFileError error(path.c_str(), 1);
+  return 0;
+}
+
+TvBool DeleteFileIfExists(const std::string& path) {
+  if (!FileExists(path)) return 0;
+  return RemoveFile(path);
+}
+
+TvBool EnsureDirectory(const std::string& path) {
+  if (platform::CreateDirectory(path)) return 1;
+  return platform::LastError() == platform::ErrorCode(platform::SysError::kAlreadyExists) ? 1 : 0;
+}
+
+void ListFiles(TvStringList& list, const std::string& directory, const std::string& pattern) {
+  std::string prefix = directory;
+  AppendBackslash(prefix);
+  std::vector<platform::DirEntry> entries;
+  if (!platform::FindEntries(prefix + pattern, &entries)) return;
+  for (const platform::DirEntry& entry : entries) {
+    if (!entry.isDirectory) list.push_back(prefix + entry.name);
+  }
+}
+
+uint32_t ListNames(TvStringList& list, const std::string& pattern, TvBool wantDirectories) {
+  std::vector<platform::DirEntry> entries;
+  if (platform::FindEntries(pattern, &entries)) {
+    for (const platform::DirEntry& entry : entries) {
+      if ((entry.isDirectory ? 1 : 0) != wantDirectories) continue;
+      if (entry.name == "." || entry.name == "..") continue;
+      list.push_back(entry.name);
+    }
+  }
+  return static_cast<uint32_t>(list.size());
+}
+
+TvBool AppendHexByte(uint8_t byte, std::string& output) {
+  output += kHexDigits[byte >> 4];
+  output += kHexDigits[byte & 0x0F];
+  return 1;
+}
+
+TvBool AppendHex64(uint64_t value, std::string& output, TvBool clear) {
+  if (clear) output.clear();
+  for (int shift = 56; shift >= 0; shift -= 8) {
+    AppendHexByte(static_cast<uint8_t>(value >> shift), output);
+  }
+  return 1;
+}
+
+void HexToBytes(uint8_t* output, int32_t maxBytes, const std::string& text) {
+  int64_t n = static_cast<int64_t>(text.size());
+  int64_t limit = 2 * static_cast<int64_t>(maxBytes);
+  if (limit < n) n = limit;
+  if (n <= 0) return;
+  n &= ~int64_t{1};  // a final unpaired digit is dropped
+  for (int64_t i = 0; i < n; i += 2) {
+    int digits[2];
+    for (int k = 0; k < 2; ++k) {
+      char c = text[static_cast<size_t>(i + k)];
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      digits[k] = c <= '9' ? c - '0' : c - 55;
+    }
+    output[i / 2] = static_cast<uint8_t>((digits[0] << 4) | (digits[1] & 0x0F));
+  }
+}
+
+uint32_t ReadBigEndian32(const uint8_t* block, uint32_t offset) {
+  return DecodeBigEndian32(block + offset);
+}
+
+TvBool CopyToFixedField(uint8_t* field, uint32_t width, const std::string& text) {
+  for (uint32_t i = 0; i < width; ++i) field[i] = 0;
+  size_t n = text.size();
+  if (n == 0) return 0;
+  if (n > width) n = width;
+  for (size_t i = 0; i < n; ++i) field[i] = static_cast<uint8_t>(text[i]);
+  return 1;
+}
+
+void FormatSize(std::string& output, int64_t count) {
+  output.clear();
+  double v = static_cast<double>(count);
+  const char* unit = " b";
+  if (v > 999999999999.0) {
+    v /= 1099511627776.0;
+    unit = " Tb";
+  } else if (v > 999999999.0) {
+    v /= 1073741824.0;
+    unit = " Gb";
+  } else if (v > 999999.0) {
+    v /= 1048576.0;
+    unit = " Mb";
+  } else if (v > 999.0) {
+    v /= 1024.0;
+    unit = " Kb";
+  }
+  char buffer[512];
+  std::snprintf(buffer, sizeof(buffer), "%f", v);
+  std::string text = buffer;
+  if (text.size() >= 6) text.resize(5);
+  output = text + unit;
+}
+
+TvBool BrowseForFolder(std::string& output) {
+  std::string chosen;
+  if (!platform::UI().ChooseFolder("Select a folder:", &chosen)) return 0;
+  output = chosen;
+  return 1;
+}
+
+TvBool RunAndWait(const std::string& commandLine) {
+  if (platform::RunProcessAndWait(commandLine)) return 1;
+  TvError error(1);
+  return 0;
+}

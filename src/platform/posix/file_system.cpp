@@ -1,0 +1,188 @@
+#include "platform/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/fault_injection.h"
+#include "platform/posix/open_files.h"
+#include "platform/system_error.h"
+#include "platform/wildcard.h"
+
+namespace platform {
+
+namespace {
+
+bool Fail(int error) {
+  SetLastError(static_cast<uint32_t>(error));
+  return false;
+}
+
+// Splits a path into its folder (with the separator, or empty for the current folder) and its
+// last component.
+void SplitLast(const std::string& path, std::string* folder, std::string* name) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) {
+    folder->clear();
+    *name = path;
+  } else {
+    *folder = path.substr(0, slash + 1);
+    *name = path.substr(slash + 1);
+  }
+}
+
+bool StatIsDirectory(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  return false;  // a dangling link is listed as a file
+}
+
+bool HasWildcards(const std::string& name) {
+  return name.find_first_of("*?") != std::string::npos;
+}
+
+// Syncs the directory that holds path, so that a rename in it survives a crash.
+bool SyncParentDirectory(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    posix::FailWithErrno();
+    return false;
+  }
+  bool ok = ::fsync(fd) == 0 || errno == EINVAL;  // some file systems cannot sync a directory
+  if (!ok) posix::FailWithErrno();
+  ::close(fd);
+  return ok;
+}
+
+}  // namespace
+
+bool IsPathSeparator(char c) { return c == '/'; }
+
+bool FindEntries(const std::string& pattern, std::vector<DirEntry>* entries) {
+  entries->clear();
+  std::string folder, namePattern;
+  SplitLast(pattern, &folder, &namePattern);
+  if (namePattern.empty()) return Fail(ENOENT);
+
+  // A plain name: look it up directly before scanning the folder for another case of it.
+  if (!HasWildcards(namePattern)) {
+    struct stat st;
+    if (::lstat(pattern.c_str(), &st) == 0) {
+      entries->push_back(DirEntry{namePattern, StatIsDirectory(pattern)});
+      return true;
+    }
+  }
+
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) {
+    posix::FailWithErrno();
+    return false;
+  }
+  for (;;) {
+    errno = 0;
+    struct dirent* ent = ::readdir(dir);
+    if (ent == nullptr) break;
+    std::string name = ent->d_name;
+    if (!WildcardMatch(namePattern, name)) continue;
+    bool isDirectory;
+    if (ent->d_type == DT_DIR) {
+      isDirectory = true;
+    } else if (ent->d_type == DT_REG) {
+      isDirectory = false;
+    } else {
+      isDirectory = StatIsDirectory(folder + name);
+    }
+    entries->push_back(DirEntry{name, isDirectory});
+  }
+  ::closedir(dir);
+  if (entries->empty()) return Fail(ENOENT);
+  return true;
+}
+
+bool DeleteFile(const std::string& path) {
+  if (ShouldFail(FileOp::kDelete, path, kInvalidFile)) return false;
+  struct stat st;
+  if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return Fail(EISDIR);
+  // Windows refuses to delete a file that is open; the table gives the same within the process.
+  if (posix::IsFileOpen(path)) return Fail(EBUSY);
+  if (::unlink(path.c_str()) != 0) {
+    posix::FailWithErrno();
+    return false;
+  }
+  return true;
+}
+
+bool CreateDirectory(const std::string& path) {
+  if (ShouldFail(FileOp::kCreateDirectory, path, kInvalidFile)) return false;
+  if (::mkdir(path.c_str(), 0777) != 0) {
+    posix::FailWithErrno();
+    return false;
+  }
+  return true;
+}
+
+bool MoveFileReplace(const std::string& from, const std::string& to) {
+  if (ShouldFail(FileOp::kMove, from, kInvalidFile)) return false;
+  if (posix::IsFileOpen(from) || posix::IsFileOpen(to)) return Fail(EBUSY);
+  if (::rename(from.c_str(), to.c_str()) != 0) {
+    posix::FailWithErrno();
+    return false;
+  }
+  return SyncParentDirectory(to);
+}
+
+bool IsDirectory(const std::string& path) { return StatIsDirectory(path); }
+
+std::string TempDirectory() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string folder = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
+std::string CurrentDirectory() {
+  std::string buffer(4096, '\0');
+  for (;;) {
+    if (::getcwd(buffer.data(), buffer.size()) != nullptr) {
+      buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+      return buffer;
+    }
+    if (errno != ERANGE) {
+      posix::FailWithErrno();
+      return std::string();
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+bool SetCurrentDirectory(const std::string& path) {
+  if (::chdir(path.c_str()) != 0) {
+    posix::FailWithErrno();
+    return false;
+  }
+  return true;
+}
+
+std::string ProgramPath() {
+  std::string buffer(4096, '\0');
+  for (;;) {
+    ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (n < 0) {
+      posix::FailWithErrno();
+      return std::string();
+    }
+    if (static_cast<size_t>(n) < buffer.size()) {
+      buffer.resize(static_cast<size_t>(n));
+      return buffer;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,90 @@
+// The terminal rendition of the message box and the folder chooser.
+#include "platform/system_ui.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace platform {
+
+namespace {
+
+const char* IconText(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::kError:
+      return "Error: ";
+    case BoxIcon::kWarning:
+      return "Warning: ";
+    default:
+      return "";
+  }
+}
+
+// One line from stdin without its line end; false at end of input.
+bool ReadLine(std::string* line) {
+  if (!std::getline(std::cin, *line)) return false;
+  while (!line->empty() && (line->back() == '\r' || line->back() == '\n')) line->pop_back();
+  return true;
+}
+
+class TerminalUserInterface : public UserInterface {
+ public:
+  BoxAnswer MessageBox(const std::string& text, BoxButtons buttons, BoxIcon icon) override {
+    std::string out;
+    if (!ApplicationName().empty()) out += "[" + ApplicationName() + "] ";
+    out += IconText(icon);
+    out += text;
+    if (out.empty() || out.back() != '\n') out += '\n';
+    if (buttons == BoxButtons::kYesNo) {
+      out += "Yes or No? ";
+      std::fputs(out.c_str(), stderr);
+      std::fflush(stderr);
+      std::string line;
+      if (!ReadLine(&line)) return BoxAnswer::kNo;
+      size_t first = line.find_first_not_of(" \t");
+      if (first != std::string::npos && (line[first] == 'y' || line[first] == 'Y')) {
+        return BoxAnswer::kYes;
+      }
+      return BoxAnswer::kNo;
+    }
+    std::fputs(out.c_str(), stderr);
+    std::fflush(stderr);
+    // Only a person at a terminal is made to confirm; scripts run straight through.
+    if (::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO)) {
+      std::fputs("Press Enter to continue.", stderr);
+      std::fflush(stderr);
+      std::string line;
+      ReadLine(&line);
+    }
+    return BoxAnswer::kOk;
+  }
+
+  bool ChooseFolder(const std::string& title, std::string* path) override {
+    std::fprintf(stderr, "%s ", title.c_str());
+    std::fflush(stderr);
+    std::string line;
+    if (!ReadLine(&line) || line.empty()) return false;
+    struct stat st;
+    if (::stat(line.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+      std::fprintf(stderr, "Not a folder: %s\n", line.c_str());
+      return false;
+    }
+    while (line.size() > 1 && line.back() == '/') line.pop_back();
+    *path = line;
+    return true;
+  }
+
+  void SetWaitCursor(bool) override {}
+};
+
+}  // namespace
+
+UserInterface& SystemUserInterface() {
+  static TerminalUserInterface ui;
+  return ui;
+}
+
+}  // namespace platform
