@@ -1,0 +1,644 @@
+// The contact list: reading "ContactList.Users", writing "Contacts.List", the conversion with its
+// log lines, the tree operations and the reading of "Contacts.List".
+#include "contacts/tv_contact_list.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "contacts/old_contact_list_writer.h"
+#include "foundation/coding.h"
+#include "foundation/data_paths.h"
+#include "foundation/replacing_file.h"
+#include "foundation/tv_log.h"
+#include "foundation/utilities.h"
+#include "platform/fault_injection.h"
+#include "platform/system_error.h"
+#include "support/old_contacts_writer.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+using contacts_support::NewContactItem;
+using contacts_support::NewContactsFile;
+using contacts_support::OldGroup;
+using contacts_support::OldUser;
+
+// ---- the expected "Contacts.List" bytes, spelled out field by field ----
+
+std::string U32(uint32_t value) {
+  std::string out;
+  PutFixed32(&out, value);
+  return out;
+}
+std::string Str(const std::string& text) {
+  std::string out;
+  PutCountedString(&out, text);
+  return out;
+}
+std::string Zeros(size_t count) { return std::string(count, '\0'); }
+
+std::string ItemPart(uint32_t type, uint32_t data, const std::string& name,
+                     const std::string& text, uint32_t status, uint32_t flags) {
+  return U32(type) + U32(data) + Str(name) + Str(text) + U32(status) + U32(flags) + Str("") +
+         Zeros(8);
+}
+
+std::string UserRecord(uint32_t data, const std::string& name, const std::string& text,
+                       uint32_t flags, uint32_t value1 = 0, uint32_t value2 = 0,
+                       const std::string& textValue1 = "", const std::string& textValue2 = "") {
+  return ItemPart(2, data, name, text, 0, flags) + Zeros(32) + U32(value1) + U32(value2) +
+         Str(textValue1) + Str(textValue2);
+}
+
+struct Child {
+  uint32_t type;
+  std::string path;
+  std::string record;
+};
+
+std::string GroupRecord(uint32_t data, const std::string& name, const std::string& text,
+                        uint32_t status, const std::vector<Child>& children) {
+  std::string out = ItemPart(1, data, name, text, status, 0) +
+                    U32(static_cast<uint32_t>(children.size())) + Zeros(32);
+  for (const Child& child : children) out += U32(child.type) + Str(child.path) + child.record;
+  return out;
+}
+
+std::string ContactsFile(const std::string& rootRecord) { return U32(2) + U32(0) + rootRecord; }
+
+// ---- a small 3.0 list and the 3.1 file it must give ----
+
+// Friends and FRIENDS merge (first spelling, data and texts kept), ghost is hidden, ALICE repeats
+// alice in the merged group, and every status and status time of a user is replaced.
+TvOldContactListImage SmallOldList(uint32_t version) {
+  TvOldContactListImage list;
+  list.version = version;
+  list.afterVersion = 0xDEADBEEF;
+
+  TvOldContactUserImage alice = OldUser("alice", 0x1);
+  alice.data = 11;
+  alice.text = "Alice A.";
+  alice.status = 3;
+  alice.unused1 = 9;
+  alice.unusedText = "dropped";
+  alice.statusTime = 12345;
+  alice.unused2 = 77;
+  alice.value1 = 100;
+  alice.value2 = 200;
+  alice.textValue1 = "10.0.0.5";
+  alice.textValue2 = "ALICE-PC";
+
+  TvOldContactGroupImage friends =
+      OldGroup("Friends", {alice, OldUser("ghost", 0x8 | 0x1), OldUser("bob")});
+  friends.data = 7;
+  friends.text = "close ones";
+  friends.status = 5;
+  friends.unused1 = 0x11;
+  friends.unused2 = 0x22;
+  friends.unusedText = "dropped too";
+
+  TvOldContactUserImage aliceAgain = OldUser("ALICE");
+  aliceAgain.value1 = 999;
+  TvOldContactGroupImage friendsAgain = OldGroup("FRIENDS", {OldUser("dave"), aliceAgain});
+  friendsAgain.data = 99;
+  friendsAgain.text = "not kept";
+  friendsAgain.status = 1;
+
+  TvOldContactGroupImage work = OldGroup("Work", {OldUser("carol")});
+  work.data = 1;
+
+  list.groups = {friends, work, friendsAgain};
+  return list;
+}
+
+std::string SmallNewList() {
+  std::string friends = GroupRecord(
+      7, "Friends", "close ones", 5,
+      {{2, "Friends", UserRecord(11, "alice", "Alice A.", 0x1, 100, 200, "10.0.0.5", "ALICE-PC")},
+       {2, "Friends", UserRecord(0, "bob", "", 0)},
+       {2, "Friends", UserRecord(0, "dave", "", 0)}});
+  std::string work = GroupRecord(1, "Work", "", 0, {{2, "Work", UserRecord(0, "carol", "", 0)}});
+  return ContactsFile(GroupRecord(0, "", "", 0, {{1, "Friends", friends}, {1, "Work", work}}));
+}
+
+class ContactListTest : public tvtest::ScratchTest {
+ protected:
+  std::string OldPath() const { return scratch.File(TvContactList::kOldFileName); }
+  std::string NewPath() const { return scratch.File(TvContactList::kFileName); }
+  std::string LogText() const { return tvtest::ReadWholeFile(log.FilePath()); }
+
+  void WriteOld(const TvOldContactListImage& image) {
+    tvtest::WriteWholeFile(OldPath(), EncodeOldContactList(image));
+  }
+  void Convert(TvBool deleteOld) {
+    TvContactList list(log, paths);
+    list.Convert(deleteOld);
+  }
+  // Names in the data folder left by the durable writes.
+  std::vector<std::string> LeftoverTempFiles() const {
+    TvStringList files;
+    ListFiles(files, scratch.Path(), std::string("*") + TvReplacingFile::kTempSuffix);
+    return files;
+  }
+
+  TvFixedDataPaths paths{scratch.Path()};
+  TvLog log{paths};
+};
+
+// ---------------------------------------------------------------------------------------------
+// Conversion
+
+TEST_F(ContactListTest, ConvertsSmallTreeByteForByteFromEveryVersion) {
+  // Version 1 has no value after the version; 2 and above have one, which is dropped.
+  for (uint32_t version : {1u, 2u, 7u}) {
+    SCOPED_TRACE("version " + std::to_string(version));
+    WriteOld(SmallOldList(version));
+    std::string oldBytes = tvtest::ReadWholeFile(OldPath());
+
+    Convert(0);
+
+    EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), SmallNewList());
+    EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), oldBytes) << "kept without delete-old";
+    EXPECT_FALSE(tvtest::PathExists(log.FilePath())) << "nothing to log without delete-old";
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_TRUE(LeftoverTempFiles().empty());
+  }
+}
+
+TEST_F(ContactListTest, ConvertedFileParsesAsTheTreeItDescribes) {
+  WriteOld(SmallOldList(2));
+  Convert(0);
+
+  NewContactsFile file;
+  std::string error;
+  ASSERT_TRUE(contacts_support::ParseContactsList(tvtest::ReadWholeFile(NewPath()), &file, &error))
+      << error;
+  EXPECT_EQ(file.version, 2u);
+  EXPECT_EQ(file.reserved, 0u);
+  EXPECT_EQ(file.root.type, 1u);
+  EXPECT_EQ(file.root.name, "");
+  ASSERT_EQ(file.root.children.size(), 2u);
+  const NewContactItem& friends = file.root.children[0];
+  EXPECT_EQ(friends.precedingType, 1u);
+  EXPECT_EQ(friends.pathText, "Friends");
+  std::vector<std::string> names;
+  for (const NewContactItem& user : friends.children) {
+    names.push_back(user.name);
+    EXPECT_EQ(user.status, 0u) << user.name;
+    EXPECT_EQ(user.pathText, "Friends");
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"alice", "bob", "dave"}));
+  EXPECT_EQ(friends.children[0].value1, 100u) << "the first of two same-named users is kept";
+  EXPECT_EQ(friends.status, 5u) << "groups keep their status";
+}
+
+TEST_F(ContactListTest, LoadOldStampsEveryUserOfflineAtTheConversionTime) {
+  WriteOld(SmallOldList(2));
+  TvContactList list(log, paths);
+  uint32_t before = TvContactListUser::CurrentMinutes();
+  ASSERT_TRUE(list.LoadOld());
+  uint32_t after = TvContactListUser::CurrentMinutes();
+
+  TvContactListGroup* friends = list.FindGroup("friends");
+  ASSERT_NE(friends, nullptr);
+  EXPECT_EQ(friends->m_csName, "Friends");
+  EXPECT_EQ(friends->m_dwordStatus, 5u);
+  ASSERT_EQ(friends->m_children.GetSize(), 3u);
+  for (uint32_t i = 0; i < friends->m_children.GetSize(); ++i) {
+    auto* user = static_cast<TvContactListUser*>(friends->m_children[i]);
+    EXPECT_EQ(user->m_dwordStatus, 0u);
+    EXPECT_GE(user->m_dwordStatusTime, before);
+    EXPECT_LE(user->m_dwordStatusTime, after);
+    EXPECT_EQ(user->GetParent(), friends);
+  }
+  EXPECT_EQ(list.FindGroup("ghost"), nullptr);
+  EXPECT_EQ(friends->FindItem("ghost", kContactTypeAny, 1), nullptr) << "hidden user dropped";
+}
+
+TEST_F(ContactListTest, DeleteOldRemovesTheOldFileAndLogsInfo) {
+  WriteOld(SmallOldList(2));
+  Convert(1);
+
+  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), SmallNewList());
+  EXPECT_FALSE(tvtest::PathExists(OldPath()));
+  std::string text = LogText();
+  std::string line = " @  Info: Old contact list file: " + OldPath() + " , Deleted\r\n";
+  EXPECT_EQ(text.rfind(" 2 ", 0), 0u) << text;
+  EXPECT_NE(text.find(line), std::string::npos) << text;
+  EXPECT_EQ(text.size(), text.find(line) + line.size()) << "one line only";
+  EXPECT_EQ(log.m_dwordErrorCount, 0u);
+}
+
+TEST_F(ContactListTest, OldFileThatCannotBeDeletedIsLoggedAsError) {
+  WriteOld(SmallOldList(2));
+  platform::FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(platform::FileOp::kDelete);
+  plan.failAt = 1;
+  plan.errorCode = platform::ErrorCode(platform::SysError::kAccessDenied);
+  platform::FaultInjector::Arm(plan);
+  Convert(1);
+  platform::FaultInjector::Disarm();
+
+  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), SmallNewList());
+  EXPECT_TRUE(tvtest::PathExists(OldPath()));
+  EXPECT_NE(LogText().find(" @  Error: Old  contact list file: " + OldPath() + " , NOT deleted\r\n"),
+            std::string::npos)
+      << LogText();
+  EXPECT_EQ(log.m_dwordErrorCount, 1u);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_NE(ui.boxes[0].text.find("Operation with file '" + OldPath() + "' has failed"),
+            std::string::npos);
+}
+
+TEST_F(ContactListTest, NothingToReadWritesDeletesAndLogsNothing) {
+  struct Case {
+    const char* what;
+    bool present;
+    std::string bytes;
+  };
+  TvOldContactListImage versionZero = SmallOldList(0);
+  TvOldContactListImage noGroups;
+  std::vector<Case> cases = {
+      {"missing file", false, ""},
+      {"empty file", true, ""},
+      {"version 0", true, EncodeOldContactList(versionZero)},
+      {"no groups", true, EncodeOldContactList(noGroups)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    tvtest::RemoveTree(OldPath());
+    tvtest::WriteWholeFile(NewPath(), "earlier list");
+    if (c.present) tvtest::WriteWholeFile(OldPath(), c.bytes);
+
+    Convert(1);
+
+    EXPECT_TRUE(tvtest::PathExists(OldPath())) << "a missing file is created empty and stays";
+    EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), c.bytes);
+    EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), "earlier list");
+    EXPECT_FALSE(tvtest::PathExists(log.FilePath()));
+    EXPECT_TRUE(ui.boxes.empty());
+  }
+}
+
+TEST_F(ContactListTest, TruncatedOldFileAtEveryLengthWritesAndDeletesNothing) {
+  std::string full = EncodeOldContactList(SmallOldList(2));
+  for (size_t length = 0; length < full.size(); ++length) {
+    SCOPED_TRACE("length " + std::to_string(length));
+    std::string cut = full.substr(0, length);
+    tvtest::WriteWholeFile(OldPath(), cut);
+    ui.boxes.clear();
+
+    Convert(1);
+
+    ASSERT_FALSE(tvtest::PathExists(NewPath()));
+    ASSERT_EQ(tvtest::ReadWholeFile(OldPath()), cut);
+    ASSERT_FALSE(tvtest::PathExists(log.FilePath()));
+    // The short read is reported once and stops the load.
+    ASSERT_EQ(ui.boxes.size(), length == 0 ? 0u : 1u);
+  }
+  EXPECT_TRUE(LeftoverTempFiles().empty());
+}
+
+TEST_F(ContactListTest, HostileCountsAndLengthsFailAtTheFirstShortRead) {
+  std::vector<std::pair<const char*, TvOldContactListImage>> cases;
+  TvOldContactListImage manyGroups = SmallOldList(2);
+  manyGroups.groupCount = 0xFFFFFFFFu;
+  cases.emplace_back("group count", manyGroups);
+  TvOldContactListImage manyUsers = SmallOldList(2);
+  manyUsers.groups[1].userCount = 0xFFFFFFFFu;
+  cases.emplace_back("user count", manyUsers);
+  TvOldContactListImage longName = SmallOldList(2);
+  cases.emplace_back("name length", longName);
+
+  for (auto& [what, image] : cases) {
+    SCOPED_TRACE(what);
+    std::string bytes = EncodeOldContactList(image);
+    if (std::string(what) == "name length") {
+      // The first group's name length (after version, extra value, count, type, data word).
+      uint8_t huge[4];
+      EncodeFixed32(huge, 0x7FFFFFF0u);
+      bytes.replace(20, 4, reinterpret_cast<const char*>(huge), 4);
+    }
+    tvtest::WriteWholeFile(OldPath(), bytes);
+    ui.boxes.clear();
+
+    Convert(1);
+
+    EXPECT_FALSE(tvtest::PathExists(NewPath()));
+    EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), bytes);
+    EXPECT_FALSE(tvtest::PathExists(log.FilePath()));
+    EXPECT_EQ(ui.boxes.size(), 1u);
+  }
+}
+
+// Fails the Nth file operation, for N = 1, 2, ... until a run completes, and checks after every
+// run that nothing was lost: the old file is intact, or the new file is whole.
+TEST_F(ContactListTest, AFailedOperationAnywhereNeverLosesTheContacts) {
+  WriteOld(SmallOldList(2));
+  std::string oldBytes = tvtest::ReadWholeFile(OldPath());
+  const std::string earlier = "earlier list";
+  // How many file operations a whole run takes.
+  platform::FaultInjector::Arm(platform::FaultPlan{});
+  Convert(1);
+  const uint64_t operations = platform::FaultInjector::Count();
+  platform::FaultInjector::Disarm();
+  ASSERT_GT(operations, 20u);
+
+  int failedSaves = 0;
+  bool completed = false;
+  for (uint64_t n = 1; n <= operations + 1 && !completed; ++n) {
+    SCOPED_TRACE("failing operation " + std::to_string(n));
+    tvtest::WriteWholeFile(OldPath(), oldBytes);
+    tvtest::WriteWholeFile(NewPath(), earlier);
+    tvtest::RemoveTree(log.FilePath());
+
+    platform::FaultPlan plan;
+    plan.failAt = n;
+    plan.errorCode = platform::ErrorCode(platform::SysError::kDiskFull);
+    platform::FaultInjector::Arm(plan);
+    Convert(1);
+    completed = platform::FaultInjector::Failures() == 0;
+    platform::FaultInjector::Disarm();
+
+    std::string now = tvtest::ReadWholeFile(NewPath());
+    if (tvtest::PathExists(OldPath())) {
+      ASSERT_EQ(tvtest::ReadWholeFile(OldPath()), oldBytes);
+      ASSERT_TRUE(now == earlier || now == SmallNewList()) << "a partial Contacts.List";
+      if (now == earlier) ++failedSaves;
+    } else {
+      ASSERT_EQ(now, SmallNewList()) << "old file deleted without a whole new one";
+    }
+    ASSERT_TRUE(LeftoverTempFiles().empty());
+  }
+  EXPECT_TRUE(completed);
+  EXPECT_GT(failedSaves, 3) << "the sweep reached the writing of the new file";
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tree operations
+
+class ContactTreeTest : public ContactListTest {
+ protected:
+  static TvContactListGroup* NewGroup(const std::string& name) {
+    auto* group = new TvContactListGroup;
+    group->m_csName = name;
+    return group;
+  }
+  static TvContactListUser* NewUser(const std::string& name) {
+    auto* user = new TvContactListUser;
+    user->m_csName = name;
+    return user;
+  }
+};
+
+TEST_F(ContactTreeTest, AddItemRefusesANameTakenByADirectChildOfEitherKind) {
+  TvContactListGroup root;
+  TvContactListGroup* friends = NewGroup("Friends");
+  ASSERT_TRUE(root.AddItem(friends));
+  EXPECT_EQ(friends->GetParent(), &root);
+
+  TvContactListUser* clash = NewUser("FRIENDS");
+  EXPECT_FALSE(root.AddItem(clash));
+  EXPECT_EQ(clash->GetParent(), nullptr);
+  delete clash;
+  TvContactListGroup* clashGroup = NewGroup("friends");
+  EXPECT_FALSE(root.AddItem(clashGroup));
+  delete clashGroup;
+
+  // The same name one level down is no clash.
+  EXPECT_TRUE(friends->AddItem(NewUser("friends")));
+  EXPECT_EQ(root.m_children.GetSize(), 1u);
+  EXPECT_EQ(friends->m_children.GetSize(), 1u);
+}
+
+TEST_F(ContactTreeTest, FindItemSearchesDepthFirstAndHonoursMaskAndRecursion) {
+  TvContactListGroup root;
+  TvContactListGroup* a = NewGroup("A");
+  TvContactListGroup* b = NewGroup("target");
+  root.AddItem(a);
+  root.AddItem(b);
+  TvContactListUser* deep = NewUser("TARGET");
+  a->AddItem(deep);
+  TvContactListGroup* same = NewGroup("same");
+  a->AddItem(same);
+  TvContactListUser* inner = NewUser("same");
+  same->AddItem(inner);
+
+  EXPECT_EQ(root.FindItem("target", kContactTypeAny, 1), deep) << "A's subtree comes before B";
+  EXPECT_EQ(root.FindItem("target", kContactTypeGroup, 1), b);
+  EXPECT_EQ(root.FindItem("target", kContactTypeAny, 0), b) << "no descent without recursion";
+  EXPECT_EQ(root.FindItem("target", kContactTypeUser, 2), nullptr) << "only 1 means recursive";
+  EXPECT_EQ(root.FindItem("same", kContactTypeAny, 1), same) << "a child before its descendants";
+  EXPECT_EQ(root.FindItem("same", kContactTypeUser, 1), inner);
+  EXPECT_EQ(root.FindItem("nobody", kContactTypeAny, 1), nullptr);
+}
+
+TEST_F(ContactTreeTest, CountItemsAndDisplayInfo) {
+  TvContactListGroup root;
+  TvContactListGroup* friends = NewGroup("Friends");
+  TvContactListGroup* work = NewGroup("Work");
+  root.AddItem(friends);
+  friends->AddItem(work);
+  friends->AddItem(NewUser("ann"));
+  work->AddItem(NewUser("ben"));
+  TvContactListUser* cid = NewUser("cid");
+  work->AddItem(cid);
+
+  EXPECT_EQ(root.CountItems(kContactTypeAny, 0), 1u);
+  EXPECT_EQ(root.CountItems(kContactTypeAny, 1), 5u);
+  EXPECT_EQ(root.CountItems(kContactTypeUser, 1), 3u);
+  EXPECT_EQ(root.CountItems(kContactTypeGroup, 1), 2u);
+  EXPECT_EQ(friends->CountItems(kContactTypeUser, 0), 1u);
+  EXPECT_EQ(cid->CountItems(kContactTypeAny, 1), 0u);
+
+  cid->SetStatus(4);
+  TvTreeItemInfo info;
+  info.mask = TvTreeItemInfo::kImage | TvTreeItemInfo::kSelectedImage | TvTreeItemInfo::kText;
+  EXPECT_EQ(cid->FillDisplayInfo(info), 1);
+  EXPECT_EQ(info.image, 4u) << "a user's image is its base image plus its status";
+  EXPECT_EQ(info.selectedImage, 4u);
+  EXPECT_EQ(info.text, "cid");
+
+  TvTreeItemInfo groupInfo;
+  groupInfo.mask = TvTreeItemInfo::kImage | TvTreeItemInfo::kChildren;
+  groupInfo.text = "untouched";
+  friends->FillDisplayInfo(groupInfo);
+  EXPECT_EQ(groupInfo.image, 8u);
+  EXPECT_EQ(groupInfo.children, 2u) << "direct children only";
+  EXPECT_EQ(groupInfo.text, "untouched") << "text not asked for";
+}
+
+TEST_F(ContactTreeTest, PathTextsOfNestedGroupsAreWrittenBeforeEachChild) {
+  TvContactList list(log, paths);
+  TvContactListGroup* friends = NewGroup("Friends");
+  TvContactListGroup* work = NewGroup("Work");
+  TvContactListGroup* team = NewGroup("Team");
+  TvContactListUser* cid = NewUser("cid");
+  list.m_root.AddItem(friends);
+  list.m_root.AddItem(NewGroup("Solo"));
+  friends->AddItem(NewUser("ann"));
+  friends->AddItem(work);
+  work->AddItem(NewUser("ben"));
+  work->AddItem(team);
+  team->AddItem(cid);
+
+  std::string path = "stale";
+  cid->GetPath(path, 1);
+  EXPECT_EQ(path, "Friends/Work/Team") << "a user's path is its group's";
+  work->GetPath(path, 1);
+  EXPECT_EQ(path, "Friends/Work");
+  TvContactListUser loose;
+  loose.GetPath(path, 1);
+  EXPECT_EQ(path, "");
+
+  ASSERT_TRUE(list.Save());
+  NewContactsFile file;
+  std::string error;
+  ASSERT_TRUE(contacts_support::ParseContactsList(tvtest::ReadWholeFile(NewPath()), &file, &error))
+      << error;
+  ASSERT_EQ(file.root.children.size(), 2u);
+  const NewContactItem& f = file.root.children[0];
+  EXPECT_EQ(f.pathText, "Friends");
+  ASSERT_EQ(f.children.size(), 2u);
+  EXPECT_EQ(f.children[0].pathText, "Friends");
+  const NewContactItem& w = f.children[1];
+  EXPECT_EQ(w.pathText, "Friends/Work");
+  ASSERT_EQ(w.children.size(), 2u);
+  EXPECT_EQ(w.children[0].pathText, "Friends/Work");
+  const NewContactItem& t = w.children[1];
+  EXPECT_EQ(t.pathText, "Friends/Work/Team");
+  ASSERT_EQ(t.children.size(), 1u);
+  EXPECT_EQ(t.children[0].pathText, "Friends/Work/Team");
+  EXPECT_EQ(t.children[0].precedingType, 2u);
+  EXPECT_EQ(file.root.children[1].pathText, "Solo");
+  EXPECT_TRUE(file.root.children[1].children.empty());
+}
+
+TEST_F(ContactTreeTest, FailedSaveLeavesTheEarlierFileUntouched) {
+  TvContactList list(log, paths);
+  list.m_root.AddItem(NewGroup("Friends"));
+  tvtest::WriteWholeFile(NewPath(), "earlier list");
+  for (platform::FileOp op :
+       {platform::FileOp::kOpen, platform::FileOp::kWrite, platform::FileOp::kFlush,
+        platform::FileOp::kMove}) {
+    SCOPED_TRACE(static_cast<uint32_t>(op));
+    platform::FaultPlan plan;
+    plan.ops = static_cast<uint32_t>(op);
+    plan.failAt = 1;
+    plan.errorCode = platform::ErrorCode(platform::SysError::kDiskFull);
+    platform::FaultInjector::Arm(plan);
+    EXPECT_FALSE(list.Save());
+    platform::FaultInjector::Disarm();
+    EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), "earlier list");
+    EXPECT_TRUE(LeftoverTempFiles().empty());
+  }
+  EXPECT_EQ(ui.boxes.size(), 4u) << "each failure is reported";
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading "Contacts.List"
+
+TEST_F(ContactTreeTest, LoadReadsBackWhatConvertWrote) {
+  WriteOld(SmallOldList(2));
+  Convert(0);
+  std::string written = tvtest::ReadWholeFile(NewPath());
+
+  TvContactList list(log, paths);
+  ASSERT_TRUE(list.Load());
+  TvContactListItem* alice = list.m_root.FindItem("alice", kContactTypeUser, 1);
+  ASSERT_NE(alice, nullptr);
+  auto* user = static_cast<TvContactListUser*>(alice);
+  EXPECT_EQ(user->m_dwordStatus, 0u);
+  EXPECT_EQ(user->m_dwordStatusTime, 0u);
+  EXPECT_EQ(user->m_csValue2, "ALICE-PC");
+  EXPECT_EQ(user->GetData(), 11u);
+
+  tvtest::RemoveTree(NewPath());
+  ASSERT_TRUE(list.Save());
+  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), written);
+}
+
+TEST_F(ContactTreeTest, LoadSkipsRefusedChildrenAndGoesOn) {
+  std::string group = GroupRecord(0, "g", "", 0, {{2, "g", UserRecord(0, "c", "", 0)}});
+  std::string bytes = ContactsFile(GroupRecord(
+      0, "", "", 0,
+      {{2, "", UserRecord(0, "hidden", "", 0x8)},
+       {2, "", UserRecord(0, "b", "", 0)},
+       {2, "", UserRecord(0, "B", "", 0)},
+       {1, "g", group}}));
+  tvtest::WriteWholeFile(NewPath(), bytes);
+
+  TvContactList list(log, paths);
+  ASSERT_TRUE(list.Load());
+  ASSERT_EQ(list.m_root.m_children.GetSize(), 2u);
+  EXPECT_EQ(list.m_root.m_children[0]->m_csName, "b");
+  EXPECT_EQ(list.m_root.m_children[1]->m_csName, "g");
+  EXPECT_NE(list.m_root.FindItem("c", kContactTypeUser, 1), nullptr);
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(ContactTreeTest, LoadRejectsDamagedFilesWithOneReport) {
+  WriteOld(SmallOldList(2));
+  Convert(0);
+  std::string full = tvtest::ReadWholeFile(NewPath());
+  ASSERT_FALSE(full.empty());
+
+  for (size_t length = 0; length < full.size(); ++length) {
+    SCOPED_TRACE("length " + std::to_string(length));
+    tvtest::WriteWholeFile(NewPath(), full.substr(0, length));
+    ui.boxes.clear();
+    TvContactList list(log, paths);
+    ASSERT_FALSE(list.Load());
+    ASSERT_EQ(ui.boxes.size(), 1u) << "stops at the first short read";
+  }
+
+  // A child count far beyond the file: one short read, not four billion.
+  std::string hostile = ContactsFile(
+      GroupRecord(0, "", "", 0, {{2, "", UserRecord(0, "only", "", 0)}}));
+  uint8_t count[4];
+  EncodeFixed32(count, 0xFFFFFFFFu);
+  hostile.replace(8 + 36, 4, reinterpret_cast<const char*>(count), 4);
+  tvtest::WriteWholeFile(NewPath(), hostile);
+  ui.boxes.clear();
+  TvContactList list(log, paths);
+  EXPECT_FALSE(list.Load());
+  EXPECT_EQ(ui.boxes.size(), 1u);
+
+  tvtest::WriteWholeFile(NewPath(), U32(3) + full.substr(4));
+  EXPECT_FALSE(list.Load()) << "only version 2 is read";
+}
+
+TEST_F(ContactTreeTest, LoadLimitsTheNestingDepth) {
+  // levels groups, each the only child of the one above, below the root.
+  auto nested = [](uint32_t levels) {
+    std::string bytes = U32(2) + U32(0) + ItemPart(1, 0, "", "", 0, 0) + U32(1) + Zeros(32);
+    for (uint32_t i = 1; i < levels; ++i) {
+      bytes += U32(1) + Str("p") + ItemPart(1, 0, "g" + std::to_string(i), "", 0, 0) + U32(1) +
+               Zeros(32);
+    }
+    return bytes + U32(1) + Str("p") + GroupRecord(0, "leaf", "", 0, {});
+  };
+  const uint32_t limit = TvContactListGroup::kMaxLoadDepth;
+  tvtest::WriteWholeFile(NewPath(), nested(limit - 1));
+  TvContactList list(log, paths);
+  ASSERT_TRUE(list.Load());
+  EXPECT_NE(list.FindGroup("leaf"), nullptr);
+
+  tvtest::WriteWholeFile(NewPath(), nested(limit));
+  EXPECT_FALSE(list.Load());
+  EXPECT_EQ(list.FindGroup("leaf"), nullptr);
+
+  // Deep enough to exhaust the stack if the depth were not limited.
+  tvtest::WriteWholeFile(NewPath(), nested(100000));
+  EXPECT_FALSE(list.Load());
+}
+
+TEST_F(ContactTreeTest, LoadNeverCreatesAMissingFile) {
+  TvContactList list(log, paths);
+  EXPECT_FALSE(list.Load());
+  EXPECT_FALSE(tvtest::PathExists(NewPath()));
+}
+
+}  // namespace
