@@ -1,6 +1,294 @@
 #include "database/tv_database.h"
 
-TvDatabase::TvDatabase(TvLog& log, const TvDataPaths& paths) : m_log(log), m_paths(paths) {}
-TvDatabase::~TvDatabase() = default;
-TvBool TvDatabase::CreateStandardFolders() { return 1; }
-int32_t TvDatabase::ConvertDatabase(TvBool) { return 0; }
+#include "database/folders_format.h"
+#include "foundation/replacing_file.h"
+#include "foundation/tv_file.h"
+#include "foundation/utilities.h"
+#include "messages/plain_names.h"
+#include "platform/file_system.h"
+#include "platform/system_info.h"
+
+namespace {
+
+struct StandardFolder {
+  int32_t id;
+  const char* listName;  // the name in the folder list
+  const char* name;      // the name FolderIdByName recognises
+  uint32_t flags;
+};
+
+constexpr StandardFolder kStandardFolders[6] = {
+    {FOLDER_INBOX, "Inbox", "Inbox", 5},       {FOLDER_OUTBOX, "Outbox", "Outbox", 5},
+    {FOLDER_SENT, "Sent items", "Sent", 5},    {FOLDER_DELETED, "Deleted", "Deleted", 5},
+    {FOLDER_DRAFTS, "Drafts", "Drafts", 5},    {FOLDER_TEMP, "Temp", "Temp", 7},
+};
+
+constexpr uint32_t kOldMessageNameLength = 40;
+
+// Bytes one folder record takes in a folders file.
+uint64_t RecordSize(const TvFolder& folder) {
+  return 4 + 4 + 4 + 4 + folder.m_csName.size() + 4 + folder.m_csText.size() + 4 + 4 + 4;
+}
+
+}  // namespace
+
+TvDatabase::TvDatabase(TvLog& log, const TvDataPaths& paths)
+    : m_log(log), m_paths(paths), m_namesIndex(paths) {}
+
+TvDatabase::~TvDatabase() {
+  m_userNames.DeleteAll();
+  m_messages.DeleteAll();
+  m_folders.DeleteAll();
+}
+
+std::string TvDatabase::DataFolder() const {
+  std::string folder = m_paths.UserDataFolder();
+  AppendBackslash(folder);
+  return folder;
+}
+
+void TvDatabase::Lock(const char* /*label*/) { m_foldersLock.Enter(); }
+void TvDatabase::Unlock(const char* /*label*/) { m_foldersLock.Leave(); }
+
+void TvDatabase::Log(const std::string& text, int32_t level) {
+  m_log.Add(text, level, kLogNoCategory);
+}
+
+TvBool TvDatabase::CreateStandardFolders() {
+  for (const StandardFolder& standard : kStandardFolders) {
+    auto* folder = new TvFolder(FOLDER_NONE);
+    folder->m_id = standard.id;
+    folder->m_csName = standard.listName;
+    folder->m_flags = standard.flags;
+    m_folders.Add(folder);
+  }
+  return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Folder look-ups
+
+int32_t TvDatabase::FolderIdByName(const std::string& name) {
+  for (uint32_t i = 0; i < m_folders.GetSize(); ++i) {
+    TvFolder* folder = m_folders[i];
+    if (folder->HasName(name)) {
+      if (folder->m_id != FOLDER_NONE) return folder->m_id;
+      break;
+    }
+  }
+  for (const StandardFolder& standard : kStandardFolders) {
+    if (EqualNoCase(name, standard.name)) return standard.id;
+  }
+  return FOLDER_NONE;
+}
+
+TvFolder* TvDatabase::FindFolder(int32_t id) {
+  if (id == FOLDER_CURRENT) id = m_currentFolderId;
+  for (uint32_t i = 0; i < m_folders.GetSize(); ++i) {
+    if (m_folders[i]->m_id == id) return m_folders[i];
+  }
+  return nullptr;
+}
+
+bool TvDatabase::HasUsableDirectory(const TvFolder& folder) {
+  if (folder.m_id >= FOLDER_INBOX && folder.m_id <= FOLDER_TEMP) return true;
+  if (folder.m_id == FOLDER_CURRENT) return false;
+  return IsPlainName(folder.m_csName);
+}
+
+void TvDatabase::FolderDirectory(std::string& out, int32_t id) {
+  if (id == FOLDER_CURRENT) id = m_currentFolderId;
+  TvFolder* folder = FindFolder(id);
+  out = DataFolder();
+  if (folder == nullptr) return;
+  if (!HasUsableDirectory(*folder)) {
+    // A stored name that is no plain directory name never becomes a path.
+    out.clear();
+    return;
+  }
+  if (id >= FOLDER_INBOX && id <= FOLDER_TEMP) {
+    out = m_paths.StandardFolderDirectory(id);
+  } else {
+    out += folder->m_csName;
+  }
+  EnsureDirectory(out);
+  AppendBackslash(out);
+}
+
+int32_t TvDatabase::FolderIdByDirectory(const std::string& path) {
+  for (uint32_t i = 0; i < m_folders.GetSize(); ++i) {
+    TvFolder* folder = m_folders[i];
+    if (!HasUsableDirectory(*folder)) continue;
+    std::string directory;
+    FolderDirectory(directory, folder->m_id);
+    if (EqualNoCase(directory, path)) return folder->m_id;
+  }
+  return FOLDER_NONE;
+}
+
+int32_t TvDatabase::FolderIdByFilePath(const std::string& path) {
+  TvLockGuard guard("FolderIdByFilePath", m_foldersLock);
+  const std::string dataFolder = DataFolder();
+  if (path.size() <= dataFolder.size()) return FOLDER_NONE;
+  size_t separator = std::string::npos;
+  for (size_t i = dataFolder.size(); i < path.size(); ++i) {
+    if (platform::IsPathSeparator(path[i])) {
+      separator = i;
+      break;
+    }
+  }
+  if (separator == std::string::npos || separator == 0) return FOLDER_NONE;
+  return FolderIdByDirectory(path.substr(0, separator + 1));
+}
+
+void TvDatabase::MessageFilePath(std::string& out, uint64_t messageId, int32_t folderId) {
+  if (folderId == FOLDER_CURRENT) folderId = m_currentFolderId;
+  FolderDirectory(out, folderId);
+  if (out.empty()) return;
+  AppendHex64(messageId, out, 0);
+  out += ".Message";
+}
+
+// ---------------------------------------------------------------------------------------------
+// Folders list
+
+TvBool TvDatabase::ReadFolderRecords(const std::string& path, uint32_t mode) {
+  TvFile file(0, 1);
+  if (!file.Open(path, mode)) return 0;
+  if (file.GetLength() < 8) return 0;
+  uint32_t headerWord = 0;
+  uint32_t count = 0;
+  if (!file.ReadUInt32(headerWord) || !file.ReadUInt32(count)) return 0;
+  TvBool result = 1;
+  for (uint32_t i = 0; i < count; ++i) {
+    auto* folder = new TvFolder(FOLDER_NONE);
+    uint32_t version = 0;
+    uint32_t flags = 0;
+    uint32_t id = 0;
+    if (!file.ReadUInt32(version) || !folder->LoadObject(file) || !file.ReadUInt32(flags) ||
+        !file.ReadUInt32(id)) {
+      delete folder;
+      result = 0;
+      break;
+    }
+    folder->m_flags = flags;
+    folder->m_id = static_cast<int32_t>(id);
+    // Standard folders are already in the list: their old copies, and any folder whose name or
+    // id is taken, are dropped.
+    if (FolderIdByName(folder->m_csName) == FOLDER_NONE && FindFolder(folder->m_id) == nullptr) {
+      m_folders.Add(folder);
+    } else {
+      delete folder;
+    }
+  }
+  return result;
+}
+
+TvBool TvDatabase::LoadFoldersList() {
+  Lock("LoadFoldersList");
+  m_namesIndex.Load();
+  const std::string oldPath = DataFolder() + folders::kOldFileName;
+  const std::string newPath = DataFolder() + folders::kNewFileName;
+  TvBool result;
+  if (!FileExists(oldPath) && FileExists(newPath)) {
+    // An earlier run wrote "Folders.List" and deleted the old file before it was interrupted:
+    // walk the folders it listed, and write neither file again.
+    ReadFolderRecords(newPath, kModeReadShared);
+    result = 0;
+  } else {
+    result = ReadFolderRecords(oldPath, kModeReadOpenOrCreate);
+  }
+  Unlock("LoadFoldersList");
+  return result;
+}
+
+TvBool TvDatabase::SaveFoldersList() {
+  Lock("SaveFoldersList");
+  m_namesIndex.Save();
+  const std::string path = DataFolder() + folders::kNewFileName;
+  TvBool result = 0;
+  TvReplacingFile file(1);
+  if (file.Open(path, kModeReadWriteCreate)) {
+    result = file.WriteUInt32(0) && file.WriteUInt32(m_folders.GetSize());
+    uint64_t expected = 8;
+    for (uint32_t i = 0; result && i < m_folders.GetSize(); ++i) {
+      TvFolder* folder = m_folders[i];
+      result = file.WriteUInt32(platform::PackedVersion()) && folder->SaveObject(file) &&
+               file.WriteUInt32(folder->m_flags) &&
+               file.WriteUInt32(static_cast<uint32_t>(folder->m_id));
+      expected += RecordSize(*folder);
+    }
+    if (result) {
+      result = file.Commit();
+    } else {
+      file.Abandon();
+    }
+    // The old folders file may go only when its replacement is complete on disk.
+    if (result && GetFileSizeByName(path) != expected) result = 0;
+  }
+  Unlock("SaveFoldersList");
+  return result;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Conversion
+
+void TvDatabase::ConvertFolder(TvMessage& message, TvFolder& folder, TvBool deleteOld) {
+  if (!HasUsableDirectory(folder)) {
+    Log("Folder: '" + folder.m_csName + "' , NOT converted, its name is no plain folder name",
+        kLogError);
+    return;
+  }
+  std::string dir;
+  FolderDirectory(dir, folder.m_id);
+  RemoveLeftoverTempFiles(dir);
+  TvStringList names;
+  ListNames(names, dir + "*" + ".Message", 0);
+  for (const std::string& name : names) {
+    if (name.size() != kOldMessageNameLength) continue;
+    const std::string path = dir + name;
+    if (!message.LoadOld(path)) {
+      Log("Message: " + path + " , NOT loaded", kLogError);
+      continue;
+    }
+    if (!message.Save(path)) {
+      Log("Message: " + path + " , NOT saved", kLogError);
+      continue;
+    }
+    Log("Message: " + path + " , Converted", kLogInfo);
+    if (deleteOld) {
+      if (DeleteFileIfExists(path)) {
+        Log("Message: " + path + " , Deleted", kLogInfo);
+      } else {
+        Log("Message: " + path + " , NOT deleted", kLogError);
+      }
+    }
+  }
+  if (deleteOld) {
+    const std::string index = dir + folders::kFolderIndexFileName;
+    if (DeleteFileIfExists(index)) {
+      Log("Old folder index: " + index + " , Deleted", kLogInfo);
+    } else {
+      Log("Old folder index: " + index + " , NOT deleted", kLogInfo);
+    }
+  }
+}
+
+int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
+  TvMessage message(m_log, *this);
+  RemoveLeftoverTempFiles(DataFolder());
+  if (LoadFoldersList()) {
+    TvBool saved = SaveFoldersList();
+    if (deleteOld && saved) {
+      const std::string path = DataFolder() + folders::kOldFileName;
+      if (DeleteFileIfExists(path)) {
+        Log("Old folders file: " + path + " , Deleted", kLogInfo);
+      } else {
+        Log("Old folders file: " + path + " , NOT deleted", kLogError);
+      }
+    }
+  }
+  const uint32_t count = m_folders.GetSize();
+  for (uint32_t i = 0; i < count; ++i) ConvertFolder(message, *m_folders[i], deleteOld);
+  return 0;
+}

@@ -1,18 +1,91 @@
-// Placeholder: the message database. Replaced by the full declaration with the same operations.
+// The message store as the converter sees it: the folder list (six standard folders, then the
+// user folders of the old folders file), each folder backed by a directory under the user data
+// folder, and the names index. ConvertDatabase converts the whole store from 3.0 to 3.1 and logs
+// every outcome.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
+#include "database/tv_database_names_index.h"
+#include "database/tv_folder.h"
 #include "foundation/data_paths.h"
+#include "foundation/lock.h"
+#include "foundation/ptr_array.h"
 #include "foundation/tv_log.h"
 #include "foundation/types.h"
+#include "messages/tv_folder_lookup.h"
+#include "messages/tv_message.h"
 
-class TvDatabase {
+// An entry of the database's user name list, which the conversion never fills.
+struct NET_USER_NAME {
+  char name[64];
+};
+
+class TvDatabase : public TvFolderLookup {
  public:
+  // log takes every line of the conversion; paths gives the data folder and the standard folder
+  // directories. Both outlive the database.
   TvDatabase(TvLog& log, const TvDataPaths& paths);
-  virtual ~TvDatabase();
+  ~TvDatabase() override;
+  TvDatabase(const TvDatabase&) = delete;
+  TvDatabase& operator=(const TvDatabase&) = delete;
+
+  // Appends Inbox, Outbox, "Sent items", Deleted, Drafts and Temp (ids 0 to 5) to the list.
   TvBool CreateStandardFolders();
+  // The whole conversion: folders list, names index, every folder's message files. Always 0.
   int32_t ConvertDatabase(TvBool deleteOld);
 
+  // Reads the names index and the old folders file into the list. When the old folders file is
+  // gone but "Folders.List" is there (a run interrupted after deleting it), the user folders are
+  // taken from "Folders.List" and the result is false, so neither file is written again.
+  TvBool LoadFoldersList();
+  // Writes the names index and "Folders.List" (replacing an earlier one only when complete).
+  TvBool SaveFoldersList();
+
+  // The id of the first folder with that name (case-insensitive), else the standard folder of
+  // that name ("Sent" for id 2), else FOLDER_NONE.
+  int32_t FolderIdByName(const std::string& name);
+  // The first folder with that id (FOLDER_CURRENT allowed), or null.
+  TvFolder* FindFolder(int32_t id);
+  // The folder's directory, created if missing, ending in a separator; the data folder for an
+  // unknown id; empty for a folder whose directory cannot be used (HasUsableDirectory).
+  void FolderDirectory(std::string& out, int32_t id);
+  // The first folder whose directory equals path (case-insensitive), or FOLDER_NONE.
+  int32_t FolderIdByDirectory(const std::string& path);
+  int32_t FolderIdByFilePath(const std::string& path) override;
+  void MessageFilePath(std::string& out, uint64_t messageId, int32_t folderId) override;
+
+  // A user folder's name becomes a directory under the data folder: only a plain single name can
+  // (and an id that names the folder itself, not the current folder). Standard folders always can.
+  static bool HasUsableDirectory(const TvFolder& folder);
+
+  void Lock(const char* label);
+  void Unlock(const char* label);
+
+  // The data folder with a trailing separator.
+  std::string DataFolder() const;
+
+  TvPtrAutoArray<TvFolder*>& Folders() { return m_folders; }
+  TvDatabaseNamesIndex& NamesIndex() { return m_namesIndex; }
+  int32_t CurrentFolderId() const { return m_currentFolderId; }
+
  private:
+  // Reads the folder records of a folders file into the list, with the dropping rules.
+  TvBool ReadFolderRecords(const std::string& path, uint32_t mode);
+  void ConvertFolder(TvMessage& message, TvFolder& folder, TvBool deleteOld);
+  void Log(const std::string& text, int32_t level);
+
   TvLog& m_log;
   const TvDataPaths& m_paths;
+
+  TvCriticalSection m_foldersLock;
+  TvPtrAutoArray<TvFolder*> m_folders;
+  TvPtrAutoArray<TvMessage*> m_messages;
+  TvCriticalSection m_messagesLock;
+  int32_t m_currentFolderId = FOLDER_NONE;
+  TvDatabaseNamesIndex m_namesIndex;
+  TvPtrAutoArray<NET_USER_NAME*> m_userNames;
+  TvCriticalSection m_userNamesLock;
+  uint32_t m_dwordUnused = 0;
 };

@@ -1,0 +1,85 @@
+// The 3.0 message file: a 208-byte header, the recipient records (34, 38 or 42 bytes by the
+// header's kind byte), the body, and one attachment entry per attachment (name length 1 to 255,
+// the name, a 64-bit content size, the contents). Integers little-endian except the recipients'
+// numbers, which are big-endian.
+//
+// TvMessage::LoadOld parses files with these; the writers (tests, the companion tool's samples,
+// fuzz seeds) build files with the Encode functions.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace msg30 {
+
+inline constexpr uint32_t kHeaderSize = 208;
+inline constexpr uint32_t kRecipientBufferSize = 42;
+// The smallest attachment entry: the length byte, a one-byte name, the size.
+inline constexpr uint32_t kMinAttachmentEntrySize = 1 + 1 + 8;
+
+// Header offsets.
+inline constexpr uint32_t kMagic = 0;  // "ZV30"
+inline constexpr uint32_t kKind = 4;
+inline constexpr uint32_t kTotalSize = 8;
+inline constexpr uint32_t kAttachmentSectionSize = 16;
+inline constexpr uint32_t kRecipientCount = 24;
+inline constexpr uint32_t kBodySize = 28;
+inline constexpr uint32_t kAttachmentCount = 32;
+inline constexpr uint32_t kValues = 36;  // four 32-bit values at 36, 40, 44, 48
+// The four texts: offset and width of each field; the field's last byte must be 0.
+inline constexpr uint32_t kTextOffset[4] = {56, 89, 122, 139};
+inline constexpr uint32_t kTextWidth[4] = {33, 33, 17, 65};
+
+struct Header {
+  uint8_t kind = 1;
+  uint64_t totalSize = 0;
+  uint64_t attachmentSectionSize = 0;
+  uint32_t recipientCount = 0;
+  uint32_t bodySize = 0;
+  uint32_t attachmentCount = 0;
+  uint32_t values[4] = {};   // the values at offsets 36, 40, 44, 48
+  std::string texts[4];      // the texts at offsets 56, 89, 122, 139, up to their first zero byte
+};
+
+enum class HeaderProblem {
+  kNone,
+  kBadMagic,              // not "ZV30"
+  kBadKind,               // kind byte not 1, 2 or 3
+  kBadTotalSize,          // total size differs from the sum of the parts
+  kBadAttachmentSection,  // attachment section size without attachments
+  kTextNotTerminated,  // a text field's last byte is not 0
+};
+const char* HeaderProblemText(HeaderProblem problem);
+
+// Record size for a kind byte: 34 for kind 1, 38 for kind 2, 42 otherwise.
+uint32_t RecipientRecordSize(uint8_t kind);
+
+// The total size the header rule expects: 208 + recipient bytes (kept to 32 bits) + body size +
+// attachment section size, summed in 64 bits.
+uint64_t ExpectedTotalSize(const Header& header);
+
+// Decodes the 208 header bytes and checks every header rule, in table order.
+HeaderProblem DecodeHeader(const uint8_t* bytes, Header& header);
+// Encodes a header as given (broken fields included, texts cut to their field widths and not
+// terminated when they fill it). bytes receives kHeaderSize bytes.
+void EncodeHeader(const Header& header, uint8_t* bytes);
+
+struct Recipient {
+  std::string name;  // at most 32 characters are kept
+  uint8_t kind = 0;
+  uint32_t number1 = 0;
+  uint32_t number2 = 0;
+};
+
+// Decodes one record held in a zero-filled 42-byte buffer (byte 32 of the name is taken as 0;
+// numbers that the record's kind does not hold read as 0 from the zero fill).
+Recipient DecodeRecipient(const uint8_t* buffer);
+// Appends one record of the header kind's size (the numbers it has room for, big-endian).
+void AppendRecipient(const Recipient& recipient, uint8_t headerKind, std::string* out);
+
+// Appends the part of an attachment entry before its contents: length byte, name, size. The name
+// is cut to 255 bytes; the length byte is written as nameLength when given (broken entries).
+void AppendAttachmentEntryHead(const std::string& name, uint64_t contentSize, std::string* out,
+                               int nameLength = -1);
+
+}  // namespace msg30

@@ -1,0 +1,501 @@
+#include "messages/tv_message.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "foundation/coding.h"
+#include "foundation/replacing_file.h"
+#include "foundation/tv_error.h"
+#include "foundation/tv_file.h"
+#include "foundation/utilities.h"
+#include "messages/old_message_format.h"
+#include "messages/plain_names.h"
+#include "platform/file_system.h"
+#include "platform/ui.h"
+
+namespace {
+
+// Moves the file position forward; 64-bit, so a skipped part of 2 GiB or more stays exact.
+TvBool SkipForward(TvFile& file, uint64_t count) {
+  if (count == 0) return 1;
+  return file.Seek(count, 1, 1);
+}
+
+// Adds b to a; false when the 64-bit sum overflows.
+bool AddChecked(uint64_t& a, uint64_t b) {
+  uint64_t sum = a + b;
+  if (sum < a) return false;
+  a = sum;
+  return true;
+}
+
+// Texts of the 3.0 header and where they go in the 3.1 header (field offset and width).
+struct TextMove {
+  int oldIndex;
+  uint32_t offset;
+  uint32_t width;
+};
+constexpr TextMove kTextMoves[4] = {
+    {0, msg31::kTextA, msg31::kTextAWidth},
+    {1, msg31::kTextC, msg31::kTextCWidth},
+    {2, msg31::kTextB, msg31::kTextBWidth},
+    {3, msg31::kTextD, msg31::kTextDWidth},
+};
+
+// The longest staged path the Windows API takes without extended-length names.
+constexpr size_t kMaxStagedPath = 259;
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Recipients and attachments
+
+uint32_t TvMessageRecipient::GetImage() {
+  switch (m_kind) {
+    case 0:
+    case 1: return 5;
+    case 2: return 1;
+    case 3: return 6;
+    default: return 0;
+  }
+}
+
+void TvMessageRecipient::EncodeRecord(uint8_t* record) const {
+  msg31::RecipientRecord r;
+  r.reserved = m_dwordReserved;
+  r.number2 = m_dwordNumber2;
+  r.number1 = m_dwordNumber1;
+  r.kind = m_kind;
+  r.name = m_name;
+  r.Encode(record);
+}
+
+TvBool TvMessageAttachment::FillDisplayInfo(TvListItemInfo& item) {
+  if (item.mask & TvListItemInfo::kText) {
+    if (item.subItem == 0) item.text = m_csName;
+    if (item.subItem == 1) item.text = m_csText;
+  }
+  if (item.mask & TvListItemInfo::kImage) item.image = GetImage();
+  return 1;
+}
+
+void TvMessageAttachment::SetFromPath(const std::string& path) {
+  std::string name;
+  FileNameFromPath(name, path);
+  SetFromPath(path, name);
+}
+
+void TvMessageAttachment::SetFromPath(const std::string& path, const std::string& storedName) {
+  m_csText = path;
+  m_fileName = storedName.substr(0, 260);
+  m_dword64Size = GetFileSizeByName(path);
+  BuildDisplayText();
+}
+
+void TvMessageAttachment::SetSize(uint64_t size) {
+  m_dword64Size = size;
+  BuildDisplayText();
+}
+
+void TvMessageAttachment::BuildDisplayText() {
+  std::string size;
+  FormatSize(size, static_cast<int64_t>(m_dword64Size));
+  m_csName = m_fileName + " ( " + size + " )";
+}
+
+void TvMessageAttachment::EncodeRecord(uint8_t* record) const {
+  msg31::AttachmentRecord a;
+  a.reserved = m_dwordReserved;
+  a.size = m_dword64Size;
+  a.offset = m_dword64Offset;
+  a.name = m_fileName;
+  a.Encode(record);
+}
+
+void TvOldMessageFileIndex::BuildDisplayText() {
+  std::string size;
+  FormatSize(size, static_cast<int64_t>(m_dword64Size));
+  m_csDisplay = m_csName + " ( " + size + " )";
+}
+
+// ---------------------------------------------------------------------------------------------
+// The message
+
+TvMessage::TvMessage(TvLog& log, TvFolderLookup& folders)
+    : m_log(log), m_folders(folders), m_stagingFolder(DefaultStagingFolder()) {
+  Reset(1);
+}
+
+TvMessage::~TvMessage() { Reset(1); }
+
+void TvMessage::Reset(TvBool clearHeader) {
+  m_folderId = FOLDER_NONE;
+  FreeBody();
+  if (clearHeader) {
+    std::memset(m_header, 0, sizeof(m_header));
+    m_header[msg31::kFlagBytes + 2] = 1;
+  }
+  for (std::string& text : m_csTexts) text.clear();
+  m_dwordProperty = 0;
+  m_attachments.DeleteAll();
+  m_recipients.DeleteAll();
+}
+
+void TvMessage::AllocateBody(uint32_t size) {
+  FreeBody();
+  m_body.reset(new uint8_t[size == 0 ? 1 : size]);
+  m_dwordBodySize = size;
+}
+
+void TvMessage::FreeBody() {
+  m_body.reset();
+  m_dwordBodySize = 0;
+}
+
+void TvMessage::SetStagingFolder(const std::string& folder) {
+  m_stagingFolder = folder;
+  AppendBackslash(m_stagingFolder);
+}
+
+std::string TvMessage::DefaultStagingFolder() {
+  std::string folder = platform::TempDirectory() + kStagingFolderName;
+  AppendBackslash(folder);
+  return folder;
+}
+
+uint64_t TvMessage::IdentifierFromOldName(const std::string& fileName) {
+  uint8_t b[16] = {};
+  HexToBytes(b, 16, fileName);
+  uint32_t high = DecodeFixed32(b);
+  uint32_t low = DecodeFixed32(b + 8);
+  return (uint64_t{high} << 32) | low;
+}
+
+TvBool TvMessage::TotalAttachmentSize(uint64_t& total) const {
+  uint64_t sum = 0;
+  for (uint32_t i = 0; i < m_attachments.GetSize(); ++i) {
+    if (!AddChecked(sum, m_attachments.GetAt(i)->m_dword64Size)) {
+      total = 0;
+      return 0;
+    }
+  }
+  total = sum;
+  return 1;
+}
+
+TvBool TvMessage::ComputeTotalSize(uint64_t attachmentTotal, uint64_t& total) const {
+  uint64_t size = msg31::kHeaderSize;
+  bool ok = AddChecked(size, uint64_t{msg31::kAttachmentRecordSize} * m_attachments.GetSize()) &&
+            AddChecked(size, uint64_t{msg31::kRecipientRecordSize} * m_recipients.GetSize()) &&
+            AddChecked(size, DecodeFixed32(m_header + msg31::kExtraSize)) &&
+            AddChecked(size, m_dwordBodySize) && AddChecked(size, attachmentTotal);
+  total = size;
+  return ok ? 1 : 0;
+}
+
+void TvMessage::AssignDataOffsets() {
+  uint64_t start = msg31::kHeaderSize +
+                   uint64_t{msg31::kAttachmentRecordSize} * m_attachments.GetSize() +
+                   uint64_t{msg31::kRecipientRecordSize} * m_recipients.GetSize() +
+                   DecodeFixed32(m_header + msg31::kExtraSize) + m_dwordBodySize;
+  uint32_t n = std::min(DecodeFixed32(m_header + msg31::kAttachmentCount),
+                        m_attachments.GetSize());
+  for (uint32_t i = 0; i < n; ++i) {
+    TvMessageAttachment* attachment = m_attachments[i];
+    attachment->m_dword64Offset = start;
+    start += attachment->m_dword64Size;
+  }
+}
+
+TvBool TvMessage::WriteParts(TvFile& file, uint32_t parts) {
+  const uint32_t recipientCount = DecodeFixed32(m_header + msg31::kRecipientCount);
+  const uint32_t recipientSize = DecodeFixed16(m_header + msg31::kRecipientRecord);
+  const uint32_t attachmentCount = DecodeFixed32(m_header + msg31::kAttachmentCount);
+  const uint32_t attachmentSize = DecodeFixed16(m_header + msg31::kAttachmentRecord);
+
+  if (parts & msg31::kPartHeader) {
+    if (!file.Write(m_header, msg31::kHeaderSize)) return 0;
+  } else if (!SkipForward(file, msg31::kHeaderSize)) {
+    return 0;
+  }
+
+  if (parts & msg31::kPartRecipients) {
+    // The record as held, zero-padded when the header gives a larger record size.
+    std::vector<uint8_t> record(std::max<uint32_t>(recipientSize, msg31::kRecipientRecordSize));
+    for (uint32_t i = 0; i < recipientCount; ++i) {
+      if (i >= m_recipients.GetSize()) return 0;
+      std::fill(record.begin(), record.end(), 0);
+      m_recipients[i]->EncodeRecord(record.data());
+      if (!file.Write(record.data(), recipientSize)) return 0;
+    }
+  } else if (!SkipForward(file, uint64_t{recipientCount} * recipientSize)) {
+    return 0;
+  }
+
+  if (parts & msg31::kPartAttachmentRecords) {
+    std::vector<uint8_t> record(std::max<uint32_t>(attachmentSize, msg31::kAttachmentRecordSize));
+    for (uint32_t i = 0; i < attachmentCount; ++i) {
+      if (i >= m_attachments.GetSize()) return 0;
+      std::fill(record.begin(), record.end(), 0);
+      m_attachments[i]->EncodeRecord(record.data());
+      if (!file.Write(record.data(), attachmentSize)) return 0;
+    }
+  } else if (!SkipForward(file, uint64_t{attachmentCount} * attachmentSize)) {
+    return 0;
+  }
+
+  if (parts & msg31::kPartBody) {
+    if (!file.Write(m_body.get(), m_dwordBodySize)) return 0;
+  } else if (!SkipForward(file, m_dwordBodySize)) {
+    return 0;
+  }
+
+  if ((parts & msg31::kPartContents) == 0) return 1;
+
+  // The extra section is empty in every file written here; skip it all the same, so the contents
+  // land where the offsets say.
+  if (!SkipForward(file, DecodeFixed32(m_header + msg31::kExtraSize))) return 0;
+  bool sizeChanged = false;
+  if (!WriteContents(file, sizeChanged)) return 0;
+  if (!sizeChanged) return 1;
+
+  // A staged file changed length after it was staged: its record, the offsets after it and the
+  // header's totals were written with the old size. Rewrite header and attachment records.
+  uint64_t total = 0;
+  TvBool result = TotalAttachmentSize(total);
+  EncodeFixed64(m_header + msg31::kAttachmentTotal, total);
+  uint64_t size = 0;
+  if (!ComputeTotalSize(total, size)) result = 0;
+  EncodeFixed64(m_header + msg31::kTotalSize, size);
+  if (!result) return 0;
+  if (!file.SeekRaw(0, 0)) return 0;
+  return WriteParts(file, msg31::kPartHeader | msg31::kPartAttachmentRecords);
+}
+
+TvBool TvMessage::WriteContents(TvFile& file, bool& sizeChanged) {
+  uint32_t n = DecodeFixed32(m_header + msg31::kAttachmentCount);
+  for (uint32_t i = 0; i < n; ++i) {
+    if (i >= m_attachments.GetSize()) return 0;
+    TvMessageAttachment* attachment = m_attachments[i];
+    TvFile source(0, 1);
+    if (!source.Open(attachment->m_csText, kModeReadShared)) return 0;
+    uint64_t length = source.GetLength();
+    if (length != attachment->m_dword64Size) {
+      attachment->SetSize(length);
+      AssignDataOffsets();
+      sizeChanged = true;
+    }
+    if (!CopyFileRange(source, file, length)) return 0;
+    source.Close();
+  }
+  return 1;
+}
+
+TvBool TvMessage::VerifySaved(const std::string& newPath) const {
+  TvFile file(0, 1);
+  if (!file.Open(newPath, kModeReadShared)) return 0;
+  if (file.GetLength() != DecodeFixed64(m_header + msg31::kTotalSize)) return 0;
+  uint8_t header[msg31::kHeaderSize];
+  if (!file.Read(header, msg31::kHeaderSize)) return 0;
+  return std::memcmp(header, m_header, msg31::kHeaderSize) == 0 ? 1 : 0;
+}
+
+TvBool TvMessage::Save(const std::string& oldPath) {
+  EncodeFixed64(m_header + msg31::kReserved84, 0);
+
+  std::string name;
+  FileNameFromPath(name, oldPath);
+  uint64_t identifier = IdentifierFromOldName(name);
+  m_dwordIdHigh = static_cast<uint32_t>(identifier >> 32);
+  m_dwordIdLow = static_cast<uint32_t>(identifier);
+
+  m_folderId = m_folders.FolderIdByFilePath(oldPath);
+  std::string newPath;
+  m_folders.MessageFilePath(newPath, identifier, m_folderId);
+  if (newPath.empty()) return 0;
+  // Two old files of one run that map to one new name: the first keeps its file.
+  const std::string key = FoldCase(newPath);
+  if (m_savedFiles.count(key) != 0) return 0;
+
+  TvReplacingFile file(1);
+  if (!file.Open(newPath, kModeReadWriteCreateMessage)) return 0;
+
+  uint8_t* h = m_header;
+  std::memcpy(h + msg31::kMagic, "ZV31", 4);
+  h[4] = 4;
+  h[5] = 0;
+  h[6] = 2;
+  h[7] = 0;
+  EncodeFixed32(h + msg31::kBodySize, m_dwordBodySize);
+  EncodeFixed32(h + msg31::kAttachmentCount, m_attachments.GetSize());
+  EncodeFixed16(h + msg31::kAttachmentRecord, msg31::kAttachmentRecordSize);
+  EncodeFixed32(h + msg31::kRecipientCount, m_recipients.GetSize());
+  EncodeFixed16(h + msg31::kRecipientRecord, msg31::kRecipientRecordSize);
+  EncodeFixed32(h + msg31::kExtraSize, 0);
+  h[msg31::kFlagBytes] = 0;
+  h[msg31::kFlagBytes + 1] = 0;
+  h[msg31::kFlagBytes + 3] = 0;
+  EncodeFixed32(h + msg31::kReserved80, 0);
+
+  TvBool result = 1;
+  uint64_t total = 0;
+  if (!TotalAttachmentSize(total)) result = 0;
+  EncodeFixed64(h + msg31::kAttachmentTotal, total);
+  uint64_t size = 0;
+  if (!ComputeTotalSize(total, size)) result = 0;
+  EncodeFixed64(h + msg31::kTotalSize, size);
+  AssignDataOffsets();
+
+  if (result) result = WriteParts(file, msg31::kPartsAll);
+  if (result) {
+    result = file.Commit();
+  } else {
+    file.Abandon();
+  }
+  if (result && !VerifySaved(newPath)) {
+    DeleteFileIfExists(newPath);
+    result = 0;
+  }
+  if (result) m_savedFiles.insert(key);
+  return result;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading the 3.0 file
+
+TvBool TvMessage::LoadOld(const std::string& path) {
+  Reset(1);
+  m_oldAttachments.DeleteAll();
+
+  // The 3.0 file is read silently: a file that is not a valid message just fails to load.
+  TvFile file(0, 0);
+  if (!file.Open(path, kModeReadShared)) return 0;
+  const uint64_t length = file.GetLength();
+  if (length <= msg30::kHeaderSize) return 0;
+  uint8_t bytes[msg30::kHeaderSize];
+  if (!file.Read(bytes, msg30::kHeaderSize)) return 0;
+  msg30::Header old;
+  if (msg30::DecodeHeader(bytes, old) != msg30::HeaderProblem::kNone) return 0;
+
+  for (const TextMove& move : kTextMoves) {
+    std::memset(m_header + move.offset, 0, move.width);
+    CopyToFixedField(m_header + move.offset, move.width - 1, old.texts[move.oldIndex]);
+  }
+  EncodeFixed32(m_header + msg31::kCarried3, old.values[0]);
+  EncodeFixed32(m_header + msg31::kCarried4, old.values[1]);
+  EncodeFixed32(m_header + msg31::kCarried1, old.values[2]);
+  EncodeFixed32(m_header + msg31::kCarried2, old.values[3]);
+  EncodeFixed32(m_header + msg31::kRecipientCount, old.recipientCount);
+  EncodeFixed32(m_header + msg31::kBodySize, old.bodySize);
+  EncodeFixed32(m_header + msg31::kAttachmentCount, old.attachmentCount);
+
+  // Every count and size is checked against what is left of the file before anything is made
+  // for it, so no allocation is larger than the file.
+  uint64_t left = length - msg30::kHeaderSize;
+  const uint32_t recordSize = msg30::RecipientRecordSize(old.kind);
+  const uint64_t recipientBytes = uint64_t{old.recipientCount} * recordSize;
+  if (recipientBytes > left) return 0;
+  left -= recipientBytes;
+  TvOldMessageRecepient holder;
+  for (uint32_t i = 0; i < old.recipientCount; ++i) {
+    std::memset(holder.m_buffer, 0, sizeof(holder.m_buffer));
+    if (!file.Read(holder.m_buffer, recordSize)) return 0;
+    msg30::Recipient r = msg30::DecodeRecipient(holder.m_buffer);
+    auto* recipient = new TvMessageRecipient;
+    recipient->m_name = r.name;
+    recipient->m_kind = r.kind;
+    recipient->m_dwordNumber1 = r.number1;
+    recipient->m_dwordNumber2 = r.number2;
+    m_recipients.Add(recipient);
+  }
+
+  if (old.bodySize > left) return 0;
+  left -= old.bodySize;
+  AllocateBody(old.bodySize);
+  if (!file.Read(m_body.get(), old.bodySize)) return 0;
+
+  if (uint64_t{old.attachmentCount} * msg30::kMinAttachmentEntrySize > left) return 0;
+  for (uint32_t i = 0; i < old.attachmentCount; ++i) {
+    uint8_t nameLength = 0;
+    if (!file.Read(&nameLength, 1) || nameLength == 0) return 0;
+    auto* entry = new TvOldMessageFileIndex;
+    std::string name(nameLength, '\0');
+    uint64_t position = 0;
+    if (!file.Read(name.data(), nameLength) || !file.ReadUInt64(entry->m_dword64Size) ||
+        !file.GetPosition(&position) || !file.Seek(entry->m_dword64Size, 1, 1)) {
+      delete entry;
+      return 0;
+    }
+    entry->m_csName = name;
+    entry->m_dword64Position = position;
+    entry->BuildDisplayText();
+    m_oldAttachments.Add(entry);
+  }
+  file.Close();
+  return ExtractAttachments(path);
+}
+
+std::string TvMessage::StagedName(const std::string& storedName, uint32_t index,
+                                  std::set<std::string>& used) const {
+  size_t room = m_stagingFolder.size() < kMaxStagedPath - 32
+                    ? kMaxStagedPath - m_stagingFolder.size()
+                    : 32;
+  auto taken = [&](const std::string& name) {
+    return used.count(FoldCase(name)) != 0 || FileExists(m_stagingFolder + name);
+  };
+  std::string name = storedName;
+  if (!IsPlainName(name) || name.size() > room || taken(name)) {
+    name = FallbackAttachmentName(storedName, index, static_cast<uint32_t>(room) - 8);
+    for (uint32_t k = 2; taken(name); ++k) {
+      name = "Attachment " + std::to_string(uint64_t{index} + 1) + "-" + std::to_string(k);
+    }
+  }
+  used.insert(FoldCase(name));
+  return name;
+}
+
+TvBool TvMessage::ExtractAttachments(const std::string& path) {
+  const std::string& folder = m_stagingFolder;
+  std::string bare = folder;
+  if (bare.size() > 1 && platform::IsPathSeparator(bare.back())) bare.pop_back();
+  if (!EnsureDirectory(bare)) {
+    platform::UI().MessageBox("Can't create temp folder", platform::BoxButtons::kOk,
+                              platform::BoxIcon::kWarning);
+    return 0;
+  }
+  TvStringList staleFiles;
+  ListFiles(staleFiles, folder, "*.*");
+  for (const std::string& stale : staleFiles) DeleteFileIfExists(stale);
+
+  TvFile source(0, 1);
+  if (!source.Open(path, kModeReadShared)) return 0;
+  // Stored names are text: each attachment is staged under a plain name of its own, so nothing
+  // is written outside the folder and no attachment overwrites another.
+  std::set<std::string> used;
+  for (uint32_t i = 0; i < m_oldAttachments.GetSize(); ++i) {
+    TvOldMessageFileIndex* entry = m_oldAttachments[i];
+    if (!source.SeekTo(entry->m_dword64Position)) {
+      TvFileError error(path.c_str(), 1);
+      return 0;
+    }
+    const std::string staged = folder + StagedName(entry->m_csName, i, used);
+    TvFile target(0, 1);
+    if (!target.Open(staged, kModeReadWriteCreateMessage)) {
+      TvFileError error(staged.c_str(), 1);
+      return 0;
+    }
+    if (!CopyFileRange(source, target, entry->m_dword64Size)) {
+      target.Close();
+      m_log.Add("Problems with file: " + staged + " , message " + path, kLogError,
+                kLogNoCategory);
+      return 0;
+    }
+    target.Close();
+    auto* attachment = new TvMessageAttachment;
+    attachment->SetFromPath(staged, entry->m_csName);
+    m_attachments.Add(attachment);
+  }
+  source.Close();
+  return 1;
+}

@@ -1,0 +1,176 @@
+// One message on its way from a 3.0 message file to a 3.1 message file.
+//
+// LoadOld parses a 3.0 file (header, recipients, body, attachment entries) and stages each
+// embedded attachment as its own file in the temporary folder; Save names the new file from the
+// old one, asks the folder lookup where it goes and writes header, records, body and the staged
+// contents. One TvMessage is reused for every file of a conversion run.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "foundation/ptr_array.h"
+#include "foundation/tv_log.h"
+#include "foundation/tv_object.h"
+#include "foundation/types.h"
+#include "messages/message_format.h"
+#include "messages/tv_folder_lookup.h"
+
+class TvFile;
+
+// What FillDisplayInfo fills: the portable form of a list-view item.
+struct TvListItemInfo {
+  static constexpr uint32_t kText = 1;
+  static constexpr uint32_t kImage = 2;
+  uint32_t mask = 0;
+  int32_t subItem = 0;
+  std::string text;
+  uint32_t image = 0;
+};
+
+// One recipient; its own fields are the 46-byte recipient record.
+class TvMessageRecipient : public TvObject {
+ public:
+  ~TvMessageRecipient() override = default;
+  // 5 for kind 0 or 1, 1 for kind 2, 6 for kind 3, 0 otherwise.
+  uint32_t GetImage() override;
+  virtual TvBool FillDisplayInfo(TvListItemInfo& /*item*/) { return 1; }
+
+  void EncodeRecord(uint8_t* record) const;  // msg31::kRecipientRecordSize bytes
+
+  uint32_t m_dwordReserved = 0;
+  uint32_t m_dwordNumber2 = 0;
+  uint32_t m_dwordNumber1 = 0;
+  uint8_t m_kind = 0;
+  std::string m_name;  // at most 32 characters are written
+};
+
+// One attachment: m_csName is the display text, m_csText the full path of the file that holds
+// the contents (the staged copy). Its own fields are the 281-byte attachment record.
+class TvMessageAttachment : public TvObject {
+ public:
+  ~TvMessageAttachment() override = default;
+  // Sub-item 0 gets the display text and sub-item 1 the full path (text bit); the image bit gets
+  // GetImage.
+  virtual TvBool FillDisplayInfo(TvListItemInfo& item);
+
+  // m_csText := path; the name field := the file name of path; size := the file's size.
+  void SetFromPath(const std::string& path);
+  // As above, but the name field holds storedName: the name the message keeps for a file staged
+  // under another name.
+  void SetFromPath(const std::string& path, const std::string& storedName);
+  // Sets the size and rebuilds the display text.
+  void SetSize(uint64_t size);
+  // "%s ( %s )" of the name field and the formatted size.
+  void BuildDisplayText();
+
+  void EncodeRecord(uint8_t* record) const;  // msg31::kAttachmentRecordSize bytes
+
+  uint32_t m_dwordReserved = 0;
+  uint64_t m_dword64Size = 0;
+  uint64_t m_dword64Offset = 0;
+  std::string m_fileName;  // the name field, at most 260 bytes
+};
+
+// One attachment entry of a 3.0 file: m_csName is its stored name.
+class TvOldMessageFileIndex : public TvObject {
+ public:
+  ~TvOldMessageFileIndex() override = default;
+  void BuildDisplayText();
+
+  std::string m_csDisplay;
+  uint64_t m_dword64Size = 0;
+  uint64_t m_dword64Position = 0;
+};
+
+// Holds one 3.0 recipient record while it is read.
+class TvOldMessageRecepient : public TvObject {
+ public:
+  ~TvOldMessageRecepient() override = default;
+  uint8_t m_buffer[42] = {};
+};
+
+class TvMessage {
+ public:
+  static constexpr const char* kStagingFolderName = "Zorvane Conversion 3.0-3.1";
+
+  // log takes the staging problem lines; folders answers where files belong. Both outlive it.
+  TvMessage(TvLog& log, TvFolderLookup& folders);
+  virtual ~TvMessage();
+  TvMessage(const TvMessage&) = delete;
+  TvMessage& operator=(const TvMessage&) = delete;
+
+  // Folder id := FOLDER_NONE, no body, no attachments or recipients; with clearHeader the header
+  // is all zero but byte 78, which is 1. The old attachment list is left alone.
+  void Reset(TvBool clearHeader);
+  void AllocateBody(uint32_t size);
+  void FreeBody();
+
+  int32_t GetFolderId() const { return m_folderId; }
+  void SetFolderId(int32_t folderId) { m_folderId = folderId; }
+  uint64_t GetIdentifier() const { return (uint64_t{m_dwordIdHigh} << 32) | m_dwordIdLow; }
+
+  // Sum of the attachment sizes; false (and total 0) when it overflows 64 bits.
+  TvBool TotalAttachmentSize(uint64_t& total) const;
+  // Gives each of the first n attachments (n from the header) its contents offset.
+  void AssignDataOffsets();
+  // Writes the selected parts (msg31::kPart*) from the file's position, skipping the others.
+  TvBool WriteParts(TvFile& file, uint32_t parts);
+  // Writes the 3.1 file of the message loaded from oldPath. The new file replaces an earlier file
+  // of its name only when it was written completely; a new file that this message object already
+  // wrote is never replaced (two old files that map to one new name).
+  TvBool Save(const std::string& oldPath);
+
+  // Reads a 3.0 message file, then stages its attachments.
+  TvBool LoadOld(const std::string& path);
+  TvBool ExtractAttachments(const std::string& path);
+
+  // The temporary folder for staged attachments, ending in a separator. By default the system's
+  // temporary directory + kStagingFolderName.
+  const std::string& StagingFolder() const { return m_stagingFolder; }
+  void SetStagingFolder(const std::string& folder);
+  static std::string DefaultStagingFolder();
+
+  // The 64-bit id of the new file from an old file name of 32 hexadecimal digits: bytes 0 to 3
+  // make the high half, bytes 8 to 11 the low half, each least significant byte first.
+  static uint64_t IdentifierFromOldName(const std::string& fileName);
+
+  uint8_t* Header() { return m_header; }
+  const uint8_t* Header() const { return m_header; }
+  const uint8_t* Body() const { return m_body.get(); }
+  uint8_t* Body() { return m_body.get(); }
+  uint32_t BodySize() const { return m_dwordBodySize; }
+  TvPtrAutoArray<TvMessageAttachment*>& Attachments() { return m_attachments; }
+  TvPtrAutoArray<TvMessageRecipient*>& Recipients() { return m_recipients; }
+  TvPtrAutoArray<TvOldMessageFileIndex*>& OldAttachments() { return m_oldAttachments; }
+
+ private:
+  // 512 + records + extra section + body + attachment total, false on overflow.
+  TvBool ComputeTotalSize(uint64_t attachmentTotal, uint64_t& total) const;
+  TvBool WriteContents(TvFile& file, bool& sizeChanged);
+  // The committed file holds what was written: its length and its header.
+  TvBool VerifySaved(const std::string& newPath) const;
+  std::string StagedName(const std::string& storedName, uint32_t index,
+                         std::set<std::string>& used) const;
+
+  TvLog& m_log;
+  TvFolderLookup& m_folders;
+
+  uint32_t m_dwordIdLow = 0;
+  uint32_t m_dwordIdHigh = 0;
+  int32_t m_folderId = FOLDER_NONE;
+  uint8_t m_header[msg31::kHeaderSize] = {};
+  std::unique_ptr<uint8_t[]> m_body;
+  uint32_t m_dwordBodySize = 0;
+  std::string m_csTexts[9];
+  uint32_t m_dwordProperty = 0;
+  TvPtrAutoArray<TvMessageAttachment*> m_attachments;
+  TvPtrAutoArray<TvMessageRecipient*> m_recipients;
+  TvPtrAutoArray<TvOldMessageFileIndex*> m_oldAttachments;
+
+  std::string m_stagingFolder;
+  // New files written by this object (case-folded paths): one is never replaced by another.
+  std::set<std::string> m_savedFiles;
+};
