@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "foundation/replacing_file.h"
+#include "platform/fault_injection.h"
+#include "platform/file_system.h"
+#include "platform/system_error.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+using platform::ErrorCode;
+using platform::SysError;
+
+class ReplacingFileTest : public tvtest::ScratchTest {
+ protected:
+  std::string final_ = scratch.File("Folders.List");
+  std::string temp_ = final_ + ".zvtmp";
+};
+
+TEST_F(ReplacingFileTest, WritesUnderTheTemporaryNameUntilCommit) {
+  ASSERT_TRUE(tvtest::WriteWholeFile(final_, "old"));
+  TvReplacingFile file;
+  ASSERT_TRUE(file.Open(final_, kModeReadWriteCreate));
+  EXPECT_EQ(file.FileName(), final_);
+  EXPECT_EQ(file.TempName(), temp_);
+  EXPECT_TRUE(file.Write("new contents", 12));
+  EXPECT_EQ(tvtest::ReadWholeFile(final_), "old");
+  EXPECT_TRUE(tvtest::PathExists(temp_));
+  EXPECT_TRUE(file.Commit());
+  EXPECT_FALSE(file.IsOpen());
+  EXPECT_EQ(tvtest::ReadWholeFile(final_), "new contents");
+  EXPECT_FALSE(tvtest::PathExists(temp_));
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(ReplacingFileTest, UncommittedFileIsAbandoned) {
+  ASSERT_TRUE(tvtest::WriteWholeFile(final_, "old"));
+  {
+    TvReplacingFile file;
+    ASSERT_TRUE(file.Open(final_, kModeReadWriteCreate));
+    file.Write("partial", 7);
+  }
+  EXPECT_EQ(tvtest::ReadWholeFile(final_), "old");
+  EXPECT_FALSE(tvtest::PathExists(temp_));
+}
+
+TEST_F(ReplacingFileTest, ClosedWithoutCommitIsNotCommittedLater) {
+  TvReplacingFile file;
+  ASSERT_TRUE(file.Open(final_, kModeReadWriteCreate));
+  file.Write("x", 1);
+  file.Close();
+  EXPECT_FALSE(file.Commit());
+  EXPECT_FALSE(tvtest::PathExists(final_));
+  EXPECT_FALSE(tvtest::PathExists(temp_));
+}
+
+TEST_F(ReplacingFileTest, FailedMoveKeepsTheOldFileAndRemovesTheTemporary) {
+  ASSERT_TRUE(tvtest::WriteWholeFile(final_, "old"));
+  TvReplacingFile file;
+  ASSERT_TRUE(file.Open(final_, kModeReadWriteCreate));
+  file.Write("new", 3);
+  platform::FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(platform::FileOp::kMove);
+  plan.failAt = 1;
+  plan.errorCode = ErrorCode(SysError::kAccessDenied);
+  platform::FaultInjector::Arm(plan);
+  EXPECT_FALSE(file.Commit());
+  platform::FaultInjector::Disarm();
+  EXPECT_EQ(tvtest::ReadWholeFile(final_), "old");
+  EXPECT_FALSE(tvtest::PathExists(temp_));
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, "Operation with file '" + final_ + "' has failed, because: " +
+                                  platform::ErrorText(ErrorCode(SysError::kAccessDenied)));
+  EXPECT_EQ(platform::LastError(), ErrorCode(SysError::kAccessDenied));
+}
+
+TEST_F(ReplacingFileTest, FailedFlushAbandonsTheFile) {
+  TvReplacingFile file;
+  ASSERT_TRUE(file.Open(final_, kModeReadWriteCreate));
+  file.Write("new", 3);
+  platform::FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(platform::FileOp::kFlush);
+  plan.failAt = 1;
+  plan.errorCode = ErrorCode(SysError::kDiskFull);
+  platform::FaultInjector::Arm(plan);
+  EXPECT_FALSE(file.Commit());
+  platform::FaultInjector::Disarm();
+  EXPECT_FALSE(tvtest::PathExists(final_));
+  EXPECT_FALSE(tvtest::PathExists(temp_));
+  EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(ReplacingFileTest, FailedOpenNamesTheFinalFile) {
+  std::string missing = scratch.File("no folder") + platform::kPathSeparator + "x.List";
+  TvReplacingFile file;
+  EXPECT_FALSE(file.Open(missing, kModeReadWriteCreate));
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text.rfind("Operation with file '" + missing + "'", 0), 0u);
+  EXPECT_FALSE(file.Commit());
+}
+
+TEST_F(ReplacingFileTest, FlushesBeforeMovingAndNothingAfter) {
+  std::vector<platform::FileOp> ops;
+  TvReplacingFile file;
+  ASSERT_TRUE(file.Open(final_, kModeReadWriteCreate));
+  platform::FaultInjector::SetObserver(
+      [&](platform::FileOp op, const std::string&, platform::FileHandle) { ops.push_back(op); });
+  EXPECT_TRUE(file.Commit());
+  platform::FaultInjector::SetObserver(nullptr);
+  EXPECT_EQ(ops, std::vector<platform::FileOp>({platform::FileOp::kFlush, platform::FileOp::kClose,
+                                                platform::FileOp::kMove}));
+}
+
+TEST_F(ReplacingFileTest, RemoveLeftoverTempFilesLeavesOtherFiles) {
+  ASSERT_TRUE(tvtest::WriteWholeFile(scratch.File("a.List.zvtmp"), "x"));
+  ASSERT_TRUE(tvtest::WriteWholeFile(scratch.File("b.Message.ZVTMP"), "x"));
+  ASSERT_TRUE(tvtest::WriteWholeFile(scratch.File("c.List"), "x"));
+  ASSERT_TRUE(tvtest::WriteWholeFile(scratch.File("zvtmp"), "x"));
+  RemoveLeftoverTempFiles(scratch.Path());
+  EXPECT_FALSE(tvtest::PathExists(scratch.File("a.List.zvtmp")));
+  EXPECT_FALSE(tvtest::PathExists(scratch.File("b.Message.ZVTMP")));
+  EXPECT_TRUE(tvtest::PathExists(scratch.File("c.List")));
+  EXPECT_TRUE(tvtest::PathExists(scratch.File("zvtmp")));
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+}  // namespace

@@ -1,0 +1,380 @@
+#include <gtest/gtest.h>
+
+#include "foundation/coding.h"
+#include "foundation/tv_file.h"
+#include "platform/fault_injection.h"
+#include "platform/system_error.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+using platform::ErrorCode;
+using platform::SysError;
+
+std::string FileErrorText(const std::string& name, uint32_t code) {
+  return "Operation with file '" + name + "' has failed, because: " + platform::ErrorText(code);
+}
+
+class FileTest : public tvtest::ScratchTest {
+ protected:
+  std::string MakeFile(const std::string& name, const std::string& bytes) {
+    std::string path = scratch.File(name);
+    EXPECT_TRUE(tvtest::WriteWholeFile(path, bytes));
+    return path;
+  }
+};
+
+TEST_F(FileTest, OpenMissingFileReportsNameAndSystemTextAndKeepsTheName) {
+  std::string path = scratch.File("missing.bin");
+  TvFile file(0, 1);
+  EXPECT_FALSE(file.Open(path, kModeReadShared));
+  EXPECT_FALSE(file.IsOpen());
+  EXPECT_EQ(file.FileName(), path);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, FileErrorText(path, ErrorCode(SysError::kFileNotFound)));
+  EXPECT_EQ(ui.boxes[0].buttons, platform::BoxButtons::kOk);
+  EXPECT_EQ(ui.boxes[0].icon, platform::BoxIcon::kError);
+  // The caller still sees the failure's code after the report.
+  EXPECT_EQ(platform::LastError(), ErrorCode(SysError::kFileNotFound));
+}
+
+TEST_F(FileTest, SilentFileShowsNothing) {
+  TvFile file(0, 0);
+  EXPECT_FALSE(file.Open(scratch.File("missing"), kModeReadShared));
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(FileTest, OpenClosesThePreviousFileEvenWhenTheNewOpenFails) {
+  std::string first = MakeFile("first", "abc");
+  TvFile file(0, 1);
+  ASSERT_TRUE(file.Open(first, kModeReadWriteOpenOrCreate));  // no sharing
+  EXPECT_FALSE(file.Open(scratch.File("missing"), kModeReadShared));
+  EXPECT_FALSE(file.IsOpen());
+  // The first file is no longer held: an open without sharing succeeds.
+  TvFile other(0, 1);
+  EXPECT_TRUE(other.Open(first, kModeReadWriteOpenOrCreate));
+}
+
+TEST_F(FileTest, CloseEmptiesTheNameAndClosingTwiceIsHarmless) {
+  std::string path = MakeFile("f", "x");
+  TvFile file(0, 1);
+  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  EXPECT_TRUE(file.Close());
+  EXPECT_TRUE(file.FileName().empty());
+  EXPECT_TRUE(file.Close());
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(FileTest, DestructorReleasesTheFile) {
+  std::string path = MakeFile("f", "x");
+  {
+    TvFile file(0, 1);
+    ASSERT_TRUE(file.Open(path, kModeLog));
+  }
+  TvFile again(0, 1);
+  EXPECT_TRUE(again.Open(path, kModeLog));
+}
+
+TEST_F(FileTest, CreateModes) {
+  std::string path = MakeFile("f", "old contents");
+  {
+    TvFile keep(0, 1);
+    ASSERT_TRUE(keep.Open(path, kModeReadWriteOpenOrCreate));
+    EXPECT_EQ(keep.GetLength(), 12u);
+  }
+  {
+    TvFile truncate(0, 1);
+    ASSERT_TRUE(truncate.Open(path, kModeReadWriteCreate));
+    EXPECT_EQ(truncate.GetLength(), 0u);
+  }
+  std::string fresh = scratch.File("fresh");
+  {
+    TvFile create(0, 1);
+    ASSERT_TRUE(create.Open(fresh, kModeReadOpenOrCreate));
+    EXPECT_EQ(create.GetLength(), 0u);
+  }
+  EXPECT_TRUE(tvtest::PathExists(fresh));
+  TvFile existingOnly(0, 1);
+  EXPECT_FALSE(existingOnly.Open(scratch.File("none1"), 0x2002));  // 0x2000 alone: no create
+  EXPECT_FALSE(existingOnly.Open(scratch.File("none2"), 0x0002));
+  EXPECT_FALSE(tvtest::PathExists(scratch.File("none1")));
+  EXPECT_EQ(ui.boxes.size(), 2u);
+}
+
+TEST_F(FileTest, ReadAndWriteExactCounts) {
+  std::string path = scratch.File("f");
+  TvFile file(0, 1);
+  ASSERT_TRUE(file.Open(path, kModeReadWriteCreate));
+  EXPECT_TRUE(file.Write("hello", 5));
+  EXPECT_TRUE(file.Write(nullptr, 0));
+  EXPECT_TRUE(file.SeekTo(0));
+  char buffer[8] = {};
+  EXPECT_TRUE(file.Read(buffer, 5));
+  EXPECT_EQ(std::string(buffer, 5), "hello");
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(FileTest, ReadOfZeroBytesSucceedsOnAClosedFile) {
+  TvFile file(0, 1);
+  char c;
+  EXPECT_TRUE(file.Read(&c, 0));
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(FileTest, ShortReadFailsReportsAndConsumesTheRest) {
+  std::string path = MakeFile("f", "abc");
+  TvFile file(0, 1);
+  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  uint32_t value = 0;
+  EXPECT_FALSE(file.ReadUInt32(value));
+  EXPECT_EQ(file.GetPosition(), 3u);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text.rfind("Operation with file '" + path + "' has failed, because: ", 0),
+            0u);
+}
+
+TEST_F(FileTest, WriteToAFileOpenedForReadingFails) {
+  std::string path = MakeFile("f", "abc");
+  TvFile file(0, 1);
+  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  EXPECT_FALSE(file.Write("x", 1));
+  EXPECT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(tvtest::ReadWholeFile(path), "abc");
+}
+
+TEST_F(FileTest, IntegersAreLittleEndian) {
+  std::string path = scratch.File("f");
+  TvFile file(0, 1);
+  ASSERT_TRUE(file.Open(path, kModeReadWriteCreate));
+  EXPECT_TRUE(file.WriteUInt32(0x11223344));
+  EXPECT_TRUE(file.WriteUInt64(0x0102030405060708ull));
+  EXPECT_TRUE(file.WriteZeros(3));
+  file.Close();
+  EXPECT_EQ(tvtest::ReadWholeFile(path),
+            std::string("\x44\x33\x22\x11\x08\x07\x06\x05\x04\x03\x02\x01\0\0\0", 15));
+  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  uint32_t v32 = 0;
+  uint64_t v64 = 0;
+  EXPECT_TRUE(file.ReadUInt32(v32));
+  EXPECT_TRUE(file.ReadUInt64(v64));
+  EXPECT_EQ(v32, 0x11223344u);
+  EXPECT_EQ(v64, 0x0102030405060708ull);
+}
+
+TEST_F(FileTest, CountedStrings) {
+  std::string path = scratch.File("f");
+  std::string binary("a\0b\xFF", 4);
+  TvFile file(0, 1);
+  ASSERT_TRUE(file.Open(path, kModeReadWriteCreate));
+  EXPECT_TRUE(file.WriteString(""));
+  EXPECT_TRUE(file.WriteString(binary));
+  file.Close();
+  std::string expected;
+  PutCountedString(&expected, "");
+  PutCountedString(&expected, binary);
+  EXPECT_EQ(tvtest::ReadWholeFile(path), expected);
+
+  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  std::string text = "not emptied";
+  EXPECT_TRUE(file.ReadString(text));
+  EXPECT_EQ(text, "");
+  EXPECT_EQ(file.GetPosition(), 4u);  // the empty text is exactly its 4-byte length
+  EXPECT_TRUE(file.ReadString(text));
+  EXPECT_EQ(text, binary);
+  EXPECT_FALSE(file.ReadString(text));  // nothing left
+  EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(FileTest, HostileStringLengthFailsAsAShortReadWithoutAllocatingIt) {
+  std::string bytes;
+  PutFixed32(&bytes, 0xFFFFFFFFu);
+  bytes += "only these bytes";
+  std::string path = MakeFile("f", bytes);
+  TvFile file(0, 1);
+  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  std::string text;
+  EXPECT_FALSE(file.ReadString(text));
+  EXPECT_LT(text.capacity(), 1024u);
+  EXPECT_EQ(file.GetPosition(), bytes.size());  // the rest was consumed, as by a short read
+  EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(FileTest, StringLengthOneBeyondTheEndFails) {
+  std::string bytes;
+  PutFixed32(&bytes, 5);
+  bytes += "four";
+  std::string path = MakeFile("f", bytes);
+  TvFile file(0, 0);
+  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  std::string text;
+  EXPECT_FALSE(file.ReadString(text));
+}
+
+TEST_F(FileTest, SeekFromEachOrigin) {
+  std::string path = MakeFile("f", "0123456789");
+  TvFile file(0, 1);
+  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  EXPECT_EQ(file.GetLength(), 10u);
+  EXPECT_TRUE(file.Seek(4, 2, 0));
+  EXPECT_EQ(file.GetPosition(), 6u);
+  EXPECT_TRUE(file.Seek(2, 1, 1));
+  EXPECT_EQ(file.GetPosition(), 8u);
+  EXPECT_TRUE(file.Seek(3, 1, 0));
+  EXPECT_EQ(file.GetPosition(), 5u);
+  EXPECT_TRUE(file.Seek(3, 0, 1));
+  EXPECT_EQ(file.GetPosition(), 3u);
+  EXPECT_TRUE(file.Seek(7, 9, 1));  // an unknown origin goes to the start
+  EXPECT_EQ(file.GetPosition(), 0u);
+  EXPECT_TRUE(file.Seek(5, 2, 1));  // past the end is allowed
+  EXPECT_EQ(file.GetPosition(), 15u);
+  uint64_t position = 0;
+  EXPECT_TRUE(file.GetPosition(&position));
+  EXPECT_EQ(position, 15u);
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(FileTest, SeekBeforeTheStartFailsAndReports) {
+  std::string path = MakeFile("f", "0123");
+  TvFile file(0, 1);
+  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  EXPECT_FALSE(file.Seek(5, 2, 0));
+  EXPECT_EQ(ui.boxes.size(), 1u);
+  EXPECT_FALSE(file.SeekRaw(-1, 0));
+  EXPECT_EQ(ui.boxes.size(), 2u);
+}
+
+TEST_F(FileTest, SeekRawGivesTheLowPartOfTheNewPosition) {
+  std::string path = MakeFile("f", "0123456789");
+  TvFile file(0, 1);
+  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  uint32_t where = 99;
+  EXPECT_TRUE(file.SeekRaw(0, 2, &where));
+  EXPECT_EQ(where, 10u);
+  EXPECT_TRUE(file.SeekRaw(-3, 1, &where));
+  EXPECT_EQ(where, 7u);
+  EXPECT_TRUE(file.SeekRaw(2, 0));
+  EXPECT_EQ(file.GetPosition(), 2u);
+}
+
+TEST_F(FileTest, QueriesOnAClosedFileReportAndGiveZero) {
+  TvFile file(0, 1);
+  EXPECT_EQ(file.GetLength(), 0u);
+  EXPECT_EQ(file.GetPosition(), 0u);
+  uint64_t position = 5;
+  EXPECT_FALSE(file.GetPosition(&position));
+  EXPECT_EQ(position, 5u);
+  EXPECT_EQ(ui.boxes.size(), 3u);
+  // A closed file carries no name: the quotes stay empty.
+  EXPECT_EQ(ui.boxes[0].text.rfind("Operation with file '' has failed, because: ", 0), 0u);
+}
+
+TEST_F(FileTest, ThrowingFileReportsThenThrowsItsValue) {
+  TvFile file(1, 1);
+  try {
+    file.Open(scratch.File("missing"), kModeReadShared);
+    FAIL() << "no exception";
+  } catch (TvFile::ErrorExceptions e) {
+    EXPECT_EQ(e, TvFile::ErrorOpen);
+  }
+  EXPECT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(platform::LastError(), ErrorCode(SysError::kFileNotFound));
+
+  std::string path = MakeFile("f", "ab");
+  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  char buffer[4];
+  EXPECT_THROW(file.Read(buffer, 4), TvFile::ErrorExceptions);
+  EXPECT_THROW(file.Seek(10, 2, 0), TvFile::ErrorExceptions);
+  EXPECT_THROW(file.Write("x", 1), TvFile::ErrorExceptions);
+  file.Close();
+  EXPECT_THROW(file.GetLength(), TvFile::ErrorExceptions);
+}
+
+TEST_F(FileTest, InjectedFailureCarriesItsCodeIntoTheReport) {
+  std::string path = MakeFile("f", "abcd");
+  TvFile file(0, 1);
+  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  platform::FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(platform::FileOp::kRead);
+  plan.failAt = 1;
+  plan.errorCode = ErrorCode(SysError::kReadFault);
+  platform::FaultInjector::Arm(plan);
+  char buffer[4];
+  EXPECT_FALSE(file.Read(buffer, 4));
+  EXPECT_TRUE(file.Read(buffer, 4));  // once only
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, FileErrorText(path, ErrorCode(SysError::kReadFault)));
+  EXPECT_EQ(platform::LastError(), ErrorCode(SysError::kReadFault));
+}
+
+TEST_F(FileTest, FileSizeByName) {
+  EXPECT_EQ(GetFileSizeByName(MakeFile("f", std::string(1234, 'z'))), 1234u);
+  EXPECT_EQ(GetFileSizeByName(scratch.File("missing")), 0u);
+  EXPECT_EQ(GetFileSizeByName(scratch.MakeDir("sub")), 0u);
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+class CopyRangeTest : public FileTest {
+ protected:
+  void SetUp() override {
+    source.Open(MakeFile("source", "0123456789"), kModeReadShared);
+    target.Open(scratch.File("target"), kModeReadWriteCreate);
+  }
+  std::string TargetBytes() {
+    target.Close();
+    return tvtest::ReadWholeFile(scratch.File("target"));
+  }
+  TvFile source{0, 1};
+  TvFile target{0, 1};
+};
+
+TEST_F(CopyRangeTest, CopiesFromTheSourcePosition) {
+  ASSERT_TRUE(source.SeekTo(2));
+  EXPECT_TRUE(CopyFileRange(source, target, 5));
+  EXPECT_EQ(source.GetPosition(), 7u);
+  EXPECT_EQ(TargetBytes(), "23456");
+}
+
+TEST_F(CopyRangeTest, CountBeyondTheAvailableBytesFailsBeforeReading) {
+  ASSERT_TRUE(source.SeekTo(4));
+  EXPECT_FALSE(CopyFileRange(source, target, 7));
+  EXPECT_EQ(source.GetPosition(), 4u);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(TargetBytes(), "");
+}
+
+TEST_F(CopyRangeTest, ZeroCountCopiesNothing) {
+  ASSERT_TRUE(source.SeekTo(10));
+  EXPECT_TRUE(CopyFileRange(source, target, 0));
+  EXPECT_EQ(TargetBytes(), "");
+}
+
+TEST_F(CopyRangeTest, FailedWriteStopsTheCopy) {
+  platform::FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(platform::FileOp::kWrite);
+  plan.failAt = 1;
+  plan.errorCode = ErrorCode(SysError::kDiskFull);
+  platform::FaultInjector::Arm(plan);
+  EXPECT_FALSE(CopyFileRange(source, target, 10));
+  EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(FileTest, CopyRangeMovesLargeCountsInEightMebibytePieces) {
+  const uint32_t size = 0x800000 + 3;
+  std::string bytes(size, '\0');
+  for (uint32_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7);
+  TvFile source(0, 1), target(0, 1);
+  ASSERT_TRUE(source.Open(MakeFile("big", bytes), kModeReadShared));
+  ASSERT_TRUE(target.Open(scratch.File("copy"), kModeReadWriteCreate));
+  std::vector<uint32_t> reads;
+  platform::FaultInjector::SetObserver(
+      [&](platform::FileOp op, const std::string&, platform::FileHandle) {
+        if (op == platform::FileOp::kRead) reads.push_back(0);
+      });
+  EXPECT_TRUE(CopyFileRange(source, target, size));
+  platform::FaultInjector::SetObserver(nullptr);
+  EXPECT_EQ(reads.size(), 2u);
+  target.Close();
+  EXPECT_TRUE(tvtest::ReadWholeFile(scratch.File("copy")) == bytes);
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include "platform/fault_injection.h"
+#include "platform/file.h"
+#include "platform/file_system.h"
+#include "platform/system_error.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+using namespace platform;
+
+class FaultInjection : public tvtest::ScratchTest {
+ protected:
+  std::string path = scratch.File("f");
+  uint32_t code = ErrorCode(SysError::kDiskFull);
+  bool WriteOnce(FileHandle h) {
+    uint32_t done;
+    return WriteFile(h, "x", 1, &done);
+  }
+};
+
+TEST_F(FaultInjection, FailsOnlyTheNthCountedOperation) {
+  FileHandle h = OpenFile(path, 0x1002);
+  ASSERT_NE(h, kInvalidFile);
+  FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(FileOp::kWrite);
+  plan.failAt = 3;
+  plan.errorCode = code;
+  FaultInjector::Arm(plan);
+  EXPECT_TRUE(WriteOnce(h));
+  uint64_t size;
+  EXPECT_TRUE(FileSize(h, &size));  // not counted
+  EXPECT_TRUE(WriteOnce(h));
+  EXPECT_FALSE(WriteOnce(h));
+  EXPECT_EQ(LastError(), code);
+  EXPECT_TRUE(WriteOnce(h));
+  EXPECT_EQ(FaultInjector::Count(), 4u);
+  EXPECT_EQ(FaultInjector::Failures(), 1u);
+  FaultInjector::Disarm();
+  EXPECT_TRUE(CloseFile(h));
+  // The failed write never reached the file.
+  EXPECT_EQ(tvtest::ReadWholeFile(path), "xxx");
+}
+
+TEST_F(FaultInjection, PersistentPlanFailsEveryOperationFromNOn) {
+  FaultPlan plan;
+  plan.failAt = 2;
+  plan.errorCode = code;
+  plan.persistent = true;
+  FaultInjector::Arm(plan);
+  FileHandle h = OpenFile(path, 0x1002);
+  ASSERT_NE(h, kInvalidFile);
+  EXPECT_FALSE(WriteOnce(h));
+  EXPECT_FALSE(FlushFile(h));
+  EXPECT_FALSE(CreateDirectory(scratch.File("d")));
+  EXPECT_FALSE(CloseFile(h));  // reported as failed, yet the handle is released
+  FaultInjector::Disarm();
+  EXPECT_FALSE(tvtest::PathExists(scratch.File("d")));
+  EXPECT_EQ(FaultInjector::Failures(), 4u);
+  FileHandle again = OpenFile(path, 0x3002);  // no sharing: only possible if the first is gone
+  EXPECT_NE(again, kInvalidFile);
+  CloseFile(again);
+}
+
+TEST_F(FaultInjection, InjectedOpenCreatesNothing) {
+  FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(FileOp::kOpen);
+  plan.failAt = 1;
+  plan.errorCode = ErrorCode(SysError::kAccessDenied);
+  FaultInjector::Arm(plan);
+  EXPECT_EQ(OpenFile(path, 0x1002), kInvalidFile);
+  EXPECT_EQ(LastError(), ErrorCode(SysError::kAccessDenied));
+  EXPECT_FALSE(tvtest::PathExists(path));
+}
+
+TEST_F(FaultInjection, DeleteAndMoveCanFail) {
+  ASSERT_TRUE(tvtest::WriteWholeFile(path, "x"));
+  FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(FileOp::kDelete) | static_cast<uint32_t>(FileOp::kMove);
+  plan.failAt = 1;
+  plan.persistent = true;
+  plan.errorCode = code;
+  FaultInjector::Arm(plan);
+  EXPECT_FALSE(DeleteFile(path));
+  EXPECT_FALSE(MoveFileReplace(path, scratch.File("g")));
+  FaultInjector::Disarm();
+  EXPECT_TRUE(tvtest::PathExists(path));
+  EXPECT_FALSE(tvtest::PathExists(scratch.File("g")));
+}
+
+TEST_F(FaultInjection, ObserverSeesEveryOperationWithThePath) {
+  std::vector<std::pair<FileOp, std::string>> seen;
+  FaultInjector::SetObserver([&](FileOp op, const std::string& p, FileHandle) {
+    seen.emplace_back(op, p);
+  });
+  FileHandle h = OpenFile(path, 0x1002);
+  WriteOnce(h);
+  SeekFile(h, 0, kFromStart, nullptr);
+  CloseFile(h);
+  DeleteFile(path);
+  FaultInjector::SetObserver(nullptr);
+  std::vector<std::pair<FileOp, std::string>> expected = {
+      {FileOp::kOpen, path},  {FileOp::kWrite, path}, {FileOp::kSeek, path},
+      {FileOp::kClose, path}, {FileOp::kDelete, path}};
+  EXPECT_EQ(seen, expected);
+}
+
+TEST_F(FaultInjection, DisarmedInjectorStillCounts) {
+  FaultInjector::Arm(FaultPlan{});
+  ASSERT_TRUE(tvtest::WriteWholeFile(path, "x"));  // outside the platform layer: not seen
+  EXPECT_EQ(FaultInjector::Count(), 0u);
+  FileHandle h = OpenFile(path, 0x2020);
+  CloseFile(h);
+  EXPECT_EQ(FaultInjector::Count(), 2u);
+  EXPECT_EQ(FaultInjector::Failures(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include "platform/file.h"
+#include "platform/file_system.h"
+#include "platform/system_error.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+using namespace platform;
+
+// Closes a handle at the end of a test, whatever happens.
+class Handle {
+ public:
+  explicit Handle(FileHandle h) : m_h(h) {}
+  ~Handle() {
+    if (m_h != kInvalidFile) CloseFile(m_h);
+  }
+  FileHandle get() const { return m_h; }
+  bool valid() const { return m_h != kInvalidFile; }
+
+ private:
+  FileHandle m_h;
+};
+
+class OpenModes : public tvtest::ScratchTest {
+ protected:
+  std::string path = scratch.File("shared.bin");
+  void SetUp() override { ASSERT_TRUE(tvtest::WriteWholeFile(path, "contents")); }
+  bool Refused(uint32_t mode) {
+    Handle h(OpenFile(path, mode));
+    if (h.valid()) return false;
+    EXPECT_EQ(LastError(), ErrorCode(SysError::kSharingViolation)) << std::hex << mode;
+    return true;
+  }
+};
+
+TEST_F(OpenModes, NoSharingRefusesEveryOtherOpen) {
+  for (uint32_t held : {0x3002u, 0x3012u, 0x1002u & ~0x1000u, 0x0052u, 0x0062u, 0x0072u}) {
+    Handle first(OpenFile(path, held));
+    ASSERT_TRUE(first.valid()) << std::hex << held;
+    EXPECT_TRUE(Refused(0x0000)) << std::hex << held;     // read
+    EXPECT_TRUE(Refused(0x0041)) << std::hex << held;     // write, sharing everything
+    EXPECT_TRUE(Refused(0x2020)) << std::hex << held;
+  }
+}
+
+TEST_F(OpenModes, ReadSharingAdmitsReadersOnly) {
+  Handle first(OpenFile(path, 0x2020));  // read, others may read
+  ASSERT_TRUE(first.valid());
+  Handle second(OpenFile(path, 0x2020));
+  EXPECT_TRUE(second.valid());
+  EXPECT_TRUE(Refused(0x0042));  // read-write
+  EXPECT_TRUE(Refused(0x0040 | 1));  // write only
+  EXPECT_TRUE(Refused(0x0000));  // a reader that does not share reading back
+}
+
+TEST_F(OpenModes, RefusedCreateDoesNotTruncate) {
+  Handle first(OpenFile(path, 0x2020));
+  ASSERT_TRUE(first.valid());
+  EXPECT_TRUE(Refused(0x1002));
+  EXPECT_EQ(tvtest::ReadWholeFile(path), "contents");
+}
+
+TEST_F(OpenModes, WriteSharingAndFullSharing) {
+  Handle writer(OpenFile(path, 0x0031));  // write, others may write
+  ASSERT_TRUE(writer.valid());
+  Handle other(OpenFile(path, 0x0031));
+  EXPECT_TRUE(other.valid());
+  EXPECT_TRUE(Refused(0x0040));  // a reader is refused: reading is not shared
+  Handle all1(OpenFile(scratch.File("other"), 0x1042));
+  ASSERT_TRUE(all1.valid());
+  Handle all2(OpenFile(scratch.File("other"), 0x0042));
+  EXPECT_TRUE(all2.valid());
+}
+
+TEST_F(OpenModes, NoAccessRequestedTakesNoPartInSharing) {
+  Handle exclusive(OpenFile(path, 0x0002));
+  ASSERT_TRUE(exclusive.valid());
+  Handle query(OpenFile(path, 0x0003));
+  EXPECT_TRUE(query.valid());
+  uint32_t done = 0;
+  char c;
+  EXPECT_FALSE(ReadFile(query.get(), &c, 1, &done));  // and it cannot read
+}
+
+TEST_F(OpenModes, ClosingReleasesTheSharingLock) {
+  {
+    Handle first(OpenFile(path, 0x3002));
+    ASSERT_TRUE(first.valid());
+  }
+  Handle second(OpenFile(path, 0x3002));
+  EXPECT_TRUE(second.valid());
+}
+
+TEST_F(OpenModes, DirectoryIsNoFile) {
+  Handle h(OpenFile(scratch.MakeDir("d"), 0x0000));
+  EXPECT_FALSE(h.valid());
+  EXPECT_NE(LastError(), 0u);
+}
+
+TEST_F(OpenModes, MissingFileWithoutCreate) {
+  Handle h(OpenFile(scratch.File("missing"), 0x2002));
+  EXPECT_FALSE(h.valid());
+  EXPECT_EQ(LastError(), ErrorCode(SysError::kFileNotFound));
+  Handle parent(OpenFile(scratch.File("missing") + kPathSeparator + "x", 0x1002));
+  EXPECT_FALSE(parent.valid());
+}
+
+TEST_F(OpenModes, ReadWriteSeekSizeFlush) {
+  Handle h(OpenFile(scratch.File("rw"), 0x1002));
+  ASSERT_TRUE(h.valid());
+  uint32_t done = 0;
+  EXPECT_TRUE(WriteFile(h.get(), "0123456789", 10, &done));
+  EXPECT_EQ(done, 10u);
+  uint64_t size = 0;
+  EXPECT_TRUE(FileSize(h.get(), &size));
+  EXPECT_EQ(size, 10u);
+  uint64_t where = 0;
+  EXPECT_TRUE(SeekFile(h.get(), -4, kFromEnd, &where));
+  EXPECT_EQ(where, 6u);
+  char buffer[8] = {};
+  EXPECT_TRUE(ReadFile(h.get(), buffer, 8, &done));
+  EXPECT_EQ(done, 4u);  // a short count at the end is no error
+  EXPECT_EQ(std::string(buffer, 4), "6789");
+  EXPECT_TRUE(ReadFile(h.get(), buffer, 8, &done));
+  EXPECT_EQ(done, 0u);
+  EXPECT_FALSE(SeekFile(h.get(), -11, kFromEnd, &where));
+  EXPECT_EQ(LastError(), ErrorCode(SysError::kInvalidParameter));
+  EXPECT_TRUE(SeekFile(h.get(), 5, kFromEnd, &where));  // past the end is allowed
+  EXPECT_EQ(where, 15u);
+  EXPECT_TRUE(FlushFile(h.get()));
+}
+
+TEST_F(OpenModes, OperationsOnAnInvalidHandleFail) {
+  uint32_t done = 7;
+  char c;
+  uint64_t size;
+  EXPECT_FALSE(ReadFile(kInvalidFile, &c, 1, &done));
+  EXPECT_EQ(done, 0u);
+  EXPECT_FALSE(WriteFile(kInvalidFile, "x", 1, &done));
+  EXPECT_FALSE(FileSize(kInvalidFile, &size));
+  EXPECT_FALSE(CloseFile(kInvalidFile));
+  EXPECT_NE(LastError(), 0u);
+}
+
+}  // namespace
