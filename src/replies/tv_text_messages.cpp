@@ -3,6 +3,23 @@
 #include "foundation/replacing_file.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
+#include "platform/system_error.h"
+
+namespace {
+
+// The length of an open file. GetLength gives 0 both for an empty file and after a failed query
+// (which it has already reported); only the first may be read as an empty list, or a passing
+// fault would replace a full list with an empty one and delete the old file.
+TvBool QueryLength(TvFile& file, uint64_t* length) {
+  uint32_t saved = platform::LastError();
+  platform::SetLastError(0);
+  *length = file.GetLength();
+  if (*length == 0 && platform::LastError() != 0) return 0;
+  platform::SetLastError(saved);
+  return 1;
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // TvTextMessageItem
@@ -59,7 +76,9 @@ TvBool TvTextMessagesArray::LoadFile(const std::string& path) {
 }
 
 TvBool TvTextMessagesArray::ReadFrom(TvFile& file) {
-  if (file.GetLength() == 0) return 1;
+  uint64_t length = 0;
+  if (!QueryLength(file, &length)) return 0;
+  if (length == 0) return 1;
   uint32_t headerWord = 0;
   uint32_t count = 0;
   if (!file.ReadUInt32(headerWord) || !file.ReadUInt32(m_dwordHeaderValue) ||

@@ -1,0 +1,418 @@
+// Fast replies and auto answers: converting ".Array" to ".List", the delete-old log lines, damaged
+// old files, failed writes and the fast replies menu.
+#include "replies/tv_text_messages.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/coding.h"
+#include "foundation/data_paths.h"
+#include "foundation/replacing_file.h"
+#include "foundation/tv_log.h"
+#include "foundation/utilities.h"
+#include "platform/fault_injection.h"
+#include "platform/system_error.h"
+#include "replies/text_messages_writer.h"
+#include "support/old_contacts_writer.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+using contacts_support::CannedText;
+
+std::string U32(uint32_t value) {
+  std::string out;
+  PutFixed32(&out, value);
+  return out;
+}
+std::string Str(const std::string& text) {
+  std::string out;
+  PutCountedString(&out, text);
+  return out;
+}
+
+// An old list whose header word, type codes, data words and trailing values are all non-zero.
+TvTextMessagesImage BusyOldList() {
+  TvTextMessagesImage image;
+  image.headerWord = 0xAABBCCDD;
+  image.headerValue = 0x01020304;
+  TvTextMessageImage first = CannedText("Busy", "I am busy, later please.", 7);
+  first.type = 5;
+  first.data = 0x11111111;
+  first.trailing = 0x22222222;
+  TvTextMessageImage second = CannedText("", "", 0);
+  second.type = 0xFFFFFFFF;
+  second.trailing = 1;
+  TvTextMessageImage third = CannedText("Lunch", "Out for lunch\r\nback at 2", 0x80000000);
+  third.data = 3;
+  image.items = {first, second, third};
+  return image;
+}
+
+// Spelled out field by field: header word 0, header value kept, the count, then each item with
+// type code, data word and trailing value 0 and its texts and status unchanged.
+std::string BusyNewList() {
+  return U32(0) + U32(0x01020304) + U32(3) +
+         U32(0) + U32(0) + Str("Busy") + Str("I am busy, later please.") + U32(7) + U32(0) +
+         U32(0) + U32(0) + Str("") + Str("") + U32(0) + U32(0) +
+         U32(0) + U32(0) + Str("Lunch") + Str("Out for lunch\r\nback at 2") + U32(0x80000000) +
+         U32(0);
+}
+
+// Which store is under test: its file names and how to run its conversion.
+struct StoreKind {
+  const char* oldName;
+  const char* newName;
+  void (*convert)(TvLog&, const TvDataPaths&, TvBool);
+};
+
+const StoreKind kFastReplies = {"FastReplys.Array", "FastReplys.List",
+                                [](TvLog& log, const TvDataPaths& paths, TvBool deleteOld) {
+                                  TvFastReplysService store(log, paths);
+                                  store.Convert(deleteOld);
+                                }};
+const StoreKind kAutoAnswers = {"AutoAnswers.Array", "AutoAnswers.List",
+                                [](TvLog& log, const TvDataPaths& paths, TvBool deleteOld) {
+                                  TvAutoAnswersService store(log, paths);
+                                  store.Convert(deleteOld);
+                                }};
+
+class TextMessagesTest : public tvtest::ScratchTest,
+                         public ::testing::WithParamInterface<StoreKind> {
+ protected:
+  std::string OldPath() const { return scratch.File(GetParam().oldName); }
+  std::string NewPath() const { return scratch.File(GetParam().newName); }
+  std::string LogText() const { return tvtest::ReadWholeFile(log.FilePath()); }
+  void WriteOld(const TvTextMessagesImage& image) {
+    tvtest::WriteWholeFile(OldPath(), EncodeTextMessages(image));
+  }
+  void Convert(TvBool deleteOld) { GetParam().convert(log, paths, deleteOld); }
+  std::vector<std::string> LeftoverTempFiles() const {
+    TvStringList files;
+    ListFiles(files, scratch.Path(), std::string("*") + TvReplacingFile::kTempSuffix);
+    return files;
+  }
+
+  TvFixedDataPaths paths{scratch.Path()};
+  TvLog log{paths};
+};
+
+TEST_P(TextMessagesTest, ZeroesTheCodesAndKeepsTextsStatusesAndHeaderValue) {
+  WriteOld(BusyOldList());
+  std::string oldBytes = tvtest::ReadWholeFile(OldPath());
+
+  Convert(0);
+
+  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNewList());
+  EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), oldBytes);
+  EXPECT_FALSE(tvtest::PathExists(log.FilePath()));
+  EXPECT_TRUE(ui.boxes.empty());
+  TvTextMessagesImage parsed;
+  std::string error;
+  EXPECT_TRUE(contacts_support::ParseTextMessages(tvtest::ReadWholeFile(NewPath()), &parsed, &error))
+      << error;
+}
+
+TEST_P(TextMessagesTest, DeleteOldRemovesTheArrayAndLogsInfo) {
+  WriteOld(BusyOldList());
+  Convert(1);
+
+  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNewList());
+  EXPECT_FALSE(tvtest::PathExists(OldPath()));
+  std::string text = LogText();
+  std::string line = " @  Info: Old array file: " + OldPath() + " , Deleted\r\n";
+  EXPECT_EQ(text.rfind(" 2 ", 0), 0u) << text;
+  EXPECT_EQ(text.find(line) + line.size(), text.size()) << text;
+  EXPECT_EQ(log.m_dwordErrorCount, 0u);
+}
+
+TEST_P(TextMessagesTest, MissingArrayGivesTheTwelveByteList) {
+  Convert(0);
+  EXPECT_TRUE(tvtest::PathExists(OldPath())) << "created empty by the reading";
+  EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), "");
+  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), std::string(12, '\0'));
+  EXPECT_FALSE(tvtest::PathExists(log.FilePath()));
+
+  tvtest::RemoveTree(OldPath());
+  tvtest::RemoveTree(NewPath());
+  Convert(1);
+  EXPECT_FALSE(tvtest::PathExists(OldPath()));
+  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), std::string(12, '\0'));
+  EXPECT_NE(LogText().find(" @  Info: Old array file: " + OldPath() + " , Deleted\r\n"),
+            std::string::npos)
+      << LogText();
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_P(TextMessagesTest, AnExistingListIsReplaced) {
+  tvtest::WriteWholeFile(NewPath(), std::string(500, 'x'));
+  WriteOld(BusyOldList());
+  Convert(0);
+  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNewList());
+  EXPECT_TRUE(LeftoverTempFiles().empty());
+}
+
+TEST_P(TextMessagesTest, CountBeyondTheRecordsWritesAndDeletesNothing) {
+  for (uint32_t count : {4u, 1000u, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(count);
+    TvTextMessagesImage image = BusyOldList();
+    image.count = count;
+    WriteOld(image);
+    std::string oldBytes = tvtest::ReadWholeFile(OldPath());
+    tvtest::WriteWholeFile(NewPath(), "earlier");
+    ui.boxes.clear();
+
+    Convert(1);
+
+    EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), "earlier");
+    EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), oldBytes);
+    EXPECT_FALSE(tvtest::PathExists(log.FilePath()));
+    EXPECT_EQ(ui.boxes.size(), 1u) << "one short read ends the load";
+  }
+}
+
+TEST_P(TextMessagesTest, TruncatedArrayAtEveryLengthWritesAndDeletesNothing) {
+  std::string full = EncodeTextMessages(BusyOldList());
+  for (size_t length = 1; length < full.size(); ++length) {
+    SCOPED_TRACE("length " + std::to_string(length));
+    std::string cut = full.substr(0, length);
+    tvtest::WriteWholeFile(OldPath(), cut);
+    ui.boxes.clear();
+
+    Convert(1);
+
+    ASSERT_FALSE(tvtest::PathExists(NewPath()));
+    ASSERT_EQ(tvtest::ReadWholeFile(OldPath()), cut);
+    ASSERT_FALSE(tvtest::PathExists(log.FilePath()));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+  }
+}
+
+TEST_P(TextMessagesTest, ArrayThatCannotBeDeletedIsLoggedAsError) {
+  WriteOld(BusyOldList());
+  platform::FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(platform::FileOp::kDelete);
+  plan.failAt = 1;
+  plan.errorCode = platform::ErrorCode(platform::SysError::kAccessDenied);
+  platform::FaultInjector::Arm(plan);
+  Convert(1);
+  platform::FaultInjector::Disarm();
+
+  EXPECT_TRUE(tvtest::PathExists(OldPath()));
+  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNewList());
+  EXPECT_NE(LogText().find(" @  Error: Old array file: " + OldPath() + " , NOT deleted\r\n"),
+            std::string::npos)
+      << LogText();
+  EXPECT_EQ(log.m_dwordErrorCount, 1u);
+  EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_P(TextMessagesTest, AFailedLengthQueryIsNotAnEmptyList) {
+  WriteOld(BusyOldList());
+  std::string oldBytes = tvtest::ReadWholeFile(OldPath());
+  platform::FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(platform::FileOp::kSize);
+  plan.failAt = 1;
+  plan.errorCode = platform::ErrorCode(platform::SysError::kReadFault);
+  platform::FaultInjector::Arm(plan);
+  Convert(1);
+  platform::FaultInjector::Disarm();
+
+  EXPECT_FALSE(tvtest::PathExists(NewPath())) << "no empty list written over the replies";
+  EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), oldBytes);
+  EXPECT_FALSE(tvtest::PathExists(log.FilePath()));
+  EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+// Fails the Nth file operation, for every N a run takes, and checks after every run that nothing
+// was lost: the old file is intact, or the new file is whole.
+TEST_P(TextMessagesTest, AFailedOperationAnywhereNeverLosesTheReplies) {
+  WriteOld(BusyOldList());
+  std::string oldBytes = tvtest::ReadWholeFile(OldPath());
+  platform::FaultInjector::Arm(platform::FaultPlan{});
+  Convert(1);
+  const uint64_t operations = platform::FaultInjector::Count();
+  platform::FaultInjector::Disarm();
+  ASSERT_GT(operations, 10u);
+
+  int failedSaves = 0;
+  for (uint64_t n = 1; n <= operations; ++n) {
+    SCOPED_TRACE("failing operation " + std::to_string(n));
+    tvtest::WriteWholeFile(OldPath(), oldBytes);
+    tvtest::WriteWholeFile(NewPath(), "earlier");
+    tvtest::RemoveTree(log.FilePath());
+
+    platform::FaultPlan plan;
+    plan.failAt = n;
+    plan.errorCode = platform::ErrorCode(platform::SysError::kWriteFault);
+    platform::FaultInjector::Arm(plan);
+    Convert(1);
+    ASSERT_EQ(platform::FaultInjector::Failures(), 1u);
+    platform::FaultInjector::Disarm();
+
+    std::string now = tvtest::ReadWholeFile(NewPath());
+    if (tvtest::PathExists(OldPath())) {
+      ASSERT_EQ(tvtest::ReadWholeFile(OldPath()), oldBytes);
+      ASSERT_TRUE(now == "earlier" || now == BusyNewList()) << "a partial list file";
+      if (now == "earlier") ++failedSaves;
+    } else {
+      ASSERT_EQ(now, BusyNewList()) << "old file deleted without a whole new one";
+    }
+    ASSERT_TRUE(LeftoverTempFiles().empty());
+  }
+  EXPECT_GT(failedSaves, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothStores, TextMessagesTest,
+                         ::testing::Values(kFastReplies, kAutoAnswers),
+                         [](const ::testing::TestParamInfo<StoreKind>& param) {
+                           return std::string(param.param.oldName[0] == 'F' ? "FastReplies"
+                                                                           : "AutoAnswers");
+                         });
+
+// ---------------------------------------------------------------------------------------------
+
+class CannedStoresTest : public tvtest::ScratchTest {
+ protected:
+  TvFixedDataPaths paths{scratch.Path()};
+  TvLog log{paths};
+};
+
+TEST_F(CannedStoresTest, EachStoreConvertsOnlyItsOwnFiles) {
+  TvTextMessagesImage fast;
+  fast.headerValue = 1;
+  fast.items = {CannedText("fast", "f")};
+  TvTextMessagesImage answers;
+  answers.headerValue = 2;
+  answers.items = {CannedText("auto", "a"), CannedText("auto2", "b")};
+  contacts_support::WriteOldTextMessages(scratch.Path(), "FastReplys.Array", fast);
+  contacts_support::WriteOldTextMessages(scratch.Path(), "AutoAnswers.Array", answers);
+
+  {
+    TvFastReplysService store(log, paths);
+    store.Convert(1);
+  }
+  EXPECT_FALSE(tvtest::PathExists(scratch.File("FastReplys.Array")));
+  EXPECT_TRUE(tvtest::PathExists(scratch.File("AutoAnswers.Array")));
+  EXPECT_FALSE(tvtest::PathExists(scratch.File("AutoAnswers.List")));
+  {
+    TvAutoAnswersService store(log, paths);
+    store.Convert(1);
+  }
+  TvTextMessagesImage parsed;
+  std::string error;
+  ASSERT_TRUE(contacts_support::ParseTextMessages(
+      tvtest::ReadWholeFile(scratch.File("AutoAnswers.List")), &parsed, &error))
+      << error;
+  EXPECT_EQ(parsed.headerValue, 2u);
+  ASSERT_EQ(parsed.items.size(), 2u);
+  EXPECT_EQ(parsed.items[1].name, "auto2");
+  ASSERT_TRUE(contacts_support::ParseTextMessages(
+      tvtest::ReadWholeFile(scratch.File("FastReplys.List")), &parsed, &error))
+      << error;
+  EXPECT_EQ(parsed.headerValue, 1u);
+}
+
+TEST_F(CannedStoresTest, LoadFileReadsAListBackAndNeverCreatesOne) {
+  TvFastReplysService missing(log, paths);
+  EXPECT_FALSE(missing.LoadFile(scratch.File("FastReplys.List")));
+  EXPECT_FALSE(tvtest::PathExists(scratch.File("FastReplys.List")));
+  EXPECT_EQ(ui.boxes.size(), 1u);
+
+  contacts_support::WriteOldTextMessages(scratch.Path(), "FastReplys.Array", BusyOldList());
+  {
+    TvFastReplysService store(log, paths);
+    store.Convert(0);
+  }
+  TvFastReplysService store(log, paths);
+  ASSERT_TRUE(store.LoadFile(scratch.File("FastReplys.List")));
+  EXPECT_EQ(store.m_dwordHeaderValue, 0x01020304u);
+  ASSERT_EQ(store.GetSize(), 3u);
+  EXPECT_EQ(store[2]->m_csText, "Out for lunch\r\nback at 2");
+  EXPECT_EQ(store[2]->m_dwordStatus, 0x80000000u);
+  EXPECT_EQ(store[0]->GetImage(), 3u);
+  EXPECT_EQ(store.m_intSecondValue, -1);
+}
+
+// A fast replies store whose menu answers from a script and whose hooks record their calls.
+class ScriptedFastReplies : public TvFastReplysService {
+ public:
+  using TvFastReplysService::TvFastReplysService;
+
+  uint32_t answer = 0;
+  std::vector<platform::PopupMenuItem> shown;
+  int32_t shownX = 0;
+  int32_t shownY = 0;
+  std::vector<std::pair<void*, int32_t>> chosen;
+  int firstCommands = 0;
+
+ protected:
+  uint32_t TrackMenu(const std::vector<platform::PopupMenuItem>& items, int32_t x, int32_t y,
+                     platform::WindowHandle) override {
+    shown = items;
+    shownX = x;
+    shownY = y;
+    return answer;
+  }
+  void OnReplyChosen(void* target, int32_t index) override { chosen.emplace_back(target, index); }
+  void OnFirstCommand() override { ++firstCommands; }
+};
+
+TEST_F(CannedStoresTest, ShowMenuOffersEveryReplyAndHandsOnTheChoice) {
+  TvTextMessagesImage image;
+  image.items = {CannedText("one", ""), CannedText("two", ""), CannedText("three", "")};
+  contacts_support::WriteOldTextMessages(scratch.Path(), "FastReplys.Array", image);
+  ScriptedFastReplies store(log, paths);
+  ASSERT_TRUE(store.LoadOld("FastReplys.Array"));
+  int target = 0;
+  platform::ScreenRect rect{10, 20, 110, 40};
+
+  store.answer = 4;
+  EXPECT_EQ(store.ShowMenu(&target, rect, nullptr), 0);
+  ASSERT_EQ(store.shown.size(), 5u);
+  std::vector<uint32_t> ids;
+  for (const auto& item : store.shown) ids.push_back(item.id);
+  EXPECT_EQ(ids, (std::vector<uint32_t>{1, 2, 3, 4, 5}));
+  EXPECT_EQ(store.shown[0].text, "");
+  EXPECT_FALSE(store.shown[0].separator);
+  EXPECT_TRUE(store.shown[1].separator);
+  EXPECT_EQ(store.shown[4].text, "three");
+  EXPECT_EQ(store.shownX, 10) << "left edge";
+  EXPECT_EQ(store.shownY, 40) << "bottom edge";
+  ASSERT_EQ(store.chosen.size(), 1u);
+  EXPECT_EQ(store.chosen[0].first, &target);
+  EXPECT_EQ(store.chosen[0].second, 1);
+
+  store.chosen.clear();
+  store.answer = 0;  // dismissed
+  store.ShowMenu(&target, rect, nullptr);
+  EXPECT_TRUE(store.chosen.empty());
+  EXPECT_EQ(store.firstCommands, 0);
+
+  store.answer = 1;
+  store.ShowMenu(&target, rect, nullptr);
+  EXPECT_TRUE(store.chosen.empty());
+  EXPECT_EQ(store.firstCommands, 1);
+
+  EXPECT_EQ(TvFastReplysService::ReplyIndexOf(2), -1);
+  EXPECT_EQ(TvFastReplysService::ReplyIndexOf(3), 0);
+}
+
+TEST_F(CannedStoresTest, ShowMenuWithoutAnOwnerWindowChoosesNothing) {
+  // The real menu: without an owner window (and on a system without menus) nothing is chosen.
+  struct Recording : TvFastReplysService {
+    using TvFastReplysService::TvFastReplysService;
+    int calls = 0;
+    void OnReplyChosen(void*, int32_t) override { ++calls; }
+    void OnFirstCommand() override { ++calls; }
+  };
+  Recording store(log, paths);
+  store.Add(new TvTextMessageItem);
+  EXPECT_EQ(store.ShowMenu(nullptr, platform::ScreenRect{}, nullptr), 0);
+  EXPECT_EQ(store.calls, 0);
+}
+
+}  // namespace
