@@ -1,0 +1,57 @@
+#include "app/conversion_core.h"
+
+#include "replies/tv_text_messages.h"
+
+ConversionCore* g_pConversionCore = nullptr;
+
+ConversionCore::ConversionCore()
+    : TvCorePathsHolder(&m_settingsRunTime),
+      m_log(m_paths),
+      m_database(m_log, m_paths),
+      m_contactList(m_log, m_paths),
+      m_settingsUserInfo(&m_settingsRunTime),
+      m_settingsInterface(&m_settingsRunTime) {}
+
+ConversionCore::~ConversionCore() = default;
+
+TvBool ConversionCore::Init() {
+  m_settingsSystem.Load();
+  m_settingsInterface.Load();
+  if (!m_settingsRunTime.Load()) return 0;
+
+  // Every one is loaded, whatever the ones before it gave.
+  TvBool system = m_settingsSystem.Load();
+  TvBool windows = m_settingsWindows.Load();
+  TvBool networking = m_settingsNetworking.Load();
+  TvBool userInfo = m_settingsUserInfo.Load();
+  TvBool contactList = m_settingsContactList.Load();
+  m_initialised = (system && windows && networking && userInfo && contactList) ? 1 : 0;
+  return m_initialised;
+}
+
+void ConversionCore::Convert(TvBool deleteOld) {
+  m_database.CreateStandardFolders();
+  m_database.ConvertDatabase(deleteOld);
+  m_contactList.Convert(deleteOld);
+  {
+    TvFastReplysService fastReplys(m_log, m_settingsRunTime);
+    fastReplys.Convert(deleteOld);
+    TvAutoAnswersService autoAnswers(m_log, m_settingsRunTime);
+    autoAnswers.Convert(deleteOld);
+    // A conversion without an Error line leaves no log behind.
+    if (m_log.m_dwordErrorCount == 0) m_log.DeleteLogFile();
+    m_settingsSystem.conversionDone = 1;
+    // The auto answers store goes first, then the fast replies store (reverse of construction).
+  }
+}
+
+void CreateConversionCore() {
+  if (g_pConversionCore == nullptr) g_pConversionCore = new ConversionCore();
+}
+
+void DestroyConversionCore() {
+  if (g_pConversionCore == nullptr) return;
+  ConversionCore* core = g_pConversionCore;
+  delete core;
+  g_pConversionCore = nullptr;
+}

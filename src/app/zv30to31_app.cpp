@@ -1,0 +1,133 @@
+#include "app/zv30to31_app.h"
+
+#include "app/conversion_core.h"
+#include "app/main_dialog.h"
+#include "platform/file_system.h"
+#include "platform/process_setup.h"
+#include "platform/shell.h"
+#include "platform/ui.h"
+#include "settings/settings_store.h"
+
+// ---- The system's services -----------------------------------------------------------------
+
+TvStartupServices::~TvStartupServices() = default;
+void TvStartupServices::InitUserInterface() { platform::InitCommonControls(); }
+std::string TvStartupServices::ProgramPath() { return platform::ProgramPath(); }
+bool TvStartupServices::SetCurrentDirectory(const std::string& path) {
+  return platform::SetCurrentDirectory(path);
+}
+bool TvStartupServices::StartSockets() { return platform::StartSockets(); }
+platform::GuardResult TvStartupServices::AcquireInstanceGuard(const std::string& name) {
+  return m_guard.Acquire(name);
+}
+void TvStartupServices::ReleaseInstanceGuard() { m_guard.Release(); }
+void TvStartupServices::AbandonInstanceGuard() { m_guard.Abandon(); }
+SettingsStore& TvStartupServices::SelectSettingsStore(const std::string& company,
+                                                      const std::string& application) {
+  m_store = std::make_unique<TvRegistrySettingsStore>(company, application);
+  return *m_store;
+}
+void TvStartupServices::InitComLibrary() { platform::InitComLibrary(); }
+bool TvStartupServices::LoadRichEditLibraries() { return platform::LoadRichEditLibraries(); }
+int TvStartupServices::RunDialog(CZV30TO31Dlg& dialog) { return dialog.DoModal(); }
+void TvStartupServices::ShellOpen(const std::string& path) { platform::ShellOpen(path); }
+
+// ---- Start-up ------------------------------------------------------------------------------
+
+CZV30TO31App::CZV30TO31App(std::string commandLine, TvStartupServices* services)
+    : m_commandLine(std::move(commandLine)),
+      m_ownServices(services == nullptr ? std::make_unique<TvStartupServices>() : nullptr),
+      m_services(services != nullptr ? *services : *m_ownServices) {}
+
+CZV30TO31App::~CZV30TO31App() = default;
+
+std::string CZV30TO31App::RemoveFileSpec(const std::string& path) {
+  size_t last = std::string::npos;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (platform::IsPathSeparator(path[i])) last = i;
+  }
+  if (last == std::string::npos) {
+    // "C:name" keeps its drive; a bare name leaves nothing.
+    return (path.size() >= 2 && path[1] == ':') ? path.substr(0, 2) : std::string();
+  }
+  // The root's separator stays: "C:\x.exe" gives "C:\", "/x" gives "/".
+  bool root = last == 0 || (last == 2 && path[1] == ':');
+  return path.substr(0, root ? last + 1 : last);
+}
+
+bool CZV30TO31App::IsSilent(const std::string& commandLine) {
+  // "/SILENT" is plain ASCII starting with '/', which no double-byte character has as its second
+  // byte, so a byte search cannot match inside a character.
+  return !commandLine.empty() && commandLine.find("/SILENT") != std::string::npos;
+}
+
+TvBool CZV30TO31App::InitInstance() {
+  m_exitStatus = kExitDone;
+  m_services.InitUserInterface();
+
+  std::string programFolder = RemoveFileSpec(m_services.ProgramPath());
+  m_services.SetCurrentDirectory(programFolder);
+
+  if (!m_services.StartSockets()) {
+    platform::UI().MessageBox(
+        "Winsock 2.0 is required for this application, please update your system",
+        platform::BoxButtons::kOk, platform::BoxIcon::kError);
+    m_exitStatus = kExitStartupFailed;
+    return 0;
+  }
+
+  if (m_services.AcquireInstanceGuard(kMutexName) == platform::GuardResult::kAlreadyRunning) {
+    m_services.AbandonInstanceGuard();
+    m_exitStatus = kExitAlreadyRunning;
+    return 0;
+  }
+
+  std::string savedName = platform::ApplicationName();
+  platform::SetApplicationName("Zorvane");
+  SettingsStore* previousStore =
+      SetSettingsStore(&m_services.SelectSettingsStore("Tarvo software", "Zorvane"));
+
+  m_services.InitComLibrary();
+  CreateConversionCore();
+
+  TvBool done = 0;
+  TvBool launch = 0;
+  if (!m_services.LoadRichEditLibraries()) {
+    platform::UI().MessageBox("The RichEdit initialization failed", platform::BoxButtons::kOk,
+                              platform::BoxIcon::kError);
+    m_exitStatus = kExitStartupFailed;
+  } else if (!g_pConversionCore->Init()) {
+    platform::UI().MessageBox("Core Initialization failed", platform::BoxButtons::kOk,
+                              platform::BoxIcon::kError);
+    m_exitStatus = kExitStartupFailed;
+  } else {
+    if (IsSilent(m_commandLine)) {
+      g_pConversionCore->Convert(1);
+    } else {
+      CZV30TO31Dlg dialog;
+      m_services.RunDialog(dialog);
+    }
+    done = g_pConversionCore->m_settingsSystem.conversionDone;
+    launch = g_pConversionCore->m_settingsSystem.launchMessenger;
+    if (done != 0 && g_pConversionCore->m_log.m_dwordErrorCount != 0) {
+      m_exitStatus = kExitConversionErrors;
+    }
+  }
+
+  // Destroying the core records the database version when a conversion ran.
+  DestroyConversionCore();
+  SetSettingsStore(previousStore);
+
+  platform::SetApplicationName(savedName);
+  m_services.ReleaseInstanceGuard();
+
+  if (done == 1 && launch == 1) {
+    std::string messenger = programFolder;
+    if (messenger.empty() || !platform::IsPathSeparator(messenger.back())) {
+      messenger += platform::kPathSeparator;
+    }
+    messenger += "Zorvane.exe";
+    m_services.ShellOpen(messenger);
+  }
+  return 0;
+}

@@ -1,0 +1,73 @@
+// CZV30TO31App: the program's start-up routine, from the instance guard to the messenger's
+// launch, and the exit status it leaves for people who deploy the tool unattended:
+//   0  the dialog was closed without converting, or a conversion wrote no Error line
+//   1  a conversion wrote Error lines (the log was kept)
+//   2  start-up failed (sockets, rich-edit libraries, core initialisation)
+//   3  another copy was running
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "foundation/types.h"
+#include "platform/instance_guard.h"
+
+class CZV30TO31Dlg;
+class SettingsStore;
+
+enum TvExitStatus : int {
+  kExitDone = 0,
+  kExitConversionErrors = 1,
+  kExitStartupFailed = 2,
+  kExitAlreadyRunning = 3,
+};
+
+// What start-up asks of the system. Tests replace it to stage failures and to watch the order.
+class TvStartupServices {
+ public:
+  virtual ~TvStartupServices();
+  virtual void InitUserInterface();
+  virtual std::string ProgramPath();
+  virtual bool SetCurrentDirectory(const std::string& path);
+  virtual bool StartSockets();
+  virtual platform::GuardResult AcquireInstanceGuard(const std::string& name);
+  virtual void ReleaseInstanceGuard();
+  // After kAlreadyRunning: the process ends without closing what it got.
+  virtual void AbandonInstanceGuard();
+  // The settings store under HKEY_CURRENT_USER\software\<company>\<application>; owned here.
+  virtual SettingsStore& SelectSettingsStore(const std::string& company,
+                                             const std::string& application);
+  virtual void InitComLibrary();
+  virtual bool LoadRichEditLibraries();
+  virtual int RunDialog(CZV30TO31Dlg& dialog);
+  virtual void ShellOpen(const std::string& path);
+
+ private:
+  platform::InstanceGuard m_guard;
+  std::unique_ptr<SettingsStore> m_store;
+};
+
+class CZV30TO31App {
+ public:
+  static constexpr const char* kMutexName = "Tarvo software Zorvane 3.0";
+
+  // commandLine: the arguments after the program's name. services: the system's when null.
+  explicit CZV30TO31App(std::string commandLine, TvStartupServices* services = nullptr);
+  ~CZV30TO31App();
+
+  // The whole run: guards, core, silent conversion or dialog, core destroyed, guard released,
+  // messenger started when asked. Always 0 (the process ends after it).
+  TvBool InitInstance();
+  int ExitStatus() const { return m_exitStatus; }
+
+  // The program's folder from its full path (the file part removed, a root kept).
+  static std::string RemoveFileSpec(const std::string& path);
+  // "/SILENT" anywhere in the command line, case-sensitive.
+  static bool IsSilent(const std::string& commandLine);
+
+ private:
+  std::string m_commandLine;
+  std::unique_ptr<TvStartupServices> m_ownServices;
+  TvStartupServices& m_services;
+  int m_exitStatus = kExitDone;
+};
