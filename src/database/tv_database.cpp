@@ -276,6 +276,7 @@ void TvDatabase::ConvertFolder(TvMessage& message, TvFolder& folder, TvBool dele
 
 int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
   TvMessage message(m_log, *this);
+  if (!m_stagingFolder.empty()) message.SetStagingFolder(m_stagingFolder);
   RemoveLeftoverTempFiles(DataFolder());
   if (LoadFoldersList()) {
     TvBool saved = SaveFoldersList();

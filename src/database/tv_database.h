@@ -63,6 +63,10 @@ class TvDatabase : public TvFolderLookup {
   void Lock(const char* label);
   void Unlock(const char* label);
 
+  // Where the conversion stages attachments; empty (the default) for the system's temporary
+  // directory + "Zorvane Conversion 3.0-3.1".
+  void SetStagingFolder(const std::string& folder) { m_stagingFolder = folder; }
+
   // The data folder with a trailing separator.
   std::string DataFolder() const;
 
@@ -88,4 +92,5 @@ class TvDatabase : public TvFolderLookup {
   TvPtrAutoArray<NET_USER_NAME*> m_userNames;
   TvCriticalSection m_userNamesLock;
   uint32_t m_dwordUnused = 0;
+  std::string m_stagingFolder;
 };
