@@ -1,0 +1,263 @@
+// The whole database conversion: which files are converted, kept and deleted, and the log lines
+// that say so, in order.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "database/database_fixture.h"
+#include "foundation/replacing_file.h"
+#include "platform/fault_injection.h"
+#include "platform/file_system.h"
+#include "platform/system_error.h"
+#include "support/new_format_reader.h"
+
+namespace tvtest {
+namespace {
+
+using ConvertDatabaseTest = DatabaseTest;
+
+OldMessage Message(uint64_t number, const std::string& body) {
+  OldMessage m;
+  m.hexName = HexName(number);
+  m.body = body;
+  m.recipients = {{"someone", 1, 0, 0}};
+  return m;
+}
+
+
+TEST_F(ConvertDatabaseTest, ConvertsLogsAndDeletesEveryOldFile) {
+  data.Folders({Folder("Inbox", 0, 5), Folder("Work", 7, 1)}).NamesIndex({NamesIndexRecord(1)});
+  OldMessage inboxMessage = Message(1, "in the inbox");
+  inboxMessage.attachments = {{"a.txt", "attached"}};
+  std::string inboxOld = data.Message("Inbox", inboxMessage);
+  std::string workOld = data.Message("Work", Message(2, "at work"));
+  std::string shortName = data.RawFile(std::string("Inbox") + platform::kPathSeparator +
+                                           "ABCD.Message", "not a message");
+  data.FolderIndex("Inbox").FolderIndex("Work");
+
+  db.CreateStandardFolders();
+  EXPECT_EQ(db.ConvertDatabase(1), 0);
+
+  const std::string inboxNew = Dir("Inbox") + NewMessageName(inboxMessage.hexName);
+  const std::string workNew = Dir("Work") + NewMessageName(HexName(2));
+  std::vector<std::string> expected = {
+      "Info: Old folders file: " + DataFile("Database.Folders") + " , Deleted",
+      "Info: Message: " + inboxOld + " , Converted",
+      "Info: Message: " + inboxOld + " , Deleted",
+      "Info: Old folder index: " + Dir("Inbox") + "Messages.Index , Deleted",
+  };
+  for (const char* folder : {"Outbox", "Sent", "Deleted", "Drafts", "Temp"}) {
+    expected.push_back("Info: Old folder index: " + Dir(folder) + "Messages.Index , NOT deleted");
+  }
+  expected.push_back("Info: Message: " + workOld + " , Converted");
+  expected.push_back("Info: Message: " + workOld + " , Deleted");
+  expected.push_back("Info: Old folder index: " + Dir("Work") + "Messages.Index , Deleted");
+  EXPECT_EQ(LogEntries(), expected);
+  EXPECT_EQ(log.m_dwordErrorCount, 0u);
+  EXPECT_TRUE(ui.boxes.empty());
+
+  EXPECT_FALSE(PathExists(DataFile("Database.Folders")));
+  EXPECT_TRUE(PathExists(DataFile("Folders.List")));
+  std::vector<std::string> inboxFiles = {"ABCD.Message", NewMessageName(inboxMessage.hexName)};
+  std::sort(inboxFiles.begin(), inboxFiles.end());
+  EXPECT_EQ(FilesIn(Dir("Inbox")), inboxFiles);
+  EXPECT_EQ(FilesIn(Dir("Work")), (std::vector<std::string>{NewMessageName(HexName(2))}));
+  EXPECT_EQ(ReadWholeFile(shortName), "not a message");
+  NewMessage converted = ReadNewMessage(inboxNew);
+  ASSERT_TRUE(converted.ok) << converted.problem;
+  EXPECT_EQ(converted.file.body, "in the inbox");
+  EXPECT_EQ(converted.contents, (std::vector<std::string>{"attached"}));
+  EXPECT_EQ(ReadNewMessage(workNew).file.body, "at work");
+  EXPECT_EQ(ReadFoldersList(DataFile("Folders.List")).file.records.size(), 7u);
+}
+
+TEST_F(ConvertDatabaseTest, WithoutDeleteOldNothingIsDeletedOrLoggedAsDeleted) {
+  data.Folders({Folder("Work", 7)});
+  std::string old = data.Message("Work", Message(2, "at work"));
+  data.FolderIndex("Work");
+  db.CreateStandardFolders();
+  db.ConvertDatabase(0);
+  EXPECT_EQ(LogEntries(), (std::vector<std::string>{"Info: Message: " + old + " , Converted"}));
+  EXPECT_TRUE(PathExists(old));
+  EXPECT_TRUE(PathExists(DataFile("Database.Folders")));
+  EXPECT_TRUE(PathExists(Dir("Work") + "Messages.Index"));
+  EXPECT_TRUE(PathExists(Dir("Work") + NewMessageName(HexName(2))));
+}
+
+TEST_F(ConvertDatabaseTest, OldFileThatFailsToLoadIsKeptWithAnErrorLine) {
+  data.Folders({});
+  OldMessage broken = Message(3, "broken");
+  broken.editHeaderBytes = [](uint8_t* h) { h[0] = 'X'; };
+  std::string old = data.Message("Drafts", broken);
+  db.CreateStandardFolders();
+  db.ConvertDatabase(1);
+  std::vector<std::string> entries = LogEntries();
+  EXPECT_EQ(std::count(entries.begin(), entries.end(), "Error: Message: " + old + " , NOT loaded"),
+            1);
+  EXPECT_EQ(log.m_dwordErrorCount, 1u);
+  EXPECT_TRUE(PathExists(old));
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(ConvertDatabaseTest, TwoOldFilesWithOneNewNameConvertOnlyTheFirst) {
+  data.Folders({});
+  OldMessage first = Message(0, "first");
+  OldMessage second = Message(0, "second");
+  first.hexName = "0A1B2C3D4E5F60718293A4B5C6D7E8F9";
+  second.hexName = "0A1B2C3D000000008293A4B500000000";
+  std::string a = data.Message("Inbox", first);
+  std::string b = data.Message("Inbox", second);
+  db.CreateStandardFolders();
+  db.ConvertDatabase(1);
+  std::vector<std::string> entries = LogEntries();
+  int converted = 0;
+  int notSaved = 0;
+  std::string kept;
+  for (const std::string& e : entries) {
+    if (e.find(" , Converted") != std::string::npos) ++converted;
+    if (e.find(" , NOT saved") != std::string::npos) {
+      ++notSaved;
+      kept = e.substr(std::string("Error: Message: ").size());
+      kept = kept.substr(0, kept.size() - std::string(" , NOT saved").size());
+    }
+  }
+  EXPECT_EQ(converted, 1);
+  ASSERT_EQ(notSaved, 1);
+  EXPECT_TRUE(PathExists(kept)) << "the old file that was not saved stays";
+  std::string winner = kept == a ? "second" : "first";
+  EXPECT_EQ(ReadNewMessage(Dir("Inbox") + NewMessageName(first.hexName)).file.body, winner);
+  EXPECT_EQ(log.m_dwordErrorCount, 1u);
+}
+
+TEST_F(ConvertDatabaseTest, OldFileThatCannotBeDeletedGetsAnErrorLineAfterTheBox) {
+  std::string old = data.Message("Inbox", Message(4, "stays"));
+  platform::FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(platform::FileOp::kDelete);
+  plan.failAt = 1;
+  plan.errorCode = platform::ErrorCode(platform::SysError::kAccessDenied);
+  platform::FaultInjector::Arm(plan);
+  db.CreateStandardFolders();
+  db.ConvertDatabase(1);
+  platform::FaultInjector::Disarm();
+  std::vector<std::string> entries = LogEntries();
+  ASSERT_GE(entries.size(), 2u);
+  EXPECT_EQ(entries[0], "Info: Message: " + old + " , Converted");
+  EXPECT_EQ(entries[1], "Error: Message: " + old + " , NOT deleted");
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_NE(ui.boxes[0].text.find(old), std::string::npos);
+  EXPECT_TRUE(PathExists(old));
+}
+
+TEST_F(ConvertDatabaseTest, MissingFoldersFileStillConvertsTheStandardFolders) {
+  data.NamesIndex({NamesIndexRecord(5)}, 3);
+  std::string names = Bytes("Names.Index");
+  std::string old = data.Message("Sent", Message(5, "sent"));
+  data.RawFile(std::string("Projects") + platform::kPathSeparator + HexName(6) + ".Message",
+               EncodeOldMessage(Message(6, "not in any folder")));
+  db.CreateStandardFolders();
+  db.ConvertDatabase(1);
+  EXPECT_FALSE(PathExists(DataFile("Folders.List")));
+  EXPECT_EQ(Bytes("Database.Folders"), "");
+  EXPECT_EQ(Bytes("Names.Index"), names);
+  EXPECT_TRUE(PathExists(Dir("Sent") + NewMessageName(HexName(5))));
+  EXPECT_FALSE(PathExists(old));
+  EXPECT_TRUE(PathExists(Dir("Projects") + HexName(6) + ".Message"));
+  EXPECT_EQ(log.m_dwordErrorCount, 0u) << "index lines of folders without one are Info";
+}
+
+TEST_F(ConvertDatabaseTest, FoldersListThatCannotBeWrittenKeepsTheOldFoldersFile) {
+  data.Folders({Folder("Work", 7)});
+  std::string old = data.Message("Work", Message(8, "work"));
+  platform::FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(platform::FileOp::kMove);
+  plan.failAt = 1;  // the move of "Folders.List" over its final name
+  plan.errorCode = platform::ErrorCode(platform::SysError::kAccessDenied);
+  platform::FaultInjector::Arm(plan);
+  db.CreateStandardFolders();
+  db.ConvertDatabase(1);
+  platform::FaultInjector::Disarm();
+  EXPECT_TRUE(PathExists(DataFile("Database.Folders")));
+  EXPECT_FALSE(PathExists(DataFile("Folders.List")));
+  std::vector<std::string> entries = LogEntries();
+  for (const std::string& e : entries) {
+    EXPECT_EQ(e.find("Old folders file"), std::string::npos) << e;
+  }
+  EXPECT_EQ(std::count(entries.begin(), entries.end(), "Info: Message: " + old + " , Converted"),
+            1);
+  EXPECT_FALSE(PathExists(old));
+}
+
+TEST_F(ConvertDatabaseTest, FolderWithAnUnusableNameIsListedButNeverTouched) {
+  const std::string bad = "Bad.";
+  data.Folders({Folder(bad, 9), Folder("Good", 10)});
+#ifndef _WIN32
+  // Only a POSIX file system can hold this name; the files in it must stay as they are.
+  std::string inside = data.Message(bad, Message(9, "inside"));
+  data.FolderIndex(bad);
+#endif
+  std::string good = data.Message("Good", Message(10, "good"));
+  db.CreateStandardFolders();
+  db.ConvertDatabase(1);
+  std::vector<std::string> entries = LogEntries();
+  std::vector<std::string> errors;
+  for (const std::string& e : entries) {
+    if (e.rfind("Error: ", 0) == 0) errors.push_back(e);
+  }
+  EXPECT_EQ(errors, (std::vector<std::string>{
+                        "Error: Folder: 'Bad.' , NOT converted, its name is no plain folder name"}));
+  NewFoldersList list = ReadFoldersList(DataFile("Folders.List"));
+  ASSERT_EQ(list.file.records.size(), 8u);
+  EXPECT_EQ(list.file.records[6].name, bad);
+  EXPECT_FALSE(PathExists(good));
+#ifndef _WIN32
+  EXPECT_TRUE(PathExists(inside));
+  EXPECT_TRUE(PathExists(Dir(bad) + "Messages.Index"));
+  EXPECT_EQ(FilesIn(Dir(bad)).size(), 2u);
+#endif
+}
+
+TEST_F(ConvertDatabaseTest, RerunAfterTheFoldersFileWasDeletedConvertsTheUserFolders) {
+  data.Folders({Folder("Work", 7)});
+  db.CreateStandardFolders();
+  ASSERT_TRUE(db.LoadFoldersList());
+  ASSERT_TRUE(db.SaveFoldersList());
+  std::string list = Bytes("Folders.List");
+  ASSERT_TRUE(RemoveTree(DataFile("Database.Folders")));
+  std::string old = data.Message("Work", Message(11, "left behind"));
+  data.RawFile("Folders.List" + std::string(TvReplacingFile::kTempSuffix), "leftover");
+  data.RawFile(std::string("Work") + platform::kPathSeparator + "0000000000000001.Message" +
+                   TvReplacingFile::kTempSuffix,
+               "leftover");
+
+  TvDatabase rerun(log, paths);
+  rerun.SetStagingFolder(scratch.Path() + "staging");
+  rerun.CreateStandardFolders();
+  rerun.ConvertDatabase(1);
+  EXPECT_FALSE(PathExists(old));
+  EXPECT_TRUE(PathExists(Dir("Work") + NewMessageName(HexName(11))));
+  EXPECT_FALSE(PathExists(DataFile("Database.Folders")));
+  EXPECT_EQ(Bytes("Folders.List"), list);
+  EXPECT_EQ(FilesIn(Dir("Work")), (std::vector<std::string>{NewMessageName(HexName(11))}));
+  EXPECT_FALSE(PathExists(DataFile("Folders.List") + TvReplacingFile::kTempSuffix));
+  EXPECT_EQ(log.m_dwordErrorCount, 0u);
+}
+
+TEST_F(ConvertDatabaseTest, SecondRunOverKeptOldFilesRewritesTheSameFiles) {
+  data.Folders({Folder("Work", 7)});
+  std::string old = data.Message("Work", Message(12, "twice"));
+  db.CreateStandardFolders();
+  db.ConvertDatabase(0);
+  std::string first = ReadWholeFile(Dir("Work") + NewMessageName(HexName(12)));
+
+  TvDatabase again(log, paths);
+  again.SetStagingFolder(scratch.Path() + "staging");
+  again.CreateStandardFolders();
+  again.ConvertDatabase(0);
+  EXPECT_EQ(ReadWholeFile(Dir("Work") + NewMessageName(HexName(12))), first);
+  EXPECT_EQ(FilesIn(Dir("Work")).size(), 2u);
+  EXPECT_EQ(log.m_dwordErrorCount, 0u);
+}
+
+}  // namespace
+}  // namespace tvtest

@@ -1,0 +1,36 @@
+// A database on a 3.0 data folder in a scratch folder, its log there too, attachments staged in
+// the scratch folder's "staging".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "database/tv_database.h"
+#include "foundation/data_paths.h"
+#include "foundation/tv_log.h"
+#include "support/old_data_writer.h"
+#include "support/scratch_dir.h"
+
+namespace tvtest {
+
+class DatabaseTest : public ScratchTest {
+ protected:
+  DatabaseTest();
+
+  std::vector<std::string> LogEntries() const;
+  bool LogExists() const;
+  // data folder + relative path (a name, or "Inbox" + separator + name, ...).
+  std::string DataFile(const std::string& relative) const { return data.Path() + relative; }
+  std::string Dir(const std::string& folder) const;  // ends in a separator
+  std::string Bytes(const std::string& relative) const;
+
+  OldDataFolder data;
+  TvFixedDataPaths paths;
+  TvLog log;
+  TvDatabase db;
+};
+
+// Folder records as the database writes them, in the hand-made encoding.
+std::string FolderRecordBytes(const std::string& name, uint32_t flags, int32_t id);
+
+}  // namespace tvtest

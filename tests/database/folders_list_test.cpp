@@ -1,0 +1,193 @@
+// The folder list: the standard folders, the folders file and its dropping rules, the folder
+// look-ups, and names that must not become paths.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "database/database_fixture.h"
+#include "foundation/replacing_file.h"
+#include "platform/fault_injection.h"
+#include "platform/file_system.h"
+#include "platform/system_error.h"
+#include "support/new_format_reader.h"
+
+namespace tvtest {
+namespace {
+
+using FoldersListTest = DatabaseTest;
+
+std::string Header(uint32_t word, uint32_t count) {
+  std::string out;
+  for (uint32_t v : {word, count}) {
+    for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+  }
+  return out;
+}
+
+TEST_F(FoldersListTest, StandardFoldersAndOneUserFolderGiveSevenRecordsByteForByte) {
+  data.Folders({Folder("Inbox", 0, 5), Folder("Outbox", 1, 5), Folder("Sent items", 2, 5),
+                Folder("Deleted", 3, 5), Folder("Drafts", 4, 5), Folder("Temp", 5, 7),
+                Folder("Projects", 7, 0x21)});
+  ASSERT_TRUE(db.CreateStandardFolders());
+  ASSERT_TRUE(db.LoadFoldersList());
+  ASSERT_TRUE(db.SaveFoldersList());
+  std::string expected = Header(0, 7) + FolderRecordBytes("Inbox", 5, 0) +
+                         FolderRecordBytes("Outbox", 5, 1) + FolderRecordBytes("Sent items", 5, 2) +
+                         FolderRecordBytes("Deleted", 5, 3) + FolderRecordBytes("Drafts", 5, 4) +
+                         FolderRecordBytes("Temp", 7, 5) + FolderRecordBytes("Projects", 0x21, 7);
+  EXPECT_EQ(Bytes("Folders.List"), expected);
+  EXPECT_FALSE(PathExists(DataFile("Folders.List") + TvReplacingFile::kTempSuffix));
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(FoldersListTest, LoadedFolderKeepsNameTextAndStatusButNotTypeAndData) {
+  folders::FolderRecord r = Folder("Work", 9, 3, "second text", 42);
+  r.type = 2;
+  r.data = 77;
+  data.Folders({r});
+  db.CreateStandardFolders();
+  ASSERT_TRUE(db.LoadFoldersList());
+  ASSERT_EQ(db.Folders().GetSize(), 7u);
+  TvFolder* f = db.Folders()[6];
+  EXPECT_EQ(f->m_csName, "Work");
+  EXPECT_EQ(f->m_csText, "second text");
+  EXPECT_EQ(f->m_dwordStatus, 42u);
+  EXPECT_EQ(f->m_flags, 3u);
+  EXPECT_EQ(f->m_id, 9);
+  EXPECT_EQ(f->GetType(), 0u);
+  EXPECT_EQ(f->GetData(), 0u);
+  EXPECT_EQ(f->GetImage(), 5u);
+  EXPECT_EQ(db.Folders()[2]->GetImage(), 2u);
+}
+
+TEST_F(FoldersListTest, StandardNamesTakenIdsAndDuplicatesAreDropped) {
+  data.Folders({Folder("SENT", 20, 1), Folder("sent ITEMS", 21, 1), Folder("Mine", 3, 1),
+                Folder("Keep", 30, 1), Folder("keep", 31, 1), Folder("Other", 30, 1),
+                Folder("temp", 40, 1), Folder("Last", 41, 1)});
+  db.CreateStandardFolders();
+  ASSERT_TRUE(db.LoadFoldersList());
+  ASSERT_EQ(db.Folders().GetSize(), 8u);
+  EXPECT_EQ(db.Folders()[6]->m_csName, "Keep");
+  EXPECT_EQ(db.Folders()[7]->m_csName, "Last");
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(FoldersListTest, CountPromisingMoreRecordsKeepsThoseReadAndReportsOnce) {
+  data.Folders({Folder("One", 10), Folder("Two", 11)}, 0, 3);
+  db.CreateStandardFolders();
+  EXPECT_FALSE(db.LoadFoldersList());
+  EXPECT_EQ(db.Folders().GetSize(), 8u);
+  EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(FoldersListTest, MissingOrShortFoldersFileLoadsNothing) {
+  db.CreateStandardFolders();
+  EXPECT_FALSE(db.LoadFoldersList());
+  EXPECT_EQ(Bytes("Database.Folders"), "") << "a missing file is created empty";
+  data.RawFile("Database.Folders", std::string(7, '\0'));
+  EXPECT_FALSE(db.LoadFoldersList());
+  EXPECT_EQ(db.Folders().GetSize(), 6u);
+  data.RawFile("Database.Folders", Header(9, 0));
+  EXPECT_TRUE(db.LoadFoldersList()) << "8 bytes and count 0 is a valid empty list";
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(FoldersListTest, FoldersListThatCannotBeWrittenKeepsAnEarlierOne) {
+  data.Folders({Folder("Work", 9)});
+  data.RawFile("Folders.List", "earlier list");
+  db.CreateStandardFolders();
+  ASSERT_TRUE(db.LoadFoldersList());
+  platform::FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(platform::FileOp::kWrite);
+  plan.failAt = 30;  // past the names index, inside the folder records
+  plan.errorCode = platform::ErrorCode(platform::SysError::kDiskFull);
+  platform::FaultInjector::Arm(plan);
+  EXPECT_FALSE(db.SaveFoldersList());
+  platform::FaultInjector::Disarm();
+  EXPECT_EQ(Bytes("Folders.List"), "earlier list");
+  EXPECT_FALSE(PathExists(DataFile("Folders.List") + TvReplacingFile::kTempSuffix));
+  EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(FoldersListTest, FolderIdByNameAndFindFolder) {
+  db.CreateStandardFolders();
+  data.Folders({Folder("Work", 12)});
+  db.LoadFoldersList();
+  EXPECT_EQ(db.FolderIdByName("Sent items"), 2);
+  EXPECT_EQ(db.FolderIdByName("sent"), 2);
+  EXPECT_EQ(db.FolderIdByName("WORK"), 12);
+  EXPECT_EQ(db.FolderIdByName("Nowhere"), FOLDER_NONE);
+  EXPECT_EQ(db.FindFolder(12)->m_csName, "Work");
+  EXPECT_EQ(db.FindFolder(FOLDER_CURRENT), nullptr);
+  EXPECT_EQ(db.FindFolder(13), nullptr);
+}
+
+TEST_F(FoldersListTest, DirectoriesAndFilePathsMapToFolders) {
+  db.CreateStandardFolders();
+  data.Folders({Folder("Work", 12)});
+  db.LoadFoldersList();
+  const char sep = platform::kPathSeparator;
+  std::string dir;
+  db.FolderDirectory(dir, 2);
+  EXPECT_EQ(dir, Dir("Sent"));
+  EXPECT_TRUE(std::filesystem::is_directory(Dir("Sent")));
+  db.FolderDirectory(dir, 99);
+  EXPECT_EQ(dir, data.Path());
+
+  EXPECT_EQ(db.FolderIdByFilePath(Dir("Inbox") + "x.Message"), 0);
+  EXPECT_EQ(db.FolderIdByFilePath(Dir("work") + "x.Message"), 12) << "case-insensitive";
+  EXPECT_EQ(db.FolderIdByFilePath(DataFile("x.Message")), FOLDER_NONE);
+  EXPECT_EQ(db.FolderIdByFilePath(Dir("Work") + "deeper" + sep + "x.Message"), 12);
+  EXPECT_EQ(db.FolderIdByFilePath(Dir("Unknown") + "x.Message"), FOLDER_NONE);
+  EXPECT_EQ(db.FolderIdByFilePath(data.Path()), FOLDER_NONE);
+
+  std::string path;
+  db.MessageFilePath(path, 1, 0);
+  EXPECT_EQ(path, Dir("Inbox") + "0000000000000001.Message");
+  db.MessageFilePath(path, ~uint64_t{0}, 12);
+  EXPECT_EQ(path, Dir("Work") + "FFFFFFFFFFFFFFFF.Message");
+}
+
+TEST_F(FoldersListTest, NamesThatAreNoPlainDirectoryNamesNeverBecomePaths) {
+  const char sep = platform::kPathSeparator;
+  std::string outside = scratch.Path() + "outside";
+  data.Folders({Folder(std::string("..") + sep + "outside", 20), Folder("..", 21),
+                Folder("", 22), Folder("C:", 23), Folder("a*b", 24), Folder("Fine", 25)});
+  db.CreateStandardFolders();
+  ASSERT_TRUE(db.LoadFoldersList());
+  ASSERT_EQ(db.Folders().GetSize(), 12u) << "every record is kept";
+  for (int32_t id = 20; id <= 24; ++id) {
+    std::string dir = "unchanged";
+    db.FolderDirectory(dir, id);
+    EXPECT_EQ(dir, "") << id;
+    db.MessageFilePath(dir, 5, id);
+    EXPECT_EQ(dir, "") << id;
+  }
+  EXPECT_EQ(db.FolderIdByFilePath(data.Path() + ".." + sep + "outside" + sep + "x.Message"),
+            FOLDER_NONE);
+  EXPECT_FALSE(PathExists(outside));
+  std::string fine;
+  db.FolderDirectory(fine, 25);
+  EXPECT_EQ(fine, Dir("Fine"));
+}
+
+TEST_F(FoldersListTest, InterruptedRunTakesTheFoldersFromTheNewList) {
+  data.Folders({Folder("Work", 12, 1), Folder("Home", 13, 2)});
+  db.CreateStandardFolders();
+  ASSERT_TRUE(db.LoadFoldersList());
+  ASSERT_TRUE(db.SaveFoldersList());
+  std::string list = Bytes("Folders.List");
+  ASSERT_TRUE(RemoveTree(DataFile("Database.Folders")));
+
+  TvDatabase rerun(log, paths);
+  rerun.CreateStandardFolders();
+  EXPECT_FALSE(rerun.LoadFoldersList()) << "nothing to write again";
+  ASSERT_EQ(rerun.Folders().GetSize(), 8u);
+  EXPECT_EQ(rerun.Folders()[6]->m_csName, "Work");
+  EXPECT_EQ(rerun.Folders()[7]->m_id, 13);
+  EXPECT_FALSE(PathExists(DataFile("Database.Folders")));
+  EXPECT_EQ(Bytes("Folders.List"), list);
+}
+
+}  // namespace
+}  // namespace tvtest
