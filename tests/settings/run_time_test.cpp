@@ -1,0 +1,197 @@
+// Loading the run-time section: where the user data folder is, what is written back and which
+// folders are made.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/file_system.h"
+#include "settings/settings_store.h"
+#include "settings/staged_facts.h"
+#include "settings/tv_settings.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+using tvtest::PathExists;
+using tvtest::ScopedSettingsStore;
+using tvtest::ScopedSystemFacts;
+
+const char kSep = platform::kPathSeparator;
+const char* const kSubfolders[] = {"Temp", "Inbox", "Outbox", "Deleted", "Sent", "Drafts"};
+
+class RunTimeTest : public tvtest::ScratchTest {
+ protected:
+  RunTimeTest() {
+    facts.appDataFolder = scratch.MakeDir("AppData");
+    facts.currentDirectory = scratch.MakeDir("Program");
+  }
+
+  std::string DefaultFolder() const {
+    return facts.appDataFolder + kSep + "Tarvo software" + kSep + "Zorvane";
+  }
+  std::string StoredFolder() const {
+    const auto* stored = store.Get("RunTime Settings", "m_csUserDataFolder");
+    if (stored == nullptr) return "<missing>";
+    return stored->data;
+  }
+
+  TvMemorySettingsStore store;
+  ScopedSettingsStore scopedStore{&store};
+  ScopedSystemFacts scopedFacts;
+  tvtest::StagedSystemFacts& facts = scopedFacts.facts;
+};
+
+TEST_F(RunTimeTest, AFirstRunMakesTheDefaultFolderAndWritesItBack) {
+  TvSettingsRunTime runTime;
+  EXPECT_EQ(runTime.m_csWorkgroup, "WORKGROUP");
+  EXPECT_EQ(runTime.Load(), 1);
+  EXPECT_TRUE(platform::IsDirectory(facts.appDataFolder + kSep + "Tarvo software"));
+  EXPECT_TRUE(platform::IsDirectory(DefaultFolder()));
+  // Stored without the trailing separator, kept in memory with it.
+  EXPECT_EQ(StoredFolder(), DefaultFolder() + '\0');
+  EXPECT_EQ(runTime.m_csUserDataFolder, DefaultFolder() + kSep);
+  EXPECT_EQ(runTime.UserDataFolder(), runTime.m_csUserDataFolder);
+  for (const char* sub : kSubfolders) {
+    EXPECT_TRUE(platform::IsDirectory(DefaultFolder() + kSep + sub)) << sub;
+  }
+  EXPECT_EQ(runTime.m_csInboxFolder, DefaultFolder() + kSep + "Inbox");
+  EXPECT_EQ(runTime.StandardFolderDirectory(0), runTime.m_csInboxFolder);
+  EXPECT_EQ(runTime.StandardFolderDirectory(1), runTime.m_csOutboxFolder);
+  EXPECT_EQ(runTime.StandardFolderDirectory(2), runTime.m_csSentFolder);
+  EXPECT_EQ(runTime.StandardFolderDirectory(3), runTime.m_csDeletedFolder);
+  EXPECT_EQ(runTime.StandardFolderDirectory(4), runTime.m_csDraftsFolder);
+  EXPECT_EQ(runTime.StandardFolderDirectory(5), runTime.m_csTempFolder);
+  EXPECT_EQ(runTime.StandardFolderDirectory(6), "");
+  EXPECT_EQ(runTime.StandardFolderDirectory(65535), "");
+  EXPECT_EQ(runTime.m_csCurrentFolder, facts.currentDirectory + kSep);
+  EXPECT_EQ(runTime.m_csComputerName, "DESK-07");
+  EXPECT_EQ(runTime.m_csLogonUserName, "alice");
+  EXPECT_EQ(runTime.m_csWorkgroup, "SALES");
+  EXPECT_EQ(runTime.m_boolWindowsNT, 1);
+  EXPECT_EQ(runTime.m_osVersion.size, 148u);
+  EXPECT_NE(runTime.m_pfnGetLastInputInfo, nullptr);
+  EXPECT_EQ(runTime.Save(), 1);
+}
+
+TEST_F(RunTimeTest, AConfiguredFolderThatExistsIsUsedAndWrittenBackUnchanged) {
+  std::string configured = scratch.MakeDir("Elsewhere");
+  store.PutText("RunTime Settings", "m_csUserDataFolder", configured);
+  TvSettingsRunTime runTime;
+  EXPECT_EQ(runTime.Load(), 1);
+  EXPECT_EQ(runTime.m_csUserDataFolder, configured + kSep);
+  EXPECT_EQ(StoredFolder(), configured + '\0');
+  // The default levels are made all the same; the subfolders go into the folder in use.
+  EXPECT_TRUE(platform::IsDirectory(DefaultFolder()));
+  EXPECT_FALSE(PathExists(DefaultFolder() + kSep + "Inbox"));
+  for (const char* sub : kSubfolders) {
+    EXPECT_TRUE(platform::IsDirectory(configured + kSep + sub)) << sub;
+  }
+}
+
+TEST_F(RunTimeTest, AConfiguredFolderWhoseParentExistsIsCreated) {
+  std::string configured = scratch.File("NewData");
+  store.PutText("RunTime Settings", "m_csUserDataFolder", configured);
+  TvSettingsRunTime runTime;
+  EXPECT_EQ(runTime.Load(), 1);
+  EXPECT_TRUE(platform::IsDirectory(configured));
+  EXPECT_EQ(runTime.m_csUserDataFolder, configured + kSep);
+  EXPECT_TRUE(platform::IsDirectory(configured + kSep + "Drafts"));
+}
+
+TEST_F(RunTimeTest, AConfiguredFolderEndingInASeparatorGetsNoSecondOne) {
+  std::string configured = scratch.MakeDir("Trailing") + kSep;
+  store.PutText("RunTime Settings", "m_csUserDataFolder", configured);
+  TvSettingsRunTime runTime;
+  EXPECT_EQ(runTime.Load(), 1);
+  EXPECT_EQ(StoredFolder(), configured + '\0');
+  EXPECT_EQ(runTime.m_csUserDataFolder, configured);
+  EXPECT_EQ(runTime.m_csTempFolder, configured + "Temp");
+}
+
+TEST_F(RunTimeTest, AConfiguredFolderThatCannotBeMadeIsReplacedByTheDefault) {
+  std::string configured = scratch.File("Missing") + kSep + "Deeper";
+  store.PutText("RunTime Settings", "m_csUserDataFolder", configured);
+  TvSettingsRunTime runTime;
+  EXPECT_EQ(runTime.Load(), 1);
+  EXPECT_FALSE(PathExists(configured));
+  EXPECT_EQ(StoredFolder(), DefaultFolder() + '\0');
+  EXPECT_EQ(runTime.m_csUserDataFolder, DefaultFolder() + kSep);
+}
+
+TEST_F(RunTimeTest, WithoutApplicationDataLoadFailsEvenWithAUsableConfiguredFolder) {
+  facts.appDataAvailable = false;
+  std::string configured = scratch.MakeDir("Usable");
+  store.PutText("RunTime Settings", "m_csUserDataFolder", configured);
+  TvSettingsRunTime runTime;
+  EXPECT_EQ(runTime.Load(), 0);
+  // The later steps still ran: the folder is in use, written back, its subfolders made.
+  EXPECT_EQ(runTime.m_csUserDataFolder, configured + kSep);
+  EXPECT_EQ(StoredFolder(), configured + '\0');
+  EXPECT_TRUE(platform::IsDirectory(configured + kSep + "Sent"));
+}
+
+TEST_F(RunTimeTest, WithoutApplicationDataAndAnEmptyStoreTheFoldersAreMadeInTheCurrentOne) {
+  facts.appDataAvailable = false;
+  std::string saved = platform::CurrentDirectory();
+  ASSERT_TRUE(platform::SetCurrentDirectory(facts.currentDirectory));
+  TvSettingsRunTime runTime;
+  TvBool result = runTime.Load();
+  bool made = platform::IsDirectory(facts.currentDirectory + kSep + "Temp") &&
+              platform::IsDirectory(facts.currentDirectory + kSep + "Drafts");
+  platform::SetCurrentDirectory(saved);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(runTime.m_csUserDataFolder, "");
+  EXPECT_EQ(StoredFolder(), std::string(1, '\0'));
+  EXPECT_EQ(runTime.m_csTempFolder, "Temp");
+  EXPECT_EQ(runTime.m_csDraftsFolder, "Drafts");
+  EXPECT_TRUE(made);
+}
+
+TEST_F(RunTimeTest, ADefaultLevelThatCannotBeMadeFailsTheCandidate) {
+  // "Tarvo software" is taken by a file.
+  ASSERT_TRUE(tvtest::WriteWholeFile(facts.appDataFolder + kSep + "Tarvo software", "x"));
+  facts.appDataFolder = scratch.File("AppData") + kSep + "NoSuchParent" + kSep + "Roaming";
+  TvSettingsRunTime runTime;
+  EXPECT_EQ(runTime.Load(), 0);
+}
+
+TEST_F(RunTimeTest, FallbacksForUserWorkgroupAndOldSystems) {
+  facts.userNameAvailable = false;
+  facts.workgroup = "";
+  TvSettingsRunTime runTime;
+  runTime.Load();
+  EXPECT_EQ(runTime.m_csLogonUserName, "Default");
+  EXPECT_EQ(runTime.m_csWorkgroup, "WORKGROUP");
+
+  facts.userNameAvailable = true;
+  facts.workgroupAvailable = false;
+  runTime.Load();
+  EXPECT_EQ(runTime.m_csLogonUserName, "alice");
+  EXPECT_EQ(runTime.m_csWorkgroup, "WORKGROUP");
+
+  // Outside the NT family the workgroup is not asked for at all.
+  facts.workgroupAvailable = true;
+  facts.workgroup = "SALES";
+  facts.platformId = 1;
+  runTime.Load();
+  EXPECT_EQ(runTime.m_boolWindowsNT, 0);
+  EXPECT_EQ(runTime.m_csWorkgroup, "WORKGROUP");
+  EXPECT_EQ(runTime.m_pfnGetLastInputInfo, nullptr);
+
+  // A second Load with nothing changed gives the same folders.
+  facts.platformId = platform::kPlatformNt;
+  std::string first = runTime.m_csUserDataFolder;
+  EXPECT_EQ(runTime.Load(), 1);
+  EXPECT_EQ(runTime.m_csUserDataFolder, first);
+  EXPECT_EQ(runTime.m_csWorkgroup, "SALES");
+}
+
+TEST_F(RunTimeTest, TheStoreKeyThatCannotBeOpenedLeavesTheDefault) {
+  store.unopenable.push_back("RunTime Settings");
+  TvSettingsRunTime runTime;
+  EXPECT_EQ(runTime.Load(), 1);
+  EXPECT_EQ(runTime.m_csUserDataFolder, DefaultFolder() + kSep);
+  EXPECT_EQ(store.Get("RunTime Settings", "m_csUserDataFolder"), nullptr);
+}
+
+}  // namespace
