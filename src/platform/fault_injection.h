@@ -1,6 +1,7 @@
 // Test seam: makes the Nth file operation fail with a chosen system error.
 //
-// Every operation of file.h and file_system.h asks ShouldFail() before it touches the system.
+// Every operation of file.h and file_system.h of the kinds in FileOp asks ShouldFail() before it
+// touches the system (directory searches and the folder queries are not counted).
 // Nothing arms the injector in the shipped program; tests arm it through this interface only
 // (never from the environment).
 #pragma once

@@ -33,7 +33,8 @@ bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done);
 // One system write; *done receives the bytes written.
 bool WriteFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done);
 // Moves the file pointer by a signed 64-bit distance from the origin; a position before the start
-// fails with kInvalidParameter, one past the end is allowed. *newPosition may be null.
+// fails and leaves the pointer where it was (ERROR_NEGATIVE_SEEK on Windows, EINVAL on POSIX), one
+// past the end is allowed. *newPosition may be null.
 bool SeekFile(FileHandle file, int64_t distance, FileOrigin origin, uint64_t* newPosition);
 bool FileSize(FileHandle file, uint64_t* size);
 // Forces the file's contents and metadata to stable storage (FlushFileBuffers / fsync).

@@ -1,0 +1,23 @@
+# cmake -DPREFIX=<folder> -DWINE=<wine> -P TvWinePrefix.cmake
+# Makes the Wine prefix the tests run in, once; later runs find it ready and return at once.
+if(EXISTS "${PREFIX}/system.reg")
+  return()
+endif()
+get_filename_component(wine_dir "${WINE}" DIRECTORY)
+find_program(WINEBOOT NAMES wineboot HINTS "${wine_dir}")
+find_program(WINESERVER NAMES wineserver HINTS "${wine_dir}" /usr/lib/wine)
+set(ENV{WINEPREFIX} "${PREFIX}")
+set(ENV{WINEDEBUG} "-all")
+unset(ENV{DISPLAY})
+if(WINEBOOT)
+  execute_process(COMMAND "${WINEBOOT}" -u RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+else()
+  execute_process(COMMAND "${WINE}" wineboot -u RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+endif()
+if(WINESERVER)
+  # Let the prefix settle (registry written to disk) before the tests use it in parallel.
+  execute_process(COMMAND "${WINESERVER}" -w)
+endif()
+if(NOT EXISTS "${PREFIX}/system.reg")
+  message(FATAL_ERROR "wineboot did not make the prefix ${PREFIX} (exit ${rc})")
+endif()

@@ -1,0 +1,83 @@
+#include "platform/file_system.h"
+
+#include <windows.h>
+// The platform functions share these names with the system's ANSI/wide macros.
+#undef CreateDirectory
+#undef DeleteFile
+#undef SetCurrentDirectory
+
+#include "platform/fault_injection.h"
+#include "platform/system_error.h"
+
+namespace platform {
+
+bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool FindEntries(const std::string& pattern, std::vector<DirEntry>* entries) {
+  entries->clear();
+  WIN32_FIND_DATAA data;
+  HANDLE find = ::FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  do {
+    entries->push_back(
+        DirEntry{data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (::FindNextFileA(find, &data));
+  ::FindClose(find);
+  return true;
+}
+
+bool DeleteFile(const std::string& path) {
+  if (ShouldFail(FileOp::kDelete, path, kInvalidFile)) return false;
+  return ::DeleteFileA(path.c_str()) != FALSE;
+}
+
+bool CreateDirectory(const std::string& path) {
+  if (ShouldFail(FileOp::kCreateDirectory, path, kInvalidFile)) return false;
+  return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+}
+
+bool MoveFileReplace(const std::string& from, const std::string& to) {
+  if (ShouldFail(FileOp::kMove, from, kInvalidFile)) return false;
+  return ::MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool IsDirectory(const std::string& path) {
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string TempDirectory() {
+  char buffer[MAX_PATH + 1];
+  DWORD n = ::GetTempPathA(sizeof(buffer), buffer);
+  if (n == 0 || n > sizeof(buffer)) return std::string();
+  return std::string(buffer, n);
+}
+
+std::string CurrentDirectory() {
+  DWORD n = ::GetCurrentDirectoryA(0, nullptr);
+  if (n == 0) return std::string();
+  std::string buffer(n, '\0');
+  n = ::GetCurrentDirectoryA(n, buffer.data());
+  buffer.resize(n);
+  return buffer;
+}
+
+bool SetCurrentDirectory(const std::string& path) {
+  return ::SetCurrentDirectoryA(path.c_str()) != FALSE;
+}
+
+std::string ProgramPath() {
+  std::string buffer(MAX_PATH, '\0');
+  for (;;) {
+    DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return std::string();
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      return buffer;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+}  // namespace platform
