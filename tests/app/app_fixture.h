@@ -1,0 +1,152 @@
+// Shared staging of the application tests: a scratch application-data folder, a settings store
+// in memory, a recording user interface, and start-up services that record what start-up asks of
+// the system.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/conversion_core.h"
+#include "app/main_dialog.h"
+#include "app/zv30to31_app.h"
+#include "platform/file_system.h"
+#include "settings/settings_store.h"
+#include "settings/staged_facts.h"
+#include "support/old_data_writer.h"
+#include "support/scratch_dir.h"
+
+namespace tvtest {
+
+// A well-formed 3.0 message with one recipient.
+inline OldMessage SampleMessage() {
+  OldMessage m;
+  m.hexName = HexName(1);
+  m.body = "hello";
+  m.recipients = {{"someone", 1, 0, 0}};
+  return m;
+}
+
+// A dialog window of the test's own: check boxes in a map, End recorded.
+class ScriptedDialogWindow : public platform::DialogWindow {
+ public:
+  bool IsChecked(int controlId) override { return checked[controlId]; }
+  void SetChecked(int controlId, bool value) override { checked[controlId] = value; }
+  void End(int result) override {
+    ended = true;
+    endResult = result;
+  }
+  std::map<int, bool> checked;
+  bool ended = false;
+  int endResult = 0;
+};
+
+// Copies recorded instead of run.
+class RecordingCopier : public TvFolderCopier {
+ public:
+  struct Copy_ {
+    std::string commandLine, source, target;
+  };
+  void Copy(const std::string& commandLine, const std::string& source,
+            const std::string& target) override {
+    copies.push_back({commandLine, source, target});
+  }
+  std::vector<Copy_> copies;
+};
+
+class RecordingServices : public TvStartupServices {
+ public:
+  explicit RecordingServices(SettingsStore& store) : m_store(store) {}
+
+  std::vector<std::string> events;
+  std::string programPath;
+  bool socketsOk = true;
+  bool richEditOk = true;
+  platform::GuardResult guard = platform::GuardResult::kAcquired;
+  // The dialog's run: gets the dialog and a window; by default it presses Exit.
+  std::function<void(CZV30TO31Dlg&, ScriptedDialogWindow&)> dialogScript;
+  ScriptedDialogWindow window;
+  bool guardHeld = false;
+  bool coreAliveAtShellOpen = true;
+  bool guardHeldAtShellOpen = true;
+
+  void InitUserInterface() override { events.push_back("ui"); }
+  std::string ProgramPath() override { return programPath; }
+  bool SetCurrentDirectory(const std::string& path) override {
+    events.push_back("cd " + path);
+    return true;
+  }
+  bool StartSockets() override {
+    events.push_back("sockets");
+    return socketsOk;
+  }
+  platform::GuardResult AcquireInstanceGuard(const std::string& name) override {
+    events.push_back("guard " + name);
+    guardHeld = guard == platform::GuardResult::kAcquired;
+    return guard;
+  }
+  void ReleaseInstanceGuard() override {
+    events.push_back("release");
+    guardHeld = false;
+  }
+  void AbandonInstanceGuard() override { events.push_back("abandon"); }
+  SettingsStore& SelectSettingsStore(const std::string& company,
+                                     const std::string& application) override {
+    events.push_back("store " + company + "\\" + application);
+    return m_store;
+  }
+  void InitComLibrary() override { events.push_back("com"); }
+  bool LoadRichEditLibraries() override {
+    events.push_back("richedit");
+    return richEditOk;
+  }
+  int RunDialog(CZV30TO31Dlg& dialog) override {
+    events.push_back("dialog");
+    dialog.OnInitDialog(window);
+    if (dialogScript) {
+      dialogScript(dialog, window);
+    } else {
+      dialog.OnCommand(window, kIdExit);
+    }
+    return window.endResult;
+  }
+  void ShellOpen(const std::string& path) override {
+    events.push_back("open " + path);
+    coreAliveAtShellOpen = g_pConversionCore != nullptr;
+    guardHeldAtShellOpen = guardHeld;
+  }
+
+ private:
+  SettingsStore& m_store;
+};
+
+class AppTest : public ScratchTest {
+ protected:
+  AppTest() {
+    facts.appDataFolder = scratch.MakeDir("AppData");
+    facts.currentDirectory = scratch.MakeDir("Program");
+    services.programPath = facts.currentDirectory + platform::kPathSeparator + "ZV30TO31.exe";
+  }
+  ~AppTest() override { DestroyConversionCore(); }
+
+  std::string DataFolder() const {
+    const char s = platform::kPathSeparator;
+    return facts.appDataFolder + s + "Tarvo software" + s + "Zorvane" + s;
+  }
+  bool VersionWritten() const {
+    return store.Get("System Settings", "m_dwordDatabaseVersion") != nullptr;
+  }
+  std::vector<std::string> BoxTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& box : ui.boxes) texts.push_back(box.text);
+    return texts;
+  }
+
+  TvMemorySettingsStore store;
+  ScopedSystemFacts scopedFacts;
+  StagedSystemFacts& facts = scopedFacts.facts;
+  RecordingServices services{store};
+};
+
+}  // namespace tvtest

@@ -1,0 +1,192 @@
+// Start-up from end to end over recorded system services: silent and dialog runs, the launch
+// rule, the version record, the failures and the exit status.
+#include "app/zv30to31_app.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app_fixture.h"
+#include "support/old_data_writer.h"
+
+namespace {
+
+using tvtest::AppTest;
+using tvtest::PathExists;
+
+const char s = platform::kPathSeparator;
+
+TEST(StartupHelpers, RemoveFileSpecKeepsTheFolderAndRoots) {
+  EXPECT_EQ(CZV30TO31App::RemoveFileSpec("ZV30TO31.exe"), "");
+#ifdef _WIN32
+  EXPECT_EQ(CZV30TO31App::RemoveFileSpec("C:\\Program Files\\Zorvane\\ZV30TO31.exe"),
+            "C:\\Program Files\\Zorvane");
+  EXPECT_EQ(CZV30TO31App::RemoveFileSpec("C:\\ZV30TO31.exe"), "C:\\");
+  EXPECT_EQ(CZV30TO31App::RemoveFileSpec("C:ZV30TO31.exe"), "C:");
+#else
+  EXPECT_EQ(CZV30TO31App::RemoveFileSpec("/opt/zorvane/zv30to31"), "/opt/zorvane");
+  EXPECT_EQ(CZV30TO31App::RemoveFileSpec("/zv30to31"), "/");
+#endif
+}
+
+TEST(StartupHelpers, SilentIsACaseSensitiveWordAnywhere) {
+  EXPECT_TRUE(CZV30TO31App::IsSilent("/SILENT"));
+  EXPECT_TRUE(CZV30TO31App::IsSilent("-a /SILENT -b"));
+  EXPECT_TRUE(CZV30TO31App::IsSilent("x/SILENTLY"));
+  EXPECT_FALSE(CZV30TO31App::IsSilent("/silent"));
+  EXPECT_FALSE(CZV30TO31App::IsSilent("/Silent"));
+  EXPECT_FALSE(CZV30TO31App::IsSilent(""));
+}
+
+class StartupTest : public AppTest {
+ protected:
+  int Run(const std::string& commandLine) {
+    CZV30TO31App app(commandLine, &services);
+    EXPECT_EQ(app.InitInstance(), 0);
+    EXPECT_EQ(g_pConversionCore, nullptr);
+    EXPECT_EQ(TheSettingsStore(), nullptr);
+    return app.ExitStatus();
+  }
+  std::string Messenger() const { return facts.currentDirectory + s + "Zorvane.exe"; }
+  bool Opened() const {
+    for (const auto& e : services.events) {
+      if (e.rfind("open ", 0) == 0) return true;
+    }
+    return false;
+  }
+};
+
+TEST_F(StartupTest, SilentConvertsDeletingOldFilesAndRecordsTheVersion) {
+  // The old file lives in the default data folder, which a first run makes anyway.
+  tvtest::OldDataFolder old(DataFolder());
+  old.Folders({});
+  std::string oldFile = old.Message("Inbox", tvtest::SampleMessage());
+  EXPECT_EQ(Run("-x /SILENT -y"), kExitDone);
+  EXPECT_FALSE(PathExists(oldFile));
+  EXPECT_TRUE(PathExists(DataFolder() + "Inbox" + s +
+                         tvtest::NewMessageName(tvtest::SampleMessage().hexName)));
+  EXPECT_TRUE(VersionWritten());
+  EXPECT_EQ(store.Get("RunTime Settings", "m_csUserDataFolder")->data,
+            DataFolder().substr(0, DataFolder().size() - 1) + '\0');
+  EXPECT_TRUE(ui.boxes.empty());
+  // Nothing set the launch flag, so the messenger is not started.
+  EXPECT_FALSE(Opened());
+  EXPECT_EQ(services.events,
+            (std::vector<std::string>{"ui", "cd " + facts.currentDirectory, "sockets",
+                                      "guard Tarvo software Zorvane 3.0",
+                                      "store Tarvo software\\Zorvane", "com", "richedit",
+                                      "release"}));
+  // The application name is back to what it was.
+  EXPECT_EQ(platform::ApplicationName(), "");
+}
+
+TEST_F(StartupTest, LowerCaseSilentShowsTheDialog) {
+  EXPECT_EQ(Run("/silent"), kExitDone);
+  EXPECT_NE(std::find(services.events.begin(), services.events.end(), "dialog"),
+            services.events.end());
+  EXPECT_FALSE(VersionWritten());
+}
+
+TEST_F(StartupTest, ExitConvertsNothingWritesNoVersionAndStartsNothing) {
+  tvtest::OldDataFolder old(DataFolder());
+  old.Folders({});
+  std::string oldFile = old.Message("Inbox", tvtest::SampleMessage());
+  EXPECT_EQ(Run(""), kExitDone);
+  EXPECT_TRUE(PathExists(oldFile));
+  EXPECT_FALSE(VersionWritten());
+  EXPECT_FALSE(Opened());
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(StartupTest, ConvertingWithLaunchStartsTheMessengerAfterTheCoreAndGuardAreGone) {
+  services.dialogScript = [](CZV30TO31Dlg& dialog, tvtest::ScriptedDialogWindow& window) {
+    dialog.OnCommand(window, kIdConvert);
+  };
+  EXPECT_EQ(Run(""), kExitDone);
+  EXPECT_TRUE(VersionWritten());
+  ASSERT_FALSE(services.events.empty());
+  EXPECT_EQ(services.events.back(), "open " + Messenger());
+  EXPECT_FALSE(services.coreAliveAtShellOpen);
+  EXPECT_FALSE(services.guardHeldAtShellOpen);
+  // Message boxes during the run carried the messenger's name.
+  ASSERT_FALSE(ui.boxes.empty());
+  EXPECT_EQ(ui.boxes.back().caption, "Zorvane");
+  EXPECT_EQ(ui.boxes.back().text, "Done [ hit 'OK' ] to exit and launch Zorvane");
+}
+
+TEST_F(StartupTest, ConvertingWithTheLaunchBoxClearedStartsNothing) {
+  services.dialogScript = [](CZV30TO31Dlg& dialog, tvtest::ScriptedDialogWindow& window) {
+    window.checked[kIdLaunch] = false;
+    dialog.OnCommand(window, kIdConvert);
+  };
+  EXPECT_EQ(Run(""), kExitDone);
+  EXPECT_TRUE(VersionWritten());
+  EXPECT_FALSE(Opened());
+  EXPECT_EQ(ui.boxes.back().text, "Done [ hit 'OK' ] to exit ");
+}
+
+TEST_F(StartupTest, AProgramFolderEndingInASeparatorGetsNoSecondOne) {
+  services.programPath = std::string("C:") + s + "ZV30TO31.exe";
+  services.dialogScript = [](CZV30TO31Dlg& dialog, tvtest::ScriptedDialogWindow& window) {
+    dialog.OnCommand(window, kIdConvert);
+  };
+  Run("");
+  EXPECT_EQ(services.events.back(), std::string("open C:") + s + "Zorvane.exe");
+}
+
+TEST_F(StartupTest, AnotherCopyRunningEndsAtOnceAndSilently) {
+  services.guard = platform::GuardResult::kAlreadyRunning;
+  EXPECT_EQ(Run("/SILENT"), kExitAlreadyRunning);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(services.events.back(), "abandon");
+  EXPECT_FALSE(store.HasSection("RunTime Settings"));
+  EXPECT_FALSE(VersionWritten());
+}
+
+TEST_F(StartupTest, AGuardThatCannotBeMadeDoesNotStopTheRun) {
+  services.guard = platform::GuardResult::kUnavailable;
+  EXPECT_EQ(Run("/SILENT"), kExitDone);
+  EXPECT_TRUE(VersionWritten());
+}
+
+TEST_F(StartupTest, NoSocketsEndsWithAMessageBeforeTheGuard) {
+  services.socketsOk = false;
+  EXPECT_EQ(Run("/SILENT"), kExitStartupFailed);
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{
+                            "Winsock 2.0 is required for this application, please update your "
+                            "system"});
+  EXPECT_EQ(services.events.back(), "sockets");
+}
+
+TEST_F(StartupTest, NoRichEditSkipsTheConversionButReleasesEverything) {
+  services.richEditOk = false;
+  EXPECT_EQ(Run("/SILENT"), kExitStartupFailed);
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"The RichEdit initialization failed"});
+  EXPECT_EQ(ui.boxes[0].caption, "Zorvane");
+  EXPECT_FALSE(VersionWritten());
+  EXPECT_EQ(services.events.back(), "release");
+}
+
+TEST_F(StartupTest, AFailedCoreInitialisationSkipsTheConversion) {
+  facts.appDataAvailable = false;
+  store.PutText("RunTime Settings", "m_csUserDataFolder", scratch.File("Configured"));
+  EXPECT_EQ(Run("/SILENT"), kExitStartupFailed);
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Core Initialization failed"});
+  EXPECT_FALSE(VersionWritten());
+  EXPECT_EQ(services.events.back(), "release");
+}
+
+TEST_F(StartupTest, ErrorLinesMakeTheExitStatusOne) {
+  // A message file that cannot be read logs an Error line and stays.
+  tvtest::OldDataFolder old(DataFolder());
+  old.Folders({});
+  std::string broken = old.RawFile(std::string("Inbox") + s + tvtest::HexName(7) + ".Message",
+                                   "too short to be a message");
+  EXPECT_EQ(Run("/SILENT"), kExitConversionErrors);
+  EXPECT_TRUE(PathExists(broken));
+  EXPECT_TRUE(PathExists(DataFolder() + "Conversion3.0-3.1.Log.Txt"));
+  EXPECT_TRUE(VersionWritten());
+}
+
+}  // namespace
