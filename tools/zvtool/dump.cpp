@@ -1,0 +1,563 @@
+// zvtool dump: prints any 3.0 or 3.1 file of a data folder field by field. The file kind is told
+// by its name and confirmed by its content; records are read with the formats' own decoders and
+// readers. A damaged file is printed up to the damage, with the offset and the reason it stopped.
+#include <cstring>
+
+#include "contacts/tv_contact_list.h"
+#include "database/folders_format.h"
+#include "foundation/coding.h"
+#include "foundation/tv_file.h"
+#include "messages/message_format.h"
+#include "messages/old_message_format.h"
+#include "messages/plain_names.h"
+#include "platform/recording_ui.h"
+#include "replies/tv_text_messages.h"
+#include "zvtool/commands.h"
+#include "zvtool/message_reader.h"
+#include "zvtool/tool_common.h"
+
+namespace zvtool {
+
+namespace {
+
+constexpr uint32_t kBodyPreview = 256;
+
+enum class Kind {
+  kUnknown,
+  kFolders30,
+  kFolders31,
+  kNamesIndex,
+  kMessage30,
+  kMessage31,
+  kContacts30,
+  kContacts31,
+  kReplies30,
+  kReplies31,
+};
+
+bool EndsWithNoCase(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && EqualNoCase(text.substr(text.size() - tail.size()), tail);
+}
+
+std::string Magic(const std::string& path) {
+  TvFile file(0, 0);
+  char magic[4] = {};
+  if (!file.Open(path, kModeReadShared) || !file.Read(magic, 4)) return std::string();
+  return std::string(magic, 4);
+}
+
+Kind KindOf(const std::string& path) {
+  const std::string name = BaseName(path);
+  if (EqualNoCase(name, folders::kOldFileName)) return Kind::kFolders30;
+  if (EqualNoCase(name, folders::kNewFileName)) return Kind::kFolders31;
+  if (EqualNoCase(name, folders::kNamesIndexFileName)) return Kind::kNamesIndex;
+  if (EqualNoCase(name, TvContactList::kOldFileName)) return Kind::kContacts30;
+  if (EqualNoCase(name, TvContactList::kFileName)) return Kind::kContacts31;
+  if (EqualNoCase(name, TvFastReplysService::kOldFileName) ||
+      EqualNoCase(name, TvAutoAnswersService::kOldFileName)) {
+    return Kind::kReplies30;
+  }
+  if (EqualNoCase(name, TvFastReplysService::kFileName) ||
+      EqualNoCase(name, TvAutoAnswersService::kFileName)) {
+    return Kind::kReplies31;
+  }
+  // Message files are told apart by their magic, whatever their name.
+  const std::string magic = Magic(path);
+  if (magic == "ZV30") return Kind::kMessage30;
+  if (magic == "ZV31") return Kind::kMessage31;
+  if (EndsWithNoCase(name, ".Message")) return name.size() == 40 ? Kind::kMessage30 : Kind::kMessage31;
+  return Kind::kUnknown;
+}
+
+void Damage(Json& doc, uint64_t offset, const std::string& reason) {
+  doc["complete"] = false;
+  doc["stopped_at"] = offset;
+  doc["reason"] = JsonText(reason);
+}
+
+std::string Boxes(const platform::RecordingUserInterface& ui) {
+  std::string text;
+  for (const auto& box : ui.boxes) text += (text.empty() ? "" : "; ") + box.text;
+  return text.empty() ? std::string("the record is cut short") : text;
+}
+
+// --- folders files and names index -------------------------------------------------------------
+
+void DumpFolders(const std::string& path, Json& doc) {
+  std::string bytes;
+  if (!folders::ReadWholeFile(path, bytes)) return Damage(doc, 0, "the file cannot be read");
+  folders::FoldersFile file;
+  std::string problem;
+  bool ok = folders::DecodeFoldersFile(bytes, file, &problem);
+  if (bytes.size() >= 8) {
+    doc["header_word"] = Hex32(file.headerWord);
+    doc["count"] = file.count;
+  }
+  Json records = Json::array();
+  uint64_t offset = 8;
+  for (const folders::FolderRecord& r : file.records) {
+    Json f;
+    f["offset"] = offset;
+    f["version_word"] = Hex32(r.version);
+    f["type"] = r.type;
+    f["data"] = r.data;
+    f["name"] = JsonText(r.name);
+    f["text"] = JsonText(r.text);
+    f["status"] = r.status;
+    f["flags"] = r.flags;
+    f["id"] = r.id;
+    records.push_back(f);
+    offset += folders::FolderRecordSize(r);
+  }
+  doc["folders"] = records;
+  if (!ok) Damage(doc, bytes.size() < 8 ? 0 : offset, problem);
+}
+
+void DumpNamesIndex(const std::string& path, Json& doc) {
+  std::string bytes;
+  if (!folders::ReadWholeFile(path, bytes)) return Damage(doc, 0, "the file cannot be read");
+  folders::NamesIndexFile file;
+  std::string problem;
+  bool ok = bytes.empty() || folders::DecodeNamesIndex(bytes, file, &problem);
+  if (bytes.size() >= 8) {
+    doc["header_word"] = Hex32(file.headerWord);
+    doc["count"] = file.count;
+  }
+  Json records = Json::array();
+  uint64_t offset = 8;
+  for (const std::string& r : file.records) {
+    Json e;
+    e["offset"] = offset;
+    e["bytes"] = HexBytes(r);
+    records.push_back(e);
+    offset += folders::kNamesIndexRecordSize;
+  }
+  doc["records"] = records;
+  uint64_t end = 8 + uint64_t{folders::kNamesIndexRecordSize} * file.records.size();
+  if (ok && bytes.size() > end) doc["bytes_after_records"] = bytes.size() - end;
+  if (!ok) Damage(doc, bytes.size() < 8 ? 0 : offset, problem);
+}
+
+// --- message files ---------------------------------------------------------------------------
+
+void DumpMessage30(const std::string& path, Json& doc) {
+  OldMessageDiagnosis d = DiagnoseOldMessage(path, kBodyPreview, 0xFFFFFFFF);
+  if (d.headerRead) {
+    Json h;
+    h["magic"] = JsonText(Magic(path));
+    h["recipient_kind"] = d.header.kind;
+    h["total_size"] = d.header.totalSize;
+    h["attachment_section_size"] = d.header.attachmentSectionSize;
+    h["recipient_count"] = d.header.recipientCount;
+    h["body_size"] = d.header.bodySize;
+    h["attachment_count"] = d.header.attachmentCount;
+    static const char* const kValueNames[4] = {"value_36", "value_40", "value_44", "value_48"};
+    for (int i = 0; i < 4; ++i) h[kValueNames[i]] = Hex32(d.header.values[i]);
+    static const char* const kTextNames[4] = {"text_56", "text_89", "text_122", "text_139"};
+    for (int i = 0; i < 4; ++i) h[kTextNames[i]] = JsonText(d.header.texts[i]);
+    doc["header"] = h;
+  }
+  Json recipients = Json::array();
+  uint64_t offset = msg30::kHeaderSize;
+  for (const msg30::Recipient& r : d.recipients) {
+    Json e;
+    e["offset"] = offset;
+    e["name"] = JsonText(r.name);
+    e["kind"] = r.kind;
+    e["number1"] = Hex32(r.number1);
+    e["number2"] = Hex32(r.number2);
+    recipients.push_back(e);
+    offset += msg30::RecipientRecordSize(d.header.kind);
+  }
+  doc["recipients"] = recipients;
+  if (d.bodyOffset != 0) {
+    Json body;
+    body["offset"] = d.bodyOffset;
+    body["size"] = d.header.bodySize;
+    body["preview"] = JsonText(d.bodyPreview);
+    doc["body"] = body;
+  }
+  Json attachments = Json::array();
+  for (const OldAttachmentEntry& a : d.attachments) {
+    Json e;
+    e["entry_offset"] = a.entryOffset;
+    e["name"] = JsonText(a.name);
+    e["size"] = a.size;
+    e["contents_offset"] = a.contentOffset;
+    if (!a.plainName) e["note"] = "no plain file name: staged under a safe name";
+    attachments.push_back(e);
+  }
+  doc["attachments"] = attachments;
+  if (!d.Ok()) Damage(doc, d.stoppedAt, d.reason);
+}
+
+void DumpMessage31(const std::string& path, Json& doc) {
+  TvFile file(0, 0);
+  if (!file.Open(path, kModeReadShared)) return Damage(doc, 0, "the file cannot be opened");
+  const uint64_t length = file.GetLength();
+  uint8_t bytes[msg31::kHeaderSize];
+  if (length < msg31::kHeaderSize || !file.Read(bytes, msg31::kHeaderSize)) {
+    return Damage(doc, 0, "shorter than the 512-byte header");
+  }
+  const msg31::Header h = msg31::Header::Decode(bytes);
+  Json header;
+  header["magic"] = JsonText(h.magic);
+  header["format_bytes"] = HexBytes(std::string(reinterpret_cast<const char*>(h.formatBytes), 4));
+  header["total_size"] = h.totalSize;
+  header["body_size"] = h.bodySize;
+  header["attachment_total"] = h.attachmentTotal;
+  header["attachment_count"] = h.attachmentCount;
+  header["attachment_record_size"] = h.attachmentRecordSize;
+  header["recipient_count"] = h.recipientCount;
+  header["recipient_record_size"] = h.recipientRecordSize;
+  for (int i = 0; i < 4; ++i) header["carried_" + std::to_string(i + 1)] = Hex32(h.carried[i]);
+  header["extra_section_size"] = h.extraSize;
+  header["flag_bytes"] = HexBytes(std::string(reinterpret_cast<const char*>(h.flagBytes), 4));
+  header["text_a"] = JsonText(h.textA);
+  header["text_b"] = JsonText(h.textB);
+  header["text_c"] = JsonText(h.textC);
+  header["text_d"] = JsonText(h.textD);
+  doc["header"] = header;
+  if (h.magic != "ZV31") return Damage(doc, 0, "the magic is not ZV31");
+  if (h.recipientRecordSize != msg31::kRecipientRecordSize ||
+      h.attachmentRecordSize != msg31::kAttachmentRecordSize) {
+    return Damage(doc, msg31::kRecipientRecord, "a record size is not 46 / 281");
+  }
+  uint64_t position = msg31::kHeaderSize;
+  uint64_t left = length - position;
+  const uint64_t recipientBytes = uint64_t{h.recipientCount} * msg31::kRecipientRecordSize;
+  const uint64_t attachmentBytes = uint64_t{h.attachmentCount} * msg31::kAttachmentRecordSize;
+  Json recipients = Json::array();
+  if (recipientBytes > left) {
+    doc["recipients"] = recipients;
+    return Damage(doc, position, "the recipient records run past the end of the file");
+  }
+  for (uint32_t i = 0; i < h.recipientCount; ++i) {
+    uint8_t record[msg31::kRecipientRecordSize];
+    if (!file.Read(record, sizeof(record))) return Damage(doc, position, "short recipient record");
+    msg31::RecipientRecord r = msg31::RecipientRecord::Decode(record);
+    Json e;
+    e["offset"] = position;
+    e["name"] = JsonText(r.name);
+    e["kind"] = r.kind;
+    e["number1"] = Hex32(r.number1);
+    e["number2"] = Hex32(r.number2);
+    recipients.push_back(e);
+    position += msg31::kRecipientRecordSize;
+  }
+  doc["recipients"] = recipients;
+  left -= recipientBytes;
+  Json attachments = Json::array();
+  if (attachmentBytes > left) {
+    doc["attachments"] = attachments;
+    return Damage(doc, position, "the attachment records run past the end of the file");
+  }
+  std::vector<msg31::AttachmentRecord> records;
+  for (uint32_t i = 0; i < h.attachmentCount; ++i) {
+    uint8_t record[msg31::kAttachmentRecordSize];
+    if (!file.Read(record, sizeof(record))) return Damage(doc, position, "short attachment record");
+    records.push_back(msg31::AttachmentRecord::Decode(record));
+    Json e;
+    e["record_offset"] = position;
+    e["name"] = JsonText(records.back().name);
+    e["size"] = records.back().size;
+    e["contents_offset"] = records.back().offset;
+    attachments.push_back(e);
+    position += msg31::kAttachmentRecordSize;
+  }
+  doc["attachments"] = attachments;
+  left -= attachmentBytes;
+  if (h.bodySize > left) return Damage(doc, position, "the body runs past the end of the file");
+  Json body;
+  body["offset"] = position;
+  body["size"] = h.bodySize;
+  std::string preview(std::min<uint32_t>(h.bodySize, kBodyPreview), '\0');
+  if (!file.Read(preview.data(), static_cast<uint32_t>(preview.size()))) {
+    return Damage(doc, position, "the body cannot be read");
+  }
+  body["preview"] = JsonText(preview);
+  doc["body"] = body;
+  for (size_t i = 0; i < records.size(); ++i) {
+    if (records[i].offset > length || records[i].size > length - records[i].offset) {
+      return Damage(doc, msg31::kHeaderSize + recipientBytes + i * msg31::kAttachmentRecordSize,
+                    "attachment " + std::to_string(i + 1) + " runs past the end of the file");
+    }
+  }
+  // The whole-file rules (sizes and offsets adding up) come from the format's own checker.
+  msg31::MessageFile whole;
+  std::string problem;
+  if (!msg31::ReadMessageFile(path, whole, &problem)) Damage(doc, length, problem);
+}
+
+// --- contact lists -----------------------------------------------------------------------------
+
+// The object record with its type code, which the item readers drop.
+bool ReadObject(TvFile& file, TvObject& item, uint32_t* type) {
+  uint64_t start = file.GetPosition();
+  if (!file.ReadUInt32(*type) || !file.SeekTo(start)) return false;
+  return item.LoadObject(file) != 0;
+}
+
+Json ObjectFields(TvObject& item, uint32_t type, uint64_t offset) {
+  Json e;
+  e["offset"] = offset;
+  e["type"] = type;
+  e["data"] = item.GetData();
+  e["name"] = JsonText(item.m_csName);
+  e["text"] = JsonText(item.m_csText);
+  e["status"] = item.m_dwordStatus;
+  return e;
+}
+
+void DumpContacts30(const std::string& path, Json& doc) {
+  platform::ScopedRecordingUI recording;
+  TvFile file(0, 1);
+  if (!file.Open(path, kModeReadShared)) return Damage(doc, 0, Boxes(recording.ui));
+  if (file.GetLength() == 0) {
+    doc["groups"] = Json::array();
+    doc["note"] = "empty file: no contact list";
+    return;
+  }
+  uint32_t version = 0, extra = 0, groupCount = 0;
+  if (!file.ReadUInt32(version)) return Damage(doc, 0, Boxes(recording.ui));
+  doc["version"] = version;
+  if (version == 0) {
+    doc["note"] = "version 0: an empty list";
+    return;
+  }
+  if (version > 1) {
+    if (!file.ReadUInt32(extra)) return Damage(doc, 4, Boxes(recording.ui));
+    doc["value_after_version"] = Hex32(extra);
+  }
+  if (!file.ReadUInt32(groupCount)) return Damage(doc, file.GetPosition(), Boxes(recording.ui));
+  doc["group_count"] = groupCount;
+  Json groups = Json::array();
+  for (uint32_t g = 0; g < groupCount; ++g) {
+    uint64_t at = file.GetPosition();
+    TvContactListGroup group;
+    uint32_t type = 0, v1 = 0, v2 = 0, userCount = 0;
+    std::string dropped;
+    if (!ReadObject(file, group, &type) || !file.ReadUInt32(v1) || !file.ReadUInt32(v2) ||
+        !file.ReadString(dropped) || !file.ReadUInt32(userCount)) {
+      doc["groups"] = groups;
+      return Damage(doc, at, "group " + std::to_string(g + 1) + ": " + Boxes(recording.ui));
+    }
+    Json e = ObjectFields(group, type, at);
+    e["user_count"] = userCount;
+    Json users = Json::array();
+    for (uint32_t u = 0; u < userCount; ++u) {
+      uint64_t userAt = file.GetPosition();
+      TvContactListUser user;
+      uint32_t userType = 0;
+      uint64_t recordStart = file.GetPosition();
+      if (!file.ReadUInt32(userType) || !file.SeekTo(recordStart) || !user.LoadOld(file)) {
+        e["users"] = users;
+        groups.push_back(e);
+        doc["groups"] = groups;
+        return Damage(doc, userAt, "group " + std::to_string(g + 1) + ", user " +
+                                       std::to_string(u + 1) + ": " + Boxes(recording.ui));
+      }
+      Json ue;
+      ue["offset"] = userAt;
+      ue["type"] = userType;
+      ue["data"] = user.GetData();
+      ue["name"] = JsonText(user.m_csName);
+      ue["text"] = JsonText(user.m_csText);
+      ue["flags"] = Hex32(user.m_dwordFlags);
+      if (user.HasFlag(kContactFlagHidden)) ue["note"] = "hidden (flag 0x8): not converted";
+      ue["value1"] = Hex32(user.m_dwordValue1);
+      ue["value2"] = Hex32(user.m_dwordValue2);
+      ue["text_value1"] = JsonText(user.m_csValue1);
+      ue["text_value2"] = JsonText(user.m_csValue2);
+      users.push_back(ue);
+    }
+    e["users"] = users;
+    groups.push_back(e);
+  }
+  doc["groups"] = groups;
+  if (file.GetPosition() != file.GetLength()) {
+    doc["bytes_after_groups"] = file.GetLength() - file.GetPosition();
+  }
+}
+
+// One 3.1 item with its descendants; false at damage (doc marked).
+bool DumpItem31(TvFile& file, uint32_t type, Json& out, Json& doc, uint32_t depth,
+                platform::RecordingUserInterface& ui) {
+  uint64_t at = file.GetPosition();
+  if (type == kContactTypeGroup) {
+    TvContactListGroup group;
+    uint32_t objectType = 0, count = 0;
+    uint8_t reserved[32];
+    uint64_t start = file.GetPosition();
+    if (!file.ReadUInt32(objectType) || !file.SeekTo(start) || !group.TvContactListItem::Load(file) ||
+        !file.ReadUInt32(count) || !file.Read(reserved, sizeof(reserved))) {
+      Damage(doc, at, "group record: " + Boxes(ui));
+      return false;
+    }
+    out = ObjectFields(group, objectType, at);
+    out["flags"] = Hex32(group.m_dwordFlags);
+    out["item_text"] = JsonText(group.m_csItemText);
+    out["child_count"] = count;
+    Json children = Json::array();
+    for (uint32_t i = 0; i < count; ++i) {
+      uint64_t childAt = file.GetPosition();
+      uint32_t childType = 0;
+      std::string pathText;
+      if (!file.ReadUInt32(childType) || !file.ReadString(pathText)) {
+        out["children"] = children;
+        Damage(doc, childAt, "child " + std::to_string(i + 1) + " of '" + group.m_csName +
+                                 "': " + Boxes(ui));
+        return false;
+      }
+      if (depth + 1 >= TvContactListGroup::kMaxLoadDepth && childType == kContactTypeGroup) {
+        out["children"] = children;
+        Damage(doc, childAt, "groups nest deeper than " +
+                                 std::to_string(TvContactListGroup::kMaxLoadDepth) + " levels");
+        return false;
+      }
+      Json child;
+      child["preceding_type"] = childType;
+      child["path_text"] = JsonText(pathText);
+      Json record;
+      bool ok = DumpItem31(file, childType == kContactTypeGroup ? kContactTypeGroup : kContactTypeUser,
+                           record, doc, depth + 1, ui);
+      child["record"] = record;
+      children.push_back(child);
+      if (!ok) {
+        out["children"] = children;
+        return false;
+      }
+    }
+    out["children"] = children;
+    return true;
+  }
+  TvContactListUser user;
+  uint32_t objectType = 0;
+  uint64_t start = file.GetPosition();
+  if (!file.ReadUInt32(objectType) || !file.SeekTo(start) || !user.ReadRecord(file)) {
+    Damage(doc, at, "user record: " + Boxes(ui));
+    return false;
+  }
+  out = ObjectFields(user, objectType, at);
+  out["flags"] = Hex32(user.m_dwordFlags);
+  out["item_text"] = JsonText(user.m_csItemText);
+  out["value1"] = Hex32(user.m_dwordValue1);
+  out["value2"] = Hex32(user.m_dwordValue2);
+  out["text_value1"] = JsonText(user.m_csValue1);
+  out["text_value2"] = JsonText(user.m_csValue2);
+  return true;
+}
+
+void DumpContacts31(const std::string& path, Json& doc) {
+  platform::ScopedRecordingUI recording;
+  TvFile file(0, 1);
+  if (!file.Open(path, kModeReadShared)) return Damage(doc, 0, Boxes(recording.ui));
+  uint32_t version = 0, reserved = 0;
+  if (!file.ReadUInt32(version) || !file.ReadUInt32(reserved)) {
+    return Damage(doc, 0, Boxes(recording.ui));
+  }
+  doc["version"] = version;
+  doc["reserved"] = Hex32(reserved);
+  if (version != TvContactList::kFileVersion) return Damage(doc, 0, "the version is not 2");
+  Json root;
+  bool ok = DumpItem31(file, kContactTypeGroup, root, doc, 0, recording.ui);
+  doc["root"] = root;
+  if (ok && file.GetPosition() != file.GetLength()) {
+    Damage(doc, file.GetPosition(), "bytes follow the root record");
+  }
+}
+
+// --- canned replies ----------------------------------------------------------------------------
+
+void DumpReplies(const std::string& path, Json& doc) {
+  platform::ScopedRecordingUI recording;
+  TvFile file(0, 1);
+  if (!file.Open(path, kModeReadShared)) return Damage(doc, 0, Boxes(recording.ui));
+  if (file.GetLength() == 0) {
+    doc["texts"] = Json::array();
+    doc["note"] = "empty file: no texts";
+    return;
+  }
+  uint32_t headerWord = 0, headerValue = 0, count = 0;
+  if (!file.ReadUInt32(headerWord) || !file.ReadUInt32(headerValue) || !file.ReadUInt32(count)) {
+    return Damage(doc, 0, "the 12-byte header is cut short");
+  }
+  doc["header_word"] = Hex32(headerWord);
+  doc["header_value"] = Hex32(headerValue);
+  doc["count"] = count;
+  Json texts = Json::array();
+  for (uint32_t i = 0; i < count; ++i) {
+    uint64_t at = file.GetPosition();
+    TvTextMessageItem item;
+    uint32_t type = 0;
+    if (!file.ReadUInt32(type) || !file.SeekTo(at) || !item.LoadRecord(file)) {
+      doc["texts"] = texts;
+      return Damage(doc, at, "text " + std::to_string(i + 1) + ": " + Boxes(recording.ui));
+    }
+    texts.push_back(ObjectFields(item, type, at));
+  }
+  doc["texts"] = texts;
+  if (file.GetPosition() != file.GetLength()) {
+    doc["bytes_after_texts"] = file.GetLength() - file.GetPosition();
+  }
+}
+
+const char* KindName(Kind kind) {
+  switch (kind) {
+    case Kind::kFolders30: return "3.0 folders file";
+    case Kind::kFolders31: return "3.1 folders list";
+    case Kind::kNamesIndex: return "names index";
+    case Kind::kMessage30: return "3.0 message file";
+    case Kind::kMessage31: return "3.1 message file";
+    case Kind::kContacts30: return "3.0 contact list";
+    case Kind::kContacts31: return "3.1 contact list";
+    case Kind::kReplies30: return "3.0 canned replies";
+    case Kind::kReplies31: return "3.1 canned replies";
+    case Kind::kUnknown: break;
+  }
+  return "unknown";
+}
+
+}  // namespace
+
+int RunDump(const std::string& path, bool json, std::ostream& out, std::ostream& err) {
+  if (!IsExistingFile(path)) {
+    err << "zvtool dump: '" << path << "' is no file (or cannot be read)\n";
+    return kExitError;
+  }
+  TvFile probe(0, 0);
+  if (!probe.Open(path, kModeReadShared)) {
+    err << "zvtool dump: '" << path << "' cannot be opened for reading\n";
+    return kExitError;
+  }
+  probe.Close();
+  const Kind kind = KindOf(path);
+  Json doc;
+  doc["file"] = JsonText(path);
+  doc["kind"] = KindName(kind);
+  doc["size"] = FileLength(path);
+  doc["complete"] = true;
+  switch (kind) {
+    case Kind::kFolders30:
+    case Kind::kFolders31: DumpFolders(path, doc); break;
+    case Kind::kNamesIndex: DumpNamesIndex(path, doc); break;
+    case Kind::kMessage30: DumpMessage30(path, doc); break;
+    case Kind::kMessage31: DumpMessage31(path, doc); break;
+    case Kind::kContacts30: DumpContacts30(path, doc); break;
+    case Kind::kContacts31: DumpContacts31(path, doc); break;
+    case Kind::kReplies30:
+    case Kind::kReplies31: DumpReplies(path, doc); break;
+    case Kind::kUnknown:
+      doc["complete"] = false;
+      doc["reason"] = "not a file of the data folder that zvtool knows";
+      break;
+  }
+  if (json) {
+    out << doc.dump(2) << '\n';
+  } else {
+    PrintReadable(out, doc);
+  }
+  return doc["complete"].get<bool>() ? kExitOk : kExitNo;
+}
+
+}  // namespace zvtool

@@ -1,0 +1,163 @@
+#include "zvtool/folder_plan.h"
+
+#include "database/tv_database.h"
+#include "foundation/data_paths.h"
+#include "foundation/tv_log.h"
+#include "foundation/utilities.h"
+#include "messages/plain_names.h"
+#include "platform/file_system.h"
+#include "zvtool/tool_common.h"
+
+namespace zvtool {
+
+namespace {
+
+constexpr size_t kOldMessageNameLength = 40;
+
+}  // namespace
+
+FolderPlan PlanFolders(const std::string& dataFolder) {
+  FolderPlan plan;
+  plan.dataFolder = WithSeparator(dataFolder);
+  const std::string oldPath = plan.dataFolder + folders::kOldFileName;
+  const std::string newPath = plan.dataFolder + folders::kNewFileName;
+  plan.oldFileExists = IsExistingFile(oldPath);
+  plan.newFileExists = IsExistingFile(newPath);
+
+  // The database object answers the name and id questions exactly as in the conversion; it is
+  // only asked questions that touch no file.
+  TvFixedDataPaths paths(plan.dataFolder);
+  TvLog log(paths);
+  TvDatabase database(log, paths);
+  database.CreateStandardFolders();
+
+  std::string listPath;
+  if (!plan.oldFileExists && plan.newFileExists) {
+    plan.fromNewList = true;
+    listPath = newPath;
+    plan.listProblem = "already converted: \"Database.Folders\" is gone and \"Folders.List\" is there";
+  } else if (plan.oldFileExists) {
+    listPath = oldPath;
+  } else {
+    plan.listProblem = "\"Database.Folders\" is missing: no \"Folders.List\" is written and only the "
+                       "standard folders are converted (the conversion creates an empty file)";
+  }
+
+  if (!listPath.empty()) {
+    std::string bytes;
+    if (!folders::ReadWholeFile(listPath, bytes)) {
+      plan.listProblem = "\"" + BaseName(listPath) + "\" cannot be read";
+      plan.listDamaged = true;
+    } else {
+      if (!plan.fromNewList) plan.oldFileSize = bytes.size();
+      folders::FoldersFile file;
+      std::string problem;
+      folders::DecodeFoldersFile(bytes, file, &problem);
+      plan.promisedRecords = file.count;
+      // Bytes after the last record do not matter to the conversion; a short file or a record
+      // cut short does.
+      bool complete = bytes.size() >= 8 && file.records.size() == file.count;
+      if (!plan.fromNewList) {
+        if (bytes.size() < 8) {
+          plan.listProblem = "\"Database.Folders\" is " + std::to_string(bytes.size()) +
+                             " bytes long, shorter than its 8-byte header: no \"Folders.List\" is "
+                             "written";
+        } else if (!complete) {
+          plan.listDamaged = true;
+          plan.listProblem = "\"Database.Folders\" promises " + std::to_string(file.count) +
+                             " folders but holds " + std::to_string(file.records.size()) +
+                             " complete records (" + problem +
+                             "): no \"Folders.List\" is written, the old file is kept";
+        } else {
+          plan.listConverts = true;
+        }
+      }
+      for (const folders::FolderRecord& record : file.records) {
+        if (record.id >= FOLDER_INBOX && record.id <= FOLDER_TEMP &&
+            database.FolderIdByName(record.name) == record.id) {
+          plan.dropped.push_back({record, "the old entry of a standard folder, which is written "
+                                          "in its place"});
+          continue;
+        }
+        if (database.FolderIdByName(record.name) != FOLDER_NONE) {
+          plan.dropped.push_back({record, "its name is taken by a folder listed before it"});
+          continue;
+        }
+        if (database.FindFolder(record.id) != nullptr) {
+          plan.dropped.push_back({record, "its id is taken by a folder listed before it"});
+          continue;
+        }
+        auto* folder = new TvFolder(record.id);
+        folder->m_csName = record.name;
+        folder->m_csText = record.text;
+        folder->m_dwordStatus = record.status;
+        folder->m_flags = record.flags;
+        database.Folders().Add(folder);
+      }
+    }
+  }
+
+  uint64_t listSize = 8;
+  for (uint32_t i = 0; i < database.Folders().GetSize(); ++i) {
+    TvFolder* folder = database.Folders()[i];
+    PlannedFolder planned;
+    planned.id = folder->m_id;
+    planned.name = folder->m_csName;
+    planned.text = folder->m_csText;
+    planned.status = folder->m_dwordStatus;
+    planned.flags = folder->m_flags;
+    planned.standard = folder->m_id >= FOLDER_INBOX && folder->m_id <= FOLDER_TEMP;
+    planned.usable = TvDatabase::HasUsableDirectory(*folder);
+    if (planned.usable) {
+      planned.directory = planned.standard
+                              ? WithSeparator(paths.StandardFolderDirectory(folder->m_id))
+                              : plan.dataFolder + folder->m_csName + std::string(1, platform::kPathSeparator);
+    }
+    folders::FolderRecord record;
+    record.name = folder->m_csName;
+    record.text = folder->m_csText;
+    listSize += folders::FolderRecordSize(record);
+    plan.folders.push_back(planned);
+  }
+  plan.newListSize = listSize;
+
+  const std::string namesPath = plan.dataFolder + folders::kNamesIndexFileName;
+  plan.namesIndexExists = IsExistingFile(namesPath);
+  if (plan.namesIndexExists) {
+    std::string bytes;
+    if (!folders::ReadWholeFile(namesPath, bytes)) {
+      plan.namesIndexOk = false;
+      plan.namesIndexProblem = "\"Names.Index\" cannot be read";
+    } else {
+      plan.namesIndexSize = bytes.size();
+      std::string problem;
+      if (!bytes.empty() && !folders::DecodeNamesIndex(bytes, plan.namesIndex, &problem)) {
+        plan.namesIndexOk = false;
+        plan.namesIndexProblem = "\"Names.Index\": " + problem + "; " +
+                                 std::to_string(plan.namesIndex.records.size()) +
+                                 " complete records are carried";
+      }
+    }
+  }
+  return plan;
+}
+
+std::vector<std::string> OldMessageNames(const std::string& directory) {
+  std::vector<std::string> result;
+  if (directory.empty() || !IsExistingDirectory(directory)) return result;
+  TvStringList names;
+  ListNames(names, WithSeparator(directory) + "*" + ".Message", 0);
+  for (const std::string& name : names) {
+    if (name.size() == kOldMessageNameLength) result.push_back(name);
+  }
+  return result;
+}
+
+std::string Rebase(const std::string& path, const std::string& fromDataFolder,
+                   const std::string& toDataFolder) {
+  const std::string from = WithSeparator(fromDataFolder);
+  if (path.compare(0, from.size(), from) != 0) return path;
+  return WithSeparator(toDataFolder) + path.substr(from.size());
+}
+
+}  // namespace zvtool

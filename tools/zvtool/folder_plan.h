@@ -1,0 +1,64 @@
+// What the conversion will do with a 3.0 data folder's folder list and message files, worked out
+// without changing anything: the folders it walks (the same dropping rules, through the
+// database's own look-ups), the directory of each, and the old message files it will take.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "database/folders_format.h"
+
+namespace zvtool {
+
+struct PlannedFolder {
+  int32_t id = 0;
+  std::string name;
+  std::string text;
+  uint32_t status = 0;
+  uint32_t flags = 0;
+  bool standard = false;
+  bool usable = true;     // its name can be a directory; otherwise the conversion skips it
+  std::string directory;  // ends in a separator; empty when not usable
+};
+
+struct DroppedFolder {
+  folders::FolderRecord record;
+  std::string reason;
+};
+
+struct FolderPlan {
+  std::string dataFolder;  // ends in a separator
+  bool oldFileExists = false;  // "Database.Folders"
+  bool newFileExists = false;  // "Folders.List"
+  // The old file is gone and "Folders.List" is there: an earlier run converted the list; its
+  // folders are walked and neither file is written again.
+  bool fromNewList = false;
+  // The conversion writes "Folders.List" and rewrites "Names.Index".
+  bool listConverts = false;
+  std::string listProblem;  // why not, when it does not
+  bool listDamaged = false;  // the old file is there but cut short
+  uint32_t promisedRecords = 0;
+  std::vector<PlannedFolder> folders;  // the list the conversion walks, in its order
+  std::vector<DroppedFolder> dropped;
+  uint64_t oldFileSize = 0;
+  uint64_t newListSize = 0;  // bytes "Folders.List" will take
+
+  bool namesIndexExists = false;
+  uint64_t namesIndexSize = 0;
+  folders::NamesIndexFile namesIndex;
+  bool namesIndexOk = true;
+  std::string namesIndexProblem;
+};
+
+FolderPlan PlanFolders(const std::string& dataFolder);
+
+// Bare names of the old-format message files in a directory (names ending in ".Message", any
+// letter case, exactly 40 characters), in the order the directory listing gives them.
+std::vector<std::string> OldMessageNames(const std::string& directory);
+
+// The same directory in another copy of the data folder (a backup against the converted folder).
+std::string Rebase(const std::string& path, const std::string& fromDataFolder,
+                   const std::string& toDataFolder);
+
+}  // namespace zvtool

@@ -1,0 +1,559 @@
+// zvtool verify: proves, store by store, that a conversion lost nothing. OLD is a copy of the 3.0
+// data folder taken before the conversion, NEW the data folder after it. The expected contents
+// come from OLD through the conversion's own readers; the 3.1 files are read back from NEW and
+// compared field by field, attachment contents by streaming.
+#include <cstdio>
+#include <cstring>
+#include <iomanip>
+#include <map>
+#include <sstream>
+#include <vector>
+
+#include "contacts/tv_contact_list.h"
+#include "foundation/coding.h"
+#include "foundation/tv_file.h"
+#include "messages/message_format.h"
+#include "messages/plain_names.h"
+#include "platform/recording_ui.h"
+#include "replies/tv_text_messages.h"
+#include "zvtool/commands.h"
+#include "zvtool/folder_plan.h"
+#include "zvtool/message_reader.h"
+#include "zvtool/tool_common.h"
+
+namespace zvtool {
+
+namespace {
+
+struct Tally {
+  std::string store;
+  uint64_t found = 0, converted = 0, missing = 0, different = 0, notConvertible = 0;
+  std::vector<std::string> problems;
+
+  void Problem(const std::string& text) { problems.push_back(text); }
+  bool Lost() const { return missing != 0 || different != 0; }
+};
+
+// Compares size bytes of two files from the given offsets through one bounded buffer each.
+// Returns true when equal; otherwise *where is the first differing offset (relative) or the
+// point where one file ran out.
+bool SameBytes(const std::string& a, uint64_t aOffset, const std::string& b, uint64_t bOffset,
+               uint64_t size, uint64_t* where, std::string* why) {
+  TvFile fa(0, 0), fb(0, 0);
+  if (!fa.Open(a, kModeReadShared) || !fb.Open(b, kModeReadShared)) {
+    *why = "cannot be opened";
+    *where = 0;
+    return false;
+  }
+  if (!fa.SeekTo(aOffset) || !fb.SeekTo(bOffset)) {
+    *why = "cannot be positioned";
+    *where = 0;
+    return false;
+  }
+  constexpr uint32_t kChunk = 64 * 1024;
+  std::vector<char> bufA(kChunk), bufB(kChunk);
+  uint64_t done = 0;
+  while (done < size) {
+    uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(kChunk, size - done));
+    if (!fa.Read(bufA.data(), n) || !fb.Read(bufB.data(), n)) {
+      *why = "ends early";
+      *where = done;
+      return false;
+    }
+    if (std::memcmp(bufA.data(), bufB.data(), n) != 0) {
+      uint32_t i = 0;
+      while (bufA[i] == bufB[i]) ++i;
+      *why = "differs";
+      *where = done + i;
+      return false;
+    }
+    done += n;
+  }
+  return true;
+}
+
+std::string Quote(const std::string& text) { return "'" + text + "'"; }
+
+// The 3.1 file at newPath against the message the conversion's reader took from the old file.
+// Returns an empty text when everything the conversion carries is there, else the first
+// difference.
+std::string CompareMessage(TvMessage& expected, const std::string& newPath) {
+  msg31::MessageFile file;
+  std::string problem;
+  if (!msg31::ReadMessageFile(newPath, file, &problem)) return "the 3.1 file is damaged: " + problem;
+  const msg31::Header want = msg31::Header::Decode(expected.Header());
+  const msg31::Header& got = file.header;
+  for (int i = 0; i < 4; ++i) {
+    if (want.carried[i] != got.carried[i]) {
+      return "carried value " + std::to_string(i + 1) + " differs (" +
+             std::to_string(want.carried[i]) + " in the old file, " +
+             std::to_string(got.carried[i]) + " in the new)";
+    }
+  }
+  const std::pair<const char*, std::pair<const std::string*, const std::string*>> texts[] = {
+      {"A", {&want.textA, &got.textA}},
+      {"B", {&want.textB, &got.textB}},
+      {"C", {&want.textC, &got.textC}},
+      {"D", {&want.textD, &got.textD}},
+  };
+  for (const auto& [label, pair] : texts) {
+    if (*pair.first != *pair.second) {
+      return std::string("text field ") + label + " differs (" + Quote(*pair.first) + " against " +
+             Quote(*pair.second) + ")";
+    }
+  }
+  auto& recipients = expected.Recipients();
+  if (recipients.GetSize() != file.recipients.size()) {
+    return "recipient count differs (" + std::to_string(recipients.GetSize()) + " against " +
+           std::to_string(file.recipients.size()) + ")";
+  }
+  for (uint32_t i = 0; i < recipients.GetSize(); ++i) {
+    uint8_t record[msg31::kRecipientRecordSize] = {};
+    recipients[i]->EncodeRecord(record);
+    msg31::RecipientRecord w = msg31::RecipientRecord::Decode(record);
+    const msg31::RecipientRecord& g = file.recipients[i];
+    if (w.name != g.name || w.kind != g.kind || w.number1 != g.number1 || w.number2 != g.number2) {
+      return "recipient " + std::to_string(i + 1) + " differs (" + Quote(w.name) + " kind " +
+             std::to_string(w.kind) + " against " + Quote(g.name) + " kind " +
+             std::to_string(g.kind) + ")";
+    }
+  }
+  if (expected.BodySize() != file.body.size()) {
+    return "body size differs (" + std::to_string(expected.BodySize()) + " against " +
+           std::to_string(file.body.size()) + " bytes)";
+  }
+  if (expected.BodySize() != 0 &&
+      std::memcmp(expected.Body(), file.body.data(), expected.BodySize()) != 0) {
+    uint32_t i = 0;
+    while (expected.Body()[i] == static_cast<uint8_t>(file.body[i])) ++i;
+    return "body differs at byte " + std::to_string(i);
+  }
+  auto& attachments = expected.Attachments();
+  if (attachments.GetSize() != file.attachments.size()) {
+    return "attachment count differs (" + std::to_string(attachments.GetSize()) + " against " +
+           std::to_string(file.attachments.size()) + ")";
+  }
+  for (uint32_t i = 0; i < attachments.GetSize(); ++i) {
+    const TvMessageAttachment& w = *attachments[i];
+    const msg31::AttachmentRecord& g = file.attachments[i];
+    const std::string which = "attachment " + std::to_string(i + 1) + " " + Quote(w.m_fileName);
+    if (w.m_fileName != g.name) return which + ": name differs (" + Quote(g.name) + ")";
+    uint64_t size = FileLength(w.m_csText);
+    if (size != g.size) {
+      return which + ": size differs (" + std::to_string(size) + " against " +
+             std::to_string(g.size) + ")";
+    }
+    uint64_t where = 0;
+    std::string why;
+    if (!SameBytes(w.m_csText, 0, newPath, g.offset, size, &where, &why)) {
+      return which + ": contents " + why + " at byte " + std::to_string(where);
+    }
+  }
+  return std::string();
+}
+
+void VerifyMessages(const FolderPlan& plan, const std::string& newData, const std::string& scratch,
+                    Tally& t) {
+  OldMessageLoader loader(scratch);
+  // New path (case-folded) -> the old files that load and map to it, in listing order.
+  std::vector<std::pair<std::string, std::vector<std::string>>> targets;
+  std::map<std::string, size_t> index;
+  std::vector<std::pair<const PlannedFolder*, std::vector<std::string>>> work;
+  uint64_t total = 0;
+  for (const PlannedFolder& folder : plan.folders) {
+    if (!folder.usable) continue;
+    work.emplace_back(&folder, OldMessageNames(folder.directory));
+    total += work.back().second.size();
+  }
+  Progress progress("verifying messages", total * 2);
+  for (const auto& [folder, names] : work) {
+    for (const std::string& name : names) {
+      progress.Step();
+      ++t.found;
+      const std::string oldPath = folder->directory + name;
+      std::string boxes;
+      if (!loader.Load(oldPath, &boxes)) {
+        ++t.notConvertible;
+        OldMessageDiagnosis d = DiagnoseOldMessage(oldPath);
+        t.Problem("not convertible: " + oldPath + ": " +
+                  (d.Ok() ? (boxes.empty() ? std::string("cannot be read") : boxes) : d.reason));
+        continue;
+      }
+      const std::string newPath =
+          Rebase(folder->directory, plan.dataFolder, newData) + NewMessageFileName(name);
+      const std::string key = FoldCase(newPath);
+      auto it = index.find(key);
+      if (it == index.end()) {
+        index.emplace(key, targets.size());
+        targets.push_back({newPath, {oldPath}});
+      } else {
+        targets[it->second].second.push_back(oldPath);
+      }
+    }
+  }
+  for (const auto& [newPath, olds] : targets) {
+    for (size_t i = 0; i < olds.size(); ++i) progress.Step();
+    if (!IsExistingFile(newPath)) {
+      ++t.missing;
+      t.Problem("missing: " + olds.front() + ": no 3.1 file " + newPath);
+      t.notConvertible += olds.size() - 1;
+      continue;
+    }
+    // Two old files that map to one new name: one of them (the first the converter listed)
+    // owns the new file; the others are not convertible.
+    std::string firstDifference;
+    bool matched = false;
+    for (const std::string& oldPath : olds) {
+      if (!loader.Load(oldPath, nullptr)) continue;
+      std::string difference = CompareMessage(loader.Message(), newPath);
+      if (difference.empty()) {
+        matched = true;
+        break;
+      }
+      if (firstDifference.empty()) firstDifference = difference;
+    }
+    if (matched) {
+      ++t.converted;
+    } else {
+      ++t.different;
+      t.Problem("different: " + olds.front() + " -> " + newPath + ": " + firstDifference);
+    }
+    if (olds.size() > 1) {
+      t.notConvertible += olds.size() - 1;
+      t.Problem("not convertible: " + std::to_string(olds.size() - 1) + " other old file(s) map to " +
+                newPath + " (first: " + olds[1] + ")");
+    }
+  }
+}
+
+bool SameFolder(const PlannedFolder& want, const folders::FolderRecord& got) {
+  return want.id == got.id && want.name == got.name && want.text == got.text &&
+         want.status == got.status && want.flags == got.flags && got.type == 0 && got.data == 0;
+}
+
+void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally& t) {
+  const std::string oldPath = plan.dataFolder + folders::kOldFileName;
+  std::string oldBytes;
+  folders::FoldersFile oldFile;
+  if (folders::ReadWholeFile(oldPath, oldBytes)) {
+    std::string ignored;
+    folders::DecodeFoldersFile(oldBytes, oldFile, &ignored);
+  }
+  t.found = plan.promisedRecords;
+  if (!plan.listConverts) {
+    t.notConvertible = t.found;
+    if (t.found != 0 || !plan.listProblem.empty()) t.Problem("not convertible: " + plan.listProblem);
+    return;
+  }
+  std::string bytes;
+  folders::FoldersFile got;
+  std::string problem;
+  const std::string newPath = WithSeparator(newData) + folders::kNewFileName;
+  if (!folders::ReadWholeFile(newPath, bytes)) {
+    t.missing = t.found;
+    t.Problem("missing: " + newPath);
+    return;
+  }
+  if (!folders::DecodeFoldersFile(bytes, got, &problem)) t.Problem("different: " + newPath + ": " + problem);
+  if (got.headerWord != 0) t.Problem("different: header word of " + newPath + " is not 0");
+  // The new list is exactly the planned one: the six standard folders, then the kept folders.
+  std::vector<bool> present(plan.folders.size(), false);
+  for (size_t i = 0; i < plan.folders.size(); ++i) {
+    if (i < got.records.size() && SameFolder(plan.folders[i], got.records[i])) {
+      present[i] = true;
+    } else if (i < got.records.size()) {
+      t.Problem("different: folder " + std::to_string(i + 1) + " of " + newPath + " is '" +
+                got.records[i].name + "' (id " + std::to_string(got.records[i].id) +
+                "), expected '" + plan.folders[i].name + "' (id " +
+                std::to_string(plan.folders[i].id) + ")");
+    }
+  }
+  if (got.records.size() != plan.folders.size()) {
+    t.Problem("different: " + newPath + " holds " + std::to_string(got.records.size()) +
+              " folders, expected " + std::to_string(plan.folders.size()));
+  }
+  auto planned = [&](int32_t id) -> int {
+    for (size_t i = 0; i < plan.folders.size(); ++i) {
+      if (plan.folders[i].id == id) return static_cast<int>(i);
+    }
+    return -1;
+  };
+  // Each old record: kept ones must be in the new list as they were; old copies of the standard
+  // folders are carried by the standard folders themselves; other dropped ones are not convertible.
+  for (const folders::FolderRecord& record : oldFile.records) {
+    bool kept = true;
+    for (const DroppedFolder& d : plan.dropped) {
+      if (d.record.id == record.id && d.record.name == record.name) kept = false;
+    }
+    int i = -1;
+    if (kept) {
+      i = planned(record.id);
+    } else {
+      bool standardCopy = record.id >= 0 && record.id <= 5;
+      static const char* const kStandard[] = {"Inbox", "Outbox", "Sent", "Sent items",
+                                              "Deleted", "Drafts", "Temp"};
+      for (const char* name : kStandard) standardCopy = standardCopy || EqualNoCase(record.name, name);
+      if (!standardCopy) {
+        ++t.notConvertible;
+        t.Problem("not convertible: folder '" + record.name + "' (id " + std::to_string(record.id) +
+                  "): its name or id is taken");
+        continue;
+      }
+      // An old copy of a standard folder: the standard folder of its id, or of its name.
+      i = (record.id >= 0 && record.id <= 5) ? planned(record.id) : -1;
+      if (i < 0) {
+        for (size_t k = 0; k < 6 && k < plan.folders.size(); ++k) {
+          if (EqualNoCase(record.name, plan.folders[k].name) ||
+              (plan.folders[k].id == 2 && EqualNoCase(record.name, "Sent"))) {
+            i = static_cast<int>(k);
+          }
+        }
+      }
+    }
+    if (i < 0 || static_cast<size_t>(i) >= got.records.size()) {
+      ++t.missing;
+      t.Problem("missing: folder '" + record.name + "' (id " + std::to_string(record.id) + ")");
+    } else if (present[i]) {
+      ++t.converted;
+    } else {
+      ++t.different;
+    }
+  }
+}
+
+void VerifyNamesIndex(const FolderPlan& plan, const std::string& newData, Tally& t) {
+  t.found = plan.namesIndexOk ? plan.namesIndex.records.size() : plan.namesIndex.count;
+  if (!plan.namesIndexOk) {
+    t.notConvertible = t.found - plan.namesIndex.records.size();
+    t.Problem("not convertible: " + plan.namesIndexProblem);
+  }
+  const std::string newPath = WithSeparator(newData) + folders::kNamesIndexFileName;
+  std::string bytes;
+  folders::NamesIndexFile got;
+  std::string problem;
+  if (!folders::ReadWholeFile(newPath, bytes)) {
+    t.missing = plan.namesIndex.records.size();
+    if (t.missing != 0) t.Problem("missing: " + newPath);
+    return;
+  }
+  if (!bytes.empty() && !folders::DecodeNamesIndex(bytes, got, &problem)) {
+    t.Problem("different: " + newPath + ": " + problem);
+  }
+  if (plan.listConverts && got.headerWord != 0) {
+    t.Problem("different: header word of " + newPath + " is not 0");
+    ++t.different;
+  }
+  for (size_t i = 0; i < plan.namesIndex.records.size(); ++i) {
+    if (i >= got.records.size()) {
+      ++t.missing;
+    } else if (got.records[i] != plan.namesIndex.records[i]) {
+      ++t.different;
+      t.Problem("different: names index record " + std::to_string(i + 1));
+    } else {
+      ++t.converted;
+    }
+  }
+  if (t.missing != 0) t.Problem("missing: " + std::to_string(t.missing) + " names index records");
+}
+
+uint64_t CountAll(TvContactListGroup& group) { return group.CountItems(kContactTypeAny, 1); }
+
+// Walks the expected tree and finds each item at the same place in the new one.
+void CompareContacts(TvContactListGroup& want, TvContactListGroup* got, const std::string& where,
+                     Tally& t) {
+  for (uint32_t i = 0; i < want.m_children.GetSize(); ++i) {
+    TvContactListItem* w = want.m_children[i];
+    const std::string path = where.empty() ? w->m_csName : where + "/" + w->m_csName;
+    TvContactListItem* g = got != nullptr ? got->FindItem(w->m_csName, w->GetType(), 0) : nullptr;
+    auto* wGroup = dynamic_cast<TvContactListGroup*>(w);
+    if (g == nullptr) {
+      uint64_t lost = 1 + (wGroup != nullptr ? CountAll(*wGroup) : 0);
+      t.missing += lost;
+      t.Problem("missing: " + std::string(wGroup ? "group " : "user ") + path +
+                (lost > 1 ? " with " + std::to_string(lost - 1) + " item(s) inside" : ""));
+      continue;
+    }
+    std::string difference;
+    if (w->m_csText != g->m_csText) difference = "second text";
+    if (w->GetData() != g->GetData()) difference = "data word";
+    if (w->m_dwordFlags != g->m_dwordFlags) difference = "flags";
+    if (wGroup != nullptr && w->m_dwordStatus != g->m_dwordStatus) difference = "status";
+    auto* wUser = dynamic_cast<TvContactListUser*>(w);
+    auto* gUser = dynamic_cast<TvContactListUser*>(g);
+    if (wUser != nullptr && gUser != nullptr) {
+      if (wUser->m_dwordValue1 != gUser->m_dwordValue1 || wUser->m_dwordValue2 != gUser->m_dwordValue2)
+        difference = "numbers";
+      if (wUser->m_csValue1 != gUser->m_csValue1 || wUser->m_csValue2 != gUser->m_csValue2)
+        difference = "texts";
+    }
+    if (difference.empty()) {
+      ++t.converted;
+    } else {
+      ++t.different;
+      t.Problem("different: " + path + ": " + difference);
+    }
+    if (wGroup != nullptr) CompareContacts(*wGroup, dynamic_cast<TvContactListGroup*>(g), path, t);
+  }
+}
+
+void VerifyContacts(const std::string& oldData, const std::string& newData, Tally& t) {
+  const std::string oldPath = oldData + TvContactList::kOldFileName;
+  if (!IsExistingFile(oldPath)) return;
+  TvFixedDataPaths oldPaths(oldData), newPaths(newData);
+  TvLog oldLog(oldPaths), newLog(newPaths);
+  TvContactList want(oldLog, oldPaths), got(newLog, newPaths);
+  platform::ScopedRecordingUI recording;
+  if (!want.LoadOldFile(oldPath, kModeReadShared)) {
+    if (!recording.ui.boxes.empty()) {
+      t.found = 1;
+      t.notConvertible = 1;
+      t.Problem("not convertible: " + oldPath + " is damaged");
+    }
+    return;
+  }
+  t.found = CountAll(want.m_root);
+  const std::string newPath = WithSeparator(newData) + TvContactList::kFileName;
+  if (!IsExistingFile(newPath) || !got.LoadFile(newPath)) {
+    t.missing = t.found;
+    t.Problem("missing: " + newPath + (IsExistingFile(newPath) ? " cannot be read" : ""));
+    return;
+  }
+  CompareContacts(want.m_root, &got.m_root, "", t);
+  uint64_t extra = CountAll(got.m_root);
+  if (extra > t.converted + t.different) {
+    t.Problem("different: " + newPath + " holds " + std::to_string(extra - t.converted - t.different) +
+              " item(s) that the old file did not");
+    ++t.different;
+  }
+}
+
+void VerifyReplies(const std::string& oldData, const std::string& newData, const char* oldName,
+                   const char* newName, Tally& t) {
+  const std::string oldPath = oldData + oldName;
+  if (!IsExistingFile(oldPath)) return;
+  TvFixedDataPaths paths(oldData);
+  TvLog log(paths);
+  TvTextMessagesArray want(log, paths), got(log, paths);
+  platform::ScopedRecordingUI recording;
+  if (!want.LoadFile(oldPath)) {
+    t.found = 1;
+    t.notConvertible = 1;
+    t.Problem("not convertible: " + oldPath + " is damaged");
+    return;
+  }
+  t.found = want.GetSize();
+  const std::string newPath = WithSeparator(newData) + newName;
+  if (!IsExistingFile(newPath) || !got.LoadFile(newPath)) {
+    t.missing = t.found;
+    if (t.found != 0 || !IsExistingFile(newPath)) t.Problem("missing: " + newPath);
+    return;
+  }
+  if (want.m_dwordHeaderValue != got.m_dwordHeaderValue) {
+    ++t.different;
+    t.Problem("different: header value of " + newPath);
+  }
+  for (uint32_t i = 0; i < want.GetSize(); ++i) {
+    if (i >= got.GetSize()) {
+      ++t.missing;
+      t.Problem("missing: text " + std::to_string(i + 1) + " '" + want[i]->m_csName + "'");
+      continue;
+    }
+    const TvTextMessageItem& w = *want[i];
+    const TvTextMessageItem& g = *got[i];
+    if (w.m_csName == g.m_csName && w.m_csText == g.m_csText && w.m_dwordStatus == g.m_dwordStatus) {
+      ++t.converted;
+    } else {
+      ++t.different;
+      t.Problem("different: text " + std::to_string(i + 1) + " '" + w.m_csName + "'");
+    }
+  }
+  if (got.GetSize() > want.GetSize()) {
+    ++t.different;
+    t.Problem("different: " + newPath + " holds more texts than the old file");
+  }
+}
+
+}  // namespace
+
+int RunVerify(const std::string& oldDir, const std::string& newDir, bool json, std::ostream& out,
+              std::ostream& err) {
+  for (const std::string* dir : {&oldDir, &newDir}) {
+    if (!IsExistingDirectory(*dir)) {
+      err << "zvtool verify: '" << *dir << "' is no directory (or cannot be read)\n";
+      return kExitError;
+    }
+  }
+  ScratchFolder scratch;
+  if (!scratch.Ok()) {
+    err << "zvtool verify: cannot make a scratch folder in the temporary directory\n";
+    return kExitError;
+  }
+  const std::string oldData = WithSeparator(oldDir);
+  const std::string newData = WithSeparator(newDir);
+  const FolderPlan plan = PlanFolders(oldData);
+
+  std::vector<Tally> tallies(6);
+  tallies[0].store = "folders list";
+  tallies[1].store = "names index";
+  tallies[2].store = "messages";
+  tallies[3].store = "contact list";
+  tallies[4].store = "fast replies";
+  tallies[5].store = "auto answers";
+  VerifyFoldersList(plan, newData, tallies[0]);
+  VerifyNamesIndex(plan, newData, tallies[1]);
+  VerifyMessages(plan, newData, scratch.Path(), tallies[2]);
+  VerifyContacts(oldData, newData, tallies[3]);
+  VerifyReplies(oldData, newData, TvFastReplysService::kOldFileName, TvFastReplysService::kFileName,
+                tallies[4]);
+  VerifyReplies(oldData, newData, TvAutoAnswersService::kOldFileName,
+                TvAutoAnswersService::kFileName, tallies[5]);
+
+  bool lost = false;
+  for (const Tally& t : tallies) lost = lost || t.Lost();
+  const char* verdict = lost ? "LOSS OR DIFFERENCE FOUND" : "nothing lost";
+
+  if (json) {
+    Json report;
+    report["old"] = JsonText(oldData);
+    report["new"] = JsonText(newData);
+    Json stores = Json::array();
+    for (const Tally& t : tallies) {
+      Json s;
+      s["store"] = t.store;
+      s["found"] = t.found;
+      s["converted"] = t.converted;
+      s["missing"] = t.missing;
+      s["different"] = t.different;
+      s["not_convertible"] = t.notConvertible;
+      Json problems = Json::array();
+      for (const std::string& p : t.problems) problems.push_back(JsonText(p));
+      s["problems"] = problems;
+      stores.push_back(s);
+    }
+    report["stores"] = stores;
+    report["result"] = verdict;
+    out << report.dump(2) << '\n';
+  } else {
+    out << "old: " << oldData << "\nnew: " << newData << "\n\n";
+    out << std::left << std::setw(14) << "store" << std::right << std::setw(10) << "found"
+        << std::setw(11) << "converted" << std::setw(9) << "missing" << std::setw(11)
+        << "different" << std::setw(17) << "not convertible" << '\n';
+    for (const Tally& t : tallies) {
+      out << std::left << std::setw(14) << t.store << std::right << std::setw(10) << t.found
+          << std::setw(11) << t.converted << std::setw(9) << t.missing << std::setw(11)
+          << t.different << std::setw(17) << t.notConvertible << '\n';
+    }
+    bool any = false;
+    for (const Tally& t : tallies) {
+      for (const std::string& p : t.problems) {
+        if (!any) out << '\n';
+        any = true;
+        out << t.store << ": " << p << '\n';
+      }
+    }
+    out << '\n' << "result: " << verdict << '\n';
+  }
+  return lost ? kExitNo : kExitOk;
+}
+
+}  // namespace zvtool
