@@ -273,6 +273,8 @@ TvContactListGroup* TvContactList::FindGroup(const std::string& name) {
 }
 
 void TvContactList::Convert(TvBool deleteOld) {
+  // A rerun after the old file was converted and deleted: nothing to read, and nothing to create.
+  if (!FileExists(DataFilePath(kOldFileName)) && FileExists(DataFilePath(kFileName))) return;
   if (!LoadOld()) return;
   TvBool saved = Save();
   if (!deleteOld || !saved) return;
@@ -286,10 +288,10 @@ void TvContactList::Convert(TvBool deleteOld) {
 
 TvBool TvContactList::LoadOld() { return LoadOldFile(DataFilePath(kOldFileName)); }
 
-TvBool TvContactList::LoadOldFile(const std::string& path) {
+TvBool TvContactList::LoadOldFile(const std::string& path, uint32_t mode) {
   TvBool result = 0;
   TvFile file(0, 1);
-  if (!file.Open(path, kModeReadWriteOpenOrCreate) || file.GetLength() == 0) return 0;
+  if (!file.Open(path, mode) || file.GetLength() == 0) return 0;
 
   uint32_t version = 0;
   if (!file.ReadUInt32(version) || version == 0) return 0;

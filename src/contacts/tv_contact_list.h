@@ -170,7 +170,9 @@ class TvContactList {
   // The old file in the user data folder, or at path. A missing file is created empty. True only
   // when at least one group was read and every record read completely.
   TvBool LoadOld();
-  TvBool LoadOldFile(const std::string& path);
+  // mode is the open mode: the conversion's open-or-create by default; a dry run passes a
+  // read-only mode for an existing file, so that reading changes nothing.
+  TvBool LoadOldFile(const std::string& path, uint32_t mode = 0x3002);
 
   // Writes "Contacts.List" in the user data folder, or at path, through a temporary file that
   // replaces the final name only once it is completely written and flushed; a failed save leaves
