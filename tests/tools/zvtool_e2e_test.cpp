@@ -1,0 +1,324 @@
+// zvtool end to end: the built binary on generated data folders, beside the conversion itself
+// (the real converter binary natively; the conversion's stores in process under Wine, where the
+// converter would need the prefix's registry).
+#include <set>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "database/folders_format.h"
+#include "support/conversion_log_reader.h"
+#include "support/old_data_writer.h"
+#include "support/scratch_dir.h"
+#include "tools/tool_fixture.h"
+
+namespace {
+
+using nlohmann::json;
+using tooltest::kSep;
+using tooltest::RunResult;
+
+class ZvtoolTest : public tvtest::ScratchTest {
+ protected:
+  RunResult Zvtool(const std::vector<std::string>& arguments) {
+    return tooltest::Run(tooltest::Binary("zvtool"), arguments, scratch.Path());
+  }
+
+  // A sample 3.0 data folder; returns its path with a separator at the end.
+  std::string Sample(const std::string& where, int messages, int seed) {
+    RunResult r = Zvtool({"sample", where, "--messages", std::to_string(messages), "--folders", "2",
+                          "--seed", std::to_string(seed)});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return where + kSep;
+  }
+
+  // The data folder the converter binary uses in a private home: natively under
+  // XDG_DATA_HOME; under Wine the in-process conversion takes any folder.
+  std::string ConverterDataFolder() {
+#ifdef _WIN32
+    return scratch.File("data");
+#else
+    return scratch.File("home/.local/share/Tarvo software/Zorvane");
+#endif
+  }
+
+  // Converts the folder that ConverterDataFolder names, deleting old files. The converter ends
+  // with 1 when it logged an error, 0 otherwise.
+  void Convert(int expectedExit) {
+#ifdef _WIN32
+    (void)expectedExit;
+    tooltest::ConvertInProcess(ConverterDataFolder(), scratch.File("staging"), true);
+#else
+    const std::string home = scratch.File("home");
+    tvtest::RemoveTree(scratch.File("tmp"));
+    scratch.MakeDir("tmp");
+    RunResult r = tooltest::Run(
+        tooltest::Binary("zv30to31"), {"/SILENT"}, scratch.Path(),
+        {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
+         "XDG_DATA_HOME=" + home + "/.local/share", "XDG_RUNTIME_DIR=" + home,
+         "TMPDIR=" + scratch.File("tmp")});
+    ASSERT_EQ(r.exitCode, expectedExit) << r.err;
+#endif
+  }
+
+  void MakeConverterHome() {
+#ifndef _WIN32
+    scratch.MakeDir("home");
+    scratch.MakeDir("home/.local");
+    scratch.MakeDir("home/.local/share");
+    scratch.MakeDir("home/.local/share/Tarvo software");
+#endif
+  }
+};
+
+TEST_F(ZvtoolTest, HelpListsEveryCommandAndBadPathsAreClearErrors) {
+  RunResult help = Zvtool({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  for (const char* command : {"sample", "dump", "check", "verify"}) {
+    EXPECT_NE(help.out.find(command), std::string::npos) << command;
+  }
+  RunResult checkHelp = Zvtool({"check", "--help"});
+  EXPECT_EQ(checkHelp.exitCode, 0);
+  EXPECT_NE(checkHelp.out.find("Changes nothing"), std::string::npos);
+
+  const std::string missing = scratch.File("no such folder");
+  RunResult check = Zvtool({"check", missing});
+  EXPECT_EQ(check.exitCode, 2);
+  EXPECT_NE(check.err.find(missing), std::string::npos) << check.err;
+  RunResult verify = Zvtool({"verify", missing, scratch.Path()});
+  EXPECT_EQ(verify.exitCode, 2);
+  EXPECT_NE(verify.err.find(missing), std::string::npos) << verify.err;
+  RunResult dump = Zvtool({"dump", missing});
+  EXPECT_EQ(dump.exitCode, 2);
+  EXPECT_NE(dump.err.find(missing), std::string::npos) << dump.err;
+  EXPECT_EQ(Zvtool({"frobnicate"}).exitCode, 2);
+  EXPECT_EQ(Zvtool({"sample"}).exitCode, 2);
+}
+
+TEST_F(ZvtoolTest, DumpJsonOfEveryFileKindParses) {
+  const std::string data = Sample(scratch.File("data"), 12, 5);
+  // Converted without deleting: old and new files side by side.
+  tooltest::ConvertInProcess(data, scratch.File("staging"), false);
+  std::string oldMessage, newMessage;
+  for (const std::string& name : tooltest::FilesIn(data + "Inbox")) {
+    if (name.size() == 40) oldMessage = data + "Inbox" + kSep + name;
+    if (name.size() == 24) newMessage = data + "Inbox" + kSep + name;
+  }
+  ASSERT_FALSE(oldMessage.empty());
+  ASSERT_FALSE(newMessage.empty());
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {data + "Database.Folders", "3.0 folders file"},
+      {data + "Folders.List", "3.1 folders list"},
+      {data + "Names.Index", "names index"},
+      {oldMessage, "3.0 message file"},
+      {newMessage, "3.1 message file"},
+      {data + "ContactList.Users", "3.0 contact list"},
+      {data + "Contacts.List", "3.1 contact list"},
+      {data + "FastReplys.Array", "3.0 canned replies"},
+      {data + "AutoAnswers.List", "3.1 canned replies"},
+  };
+  for (const auto& [path, kind] : files) {
+    RunResult r = Zvtool({"dump", path, "--json"});
+    EXPECT_EQ(r.exitCode, 0) << path << "\n" << r.out << r.err;
+    json doc = json::parse(r.out, nullptr, false);
+    ASSERT_FALSE(doc.is_discarded()) << path << "\n" << r.out;
+    EXPECT_EQ(doc["kind"], kind) << path;
+    EXPECT_EQ(doc["complete"], true) << path;
+  }
+  // Content checks on two kinds: the tree and the folders as written.
+  json contacts = json::parse(Zvtool({"dump", data + "Contacts.List", "--json"}).out);
+  EXPECT_EQ(contacts["root"]["type"], 1);
+  EXPECT_EQ(contacts["root"]["children"][0]["record"]["name"], "Friends");
+  json list = json::parse(Zvtool({"dump", data + "Folders.List", "--json"}).out);
+  ASSERT_EQ(list["folders"].size(), 8u);
+  EXPECT_EQ(list["folders"][2]["name"], "Sent items");
+  EXPECT_EQ(list["folders"][6]["id"], 10);
+
+  // A damaged file is dumped up to the damage, with where and why it stopped.
+  const std::string cut = scratch.File("cut.Message");
+  ASSERT_TRUE(tvtest::WriteWholeFile(cut, tvtest::ReadWholeFile(oldMessage).substr(0, 230)));
+  RunResult damaged = Zvtool({"dump", cut, "--json"});
+  EXPECT_EQ(damaged.exitCode, 1);
+  json doc = json::parse(damaged.out, nullptr, false);
+  ASSERT_FALSE(doc.is_discarded()) << damaged.out;
+  EXPECT_EQ(doc["complete"], false);
+  EXPECT_TRUE(doc.contains("stopped_at"));
+  EXPECT_TRUE(doc["header"].contains("recipient_count"));
+  RunResult text = Zvtool({"dump", cut});
+  EXPECT_NE(text.out.find("stopped_at: "), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("reason: "), std::string::npos) << text.out;
+}
+
+// Paths of the log's "Message: <path> , <outcome>" entries with that outcome.
+std::set<std::string> LoggedMessages(const std::vector<std::string>& entries,
+                                     const std::string& outcome) {
+  std::set<std::string> paths;
+  for (const std::string& entry : entries) {
+    const std::string head = "Error: Message: ";
+    const std::string tail = " , " + outcome;
+    if (entry.rfind(head, 0) == 0 && entry.size() > head.size() + tail.size() &&
+        entry.compare(entry.size() - tail.size(), tail.size(), tail) == 0) {
+      paths.insert(entry.substr(head.size(), entry.size() - head.size() - tail.size()));
+    }
+  }
+  return paths;
+}
+
+TEST_F(ZvtoolTest, CheckAgreesWithWhatTheConversionThenDoes) {
+  MakeConverterHome();
+  const std::string data = Sample(ConverterDataFolder(), 30, 3);
+  // Break some messages, one way each.
+  std::vector<std::string> inbox = tooltest::FilesIn(data + "Inbox");
+  std::vector<std::string> sent = tooltest::FilesIn(data + "Sent");
+  ASSERT_GE(inbox.size(), 4u);
+  ASSERT_GE(sent.size(), 2u);
+  const std::string badHeader = data + "Inbox" + kSep + inbox[0];
+  ASSERT_TRUE(tooltest::FlipByte(badHeader, 1));
+  const std::string cutBody = data + "Inbox" + kSep + inbox[1];
+  json dumped = json::parse(Zvtool({"dump", cutBody, "--json"}).out);
+  ASSERT_TRUE(tooltest::Truncate(cutBody, dumped["body"]["offset"].get<uint64_t>() + 1));
+  // A message with an attachment, cut inside the attachment's contents.
+  std::string withAttachment;
+  for (const std::string& dir : {std::string("Inbox"), std::string("Sent"), std::string("Deleted")}) {
+    for (const std::string& name : tooltest::FilesIn(data + dir)) {
+      std::string path = data + dir + kSep + name;
+      if (name.size() == 40 && path != badHeader && path != cutBody &&
+          tvtest::ReadWholeFile(path)[32] != 0) {
+        withAttachment = path;
+      }
+    }
+  }
+  ASSERT_FALSE(withAttachment.empty());
+  ASSERT_TRUE(tooltest::Truncate(withAttachment, tvtest::ReadWholeFile(withAttachment).size() - 4));
+  // Two old names that map to one new name: one of them cannot be saved.
+  std::string twin = sent[0];
+  twin[10] = twin[10] == 'A' ? 'B' : 'A';
+  ASSERT_TRUE(tvtest::WriteWholeFile(data + "Sent" + kSep + twin,
+                                     tvtest::ReadWholeFile(data + "Sent" + kSep + sent[0])));
+
+  const auto before = tooltest::Snapshot(data);
+  RunResult check = Zvtool({"check", data, "--json"});
+  EXPECT_EQ(check.exitCode, 1) << check.err;
+  EXPECT_EQ(tooltest::Snapshot(data), before);  // the dry run left everything as it was
+  json report = json::parse(check.out, nullptr, false);
+  ASSERT_FALSE(report.is_discarded()) << check.out;
+  std::set<std::string> checkNotLoaded, checkNotSaved;
+  std::map<std::string, std::string> problem;
+  for (const json& f : report["messages"]["failing"]) {
+    const std::string path = f["file"];
+    (f["outcome"] == "NOT loaded" ? checkNotLoaded : checkNotSaved).insert(path);
+    problem[path] = f["problem"];
+  }
+  EXPECT_EQ(problem[badHeader], "header");
+  EXPECT_EQ(problem[cutBody], "body-cut");
+  EXPECT_EQ(problem[withAttachment], "attachment-past-end");
+  ASSERT_EQ(checkNotSaved.size(), 1u);
+  EXPECT_EQ(problem[*checkNotSaved.begin()], "new-name-collision");
+
+  Convert(1);
+  auto log = tvtest::ConversionLogEntries(data + "Conversion3.0-3.1.Log.Txt");
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(LoggedMessages(log, "NOT loaded"), checkNotLoaded);
+  EXPECT_EQ(LoggedMessages(log, "NOT saved"), checkNotSaved);
+  // The attachment past the end is the one the conversion had "Problems with" while staging.
+  bool staged = false;
+  for (const std::string& entry : log) {
+    if (entry.find("Problems with file: ") != std::string::npos &&
+        entry.find(withAttachment) != std::string::npos) {
+      staged = true;
+    }
+  }
+  EXPECT_TRUE(staged);
+  EXPECT_EQ(report["messages"]["convert"].get<size_t>() + checkNotLoaded.size() + checkNotSaved.size(),
+            report["messages"]["found"].get<size_t>());
+}
+
+TEST_F(ZvtoolTest, CheckReportsAFolderWhoseNameIsNoPlainNameAsTheConversionDoes) {
+  const std::string data = Sample(scratch.File("data"), 3, 4);
+  RunResult clean = Zvtool({"check", data, "--json"});
+  ASSERT_EQ(clean.exitCode, 0) << clean.out;
+  EXPECT_EQ(json::parse(clean.out)["result"], "everything converts");
+
+  // One more user folder, whose name would not stay a single folder under the data folder.
+  folders::FoldersFile file;
+  std::string problem;
+  ASSERT_TRUE(folders::DecodeFoldersFile(tvtest::ReadWholeFile(data + "Database.Folders"), file,
+                                         &problem))
+      << problem;
+  file.records.push_back(tvtest::Folder("bad:name", 20));
+  ASSERT_TRUE(tvtest::WriteWholeFile(data + "Database.Folders",
+                                     folders::EncodeFoldersFile(file.records)));
+  RunResult check = Zvtool({"check", data, "--json"});
+  EXPECT_EQ(check.exitCode, 1);
+  json report = json::parse(check.out);
+  ASSERT_EQ(report["unsafe_folders"].size(), 1u);
+  EXPECT_NE(report["unsafe_folders"][0].get<std::string>().find("'bad:name'"), std::string::npos);
+
+  tooltest::ConvertInProcess(data, scratch.File("staging"), false);
+  bool logged = false;
+  for (const std::string& entry :
+       tvtest::ConversionLogEntries(data + "Conversion3.0-3.1.Log.Txt")) {
+    if (entry.find("Folder: 'bad:name' , NOT converted") != std::string::npos) logged = true;
+  }
+  EXPECT_TRUE(logged);
+}
+
+TEST_F(ZvtoolTest, VerifyPassesAfterACleanConversionAndNamesEachLoss) {
+  MakeConverterHome();
+  const std::string data = Sample(ConverterDataFolder(), 24, 11);
+  const std::string backup = scratch.File("Zorvane BackUp");
+  ASSERT_TRUE(tooltest::CopyTree(data, backup));
+  Convert(0);
+
+  RunResult clean = Zvtool({"verify", backup, data});
+  EXPECT_EQ(clean.exitCode, 0) << clean.out << clean.err;
+  EXPECT_NE(clean.out.find("result: nothing lost"), std::string::npos) << clean.out;
+  json table = json::parse(Zvtool({"verify", backup, data, "--json"}).out);
+  for (const json& store : table["stores"]) {
+    EXPECT_EQ(store["found"], store["converted"]) << store.dump();
+  }
+  EXPECT_EQ(table["stores"][2]["found"], 24);
+
+  // Each kind of loss on its own copy of the converted folder.
+  std::vector<std::string> oldInbox;
+  for (const std::string& name : tooltest::FilesIn(backup + kSep + "Inbox")) {
+    if (name.size() == 40) oldInbox.push_back(name);
+  }
+  ASSERT_FALSE(oldInbox.empty());
+  const std::string victimOld = backup + kSep + "Inbox" + kSep + oldInbox[0];
+  std::string newName;
+  {
+    // The 3.1 name: bytes 0 to 3 and 8 to 11 of the old name, each half least significant first.
+    newName = oldInbox[0].substr(6, 2) + oldInbox[0].substr(4, 2) + oldInbox[0].substr(2, 2) +
+              oldInbox[0].substr(0, 2) + oldInbox[0].substr(22, 2) + oldInbox[0].substr(20, 2) +
+              oldInbox[0].substr(18, 2) + oldInbox[0].substr(16, 2) + ".Message";
+  }
+  struct Damage {
+    const char* what;
+    const char* expected;
+  };
+  const Damage damages[] = {{"removed", "missing: "}, {"truncated", "different: "},
+                            {"body byte", "body differs at byte 3"}};
+  for (const Damage& damage : damages) {
+    const std::string copy = scratch.File(std::string("after ") + damage.what);
+    ASSERT_TRUE(tooltest::CopyTree(data, copy));
+    const std::string victim = copy + kSep + "Inbox" + kSep + newName;
+    ASSERT_TRUE(tvtest::PathExists(victim)) << victim;
+    const std::string bytes = tvtest::ReadWholeFile(victim);
+    if (std::string(damage.what) == "removed") {
+      ASSERT_TRUE(tvtest::RemoveTree(victim));
+    } else if (std::string(damage.what) == "truncated") {
+      ASSERT_TRUE(tooltest::Truncate(victim, bytes.size() - 1));
+    } else {
+      json dumped = json::parse(Zvtool({"dump", victim, "--json"}).out);
+      ASSERT_TRUE(tooltest::FlipByte(victim, dumped["body"]["offset"].get<uint64_t>() + 3));
+    }
+    RunResult r = Zvtool({"verify", backup, copy});
+    EXPECT_EQ(r.exitCode, 1) << damage.what << "\n" << r.out;
+    EXPECT_NE(r.out.find(victimOld), std::string::npos) << damage.what << "\n" << r.out;
+    EXPECT_NE(r.out.find(damage.expected), std::string::npos) << damage.what << "\n" << r.out;
+    EXPECT_NE(r.out.find("LOSS OR DIFFERENCE FOUND"), std::string::npos) << r.out;
+  }
+}
+
+}  // namespace

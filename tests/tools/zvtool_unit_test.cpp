@@ -1,0 +1,262 @@
+// The companion tool's library in process: the sample writer, the 3.0 message diagnosis against
+// the converter's own reader, the dry run's promise to change nothing, and the text helpers.
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "foundation/coding.h"
+#include "messages/old_message_format.h"
+#include "support/scratch_dir.h"
+#include "tools/tool_fixture.h"
+#include "zvtool/commands.h"
+#include "zvtool/message_reader.h"
+#include "zvtool/tool_common.h"
+
+namespace {
+
+using tvtest::ScratchTest;
+using tooltest::kSep;
+
+// ---------------------------------------------------------------------------------------------
+// Sample
+
+class SampleTest : public ScratchTest {};
+
+TEST_F(SampleTest, SameSeedGivesTheSameFolderAndAnotherSeedDoesNot) {
+  std::ostringstream out, err;
+  zvtool::SampleOptions options;
+  options.messages = 25;
+  options.userFolders = 2;
+  options.seed = 9;
+  ASSERT_EQ(zvtool::RunSample(scratch.File("a"), options, out, err), zvtool::kExitOk) << err.str();
+  ASSERT_EQ(zvtool::RunSample(scratch.File("b"), options, out, err), zvtool::kExitOk) << err.str();
+  options.seed = 10;
+  ASSERT_EQ(zvtool::RunSample(scratch.File("c"), options, out, err), zvtool::kExitOk) << err.str();
+
+  auto a = tooltest::Snapshot(scratch.File("a"));
+  auto b = tooltest::Snapshot(scratch.File("b"));
+  auto c = tooltest::Snapshot(scratch.File("c"));
+  EXPECT_EQ(a, b);
+  EXPECT_NE(a, c);
+  // Every file kind of a 3.0 folder is there, and the messages are where the folders say.
+  for (const char* name : {"Database.Folders", "Names.Index", "ContactList.Users",
+                           "FastReplys.Array", "AutoAnswers.Array"}) {
+    EXPECT_TRUE(a.count(name)) << name;
+  }
+  size_t messages = 0;
+  for (const auto& [path, bytes] : a) {
+    if (path.size() > 8 && path.substr(path.size() - 8) == ".Message") {
+      ++messages;
+      EXPECT_EQ(bytes.substr(0, 4), "ZV30") << path;
+    }
+  }
+  EXPECT_EQ(messages, 25u);
+}
+
+TEST_F(SampleTest, NeverWritesIntoAFolderThatHoldsFiles) {
+  ASSERT_TRUE(tvtest::WriteWholeFile(scratch.File("precious.txt"), "keep me"));
+  std::ostringstream out, err;
+  EXPECT_EQ(zvtool::RunSample(scratch.Path(), zvtool::SampleOptions(), out, err),
+            zvtool::kExitError);
+  EXPECT_NE(err.str().find("not empty"), std::string::npos);
+  EXPECT_EQ(tooltest::FilesIn(scratch.Path()), std::vector<std::string>{"precious.txt"});
+}
+
+TEST_F(SampleTest, EveryMessageOfASampleConvertsWithoutAnErrorLine) {
+  std::ostringstream out, err;
+  zvtool::SampleOptions options;
+  options.messages = 40;
+  const std::string data = scratch.File("data") + kSep;
+  ASSERT_EQ(zvtool::RunSample(scratch.File("data"), options, out, err), zvtool::kExitOk);
+  tooltest::ConvertInProcess(scratch.File("data"), scratch.File("staging"), true);
+  // No Error line: the log is gone; every old message became a new one.
+  EXPECT_FALSE(tvtest::PathExists(data + "Conversion3.0-3.1.Log.Txt"));
+  size_t newFiles = 0;
+  for (const auto& [path, bytes] : tooltest::Snapshot(scratch.File("data"))) {
+    if (path.size() > 8 && path.substr(path.size() - 8) == ".Message") {
+      EXPECT_EQ(bytes.substr(0, 4), "ZV31") << path;
+      ++newFiles;
+    }
+  }
+  EXPECT_EQ(newFiles, 40u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Diagnosis of 3.0 message files, against the converter's own reader
+
+std::string OldMessage(const std::string& body, const std::vector<std::string>& attachments) {
+  msg30::Header header;
+  header.kind = 2;
+  std::string records;
+  msg30::Recipient r;
+  r.name = "OLGA";
+  r.kind = 1;
+  r.number1 = 0xC0A80102;
+  msg30::AppendRecipient(r, header.kind, &records);
+  std::string section;
+  for (size_t i = 0; i < attachments.size(); ++i) {
+    msg30::AppendAttachmentEntryHead("file" + std::to_string(i) + ".txt", attachments[i].size(),
+                                     &section);
+    section += attachments[i];
+  }
+  header.recipientCount = 1;
+  header.bodySize = static_cast<uint32_t>(body.size());
+  header.attachmentCount = static_cast<uint32_t>(attachments.size());
+  header.attachmentSectionSize = section.size();
+  header.texts[0] = "ANNA";
+  header.totalSize = msg30::ExpectedTotalSize(header);
+  uint8_t bytes[msg30::kHeaderSize];
+  msg30::EncodeHeader(header, bytes);
+  return std::string(reinterpret_cast<const char*>(bytes), msg30::kHeaderSize) + records + body +
+         section;
+}
+
+class DiagnosisTest : public ScratchTest {
+ protected:
+  // Writes bytes as a message file, diagnoses it and loads it with the converter's reader.
+  zvtool::OldMessageDiagnosis Diagnose(const std::string& bytes, bool* loaded) {
+    const std::string path = scratch.File("0A1B2C3D4E5F60718293A4B5C6D7E8F9.Message");
+    EXPECT_TRUE(tvtest::WriteWholeFile(path, bytes));
+    zvtool::OldMessageLoader loader(scratch.Path());
+    *loaded = loader.Load(path, nullptr);
+    return zvtool::DiagnoseOldMessage(path);
+  }
+};
+
+TEST_F(DiagnosisTest, ASoundFileIsSoundForBoth) {
+  bool loaded = false;
+  auto d = Diagnose(OldMessage("hello", {"abc", "defg"}), &loaded);
+  EXPECT_TRUE(loaded);
+  EXPECT_TRUE(d.Ok()) << d.reason;
+  ASSERT_EQ(d.attachments.size(), 2u);
+  EXPECT_EQ(d.attachments[1].size, 4u);
+}
+
+TEST_F(DiagnosisTest, EachBrokenRuleIsNamedAndTheReaderRefusesTheFileToo) {
+  const std::string sound = OldMessage("hello world", {"0123456789"});
+  struct Case {
+    const char* what;
+    std::string bytes;
+    zvtool::OldProblem problem;
+  };
+  std::string badMagic = sound;
+  badMagic[3] = 'X';
+  std::string badTotal = sound;
+  badTotal[msg30::kTotalSize] ^= 1;
+  std::string zeroName = sound;
+  zeroName[msg30::kHeaderSize + 38 + 11] = 0;  // after the kind-2 record and the body
+  std::string unterminated = sound;
+  unterminated[56 + 32] = 'Z';
+  const std::vector<Case> cases = {
+      {"magic", badMagic, zvtool::OldProblem::kHeaderRule},
+      {"total size", badTotal, zvtool::OldProblem::kHeaderRule},
+      {"text not terminated", unterminated, zvtool::OldProblem::kHeaderRule},
+      {"only a header", sound.substr(0, msg30::kHeaderSize), zvtool::OldProblem::kTooShort},
+      {"cut in the body", sound.substr(0, msg30::kHeaderSize + 38 + 4),
+       zvtool::OldProblem::kBodyCut},
+      {"name length 0", zeroName, zvtool::OldProblem::kAttachmentNameZero},
+      {"attachment past the end", sound.substr(0, sound.size() - 3),
+       zvtool::OldProblem::kAttachmentPastEnd},
+  };
+  for (const Case& c : cases) {
+    bool loaded = true;
+    auto d = Diagnose(c.bytes, &loaded);
+    EXPECT_FALSE(loaded) << c.what;
+    EXPECT_EQ(d.problem, c.problem) << c.what << ": " << d.reason;
+    EXPECT_FALSE(d.reason.empty()) << c.what;
+  }
+}
+
+TEST_F(DiagnosisTest, NewNameComesFromBytesZeroToThreeAndEightToEleven) {
+  EXPECT_EQ(zvtool::NewMessageFileName("0A1B2C3D4E5F60718293A4B5C6D7E8F9.Message"),
+            "3D2C1B0AB5A49382.Message");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The dry run changes nothing
+
+class CheckTest : public ScratchTest {};
+
+TEST_F(CheckTest, ADryRunCreatesNoneOfTheFilesTheConversionWouldCreate) {
+  // Only messages: no folders file, names index, contact list or canned replies, which the
+  // conversion's open-or-create mode would make.
+  const std::string data = scratch.MakeDir("data") + kSep;
+  scratch.MakeDir(std::string("data") + kSep + "Inbox");
+  ASSERT_TRUE(tvtest::WriteWholeFile(data + "Inbox" + kSep + "0A1B2C3D4E5F60718293A4B5C6D7E8F9.Message",
+                                     OldMessage("body", {"xyz"})));
+  auto before = tooltest::Snapshot(data);
+  std::ostringstream out, err;
+  int code = zvtool::RunCheck(data, true, out, err);
+  EXPECT_EQ(tooltest::Snapshot(data), before);
+  // The missing folders file is reported as a problem; the message itself converts.
+  EXPECT_EQ(code, zvtool::kExitNo);
+  auto report = nlohmann::json::parse(out.str());
+  EXPECT_EQ(report["messages"]["convert"], 1);
+  EXPECT_EQ(report["folders_list"]["state"], "NOT converted");
+  EXPECT_NE(report["contact_list"]["state"].get<std::string>().find("missing"), std::string::npos);
+}
+
+TEST_F(CheckTest, DamagedListFilesAreFailuresAndLeftAsTheyWere) {
+  std::ostringstream out, err;
+  zvtool::SampleOptions options;
+  options.messages = 5;
+  const std::string data = scratch.File("data") + kSep;
+  ASSERT_EQ(zvtool::RunSample(scratch.File("data"), options, out, err), zvtool::kExitOk);
+  std::string replies = tvtest::ReadWholeFile(data + "FastReplys.Array");
+  ASSERT_TRUE(tooltest::Truncate(data + "FastReplys.Array", replies.size() - 3));
+  std::string contacts = tvtest::ReadWholeFile(data + "ContactList.Users");
+  ASSERT_TRUE(tooltest::Truncate(data + "ContactList.Users", contacts.size() - 5));
+  auto before = tooltest::Snapshot(data);
+  out.str("");
+  EXPECT_EQ(zvtool::RunCheck(data, true, out, err), zvtool::kExitNo);
+  EXPECT_EQ(tooltest::Snapshot(data), before);
+  auto report = nlohmann::json::parse(out.str());
+  EXPECT_EQ(report["fast_replies"]["state"].get<std::string>().rfind("NOT converted", 0), 0u);
+  EXPECT_EQ(report["contact_list"]["state"].get<std::string>().rfind("NOT converted", 0), 0u);
+  EXPECT_EQ(report["auto_answers"]["state"], "converts");
+  EXPECT_EQ(report["messages"]["convert"], 5);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Texts
+
+TEST(ToolTextTest, AnsiBytesSurviveTheWayThroughJson) {
+  const std::string ansi = "Gr\xFC\xDF" "e, caf\xE9 \x80\xFF";
+  const std::string text = zvtool::JsonText(ansi);
+  auto parsed = nlohmann::json::parse(nlohmann::json(text).dump());
+  // Back from UTF-8 to one byte per character: the original bytes.
+  std::string utf8 = parsed.get<std::string>();
+  std::string back;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      back.push_back(static_cast<char>(c));
+    } else {
+      back.push_back(static_cast<char>(((c & 0x03) << 6) | (utf8[++i] & 0x3F)));
+    }
+  }
+  EXPECT_EQ(back, ansi);
+}
+
+TEST(ToolTextTest, ReadableOutputNestsAndEscapesLineBreaks) {
+  zvtool::Json doc;
+  doc["kind"] = "3.0 message file";
+  doc["body"]["preview"] = "one\r\ntwo";
+  doc["recipients"] = zvtool::Json::array({{{"name", "ANNA"}, {"kind", 1}}});
+  doc["attachments"] = zvtool::Json::array();
+  std::ostringstream out;
+  zvtool::PrintReadable(out, doc);
+  EXPECT_EQ(out.str(),
+            "kind: 3.0 message file\n"
+            "body:\n"
+            "  preview: one\\r\\ntwo\n"
+            "recipients:\n"
+            "  - name: ANNA\n"
+            "    kind: 1\n"
+            "attachments: (none)\n");
+  EXPECT_EQ(zvtool::Grouped(19168), "19,168");
+  EXPECT_EQ(zvtool::Grouped(999), "999");
+  EXPECT_EQ(zvtool::Grouped(1000000), "1,000,000");
+}
+
+}  // namespace
