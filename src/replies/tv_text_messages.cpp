@@ -52,6 +52,9 @@ std::string TvTextMessagesArray::DataFilePath(const std::string& name) const {
 
 void TvTextMessagesArray::Convert(const std::string& oldName, const std::string& newName,
                                   TvBool deleteOld) {
+  // A rerun after the old list was converted and deleted finds only the new list: reading the
+  // missing old file would create it empty and replace the converted texts with an empty list.
+  if (!FileExists(DataFilePath(oldName)) && FileExists(DataFilePath(newName))) return;
   if (!LoadOld(oldName)) return;
   TvBool saved = Save(newName);
   if (!deleteOld || !saved) return;

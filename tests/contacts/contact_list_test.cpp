@@ -231,6 +231,20 @@ TEST_F(ContactListTest, DeleteOldRemovesTheOldFileAndLogsInfo) {
   EXPECT_EQ(log.m_dwordErrorCount, 0u);
 }
 
+TEST_F(ContactListTest, RerunAfterDeleteOldLeavesTheConvertedListAlone) {
+  WriteOld(SmallOldList(2));
+  Convert(1);
+  std::string firstLog = LogText();
+  ASSERT_FALSE(tvtest::PathExists(OldPath()));
+
+  Convert(1);
+
+  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), SmallNewList());
+  EXPECT_FALSE(tvtest::PathExists(OldPath())) << "no empty old file is made";
+  EXPECT_EQ(LogText(), firstLog);
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
 TEST_F(ContactListTest, OldFileThatCannotBeDeletedIsLoggedAsError) {
   WriteOld(SmallOldList(2));
   platform::FaultPlan plan;
@@ -269,16 +283,22 @@ TEST_F(ContactListTest, NothingToReadWritesDeletesAndLogsNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     tvtest::RemoveTree(OldPath());
-    tvtest::WriteWholeFile(NewPath(), "earlier list");
+    tvtest::RemoveTree(NewPath());
     if (c.present) tvtest::WriteWholeFile(OldPath(), c.bytes);
 
     Convert(1);
 
     EXPECT_TRUE(tvtest::PathExists(OldPath())) << "a missing file is created empty and stays";
     EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), c.bytes);
-    EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), "earlier list");
+    EXPECT_FALSE(tvtest::PathExists(NewPath()));
     EXPECT_FALSE(tvtest::PathExists(log.FilePath()));
     EXPECT_TRUE(ui.boxes.empty());
+
+    // An earlier new list is left as it is.
+    tvtest::WriteWholeFile(NewPath(), "earlier list");
+    Convert(1);
+    EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), "earlier list");
+    EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), c.bytes);
   }
 }
 

@@ -147,6 +147,19 @@ TEST_P(TextMessagesTest, MissingArrayGivesTheTwelveByteList) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
+TEST_P(TextMessagesTest, RerunAfterDeleteOldKeepsTheConvertedTexts) {
+  WriteOld(BusyOldList());
+  Convert(1);
+  std::string firstLog = LogText();
+  ASSERT_FALSE(tvtest::PathExists(OldPath()));
+
+  Convert(1);
+
+  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNewList()) << "not replaced by an empty list";
+  EXPECT_FALSE(tvtest::PathExists(OldPath()));
+  EXPECT_EQ(LogText(), firstLog);
+}
+
 TEST_P(TextMessagesTest, AnExistingListIsReplaced) {
   tvtest::WriteWholeFile(NewPath(), std::string(500, 'x'));
   WriteOld(BusyOldList());
