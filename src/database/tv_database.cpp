@@ -194,6 +194,9 @@ TvBool TvDatabase::LoadFoldersList() {
     // An earlier run wrote "Folders.List" and deleted the old file before it was interrupted:
     // walk the folders it listed, and write neither file again.
     ReadFolderRecords(newPath, kModeReadShared);
+    // The names index may not have been rewritten before the interruption; rewriting it again
+    // writes the same records.
+    m_namesIndex.Save();
     result = 0;
   } else {
     result = ReadFolderRecords(oldPath, kModeReadOpenOrCreate);
@@ -223,8 +226,12 @@ TvBool TvDatabase::SaveFoldersList() {
     } else {
       file.Abandon();
     }
-    // The old folders file may go only when its replacement is complete on disk.
-    if (result && GetFileSizeByName(path) != expected) result = 0;
+    // The old folders file may go only when its replacement is complete on disk. A check that
+    // cannot be made is reported like any failed file operation.
+    if (result) {
+      TvFile check(0, 1);
+      result = check.Open(path, kModeReadShared) && check.GetLength() == expected;
+    }
   }
   Unlock("SaveFoldersList");
   return result;

@@ -3,6 +3,7 @@
 #include "database/folders_format.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
+#include "platform/system_error.h"
 
 namespace {
 
@@ -17,30 +18,53 @@ std::string NamesIndexPath(const TvDataPaths& paths) {
 TvBool TvDatabaseNamesIndex::Load() {
   TvLockGuard guard("TvDatabaseNamesIndex::Load", m_lock);
   m_records.DeleteAll();
+  m_loadSawWholeFile = false;
   TvFile file(0, 1);
   if (!file.Open(NamesIndexPath(m_paths), kModeReadOpenOrCreate)) return 0;
-  if (file.GetLength() == 0) return 1;
+  // GetLength gives 0 both for an empty file and after a failed query (already reported); only
+  // the first is an empty index.
+  const uint32_t savedError = platform::LastError();
+  platform::SetLastError(0);
+  const uint64_t length = file.GetLength();
+  if (length == 0 && platform::LastError() != 0) return 0;
+  platform::SetLastError(savedError);
+  // A read that fails short of the end is an error of the disk, not the end of the records.
+  auto endReached = [&](uint64_t needed) {
+    uint64_t position = 0;
+    return file.GetPosition(&position) && position + needed >= length;
+  };
+  if (length == 0) {
+    m_loadSawWholeFile = true;
+    return 1;
+  }
   uint32_t headerWord = 0;
   uint32_t count = 0;
-  if (!file.ReadUInt32(headerWord) || !file.ReadUInt32(count)) return 0;
+  if (!file.ReadUInt32(headerWord) || !file.ReadUInt32(count)) {
+    m_loadSawWholeFile = length < 8;
+    return 0;
+  }
   for (uint32_t i = 0; i < count; ++i) {
     auto* record = new NET_MESSAGE_NAME_INDEX;
     if (!file.Read(record->bytes, sizeof(record->bytes))) {
       delete record;
+      m_loadSawWholeFile = endReached(0);
       return 0;
     }
     m_records.Add(record);
   }
+  m_loadSawWholeFile = true;
   return 1;
 }
 
 TvBool TvDatabaseNamesIndex::Save() {
   TvLockGuard guard("TvDatabaseNamesIndex::Save", m_lock);
+  if (!m_loadSawWholeFile) return 0;
   TvFile file(0, 1);
   if (!file.Open(NamesIndexPath(m_paths), kModeReadWriteOpenOrCreate)) return 0;
   if (!file.WriteUInt32(0) || !file.WriteUInt32(m_records.GetSize())) return 0;
   for (uint32_t i = 0; i < m_records.GetSize(); ++i) {
     if (!file.Write(m_records[i]->bytes, sizeof(m_records[i]->bytes))) return 0;
   }
-  return 1;
+  // On stable storage before the old folders file may go.
+  return file.Flush();
 }

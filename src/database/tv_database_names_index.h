@@ -23,7 +23,9 @@ class TvDatabaseNamesIndex {
   // bytes long or holds fewer records than its count; the complete records are kept.
   TvBool Load();
   // Writes header word 0, the count and every record over the start of the file, without
-  // shortening it.
+  // shortening it, and flushes it. Writes nothing (false) when the last Load could not read what
+  // the file holds (it could not be opened, or a read failed with bytes still there): writing the
+  // records held then would overwrite records that were never read.
   TvBool Save();
 
   TvPtrAutoArray<NET_MESSAGE_NAME_INDEX*> m_records;
@@ -31,4 +33,5 @@ class TvDatabaseNamesIndex {
  private:
   const TvDataPaths& m_paths;
   TvCriticalSection m_lock;
+  bool m_loadSawWholeFile = true;
 };

@@ -12,6 +12,7 @@
 #include "messages/old_message_format.h"
 #include "messages/plain_names.h"
 #include "platform/file_system.h"
+#include "platform/system_error.h"
 #include "platform/ui.h"
 
 namespace {
@@ -280,7 +281,13 @@ TvBool TvMessage::WriteContents(TvFile& file, bool& sizeChanged) {
     TvMessageAttachment* attachment = m_attachments[i];
     TvFile source(0, 1);
     if (!source.Open(attachment->m_csText, kModeReadShared)) return 0;
+    // GetLength gives 0 both for an empty file and after a failed query (already reported): a
+    // failed query must fail the save, not write the attachment as empty.
+    const uint32_t savedError = platform::LastError();
+    platform::SetLastError(0);
     uint64_t length = source.GetLength();
+    if (length == 0 && platform::LastError() != 0) return 0;
+    platform::SetLastError(savedError);
     if (length != attachment->m_dword64Size) {
       attachment->SetSize(length);
       AssignDataOffsets();
