@@ -1,0 +1,27 @@
+// A canned-replies file of any content: read and, when it reads, written as ".List" and read
+// back. No crash; the items read back are the items read.
+#include "fuzz/fuzz_common.h"
+#include "replies/tv_text_messages.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  tvfuzz::Scratch& scratch = tvfuzz::TheScratch();
+  scratch.Clean();
+  tvfuzz::WriteFile(scratch.Data() + TvFastReplysService::kOldFileName, data, size);
+  TvFastReplysService replies(scratch.Log(), scratch.Paths());
+  if (replies.LoadOld(TvFastReplysService::kOldFileName) &&
+      replies.Save(TvFastReplysService::kFileName)) {
+    TvFastReplysService back(scratch.Log(), scratch.Paths());
+    if (!back.LoadFile(scratch.Data() + TvFastReplysService::kFileName)) {
+      tvfuzz::Fail("the .List file was written but does not read back");
+    }
+    if (back.GetSize() != replies.GetSize()) tvfuzz::Fail("another number of items read back");
+    for (uint32_t i = 0; i < back.GetSize(); ++i) {
+      if (back.GetAt(i)->m_csName != replies.GetAt(i)->m_csName ||
+          back.GetAt(i)->m_csText != replies.GetAt(i)->m_csText ||
+          back.GetAt(i)->m_dwordStatus != replies.GetAt(i)->m_dwordStatus) {
+        tvfuzz::Fail("an item changed on the way");
+      }
+    }
+  }
+  return 0;
+}

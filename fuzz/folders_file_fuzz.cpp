@@ -1,0 +1,22 @@
+// "Database.Folders" of any content: read into the folder list, written as "Folders.List". No
+// crash; every folder kept has a usable directory inside the data folder or none at all.
+#include "database/tv_database.h"
+#include "foundation/utilities.h"
+#include "fuzz/fuzz_common.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  tvfuzz::Scratch& scratch = tvfuzz::TheScratch();
+  scratch.Clean();
+  tvfuzz::WriteFile(scratch.Data() + "Database.Folders", data, size);
+  TvDatabase database(scratch.Log(), scratch.Paths());
+  database.CreateStandardFolders();
+  if (database.LoadFoldersList()) database.SaveFoldersList();
+  for (uint32_t i = 0; i < database.Folders().GetSize(); ++i) {
+    std::string directory;
+    database.FolderDirectory(directory, database.Folders()[i]->m_id);
+    if (!directory.empty() && directory.compare(0, scratch.Data().size(), scratch.Data()) != 0) {
+      tvfuzz::Fail("folder directory outside the data folder: " + directory);
+    }
+  }
+  return 0;
+}
