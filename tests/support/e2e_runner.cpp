@@ -531,16 +531,21 @@ bool VirtualScreen::Start() {
   return false;
 }
 
-bool VirtualScreen::Screenshot(const std::string& path) {
+bool VirtualScreen::Screenshot(const std::string& path, const std::string& window) {
   if (m_display.empty()) return false;
   if (HaveProgram("import") &&
-      RunCommand({"import", "-display", m_display, "-window", "root", path}, {}, "", 60000)
+      RunCommand({"import", "-display", m_display, "-window", window, path}, {}, "", 60000)
               .exitStatus == 0) {
     return true;
   }
   std::string dump = path + ".xwd";
-  if (RunCommand({"xwd", "-root", "-silent", "-display", m_display, "-out", dump}, {}, "", 60000)
-          .exitStatus != 0) {
+  std::vector<std::string> xwd = {"xwd", "-silent", "-display", m_display, "-out", dump};
+  if (window == "root") {
+    xwd.push_back("-root");
+  } else {
+    xwd.insert(xwd.end(), {"-id", window});
+  }
+  if (RunCommand(xwd, {}, "", 60000).exitStatus != 0) {
     return false;
   }
   bool ok = RunCommand({"convert", dump, path}, {}, "", 60000).exitStatus == 0;

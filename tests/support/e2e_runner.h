@@ -121,8 +121,9 @@ class VirtualScreen {
   ~VirtualScreen();
   bool Start();
   const std::string& Display() const { return m_display; }
-  // A PNG of the whole screen (ImageMagick `import`, or `xwd` and `convert`).
-  bool Screenshot(const std::string& path);
+  // A PNG of one X window (an id as xdotool prints it) or of the whole screen ("root"), taken
+  // with ImageMagick `import`, or with `xwd` and `convert`.
+  bool Screenshot(const std::string& path, const std::string& window = "root");
 
  private:
   std::unique_ptr<Child> m_server;
