@@ -279,7 +279,10 @@ void TvContactList::Convert(TvBool deleteOld) {
   TvBool saved = Save();
   if (!deleteOld || !saved) return;
   std::string oldPath = DataFilePath(kOldFileName);
-  if (DeleteFileIfExists(oldPath)) {
+  // The old file may go only when the new one reads back with every group and user written.
+  TvContactList check(m_log, m_paths);
+  const bool same = check.Load() && check.m_root.CountItems(3, 1) == m_root.CountItems(3, 1);
+  if (same && DeleteFileIfExists(oldPath)) {
     m_log.Add("Old contact list file: " + oldPath + " , Deleted", kLogInfo, kLogNoCategory);
   } else {
     m_log.Add("Old  contact list file: " + oldPath + " , NOT deleted", kLogError, kLogNoCategory);

@@ -59,7 +59,16 @@ void TvTextMessagesArray::Convert(const std::string& oldName, const std::string&
   TvBool saved = Save(newName);
   if (!deleteOld || !saved) return;
   std::string oldPath = DataFilePath(oldName);
-  if (DeleteFileIfExists(oldPath)) {
+  // The old file may go only when the new one reads back with every item as written.
+  TvTextMessagesArray check(m_log, m_paths);
+  bool same = check.LoadFile(DataFilePath(newName)) && check.GetSize() == GetSize() &&
+              check.m_dwordHeaderValue == m_dwordHeaderValue;
+  for (uint32_t i = 0; same && i < GetSize(); ++i) {
+    same = check.GetAt(i)->m_csName == GetAt(i)->m_csName &&
+           check.GetAt(i)->m_csText == GetAt(i)->m_csText &&
+           check.GetAt(i)->m_dwordStatus == GetAt(i)->m_dwordStatus;
+  }
+  if (same && DeleteFileIfExists(oldPath)) {
     m_log.Add("Old array file: " + oldPath + " , Deleted", kLogInfo, kLogNoCategory);
   } else {
     m_log.Add("Old array file: " + oldPath + " , NOT deleted", kLogError, kLogNoCategory);
