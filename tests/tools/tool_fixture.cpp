@@ -35,7 +35,21 @@ namespace {
 
 std::string Quoted(const std::string& text) {
 #ifdef _WIN32
-  return "\"" + text + "\"";
+  // The Windows rules: backslashes are literal unless they come before a quote, where each
+  // one must be doubled (a path ending in a separator would otherwise escape the closing quote).
+  std::string out = "\"";
+  size_t backslashes = 0;
+  for (char c : text) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    out.push_back(c);
+  }
+  out.append(backslashes * 2, '\\');
+  return out + "\"";
 #else
   std::string out = "'";
   for (char c : text) {
@@ -127,8 +141,10 @@ std::map<std::string, std::string> Snapshot(const std::string& root) {
 }
 
 bool CopyTree(const std::string& from, const std::string& to) {
+  std::string source = from;
+  while (source.size() > 1 && platform::IsPathSeparator(source.back())) source.pop_back();
   std::error_code error;
-  fs::copy(fs::path(from), fs::path(to), fs::copy_options::recursive, error);
+  fs::copy(fs::path(source), fs::path(to), fs::copy_options::recursive, error);
   return !error;
 }
 

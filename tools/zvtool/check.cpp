@@ -320,6 +320,29 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
     }
   }
   report["disk_space_bytes"] = disk;
+
+  // One line per store, for people and scripts that want the outcome at a glance.
+  auto state = [](const Json& store) {
+    std::string text = store["state"].get<std::string>();
+    size_t colon = text.find(':');
+    return colon == std::string::npos ? text : text.substr(0, colon);
+  };
+  Json summary;
+  summary["folders list"] = state(list) + " (" + std::to_string(plan.folders.size()) + " folders)";
+  summary["names index"] = state(names);
+  summary["messages"] = std::to_string(found) + " found, " + std::to_string(converts) +
+                        " convert, " + std::to_string(notLoaded) + " NOT loaded, " +
+                        std::to_string(notSaved) + " NOT saved";
+  summary["unsafe folders"] = unsafeFolders.size();
+  summary["contact list"] = state(contacts.report);
+  summary["fast replies"] = state(fast.report);
+  summary["auto answers"] = state(answers.report);
+  summary["disk space"] = Grouped(disk["needed_keeping_old_files"].get<uint64_t>()) +
+                          " bytes keeping old files, " +
+                          Grouped(disk["needed_deleting_old_files"].get<uint64_t>()) +
+                          " deleting them" +
+                          (disk.contains("state") ? "; " + disk["state"].get<std::string>() : "");
+  report["summary"] = summary;
   report["result"] = failures == 0 ? "everything converts"
                                    : std::to_string(failures) + " problem(s): see above";
 
