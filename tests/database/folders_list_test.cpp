@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "database/database_fixture.h"
+#include "messages/allocation_probe.h"
 #include "foundation/replacing_file.h"
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"
@@ -77,6 +78,20 @@ TEST_F(FoldersListTest, CountPromisingMoreRecordsKeepsThoseReadAndReportsOnce) {
   db.CreateStandardFolders();
   EXPECT_FALSE(db.LoadFoldersList());
   EXPECT_EQ(db.Folders().GetSize(), 8u);
+  EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(FoldersListTest, NameLongerThanTheFileFailsWithoutBeingAllocated) {
+  std::string bytes = Header(0, 2) + FolderRecordBytes("Kept", 0, 9);
+  std::string broken = FolderRecordBytes("abc", 0, 10);
+  broken[12] = '\xF0';  // the name's length: 0xFFFFFFF0, three bytes follow
+  broken[13] = broken[14] = broken[15] = '\xFF';
+  data.RawFile("Database.Folders", bytes + broken);
+  db.CreateStandardFolders();
+  ResetLargestAllocation();
+  EXPECT_FALSE(db.LoadFoldersList());
+  EXPECT_LT(LargestAllocation(), 1u << 20);
+  EXPECT_EQ(db.Folders().GetSize(), 7u) << "the complete record before it is kept";
   EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
