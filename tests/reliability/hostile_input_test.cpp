@@ -109,8 +109,18 @@ TEST_F(HostileInput, EveryOldFileKindCutAtEveryLengthIsLeftAlone) {
   for (const Kind& kind : Kinds()) {
     for (size_t length = 1; length < kind.bytes.size(); ++length) {
       const std::string where = kind.label + " cut to " + std::to_string(length) + " bytes";
+      ui.boxes.clear();
       EXPECT_FALSE(ConvertDamaged(kind, kind.bytes.substr(0, length), where))
           << where << ": a cut file was converted";
+      // The report: a 3.0 message is read silently and logged as not loaded; a list file shows
+      // the file error of its short read (a folders file under 8 bytes is skipped silently).
+      if (kind.label == "message") {
+        EXPECT_TRUE(LogHasError(LogEntries(layout), layout.data + kind.oldFile + " , NOT loaded"))
+            << where;
+        EXPECT_TRUE(ui.boxes.empty()) << where;
+      } else if (kind.label != "folders file" || length >= 8) {
+        EXPECT_FALSE(ui.boxes.empty()) << where << ": the short read was not reported";
+      }
       if (HasFailure()) return;
     }
     // The whole file converts, so the cuts above were refused for being cut, not for anything else.
