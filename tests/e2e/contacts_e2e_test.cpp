@@ -5,11 +5,16 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 
+#include "e2e/complete_data_folder.h"
 #include "e2e/e2e_fixture.h"
-#include "support/old_contacts_writer.h"
-#include "support/old_data_writer.h"
+#include "support/new_contacts_reader.h"
+
+#ifndef TV_E2E_COMPLETE_FOLDER
+#define TV_E2E_COMPLETE_FOLDER ""
+#endif
 
 namespace tvtest::e2e {
 namespace {
@@ -19,71 +24,53 @@ std::string ReadAll(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Message files of a folder directory by name length: 40 for old files, 24 for new ones.
+std::map<size_t, int> MessageNames(const std::string& directory) {
+  std::map<size_t, int> counts;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(directory, ec)) {
+    std::string name = entry.path().filename().string();
+    if (name.size() > 8 && name.substr(name.size() - 8) == ".Message") ++counts[name.size()];
+  }
+  return counts;
+}
+
 TEST_F(E2eTest, SilentConvertsACompleteDataFolderAndLeavesNoLog) {
+  if (std::string(TV_E2E_COMPLETE_FOLDER).empty()) GTEST_SKIP() << "no data folder writer";
   const std::string data = harness->DefaultDataFolder();
   std::filesystem::create_directories(data);
   const std::string folder = data + "/";
-
-  OldDataFolder old(folder);
-  old.Folders({Folder("Inbox", 0, 5), Folder("Projects", 7, 1, "work things", 3)});
-  old.NamesIndex({NamesIndexRecord(1), NamesIndexRecord(2)});
-  old.FolderIndex("Inbox").FolderIndex("Projects");
-  OldMessage inbox;
-  inbox.hexName = HexName(0x1234);
-  inbox.recipients.push_back({"alice", 1, 0xC0A80102u, 7});
-  inbox.body = "hello from the inbox";
-  inbox.attachments.push_back(OldAttachment{"notes.txt", "attached words"});
-  inbox.texts[0] = "alice";
-  std::string inboxOld = old.Message("Inbox", inbox);
-  OldMessage project;
-  project.hexName = HexName(0x5678);
-  project.recipients.push_back({"bob", 2, 0x0A000001u, 0});
-  project.body = "project notes";
-  std::string projectOld = old.Message("Projects", project);
-
-  TvOldContactListImage contacts;
-  contacts.version = 2;
-  contacts.groups = {
-      contacts_support::OldGroup("Friends", {contacts_support::OldUser("ann"),
-                                             contacts_support::OldUser("hidden", 0x8)}),
-      contacts_support::OldGroup("Work", {contacts_support::OldUser("cid")}),
-      contacts_support::OldGroup("friends", {contacts_support::OldUser("ben"),
-                                             contacts_support::OldUser("ANN")})};
-  contacts.groups[0].users[0].status = 4;
-  contacts_support::WriteOldContactList(folder, contacts);
-
-  TvTextMessagesImage fast;
-  fast.headerWord = 3;
-  fast.headerValue = 5;
-  fast.items = {contacts_support::CannedText("On my way", "text one", 1),
-                contacts_support::CannedText("Later", "text two")};
-  fast.items[0].type = 9;
-  fast.items[0].trailing = 9;
-  contacts_support::WriteOldTextMessages(folder, "FastReplys.Array", fast);
-  TvTextMessagesImage answers;
-  answers.headerValue = 9;
-  answers.items = {contacts_support::CannedText("Away", "I am away")};
-  contacts_support::WriteOldTextMessages(folder, "AutoAnswers.Array", answers);
+  std::vector<std::string> write = {TV_E2E_COMPLETE_FOLDER, harness->ProgramPathOf(data)};
+  if (!Native()) write.insert(write.begin(), "wine");
+  Result written = harness->RunInEnvironment(write);
+  ASSERT_EQ(written.exitStatus, 0) << written.err;
+  const std::string projects = std::string(complete::kProjectFolder);
+  for (const std::string& f : {std::string("Inbox"), projects}) {
+    ASSERT_EQ(MessageNames(folder + f)[40], 1) << f;
+  }
 
   Result run = harness->Run({"/SILENT"});
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.exitStatus, 0) << run.err;
-  EXPECT_FALSE(Exists(folder + "Conversion3.0-3.1.Log.Txt")) << ReadAll(folder + "Conversion3.0-3.1.Log.Txt");
+  EXPECT_FALSE(Exists(folder + "Conversion3.0-3.1.Log.Txt"))
+      << ReadAll(folder + "Conversion3.0-3.1.Log.Txt");
   EXPECT_EQ(harness->QueryDword("System Settings", "m_dwordDatabaseVersion"), 0x301u);
 
   // Every old file is gone and its new file is there.
   for (const char* gone : {"Database.Folders", "ContactList.Users", "FastReplys.Array",
-                           "AutoAnswers.Array", "Inbox/Messages.Index", "Projects/Messages.Index"}) {
+                           "AutoAnswers.Array", "Inbox/Messages.Index",
+                           "Projects/Messages.Index"}) {
     EXPECT_FALSE(Exists(folder + gone)) << gone;
   }
-  EXPECT_FALSE(Exists(inboxOld));
-  EXPECT_FALSE(Exists(projectOld));
   for (const char* made : {"Folders.List", "Names.Index", "Contacts.List", "FastReplys.List",
                            "AutoAnswers.List"}) {
     EXPECT_TRUE(Exists(folder + made)) << made;
   }
-  EXPECT_TRUE(Exists(folder + "Inbox/" + NewMessageName(inbox.hexName)));
-  EXPECT_TRUE(Exists(folder + "Projects/" + NewMessageName(project.hexName)));
+  for (const std::string& f : {std::string("Inbox"), projects}) {
+    std::map<size_t, int> names = MessageNames(folder + f);
+    EXPECT_EQ(names[40], 0) << "old message left in " << f;
+    EXPECT_EQ(names[24], 1) << "new message in " << f;
+  }
 
   // The contact list: groups merged across case, the hidden user dropped, a repeated name kept
   // once, every user offline.
@@ -107,7 +94,7 @@ TEST_F(E2eTest, SilentConvertsACompleteDataFolderAndLeavesNoLog) {
                                                   &error))
       << error;
   EXPECT_EQ(fastNew.headerWord, 0u);
-  EXPECT_EQ(fastNew.headerValue, 5u);
+  EXPECT_EQ(fastNew.headerValue, complete::kFastHeaderValue);
   ASSERT_EQ(fastNew.items.size(), 2u);
   EXPECT_EQ(fastNew.items[0].type, 0u);
   EXPECT_EQ(fastNew.items[0].trailing, 0u);
@@ -117,7 +104,7 @@ TEST_F(E2eTest, SilentConvertsACompleteDataFolderAndLeavesNoLog) {
   ASSERT_TRUE(contacts_support::ParseTextMessages(ReadAll(folder + "AutoAnswers.List"),
                                                   &answersNew, &error))
       << error;
-  EXPECT_EQ(answersNew.headerValue, 9u);
+  EXPECT_EQ(answersNew.headerValue, complete::kAnswersHeaderValue);
   ASSERT_EQ(answersNew.items.size(), 1u);
   EXPECT_EQ(answersNew.items[0].name, "Away");
 }
