@@ -306,6 +306,53 @@ TEST_F(FileTest, InjectedFailureCarriesItsCodeIntoTheReport) {
   EXPECT_EQ(platform::LastError(), ErrorCode(SysError::kReadFault));
 }
 
+TEST_F(FileTest, FailedCloseIsReportedAndTheFileIsClosedAnyway) {
+  std::string path = MakeFile("f", "x");
+  TvFile file(0, 1);
+  ASSERT_TRUE(file.Open(path, kModeLog));
+  platform::FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(platform::FileOp::kClose);
+  plan.failAt = 1;
+  plan.errorCode = ErrorCode(SysError::kWriteFault);
+  platform::FaultInjector::Arm(plan);
+  EXPECT_FALSE(file.Close());
+  platform::FaultInjector::Disarm();
+  EXPECT_FALSE(file.IsOpen());
+  EXPECT_TRUE(file.FileName().empty());
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, FileErrorText(path, ErrorCode(SysError::kWriteFault)));
+  TvFile again(0, 1);
+  EXPECT_TRUE(again.Open(path, kModeLog));  // the handle was released
+}
+
+TEST_F(FileTest, FailedFlushIsReported) {
+  TvFile file(0, 1);
+  ASSERT_TRUE(file.Open(scratch.File("f"), kModeReadWriteCreate));
+  EXPECT_TRUE(file.Flush());
+  platform::FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(platform::FileOp::kFlush);
+  plan.failAt = 1;
+  plan.errorCode = ErrorCode(SysError::kDiskFull);
+  platform::FaultInjector::Arm(plan);
+  EXPECT_FALSE(file.Flush());
+  EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(FileTest, StringWhoseSizeCannotBeCheckedIsNotRead) {
+  std::string bytes;
+  PutCountedString(&bytes, "abc");
+  TvFile file(0, 1);
+  ASSERT_TRUE(file.Open(MakeFile("f", bytes), kModeReadShared));
+  platform::FaultPlan plan;
+  plan.ops = static_cast<uint32_t>(platform::FileOp::kSize);
+  plan.failAt = 1;
+  plan.errorCode = ErrorCode(SysError::kReadFault);
+  platform::FaultInjector::Arm(plan);
+  std::string text;
+  EXPECT_FALSE(file.ReadString(text));
+  EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
 TEST_F(FileTest, FileSizeByName) {
   EXPECT_EQ(GetFileSizeByName(MakeFile("f", std::string(1234, 'z'))), 1234u);
   EXPECT_EQ(GetFileSizeByName(scratch.File("missing")), 0u);

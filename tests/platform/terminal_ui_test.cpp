@@ -1,0 +1,78 @@
+// The POSIX build's own message box and folder chooser: answers come from stdin.
+#ifndef _WIN32
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <sstream>
+
+#include "platform/system_ui.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+using namespace platform;
+
+// Feeds a text to std::cin for the life of the object.
+class FakeInput {
+ public:
+  explicit FakeInput(const std::string& text) : m_input(text), m_saved(std::cin.rdbuf()) {
+    std::cin.rdbuf(m_input.rdbuf());
+    std::cin.clear();
+  }
+  ~FakeInput() {
+    std::cin.rdbuf(m_saved);
+    std::cin.clear();
+  }
+
+ private:
+  std::istringstream m_input;
+  std::streambuf* m_saved;
+};
+
+TEST(TerminalUI, YesNoReadsOneLineAndDefaultsToNo) {
+  UserInterface& ui = SystemUserInterface();
+  {
+    FakeInput input("y\nYES\n  yes please\nn\nmaybe\n\n");
+    EXPECT_EQ(ui.MessageBox("q1", BoxButtons::kYesNo, BoxIcon::kQuestion), BoxAnswer::kYes);
+    EXPECT_EQ(ui.MessageBox("q2", BoxButtons::kYesNo, BoxIcon::kQuestion), BoxAnswer::kYes);
+    EXPECT_EQ(ui.MessageBox("q3", BoxButtons::kYesNo, BoxIcon::kQuestion), BoxAnswer::kYes);
+    EXPECT_EQ(ui.MessageBox("q4", BoxButtons::kYesNo, BoxIcon::kQuestion), BoxAnswer::kNo);
+    EXPECT_EQ(ui.MessageBox("q5", BoxButtons::kYesNo, BoxIcon::kQuestion), BoxAnswer::kNo);
+    EXPECT_EQ(ui.MessageBox("q6", BoxButtons::kYesNo, BoxIcon::kQuestion), BoxAnswer::kNo);
+    // End of input.
+    EXPECT_EQ(ui.MessageBox("q7", BoxButtons::kYesNo, BoxIcon::kQuestion), BoxAnswer::kNo);
+  }
+}
+
+TEST(TerminalUI, OkBoxDoesNotWaitWithoutATerminal) {
+  FakeInput input("first line\n");
+  EXPECT_EQ(SystemUserInterface().MessageBox("note", BoxButtons::kOk, BoxIcon::kError),
+            BoxAnswer::kOk);
+  // The line was left for whoever reads next.
+  std::string line;
+  ASSERT_TRUE(std::getline(std::cin, line));
+  EXPECT_EQ(line, "first line");
+}
+
+TEST(TerminalUI, FolderChooserTakesAnExistingDirectoryOnly) {
+  tvtest::ScratchDir scratch;
+  std::string dir = scratch.MakeDir("target");
+  FakeInput input("\n" + scratch.File("missing") + "\n" + scratch.File("f") + "\n" + dir +
+                  "//\r\n");
+  ASSERT_TRUE(tvtest::WriteWholeFile(scratch.File("f"), ""));
+  UserInterface& ui = SystemUserInterface();
+  std::string path = "unchanged";
+  EXPECT_FALSE(ui.ChooseFolder("Select a folder:", &path));  // empty line cancels
+  EXPECT_FALSE(ui.ChooseFolder("Select a folder:", &path));  // no such path
+  EXPECT_FALSE(ui.ChooseFolder("Select a folder:", &path));  // a file is no folder
+  EXPECT_EQ(path, "unchanged");
+  EXPECT_TRUE(ui.ChooseFolder("Select a folder:", &path));
+  EXPECT_EQ(path, dir);
+  EXPECT_FALSE(ui.ChooseFolder("Select a folder:", &path));  // end of input cancels
+  EXPECT_EQ(path, dir);
+}
+
+}  // namespace
+
+#endif  // _WIN32
