@@ -59,8 +59,8 @@ std::string EncodeFoldersFile(const std::vector<FolderRecord>& records, uint32_t
                               int64_t count) {
   std::string out;
   PutFixed32(&out, headerWord);
-  PutFixed32(&out, count < 0 ? static_cast<uint32_t>(records.size())
-                             : static_cast<uint32_t>(count));
+  PutFixed32(&out,
+             count < 0 ? static_cast<uint32_t>(records.size()) : static_cast<uint32_t>(count));
   for (const FolderRecord& record : records) AppendFolderRecord(record, &out);
   return out;
 }
@@ -104,8 +104,8 @@ std::string EncodeNamesIndex(const std::vector<std::string>& records, uint32_t h
                              int64_t count) {
   std::string out;
   PutFixed32(&out, headerWord);
-  PutFixed32(&out, count < 0 ? static_cast<uint32_t>(records.size())
-                             : static_cast<uint32_t>(count));
+  PutFixed32(&out,
+             count < 0 ? static_cast<uint32_t>(records.size()) : static_cast<uint32_t>(count));
   for (const std::string& record : records) {
     std::string fixed = record.substr(0, kNamesIndexRecordSize);
     fixed.resize(kNamesIndexRecordSize, '\0');

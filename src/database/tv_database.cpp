@@ -18,9 +18,9 @@ struct StandardFolder {
 };
 
 constexpr StandardFolder kStandardFolders[6] = {
-    {FOLDER_INBOX, "Inbox", "Inbox", 5},       {FOLDER_OUTBOX, "Outbox", "Outbox", 5},
-    {FOLDER_SENT, "Sent items", "Sent", 5},    {FOLDER_DELETED, "Deleted", "Deleted", 5},
-    {FOLDER_DRAFTS, "Drafts", "Drafts", 5},    {FOLDER_TEMP, "Temp", "Temp", 7},
+    {FOLDER_INBOX, "Inbox", "Inbox", 5},    {FOLDER_OUTBOX, "Outbox", "Outbox", 5},
+    {FOLDER_SENT, "Sent items", "Sent", 5}, {FOLDER_DELETED, "Deleted", "Deleted", 5},
+    {FOLDER_DRAFTS, "Drafts", "Drafts", 5}, {FOLDER_TEMP, "Temp", "Temp", 7},
 };
 
 constexpr uint32_t kOldMessageNameLength = 40;

@@ -124,8 +124,8 @@ bool ReadMessageFile(const std::string& path, MessageFile& out, std::string* pro
   out.body.resize(h.bodySize);
   if (!file.Read(out.body.data(), h.bodySize)) return Fail(problem, "short body");
 
-  uint64_t contentsStart = kHeaderSize + recipientBytes + attachmentBytes + h.bodySize +
-                           h.extraSize;
+  uint64_t contentsStart =
+      kHeaderSize + recipientBytes + attachmentBytes + h.bodySize + h.extraSize;
   uint64_t position = contentsStart;
   uint64_t total = 0;
   for (size_t i = 0; i < out.attachments.size(); ++i) {

@@ -18,13 +18,18 @@ std::string TextUpToZero(const uint8_t* field, uint32_t width) {
 
 const char* HeaderProblemText(HeaderProblem problem) {
   switch (problem) {
-    case HeaderProblem::kNone: return "no problem";
-    case HeaderProblem::kBadMagic: return "the magic is not ZV30";
-    case HeaderProblem::kBadKind: return "the recipient record kind is not 1, 2 or 3";
-    case HeaderProblem::kBadTotalSize: return "the total size differs from the sum of the parts";
+    case HeaderProblem::kNone:
+      return "no problem";
+    case HeaderProblem::kBadMagic:
+      return "the magic is not ZV30";
+    case HeaderProblem::kBadKind:
+      return "the recipient record kind is not 1, 2 or 3";
+    case HeaderProblem::kBadTotalSize:
+      return "the total size differs from the sum of the parts";
     case HeaderProblem::kBadAttachmentSection:
       return "an attachment section is given without attachments";
-    case HeaderProblem::kTextNotTerminated: return "a header text is not terminated";
+    case HeaderProblem::kTextNotTerminated:
+      return "a header text is not terminated";
   }
   return "unknown problem";
 }

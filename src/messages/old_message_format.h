@@ -37,8 +37,8 @@ struct Header {
   uint32_t recipientCount = 0;
   uint32_t bodySize = 0;
   uint32_t attachmentCount = 0;
-  uint32_t values[4] = {};   // the values at offsets 36, 40, 44, 48
-  std::string texts[4];      // the texts at offsets 56, 89, 122, 139, up to their first zero byte
+  uint32_t values[4] = {};  // the values at offsets 36, 40, 44, 48
+  std::string texts[4];     // the texts at offsets 56, 89, 122, 139, up to their first zero byte
 };
 
 enum class HeaderProblem {
@@ -47,7 +47,7 @@ enum class HeaderProblem {
   kBadKind,               // kind byte not 1, 2 or 3
   kBadTotalSize,          // total size differs from the sum of the parts
   kBadAttachmentSection,  // attachment section size without attachments
-  kTextNotTerminated,  // a text field's last byte is not 0
+  kTextNotTerminated,     // a text field's last byte is not 0
 };
 const char* HeaderProblemText(HeaderProblem problem);
 

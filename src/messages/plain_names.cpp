@@ -24,7 +24,15 @@ bool IsPlainName(const std::string& name) {
     unsigned char u = static_cast<unsigned char>(c);
     if (u < 32) return false;
     switch (c) {
-      case '\\': case '/': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
+      case '\\':
+      case '/':
+      case ':':
+      case '*':
+      case '?':
+      case '"':
+      case '<':
+      case '>':
+      case '|':
         return false;
       default:
         break;

@@ -55,10 +55,14 @@ constexpr size_t kMaxStagedPath = 259;
 uint32_t TvMessageRecipient::GetImage() {
   switch (m_kind) {
     case 0:
-    case 1: return 5;
-    case 2: return 1;
-    case 3: return 6;
-    default: return 0;
+    case 1:
+      return 5;
+    case 2:
+      return 1;
+    case 3:
+      return 6;
+    default:
+      return 0;
   }
 }
 
@@ -200,8 +204,7 @@ void TvMessage::AssignDataOffsets() {
                    uint64_t{msg31::kAttachmentRecordSize} * m_attachments.GetSize() +
                    uint64_t{msg31::kRecipientRecordSize} * m_recipients.GetSize() +
                    DecodeFixed32(m_header + msg31::kExtraSize) + m_dwordBodySize;
-  uint32_t n = std::min(DecodeFixed32(m_header + msg31::kAttachmentCount),
-                        m_attachments.GetSize());
+  uint32_t n = std::min(DecodeFixed32(m_header + msg31::kAttachmentCount), m_attachments.GetSize());
   for (uint32_t i = 0; i < n; ++i) {
     TvMessageAttachment* attachment = m_attachments[i];
     attachment->m_dword64Offset = start;
@@ -445,9 +448,8 @@ TvBool TvMessage::LoadOld(const std::string& path) {
 
 std::string TvMessage::StagedName(const std::string& storedName, uint32_t index,
                                   std::set<std::string>& used) const {
-  size_t room = m_stagingFolder.size() < kMaxStagedPath - 32
-                    ? kMaxStagedPath - m_stagingFolder.size()
-                    : 32;
+  size_t room =
+      m_stagingFolder.size() < kMaxStagedPath - 32 ? kMaxStagedPath - m_stagingFolder.size() : 32;
   auto taken = [&](const std::string& name) {
     return used.count(FoldCase(name)) != 0 || FileExists(m_stagingFolder + name);
   };
@@ -494,8 +496,7 @@ TvBool TvMessage::ExtractAttachments(const std::string& path) {
     }
     if (!CopyFileRange(source, target, entry->m_dword64Size)) {
       target.Close();
-      m_log.Add("Problems with file: " + staged + " , message " + path, kLogError,
-                kLogNoCategory);
+      m_log.Add("Problems with file: " + staged + " , message " + path, kLogError, kLogNoCategory);
       return 0;
     }
     target.Close();

@@ -25,15 +25,14 @@ OldMessage Message(uint64_t number, const std::string& body) {
   return m;
 }
 
-
 TEST_F(ConvertDatabaseTest, ConvertsLogsAndDeletesEveryOldFile) {
   data.Folders({Folder("Inbox", 0, 5), Folder("Work", 7, 1)}).NamesIndex({NamesIndexRecord(1)});
   OldMessage inboxMessage = Message(1, "in the inbox");
   inboxMessage.attachments = {{"a.txt", "attached"}};
   std::string inboxOld = data.Message("Inbox", inboxMessage);
   std::string workOld = data.Message("Work", Message(2, "at work"));
-  std::string shortName = data.RawFile(std::string("Inbox") + platform::kPathSeparator +
-                                           "ABCD.Message", "not a message");
+  std::string shortName = data.RawFile(
+      std::string("Inbox") + platform::kPathSeparator + "ABCD.Message", "not a message");
   data.FolderIndex("Inbox").FolderIndex("Work");
 
   db.CreateStandardFolders();
@@ -204,8 +203,9 @@ TEST_F(ConvertDatabaseTest, FolderWithAnUnusableNameIsListedButNeverTouched) {
   for (const std::string& e : entries) {
     if (e.rfind("Error: ", 0) == 0) errors.push_back(e);
   }
-  EXPECT_EQ(errors, (std::vector<std::string>{
-                        "Error: Folder: 'Bad.' , NOT converted, its name is no plain folder name"}));
+  EXPECT_EQ(errors,
+            (std::vector<std::string>{
+                "Error: Folder: 'Bad.' , NOT converted, its name is no plain folder name"}));
   NewFoldersList list = ReadFoldersList(DataFile("Folders.List"));
   ASSERT_EQ(list.file.records.size(), 8u);
   EXPECT_EQ(list.file.records[6].name, bad);

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "database/database_fixture.h"
-#include "messages/allocation_probe.h"
 #include "foundation/replacing_file.h"
+#include "messages/allocation_probe.h"
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"
 #include "platform/system_error.h"
@@ -166,8 +166,8 @@ TEST_F(FoldersListTest, DirectoriesAndFilePathsMapToFolders) {
 TEST_F(FoldersListTest, NamesThatAreNoPlainDirectoryNamesNeverBecomePaths) {
   const char sep = platform::kPathSeparator;
   std::string outside = scratch.Path() + "outside";
-  data.Folders({Folder(std::string("..") + sep + "outside", 20), Folder("..", 21),
-                Folder("", 22), Folder("C:", 23), Folder("a*b", 24), Folder("Fine", 25)});
+  data.Folders({Folder(std::string("..") + sep + "outside", 20), Folder("..", 21), Folder("", 22),
+                Folder("C:", 23), Folder("a*b", 24), Folder("Fine", 25)});
   db.CreateStandardFolders();
   ASSERT_TRUE(db.LoadFoldersList());
   ASSERT_EQ(db.Folders().GetSize(), 12u) << "every record is kept";

@@ -116,8 +116,7 @@ TEST_F(OldMessageTest, ThirtyTwoCharacterTextBecomesTextC) {
   m.texts[1] = std::string(32, 's');
   ASSERT_TRUE(message.LoadOld(WriteOld(m)));
   const uint8_t* h = message.Header();
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(h + 190), 33),
-            std::string(32, 's') + '\0');
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(h + 190), 33), std::string(32, 's') + '\0');
   EXPECT_EQ(h[190 + 256], 0);
 }
 

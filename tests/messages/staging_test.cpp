@@ -92,7 +92,9 @@ TEST_F(StagingTest, StoredNamesThatAreNoPlainNamesStayInsideTheFolder) {
 TEST_F(StagingTest, SameNameTwiceKeepsBothContents) {
   OldMessage m;
   m.body = "b";
-  m.attachments = {{"photo.jpg", "first"}, {"PHOTO.JPG", "second"}, {"photo.jpg", "third"},
+  m.attachments = {{"photo.jpg", "first"},
+                   {"PHOTO.JPG", "second"},
+                   {"photo.jpg", "third"},
                    {"Attachment 3.jpg", "fourth"}};
   std::string oldPath = WriteOld(m);
   ASSERT_TRUE(message.LoadOld(oldPath));
@@ -120,13 +122,13 @@ TEST_F(StagingTest, LongStoredNameIsKeptInTheRecordButStagedShorter) {
 }
 
 TEST(PlainNamesTest, AcceptsOrdinaryNamesAndRejectsEverythingElse) {
-  for (const char* good : {"Work", "Sent items", "a.b.c", "x", "r\xE9sum\xE9.doc", "COM10",
-                           "console", "..a"}) {
+  for (const char* good :
+       {"Work", "Sent items", "a.b.c", "x", "r\xE9sum\xE9.doc", "COM10", "console", "..a"}) {
     EXPECT_TRUE(IsPlainName(good)) << good;
   }
-  for (const char* bad : {"", ".", "..", "a/b", "a\\b", "C:", "c:x", "x*", "x?", "a\"b", "<a>",
-                          "a|b", "a.", "a ", "CON", "con.txt", "Lpt1", "COM9.log", "NUL",
-                          "tab\there"}) {
+  for (const char* bad :
+       {"",    ".",   "..", "a/b", "a\\b", "C:",      "c:x",  "x*",       "x?",  "a\"b",
+        "<a>", "a|b", "a.", "a ",  "CON",  "con.txt", "Lpt1", "COM9.log", "NUL", "tab\there"}) {
     EXPECT_FALSE(IsPlainName(bad)) << bad;
   }
   EXPECT_EQ(FallbackAttachmentName("../x.pdf", 0, 100), "Attachment 1.pdf");

@@ -167,15 +167,16 @@ OldDataFolder& OldDataFolder::NamesIndex(const std::vector<std::string>& records
 
 OldDataFolder& OldDataFolder::FolderIndex(const std::string& directoryName) {
   std::filesystem::create_directories(Directory(directoryName));
-  WriteFile((std::filesystem::path(Directory(directoryName)) / folders::kFolderIndexFileName)
-                .string(),
-            std::string("old index bytes"));
+  WriteFile(
+      (std::filesystem::path(Directory(directoryName)) / folders::kFolderIndexFileName).string(),
+      std::string("old index bytes"));
   return *this;
 }
 
 std::string OldDataFolder::Message(const std::string& directoryName, const OldMessage& message) {
   std::filesystem::create_directories(Directory(directoryName));
-  std::string path = (std::filesystem::path(Directory(directoryName)) / message.FileName()).string();
+  std::string path =
+      (std::filesystem::path(Directory(directoryName)) / message.FileName()).string();
   WriteOldMessage(path, message);
   return path;
 }

@@ -31,7 +31,7 @@ struct OldAttachment {
 
 struct OldMessage {
   std::string hexName = "0A1B2C3D4E5F60718293A4B5C6D7E8F9";  // 32 hexadecimal digits
-  uint8_t kind = 1;  // recipient record kind of the header
+  uint8_t kind = 1;                                          // recipient record kind of the header
   std::vector<msg30::Recipient> recipients;
   std::string body;
   std::vector<OldAttachment> attachments;
@@ -70,8 +70,8 @@ class OldDataFolder {
   explicit OldDataFolder(std::string dataFolder);
 
   // "Database.Folders" holding these records (header word and count as given, -1: real count).
-  OldDataFolder& Folders(const std::vector<folders::FolderRecord>& records,
-                         uint32_t headerWord = 0, int64_t count = -1);
+  OldDataFolder& Folders(const std::vector<folders::FolderRecord>& records, uint32_t headerWord = 0,
+                         int64_t count = -1);
   OldDataFolder& NamesIndex(const std::vector<std::string>& records, uint32_t headerWord = 0,
                             int64_t count = -1);
   // An old "Messages.Index" in the folder directory.
