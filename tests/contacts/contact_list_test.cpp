@@ -167,33 +167,6 @@ TEST_F(ContactListTest, ConvertsSmallTreeByteForByteFromEveryVersion) {
   }
 }
 
-TEST_F(ContactListTest, ConvertedFileParsesAsTheTreeItDescribes) {
-  WriteOld(SmallOldList(2));
-  Convert(0);
-
-  NewContactsFile file;
-  std::string error;
-  ASSERT_TRUE(contacts_support::ParseContactsList(tvtest::ReadWholeFile(NewPath()), &file, &error))
-      << error;
-  EXPECT_EQ(file.version, 2u);
-  EXPECT_EQ(file.reserved, 0u);
-  EXPECT_EQ(file.root.type, 1u);
-  EXPECT_EQ(file.root.name, "");
-  ASSERT_EQ(file.root.children.size(), 2u);
-  const NewContactItem& friends = file.root.children[0];
-  EXPECT_EQ(friends.precedingType, 1u);
-  EXPECT_EQ(friends.pathText, "Friends");
-  std::vector<std::string> names;
-  for (const NewContactItem& user : friends.children) {
-    names.push_back(user.name);
-    EXPECT_EQ(user.status, 0u) << user.name;
-    EXPECT_EQ(user.pathText, "Friends");
-  }
-  EXPECT_EQ(names, (std::vector<std::string>{"alice", "bob", "dave"}));
-  EXPECT_EQ(friends.children[0].value1, 100u) << "the first of two same-named users is kept";
-  EXPECT_EQ(friends.status, 5u) << "groups keep their status";
-}
-
 TEST_F(ContactListTest, LoadOldStampsEveryUserOfflineAtTheConversionTime) {
   WriteOld(SmallOldList(2));
   TvContactList list(log, paths);
