@@ -60,11 +60,23 @@ class GuiTest : public E2eTest {
     if (!HaveProgram("xdotool")) GTEST_SKIP() << "xdotool is not installed";
     E2eTest::SetUp();
     if (IsSkipped()) return;
+    // A Wine session keeps the display it started with: begin a fresh one on the screen.
+    RestartWine();
     ASSERT_TRUE(screen.Start()) << "Xvfb did not start";
     harness->SetDisplay(screen.Display());
     // No window manager runs on the private screen: Wine draws the frames and captions itself.
     harness->RunInEnvironment(
         {"wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N", "/f"});
+  }
+
+  void TearDown() override {
+    // Later tests run without a display: they must not inherit this session's screen.
+    if (harness) RestartWine();
+  }
+
+  void RestartWine() {
+    harness->RunInEnvironment({"wineserver", "-k"}, 60000);
+    harness->RunInEnvironment({"wineserver", "-w"}, 60000);
   }
 
   // True once the X server shows a window with the dialog's title; its id in windowId.
