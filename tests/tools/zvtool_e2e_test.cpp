@@ -254,7 +254,25 @@ TEST_F(ZvtoolTest, CheckReportsAFolderWhoseNameIsNoPlainNameAsTheConversionDoes)
   ASSERT_EQ(report["unsafe_folders"].size(), 1u);
   EXPECT_NE(report["unsafe_folders"][0].get<std::string>().find("'bad:name'"), std::string::npos);
 
+  // A folder whose id is taken by one listed before it is dropped: the messages in its
+  // directory would be left behind without a log line, which check calls a failure.
+  file.records.push_back(tvtest::Folder("Second Projects", 10));
+  ASSERT_TRUE(tvtest::WriteWholeFile(data + "Database.Folders",
+                                     folders::EncodeFoldersFile(file.records)));
+  const std::string orphan = scratch.MakeDir("data" + kSep + "Second Projects") + kSep;
+  tvtest::OldMessage message;
+  message.body = "left behind";
+  const std::string someMessage = message.FileName();
+  ASSERT_TRUE(tvtest::WriteWholeFile(orphan + someMessage, tvtest::EncodeOldMessage(message)));
+  report = json::parse(Zvtool({"check", data, "--json"}).out);
+  ASSERT_EQ(report["folders_list"]["messages_left_behind"].size(), 1u);
+  EXPECT_NE(report["folders_list"]["messages_left_behind"][0].get<std::string>().find(
+                "'Second Projects' (id 10): 1 message file(s)"),
+            std::string::npos);
+
   tooltest::ConvertInProcess(data, scratch.File("staging"), false);
+  // The dropped folder's message is indeed not touched by the conversion.
+  EXPECT_EQ(tooltest::FilesIn(orphan), std::vector<std::string>{someMessage});
   bool logged = false;
   for (const std::string& entry :
        tvtest::ConversionLogEntries(data + "Conversion3.0-3.1.Log.Txt")) {

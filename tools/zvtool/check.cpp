@@ -171,6 +171,17 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
                                "): " + d.reason));
   }
   list["dropped_folders"] = dropped;
+  // A dropped folder whose directory no kept folder walks leaves its messages behind unconverted,
+  // and without a line in the log: that is a failure worth knowing before the run.
+  Json orphaned = Json::array();
+  for (const LeftBehind& left : MessagesLeftBehind(plan)) {
+    ++failures;
+    orphaned.push_back(JsonText("'" + left.folder.record.name + "' (id " +
+                                std::to_string(left.folder.record.id) + "): " +
+                                std::to_string(left.names.size()) + " message file(s) in " +
+                                left.directory + " are NOT converted (" + left.folder.reason + ")"));
+  }
+  list["messages_left_behind"] = orphaned;
   report["folders_list"] = list;
   if (plan.listConverts) {
     const std::string newList = data + folders::kNewFileName;

@@ -153,6 +153,22 @@ std::vector<std::string> OldMessageNames(const std::string& directory) {
   return result;
 }
 
+std::vector<LeftBehind> MessagesLeftBehind(const FolderPlan& plan) {
+  std::vector<LeftBehind> result;
+  for (const DroppedFolder& d : plan.dropped) {
+    if (!IsPlainName(d.record.name)) continue;
+    const std::string directory = plan.dataFolder + d.record.name + platform::kPathSeparator;
+    bool covered = false;
+    for (const PlannedFolder& folder : plan.folders) {
+      covered = covered || (folder.usable && EqualNoCase(folder.directory, directory));
+    }
+    if (covered) continue;
+    std::vector<std::string> names = OldMessageNames(directory);
+    if (!names.empty()) result.push_back({d, directory, names});
+  }
+  return result;
+}
+
 std::string Rebase(const std::string& path, const std::string& fromDataFolder,
                    const std::string& toDataFolder) {
   const std::string from = WithSeparator(fromDataFolder);

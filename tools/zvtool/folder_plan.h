@@ -57,6 +57,15 @@ FolderPlan PlanFolders(const std::string& dataFolder);
 // letter case, exactly 40 characters), in the order the directory listing gives them.
 std::vector<std::string> OldMessageNames(const std::string& directory);
 
+// Dropped folders whose directory no kept folder walks and that hold old message files: the
+// conversion leaves those messages behind without a log line. Directory with separator, names.
+struct LeftBehind {
+  DroppedFolder folder;
+  std::string directory;
+  std::vector<std::string> names;
+};
+std::vector<LeftBehind> MessagesLeftBehind(const FolderPlan& plan);
+
 // The same directory in another copy of the data folder (a backup against the converted folder).
 std::string Rebase(const std::string& path, const std::string& fromDataFolder,
                    const std::string& toDataFolder);

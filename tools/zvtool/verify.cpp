@@ -191,6 +191,13 @@ void VerifyMessages(const FolderPlan& plan, const std::string& newData, const st
       }
     }
   }
+  for (const LeftBehind& left : MessagesLeftBehind(plan)) {
+    t.found += left.names.size();
+    t.notConvertible += left.names.size();
+    t.Problem("not convertible: " + std::to_string(left.names.size()) + " message file(s) in " +
+              left.directory + ": folder '" + left.folder.record.name + "' is dropped (" +
+              left.folder.reason + ")");
+  }
   for (const auto& [newPath, olds] : targets) {
     for (size_t i = 0; i < olds.size(); ++i) progress.Step();
     if (!IsExistingFile(newPath)) {
