@@ -1,5 +1,6 @@
 #include "app/conversion_core.h"
 
+#include "foundation/run_outcome.h"
 #include "replies/tv_text_messages.h"
 
 ConversionCore* g_pConversionCore = nullptr;
@@ -30,6 +31,7 @@ TvBool ConversionCore::Init() {
 }
 
 void ConversionCore::Convert(TvBool deleteOld) {
+  ResetRunOutcome();
   m_database.CreateStandardFolders();
   m_database.ConvertDatabase(deleteOld);
   m_contactList.Convert(deleteOld);

@@ -2,6 +2,7 @@
 
 #include "app/conversion_core.h"
 #include "app/main_dialog.h"
+#include "foundation/run_outcome.h"
 #include "platform/file_system.h"
 #include "platform/process_setup.h"
 #include "platform/shell.h"
@@ -109,7 +110,7 @@ TvBool CZV30TO31App::InitInstance() {
     }
     done = g_pConversionCore->m_settingsSystem.conversionDone;
     launch = g_pConversionCore->m_settingsSystem.launchMessenger;
-    if (done != 0 && g_pConversionCore->m_log.m_dwordErrorCount != 0) {
+    if (done != 0 && RunOutcome().failures != 0) {
       m_exitStatus = kExitConversionErrors;
     }
   }

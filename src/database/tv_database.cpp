@@ -1,7 +1,9 @@
 #include "database/tv_database.h"
 
 #include "database/folders_format.h"
+#include "foundation/progress.h"
 #include "foundation/replacing_file.h"
+#include "foundation/run_outcome.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
 #include "messages/plain_names.h"
@@ -256,13 +258,16 @@ void TvDatabase::ConvertFolder(TvMessage& message, TvFolder& folder, TvBool dele
     const std::string path = dir + name;
     if (!message.LoadOld(path)) {
       Log("Message: " + path + " , NOT loaded", kLogError);
+      ++RunOutcome().messagesNotConverted;
       continue;
     }
     if (!message.Save(path)) {
       Log("Message: " + path + " , NOT saved", kLogError);
+      ++RunOutcome().messagesNotConverted;
       continue;
     }
     Log("Message: " + path + " , Converted", kLogInfo);
+    ++RunOutcome().messagesConverted;
     if (deleteOld) {
       if (DeleteFileIfExists(path)) {
         Log("Message: " + path + " , Deleted", kLogInfo);

@@ -1,5 +1,6 @@
 #include "foundation/tv_error.h"
 
+#include "foundation/run_outcome.h"
 #include "platform/system_error.h"
 #include "platform/ui.h"
 
@@ -17,6 +18,7 @@ TvError::TvError(TvBool show) : TvError(NoShow{}) {
 TvError::~TvError() { platform::SetLastError(m_dwordSavedError); }
 
 void TvError::Show() {
+  CountFailure();
   platform::UI().MessageBox(m_csMessage, platform::BoxButtons::kOk, platform::BoxIcon::kError);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "foundation/run_outcome.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
 #include "platform/local_time.h"
@@ -65,7 +66,10 @@ TvBool TvLog::Add(const std::string& message, int32_t level, int32_t category) {
   std::tm now{};
   if (platform::LocalTimeNow(&now)) timeStamp = FormatTimeStamp(now);
   // Counted before the write, so an Error line that cannot be written still keeps the log.
-  if (level == kLogError) ++m_dwordErrorCount;
+  if (level == kLogError) {
+    ++m_dwordErrorCount;
+    CountFailure();
+  }
   std::string line = FormatLine(timeStamp, message, level, category);
 
   TvFile file(0, 1);
