@@ -64,6 +64,7 @@ bool CZV30TO31App::IsSilent(const std::string& commandLine) {
 
 TvBool CZV30TO31App::InitInstance() {
   m_exitStatus = kExitDone;
+  ResetRunOutcome();
   m_services.InitUserInterface();
 
   std::string programFolder = RemoveFileSpec(m_services.ProgramPath());
@@ -110,7 +111,8 @@ TvBool CZV30TO31App::InitInstance() {
     }
     done = g_pConversionCore->m_settingsSystem.conversionDone;
     launch = g_pConversionCore->m_settingsSystem.launchMessenger;
-    if (done != 0 && RunOutcome().failures != 0) {
+    // Any failure the run reported: an Error line, a file-error box, a failed backup or restore.
+    if (RunOutcome().failures != 0) {
       m_exitStatus = kExitConversionErrors;
     }
   }

@@ -1,8 +1,11 @@
 // CZV30TO31App: the program's start-up routine, from the instance guard to the messenger's
 // launch, and the exit status it leaves for people who deploy the tool unattended:
-//   0  the dialog was closed without converting, or a conversion wrote no Error line
-//   1  a conversion wrote Error lines (the log was kept)
-//   2  start-up failed (sockets, rich-edit libraries, core initialisation)
+//   0  nothing failed: the dialog was closed without converting, or the conversion reported no
+//      failure
+//   1  a failure was reported: an Error log line (the log was kept), or a box with the error or
+//      warning icon (a file that could not be read or written, a failed backup or restore)
+//   2  start-up failed (sockets, rich-edit libraries, core initialisation, a configured data
+//      folder that cannot be used); nothing was converted or recorded
 //   3  another copy was running
 #pragma once
 

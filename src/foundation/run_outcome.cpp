@@ -1,8 +1,17 @@
 #include "foundation/run_outcome.h"
 
+#include "platform/ui.h"
+
 namespace {
+
 TvRunOutcome g_outcome;
-}
+
+// Every error or warning box counts as one reported failure, wherever it is raised: the user
+// interface tells this tally of each one. Installed before main, so no box can be missed.
+[[maybe_unused]] const bool g_countsFailureBoxes =
+    (platform::SetFailureBoxObserver(&CountFailure), true);
+
+}  // namespace
 
 TvRunOutcome& RunOutcome() { return g_outcome; }
 void ResetRunOutcome() { g_outcome = TvRunOutcome{}; }

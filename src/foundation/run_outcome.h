@@ -1,8 +1,10 @@
 // What one conversion run did and reported, counted where it happens: the exit status and the
 // end-of-run summary both come from here, never from a store's own bookkeeping.
 //
-// A failure is anything the run reported to the user as failed: an Error line of the log or a
-// box with the error or warning icon. Stores count messages and list files as they finish them.
+// A failure is anything the run reported to the user as failed: an Error line of the log (counted
+// by TvLog::Add) or a box with the error or warning icon (counted by the user interface, whoever
+// raised it). Question and information boxes are no failures. Stores count messages and list files
+// as they finish them.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,5 @@
 #include "foundation/tv_error.h"
 
-#include "foundation/run_outcome.h"
 #include "platform/system_error.h"
 #include "platform/ui.h"
 
@@ -17,8 +16,8 @@ TvError::TvError(TvBool show) : TvError(NoShow{}) {
 
 TvError::~TvError() { platform::SetLastError(m_dwordSavedError); }
 
+// The error box is counted as a reported failure by the user interface itself.
 void TvError::Show() {
-  CountFailure();
   platform::UI().MessageBox(m_csMessage, platform::BoxButtons::kOk, platform::BoxIcon::kError);
 }
 

@@ -2,8 +2,8 @@
 
 namespace platform {
 
-BoxAnswer RecordingUserInterface::MessageBox(const std::string& text, BoxButtons buttons,
-                                             BoxIcon icon) {
+BoxAnswer RecordingUserInterface::ShowMessageBox(const std::string& text, BoxButtons buttons,
+                                                 BoxIcon icon) {
   boxes.push_back(Box{ApplicationName(), text, buttons, icon});
   if (buttons == BoxButtons::kOk) return BoxAnswer::kOk;
   if (yesNoAnswers.empty()) return BoxAnswer::kNo;

@@ -18,7 +18,7 @@ class RecordingUserInterface : public UserInterface {
     BoxIcon icon;
   };
 
-  BoxAnswer MessageBox(const std::string& text, BoxButtons buttons, BoxIcon icon) override;
+  BoxAnswer ShowMessageBox(const std::string& text, BoxButtons buttons, BoxIcon icon) override;
   bool ChooseFolder(const std::string& title, std::string* path) override;
   void SetWaitCursor(bool on) override;
 
@@ -27,9 +27,9 @@ class RecordingUserInterface : public UserInterface {
   // Folder choices, in order; an empty text cancels; when none is left the choice is cancelled.
   std::deque<std::string> folderChoices;
 
-  std::vector<Box> boxes;                  // every box shown, in order
-  std::vector<std::string> folderTitles;   // the title of every folder chooser shown
-  int waitCursorDepth = 0;                 // +1 per wait cursor on, -1 per off
+  std::vector<Box> boxes;                 // every box shown, in order
+  std::vector<std::string> folderTitles;  // the title of every folder chooser shown
+  int waitCursorDepth = 0;                // +1 per wait cursor on, -1 per off
 };
 
 // Installs a RecordingUserInterface for the life of the object (RAII).

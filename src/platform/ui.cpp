@@ -9,6 +9,7 @@ namespace platform {
 namespace {
 
 std::atomic<UserInterface*> g_installed{nullptr};
+std::atomic<FailureBoxObserver> g_failureObserver{nullptr};
 
 std::string& ApplicationNameStorage() {
   static std::string name;
@@ -16,6 +17,16 @@ std::string& ApplicationNameStorage() {
 }
 
 }  // namespace
+
+BoxAnswer UserInterface::MessageBox(const std::string& text, BoxButtons buttons, BoxIcon icon) {
+  if (icon == BoxIcon::kError || icon == BoxIcon::kWarning) {
+    FailureBoxObserver observer = g_failureObserver.load();
+    if (observer != nullptr) observer();
+  }
+  return ShowMessageBox(text, buttons, icon);
+}
+
+void SetFailureBoxObserver(FailureBoxObserver observer) { g_failureObserver.store(observer); }
 
 UserInterface& UI() {
   UserInterface* installed = g_installed.load();

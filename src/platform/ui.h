@@ -16,13 +16,24 @@ enum class BoxAnswer { kOk, kYes, kNo };
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
-  // Modal message box; the caption is the application name in force (SetApplicationName).
-  virtual BoxAnswer MessageBox(const std::string& text, BoxButtons buttons, BoxIcon icon) = 0;
+  // Modal message box; the caption is the application name in force (SetApplicationName). A box
+  // with the error or warning icon tells the user something failed: it is passed to the failure
+  // observer before it is shown, so every such box is counted, wherever it is raised.
+  BoxAnswer MessageBox(const std::string& text, BoxButtons buttons, BoxIcon icon);
   // Modal folder chooser with the given title, file-system folders only. True and *path set
   // (without a trailing separator) when a folder was chosen; *path untouched otherwise.
   virtual bool ChooseFolder(const std::string& title, std::string* path) = 0;
   virtual void SetWaitCursor(bool on) = 0;
+
+ protected:
+  // The box itself, as the interface shows it.
+  virtual BoxAnswer ShowMessageBox(const std::string& text, BoxButtons buttons, BoxIcon icon) = 0;
 };
+
+// Called once for every error or warning box, before it is shown; none by default. The run's
+// tally of reported failures installs itself here (it lives above this layer).
+using FailureBoxObserver = void (*)();
+void SetFailureBoxObserver(FailureBoxObserver observer);
 
 // The interface in force.
 UserInterface& UI();

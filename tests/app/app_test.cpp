@@ -1,13 +1,18 @@
 // Start-up from end to end over recorded system services: silent and dialog runs, the launch
 // rule, the version record, the failures and the exit status.
-#include "app/zv30to31_app.h"
-
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/app_fixture.h"
+#include "app/zv30to31_app.h"
+#include "foundation/run_outcome.h"
+#include "foundation/tv_file.h"
+#include "platform/ui.h"
 #include "support/old_data_writer.h"
 
 namespace {
@@ -73,10 +78,9 @@ TEST_F(StartupTest, SilentConvertsDeletingOldFilesAndRecordsTheVersion) {
   // Nothing set the launch flag, so the messenger is not started.
   EXPECT_FALSE(Opened());
   EXPECT_EQ(services.events,
-            (std::vector<std::string>{"ui", "cd " + facts.currentDirectory, "sockets",
-                                      "guard Tarvo software Zorvane 3.0",
-                                      "store Tarvo software\\Zorvane", "com", "richedit",
-                                      "release"}));
+            (std::vector<std::string>{
+                "ui", "cd " + facts.currentDirectory, "sockets", "guard Tarvo software Zorvane 3.0",
+                "store Tarvo software\\Zorvane", "com", "richedit", "release"}));
   // The application name is back to what it was.
   EXPECT_EQ(platform::ApplicationName(), "");
 }
@@ -187,6 +191,97 @@ TEST_F(StartupTest, ErrorLinesMakeTheExitStatusOne) {
   EXPECT_TRUE(PathExists(broken));
   EXPECT_TRUE(PathExists(DataFolder() + "Conversion3.0-3.1.Log.Txt"));
   EXPECT_TRUE(VersionWritten());
+}
+
+// The system's temporary directory, pointed elsewhere for the life of the object.
+class ScopedTempDirectory {
+ public:
+#ifdef _WIN32
+  static constexpr const char* kVariable = "TMP";
+#else
+  static constexpr const char* kVariable = "TMPDIR";
+#endif
+  explicit ScopedTempDirectory(const std::string& path) {
+    const char* old = std::getenv(kVariable);
+    m_had = old != nullptr;
+    if (m_had) m_old = old;
+    Set(path.c_str());
+  }
+  ~ScopedTempDirectory() { Set(m_had ? m_old.c_str() : nullptr); }
+
+ private:
+  static void Set(const char* value) {
+#ifdef _WIN32
+    _putenv_s(kVariable, value != nullptr ? value : "");
+#else
+    if (value != nullptr) {
+      setenv(kVariable, value, 1);
+    } else {
+      unsetenv(kVariable);
+    }
+#endif
+  }
+  bool m_had = false;
+  std::string m_old;
+};
+
+// A failure reported by a box counts, whichever store raised it and whether or not an Error line
+// goes with it; the exit status is 1.
+struct BoxFailure {
+  const char* name;
+  const char* boxText;  // the start of the one box the run shows
+  platform::BoxIcon icon;
+  uint32_t failures;  // the box, and the Error line when one goes with it
+};
+
+class BoxFailureTest : public StartupTest, public ::testing::WithParamInterface<BoxFailure> {};
+
+TEST_P(BoxFailureTest, GivesExitStatusOne) {
+  const BoxFailure& failure = GetParam();
+  tvtest::OldDataFolder old(DataFolder());
+  old.Folders({});
+  std::string held = old.RawFile("ContactList.Users", std::string(8, '\0'));
+  TvFile holder(0, 0);
+  std::unique_ptr<ScopedTempDirectory> temp;
+  if (failure.icon == platform::BoxIcon::kError) {
+    // Another handle holds the old contact list without sharing it.
+    ASSERT_EQ(holder.Open(held, 0x0012), 1);
+  } else {
+    // The staging folder cannot be made under a "temporary directory" that is a plain file.
+    tvtest::OldMessage withAttachment = tvtest::SampleMessage();
+    withAttachment.attachments = {{"a.txt", "attached"}};
+    old.Message("Inbox", withAttachment);
+    temp = std::make_unique<ScopedTempDirectory>(old.RawFile("NotAFolder", "x"));
+  }
+  EXPECT_EQ(Run("/SILENT"), kExitConversionErrors);
+  ASSERT_EQ(ui.boxes.size(), 1u) << failure.name;
+  EXPECT_EQ(ui.boxes[0].text.rfind(failure.boxText, 0), 0u) << ui.boxes[0].text;
+  EXPECT_EQ(ui.boxes[0].icon, failure.icon);
+  EXPECT_EQ(RunOutcome().failures, failure.failures);
+  EXPECT_TRUE(PathExists(held));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, BoxFailureTest,
+    ::testing::Values(
+        // The contact list store logs nothing when its old file cannot be read: the box alone.
+        BoxFailure{"HeldContactList", "Operation with file '", platform::BoxIcon::kError, 1},
+        // The message is not loaded (an Error line) and the box says why.
+        BoxFailure{"NoStagingFolder", "Can't create temp folder", platform::BoxIcon::kWarning, 2}),
+    [](const ::testing::TestParamInfo<BoxFailure>& param) { return param.param.name; });
+
+// Boxes that tell of a failure are counted wherever they are raised; questions and notices are not.
+TEST_F(AppTest, OnlyErrorAndWarningBoxesCountAsFailures) {
+  const std::pair<platform::BoxIcon, uint32_t> kCases[] = {
+      {platform::BoxIcon::kError, 1},       {platform::BoxIcon::kWarning, 1},
+      {platform::BoxIcon::kInformation, 0}, {platform::BoxIcon::kQuestion, 0},
+      {platform::BoxIcon::kNone, 0},
+  };
+  for (const auto& [icon, counted] : kCases) {
+    ResetRunOutcome();
+    platform::UI().MessageBox("text", platform::BoxButtons::kOk, icon);
+    EXPECT_EQ(RunOutcome().failures, counted) << static_cast<int>(icon);
+  }
 }
 
 }  // namespace

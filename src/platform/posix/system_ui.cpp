@@ -32,7 +32,7 @@ bool ReadLine(std::string* line) {
 
 class TerminalUserInterface : public UserInterface {
  public:
-  BoxAnswer MessageBox(const std::string& text, BoxButtons buttons, BoxIcon icon) override {
+  BoxAnswer ShowMessageBox(const std::string& text, BoxButtons buttons, BoxIcon icon) override {
     std::string out;
     if (!ApplicationName().empty()) out += "[" + ApplicationName() + "] ";
     out += IconText(icon);

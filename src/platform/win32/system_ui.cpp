@@ -1,8 +1,8 @@
 // Message boxes, the wait cursor and the shell's folder chooser.
 #include "platform/system_ui.h"
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 // UserInterface::MessageBox shares its name with the system macro.
 #undef MessageBox
 
@@ -27,11 +27,10 @@ UINT IconStyle(BoxIcon icon) {
 
 class WindowsUserInterface : public UserInterface {
  public:
-  BoxAnswer MessageBox(const std::string& text, BoxButtons buttons, BoxIcon icon) override {
+  BoxAnswer ShowMessageBox(const std::string& text, BoxButtons buttons, BoxIcon icon) override {
     UINT style = (buttons == BoxButtons::kYesNo ? MB_YESNO : MB_OK) | IconStyle(icon);
     // Owned by the active window (the main dialog while it is up), so the box is modal to it.
-    int answer =
-        ::MessageBoxA(::GetActiveWindow(), text.c_str(), ApplicationName().c_str(), style);
+    int answer = ::MessageBoxA(::GetActiveWindow(), text.c_str(), ApplicationName().c_str(), style);
     if (buttons == BoxButtons::kOk) return BoxAnswer::kOk;
     return answer == IDYES ? BoxAnswer::kYes : BoxAnswer::kNo;
   }
