@@ -30,6 +30,14 @@ TvBool ConversionCore::Init() {
   return m_initialised;
 }
 
+std::string ConversionCore::InitFailureText() const {
+  const TvSettingsRunTime& runTime = m_settingsRunTime;
+  if (runTime.m_csDataFolderProblem.empty()) return "Core Initialization failed";
+  return "The data folder '" + runTime.m_csUserDataFolder +
+         "' named in the settings cannot be used, because: " + runTime.m_csDataFolderProblem +
+         ".\nNothing was converted and the setting was kept.";
+}
+
 void ConversionCore::Convert(TvBool deleteOld) {
   ResetRunOutcome();
   m_database.CreateStandardFolders();

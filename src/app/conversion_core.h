@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "contacts/tv_contact_list.h"
 #include "database/tv_database.h"
@@ -45,6 +46,9 @@ class ConversionCore : private TvCorePathsHolder {
   // system again, windows, networking, user info and contact list, all tried. 1 only when the
   // run-time load and the last five loads succeeded.
   TvBool Init();
+  // What start-up shows when Init failed: why the data folder named in the settings cannot be
+  // used, when that was the cause, else "Core Initialization failed".
+  std::string InitFailureText() const;
   // Standard folders, database, contact list, fast replies, auto answers, then the log file goes
   // when no Error line was written, and conversionDone is set whatever happened before.
   void Convert(TvBool deleteOld);

@@ -99,7 +99,7 @@ TvBool CZV30TO31App::InitInstance() {
                               platform::BoxIcon::kError);
     m_exitStatus = kExitStartupFailed;
   } else if (!g_pConversionCore->Init()) {
-    platform::UI().MessageBox("Core Initialization failed", platform::BoxButtons::kOk,
+    platform::UI().MessageBox(g_pConversionCore->InitFailureText(), platform::BoxButtons::kOk,
                               platform::BoxIcon::kError);
     m_exitStatus = kExitStartupFailed;
   } else {

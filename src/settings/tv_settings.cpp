@@ -4,6 +4,8 @@
 
 #include "foundation/coding.h"
 #include "foundation/utilities.h"
+#include "platform/file_system.h"
+#include "platform/system_error.h"
 #include "settings/settings_store.h"
 #include "settings/system_facts.h"
 
@@ -120,6 +122,19 @@ TvBool TvSettingsRunTime::LoadApplicationDataFolder() {
   return 1;
 }
 
+std::string TvSettingsRunTime::WhyNotUsable(const std::string& folder) {
+  if (!EnsureDirectory(folder)) {
+    std::string reason = platform::ErrorText(platform::LastError());
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
+                               reason.back() == ' ' || reason.back() == '.')) {
+      reason.pop_back();
+    }
+    return reason.empty() ? std::string("it cannot be created") : reason;
+  }
+  if (!platform::IsDirectory(folder)) return "it is not a folder";
+  return std::string();
+}
+
 TvBool TvSettingsRunTime::Load() {
   TvSystemFacts& facts = SystemFacts();
 
@@ -150,9 +165,16 @@ TvBool TvSettingsRunTime::Load() {
 
   m_hTrayWnd = facts.TaskbarWindow();
 
-  // A folder named in the store wins over the default when it exists or can be made.
+  // A folder named in the store wins over the default when it exists or can be made. One that
+  // cannot be used today (a disk not mounted, a name taken by a file) is never replaced by the
+  // default: the setting stays as it is, nothing is made in it, and the load fails.
+  m_csDataFolderProblem.clear();
   std::string configured = ReadText("m_csUserDataFolder", std::string());
-  if (!configured.empty() && EnsureDirectory(configured)) m_csUserDataFolder = configured;
+  if (!configured.empty()) {
+    m_csDataFolderProblem = WhyNotUsable(configured);
+    m_csUserDataFolder = configured;
+    if (!m_csDataFolderProblem.empty()) return 0;
+  }
 
   // The store holds the folder in use after every start, as it stands before the separator.
   WriteText("m_csUserDataFolder", m_csUserDataFolder);
@@ -195,7 +217,8 @@ TvBool TvSettingsContactList::Load() {
 }
 
 TvBool TvSettingsContactList::Save() {
-  WriteDword("m_boolDoNotRegisterNewContacts", static_cast<uint32_t>(m_boolDoNotRegisterNewContacts));
+  WriteDword("m_boolDoNotRegisterNewContacts",
+             static_cast<uint32_t>(m_boolDoNotRegisterNewContacts));
   WriteDword("m_boolAllowMessagesFromContactsOnly",
              static_cast<uint32_t>(m_boolAllowMessagesFromContactsOnly));
   WriteDword("m_boolTemporaryContactsByDefault",
@@ -239,8 +262,8 @@ TvBool TvSettingsInterface::Load() {
   m_wordKeyMod = ReadWord("m_wordKeyMod", 2);
   m_crTextBackgroundColor =
       ReadDword("m_crTextBackgroundColor", facts.SystemColor(platform::SystemColorId::kWindow));
-  m_crTextForegroundColor = ReadDword("m_crTextForegroundColor",
-                                      facts.SystemColor(platform::SystemColorId::kWindowText));
+  m_crTextForegroundColor =
+      ReadDword("m_crTextForegroundColor", facts.SystemColor(platform::SystemColorId::kWindowText));
   m_csNewNormalPriorityMessageSound = ReadText("m_csNewNormalPriorityMessageSound", "Message.wav");
   m_csNewHighPriorityMessageSound = ReadText("m_csNewHighPriorityMessageSound", "Message.wav");
   m_csNewLowPriorityMessageSound = ReadText("m_csNewLowPriorityMessageSound", "Message.wav");

@@ -56,6 +56,8 @@ class TvSettingsRunTime : public TvSettings, public TvDataPaths {
 
   // 1 when the default user data folder (the application-data folder, then "Tarvo software",
   // then "Zorvane") could be established, else 0, even when the store names a usable folder.
+  // Also 0 when the store names a folder that cannot be used: m_csDataFolderProblem then says
+  // why, m_csUserDataFolder holds the stored name, and nothing is written or made.
   TvBool Load() override;
   // Nothing of this section is written: returns 1.
   TvBool Save() override;
@@ -79,8 +81,14 @@ class TvSettingsRunTime : public TvSettings, public TvDataPaths {
   void* m_hTrayWnd = nullptr;
   void* m_hUser32 = nullptr;
   void* m_pfnGetLastInputInfo = nullptr;
+  // Why the folder the store names cannot be used (missing and not creatable, or no folder);
+  // empty when it can, or when the store names none.
+  std::string m_csDataFolderProblem;
 
  private:
+  // Makes the folder's last level when missing; empty when it is then a usable folder, else the
+  // reason in the system's words (or "it is not a folder").
+  static std::string WhyNotUsable(const std::string& folder);
   // The application-data candidate: sets m_csUserDataFolder and returns 1, or leaves it empty.
   TvBool LoadApplicationDataFolder();
   std::string m_none;

@@ -193,6 +193,38 @@ TEST_F(StartupTest, ErrorLinesMakeTheExitStatusOne) {
   EXPECT_TRUE(VersionWritten());
 }
 
+// A configured data folder that cannot be used today is never replaced: one box names it and
+// says why, nothing is converted or recorded, the setting is kept, and the exit status is 2, in
+// silent mode as with the dialog (which is not shown).
+TEST_F(StartupTest, AConfiguredFolderThatCannotBeUsedIsKeptAndNothingIsConverted) {
+  const std::string plainFile = scratch.File("PlainFile");
+  ASSERT_TRUE(tvtest::WriteWholeFile(plainFile, "not a folder"));
+  const std::string unplugged = scratch.File("Unplugged") + s + "ZorvaneData";
+  // Old data in the default folder, which a replacing run would convert.
+  tvtest::OldDataFolder old(DataFolder());
+  old.Folders({});
+  const std::string oldFile = old.Message("Inbox", tvtest::SampleMessage());
+  for (const std::string& configured : {plainFile, unplugged}) {
+    for (const char* commandLine : {"/SILENT", ""}) {
+      store.PutText("RunTime Settings", "m_csUserDataFolder", configured);
+      ui.boxes.clear();
+      services.events.clear();
+      EXPECT_EQ(Run(commandLine), kExitStartupFailed) << configured << commandLine;
+      ASSERT_EQ(ui.boxes.size(), 1u);
+      EXPECT_EQ(ui.boxes[0].text.rfind("The data folder '" + configured + "' ", 0), 0u)
+          << ui.boxes[0].text;
+      EXPECT_EQ(ui.boxes[0].icon, platform::BoxIcon::kError);
+      EXPECT_EQ(store.Get("RunTime Settings", "m_csUserDataFolder")->data, configured + '\0');
+      EXPECT_EQ(std::find(services.events.begin(), services.events.end(), "dialog"),
+                services.events.end());
+      EXPECT_FALSE(VersionWritten());
+      EXPECT_TRUE(PathExists(oldFile));
+      EXPECT_FALSE(PathExists(unplugged));
+    }
+  }
+  EXPECT_NE(ui.boxes[0].text.find("because: "), std::string::npos);
+}
+
 // The system's temporary directory, pointed elsewhere for the life of the object.
 class ScopedTempDirectory {
  public:

@@ -108,14 +108,28 @@ TEST_F(RunTimeTest, AConfiguredFolderEndingInASeparatorGetsNoSecondOne) {
   EXPECT_EQ(runTime.m_csTempFolder, configured + "Temp");
 }
 
-TEST_F(RunTimeTest, AConfiguredFolderThatCannotBeMadeIsReplacedByTheDefault) {
-  std::string configured = scratch.File("Missing") + kSep + "Deeper";
-  store.PutText("RunTime Settings", "m_csUserDataFolder", configured);
+// A configured folder that cannot be used today is kept in the store, never replaced by the
+// default: the load fails, says why, writes nothing and makes no folder.
+TEST_F(RunTimeTest, AConfiguredFolderThatCannotBeUsedIsKeptAndFailsTheLoad) {
+  const std::string missing = scratch.File("Missing") + kSep + "Deeper";
+  const std::string plainFile = scratch.File("PlainFile");
+  ASSERT_TRUE(tvtest::WriteWholeFile(plainFile, "not a folder"));
+  for (const std::string& configured : {missing, plainFile}) {
+    store.PutText("RunTime Settings", "m_csUserDataFolder", configured);
+    store.journal.clear();
+    TvSettingsRunTime runTime;
+    EXPECT_EQ(runTime.Load(), 0) << configured;
+    EXPECT_EQ(StoredFolder(), configured + '\0');
+    for (const auto& access : store.journal) EXPECT_NE(access.kind, 'W') << access.name;
+    EXPECT_EQ(runTime.m_csUserDataFolder, configured);
+    EXPECT_FALSE(runTime.m_csDataFolderProblem.empty());
+    EXPECT_FALSE(platform::IsDirectory(configured));
+    EXPECT_FALSE(PathExists(DefaultFolder() + kSep + "Inbox"));
+  }
   TvSettingsRunTime runTime;
-  EXPECT_EQ(runTime.Load(), 1);
-  EXPECT_FALSE(PathExists(configured));
-  EXPECT_EQ(StoredFolder(), DefaultFolder() + '\0');
-  EXPECT_EQ(runTime.m_csUserDataFolder, DefaultFolder() + kSep);
+  store.PutText("RunTime Settings", "m_csUserDataFolder", plainFile);
+  runTime.Load();
+  EXPECT_EQ(runTime.m_csDataFolderProblem, "it is not a folder");
 }
 
 TEST_F(RunTimeTest, WithoutApplicationDataLoadFailsEvenWithAUsableConfiguredFolder) {
