@@ -15,6 +15,8 @@ TvStartupServices::~TvStartupServices() = default;
 void TvStartupServices::InitUserInterface() { platform::InitCommonControls(); }
 std::string TvStartupServices::ProgramPath() { return platform::ProgramPath(); }
 bool TvStartupServices::SetCurrentDirectory(const std::string& path) {
+  // Where the user started the program: the folder chooser's answers are relative to it.
+  platform::SetStartingDirectory(platform::CurrentDirectory());
   return platform::SetCurrentDirectory(path);
 }
 bool TvStartupServices::StartSockets() { return platform::StartSockets(); }

@@ -16,6 +16,11 @@ std::string& ApplicationNameStorage() {
   return name;
 }
 
+std::string& StartingDirectoryStorage() {
+  static std::string directory;
+  return directory;
+}
+
 }  // namespace
 
 BoxAnswer UserInterface::MessageBox(const std::string& text, BoxButtons buttons, BoxIcon icon) {
@@ -34,6 +39,10 @@ UserInterface& UI() {
 }
 
 UserInterface* SetUserInterface(UserInterface* ui) { return g_installed.exchange(ui); }
+
+const std::string& StartingDirectory() { return StartingDirectoryStorage(); }
+
+void SetStartingDirectory(const std::string& directory) { StartingDirectoryStorage() = directory; }
 
 const std::string& ApplicationName() { return ApplicationNameStorage(); }
 

@@ -40,6 +40,12 @@ UserInterface& UI();
 // Installs an interface (not owned) and returns the previous one; null restores the system's.
 UserInterface* SetUserInterface(UserInterface* ui);
 
+// The directory the user started the program in, remembered before start-up makes the program's
+// folder the current one: the terminal folder chooser resolves a relative answer against it.
+// Empty (the default): against the current directory.
+const std::string& StartingDirectory();
+void SetStartingDirectory(const std::string& directory);
+
 // Caption of every message box. Empty until start-up sets it.
 const std::string& ApplicationName();
 void SetApplicationName(const std::string& name);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 
@@ -71,6 +72,35 @@ TEST(TerminalUI, FolderChooserTakesAnExistingDirectoryOnly) {
   EXPECT_EQ(path, dir);
   EXPECT_FALSE(ui.ChooseFolder("Select a folder:", &path));  // end of input cancels
   EXPECT_EQ(path, dir);
+}
+
+// Answers relative to where the user started the program, which is not the current directory
+// once start-up has moved to the program's folder.
+TEST(TerminalUI, FolderChooserResolvesAnswersAgainstTheStartingDirectory) {
+  tvtest::ScratchDir scratch;
+  std::string start = scratch.MakeDir("start");
+  std::string target = start + "/target";
+  ASSERT_TRUE(std::filesystem::create_directory(target));
+  const std::pair<const char*, std::string> kCases[] = {
+      {".", start},
+      {"target", target},
+      {"./target/../target/", target},
+      {"..", scratch.Path()},
+  };
+  SetStartingDirectory(start);
+  UserInterface& ui = SystemUserInterface();
+  for (const auto& [answer, expected] : kCases) {
+    FakeInput input(std::string(answer) + "\n");
+    std::string path;
+    ASSERT_TRUE(ui.ChooseFolder("Select a folder:", &path)) << answer;
+    // An absolute path of the same folder, without "." or ".." levels or a trailing separator.
+    EXPECT_EQ(path.front(), '/') << path;
+    EXPECT_NE(path.back(), '/') << path;
+    EXPECT_EQ((path + "/").find("/./"), std::string::npos) << path;
+    EXPECT_EQ((path + "/").find("/../"), std::string::npos) << path;
+    EXPECT_TRUE(std::filesystem::equivalent(path, expected)) << answer << " gave " << path;
+  }
+  SetStartingDirectory("");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -28,6 +29,22 @@ bool ReadLine(std::string* line) {
   if (!std::getline(std::cin, *line)) return false;
   while (!line->empty() && (line->back() == '\r' || line->back() == '\n')) line->pop_back();
   return true;
+}
+
+// The answer as an absolute path without "." and ".." levels or a trailing separator; a relative
+// one is taken from the directory the user started the program in, not the program's folder.
+std::string Absolute(const std::string& answer) {
+  std::filesystem::path path(answer);
+  if (path.is_relative()) {
+    std::error_code ignored;
+    std::filesystem::path base = StartingDirectory().empty()
+                                     ? std::filesystem::current_path(ignored)
+                                     : std::filesystem::path(StartingDirectory());
+    path = base / path;
+  }
+  std::string folder = path.lexically_normal().string();
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
 }
 
 class TerminalUserInterface : public UserInterface {
@@ -67,13 +84,13 @@ class TerminalUserInterface : public UserInterface {
     std::fflush(stderr);
     std::string line;
     if (!ReadLine(&line) || line.empty()) return false;
+    std::string folder = Absolute(line);
     struct stat st;
-    if (::stat(line.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
       std::fprintf(stderr, "Not a folder: %s\n", line.c_str());
       return false;
     }
-    while (line.size() > 1 && line.back() == '/') line.pop_back();
-    *path = line;
+    *path = folder;
     return true;
   }
 
