@@ -12,13 +12,20 @@ std::string BuildRestoreCommand(const std::string& chosenFolder, const std::stri
 // Where a backup lands: the chosen folder (ending in a separator) + "Zorvane BackUp".
 std::string BackupFolder(const std::string& chosenFolder);
 
+// True when folder (ending in a separator) holds any of the messenger's files: a list file of
+// either version, the names index, or a message file in one of the standard message folders.
+// Restore copies nothing from a folder without them.
+bool HoldsMessengerData(const std::string& folder);
+
 // Runs one copy. The system's own runs the command line (Windows) or copies source into target
-// (POSIX); nothing is reported about what the copy achieved.
+// (POSIX).
 class TvFolderCopier {
  public:
   virtual ~TvFolderCopier() = default;
-  virtual void Copy(const std::string& commandLine, const std::string& source,
-                    const std::string& target);
+  // True only when the whole copy succeeded: the copy command started and ended with exit status
+  // 0 (Windows), or every file and folder was copied (POSIX). Otherwise *reason says why.
+  virtual bool Copy(const std::string& commandLine, const std::string& source,
+                    const std::string& target, std::string* reason);
 };
 
 TvFolderCopier& SystemFolderCopier();

@@ -82,8 +82,11 @@ void CZV30TO31Dlg::OnConvert() {
   ExchangeData(true);
   if (m_bBackedUp == 0 &&
       ui.MessageBox("Do the backup before conversion?", platform::BoxButtons::kYesNo,
-                    platform::BoxIcon::kQuestion) == platform::BoxAnswer::kYes) {
-    OnBackUpDatabase();
+                    platform::BoxIcon::kQuestion) == platform::BoxAnswer::kYes &&
+      BackUp(true) == TvCopyOutcome::kFailed) {
+    // The user wanted a backup first and has none: nothing is converted, the dialog stays, and
+    // Convert asks again (so the user may still go on without one).
+    return;
   }
   ui.MessageBox(
       "Please be patient, the conversion procedure may take some time. You will be notified when "
@@ -103,18 +106,31 @@ void CZV30TO31Dlg::OnConvert() {
   if (m_window != nullptr) m_window->End(platform::kDialogOk);
 }
 
-void CZV30TO31Dlg::OnBackUpDatabase() {
+void CZV30TO31Dlg::OnBackUpDatabase() { BackUp(false); }
+
+CZV30TO31Dlg::TvCopyOutcome CZV30TO31Dlg::BackUp(bool beforeConversion) {
   platform::UserInterface& ui = platform::UI();
   ui.SetWaitCursor(true);
   std::string data = DataFolder();
   std::string chosen;
+  TvCopyOutcome outcome = TvCopyOutcome::kCancelled;
   if (BrowseForFolder(chosen)) {
     AppendBackslash(chosen);
-    m_copier.Copy(BuildBackupCommand(data, chosen), data, BackupFolder(chosen));
-    // Made once the copy was tried, whatever it achieved.
-    m_bBackedUp = 1;
+    std::string target = BackupFolder(chosen);
+    std::string reason;
+    if (m_copier.Copy(BuildBackupCommand(data, chosen), data, target, &reason)) {
+      // Only a backup that was made counts.
+      m_bBackedUp = 1;
+      outcome = TvCopyOutcome::kDone;
+    } else {
+      ui.MessageBox("The backup into '" + target + "' has failed, because: " + reason + "." +
+                        (beforeConversion ? "\nNothing was converted." : ""),
+                    platform::BoxButtons::kOk, platform::BoxIcon::kError);
+      outcome = TvCopyOutcome::kFailed;
+    }
   }
   ui.SetWaitCursor(false);
+  return outcome;
 }
 
 void CZV30TO31Dlg::OnRestoreDatabase() {
@@ -126,7 +142,18 @@ void CZV30TO31Dlg::OnRestoreDatabase() {
   std::string chosen;
   if (BrowseForFolder(chosen)) {
     AppendBackslash(chosen);
-    m_copier.Copy(BuildRestoreCommand(chosen, data), chosen, data);
+    std::string reason;
+    if (!HoldsMessengerData(chosen)) {
+      // Copying any folder over the data folder would only mix strange files into it.
+      ui.MessageBox("The folder '" + chosen +
+                        "' holds none of Zorvane's files, so nothing was restored. Please select "
+                        "the folder 'Zorvane BackUp'.",
+                    platform::BoxButtons::kOk, platform::BoxIcon::kWarning);
+    } else if (!m_copier.Copy(BuildRestoreCommand(chosen, data), chosen, data, &reason)) {
+      ui.MessageBox("The restore from '" + chosen + "' has failed, because: " + reason +
+                        ".\nThe data folder may hold part of the backup.",
+                    platform::BoxButtons::kOk, platform::BoxIcon::kError);
+    }
   }
   ui.SetWaitCursor(false);
 }

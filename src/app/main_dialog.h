@@ -32,6 +32,8 @@ class CZV30TO31Dlg : public platform::DialogHandler {
   void OnCommand(platform::DialogWindow& window, int controlId) override;
 
   void OnConvert();
+  // A failed backup or restore shows a box saying so; a backup counts only when it was made.
+  // Restore refuses a folder that holds none of the messenger's files.
   void OnBackUpDatabase();
   void OnRestoreDatabase();
 
@@ -41,6 +43,10 @@ class CZV30TO31Dlg : public platform::DialogHandler {
   TvBool m_bBackedUp = 0;
 
  private:
+  enum class TvCopyOutcome { kDone, kCancelled, kFailed };
+  // The backup command: folder choice, copy, and a box when the copy failed (saying, when asked
+  // for by the convert command, that nothing was converted).
+  TvCopyOutcome BackUp(bool beforeConversion);
   // Check boxes to members (save) or members to check boxes.
   void ExchangeData(bool save);
   std::string DataFolder() const;

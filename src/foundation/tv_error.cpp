@@ -31,3 +31,12 @@ TvFileError::TvFileError(const char* fileName, TvBool show) : TvError(NoShow{}) 
 }
 
 TvFileError::~TvFileError() = default;
+
+std::string LastErrorReason() {
+  std::string reason = platform::ErrorText(platform::LastError());
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
+                             reason.back() == ' ' || reason.back() == '.')) {
+    reason.pop_back();
+  }
+  return reason;
+}

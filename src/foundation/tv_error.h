@@ -31,3 +31,7 @@ class TvFileError : public TvError {
   TvFileError(const char* fileName, TvBool show);
   ~TvFileError() override;
 };
+
+// The system's text for its last error, without the line end and the closing full stop, to be
+// put inside a sentence ("..., because: <text>.").
+std::string LastErrorReason();

@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "foundation/coding.h"
+#include "foundation/tv_error.h"
 #include "foundation/utilities.h"
 #include "platform/file_system.h"
-#include "platform/system_error.h"
 #include "settings/settings_store.h"
 #include "settings/system_facts.h"
 
@@ -124,11 +124,7 @@ TvBool TvSettingsRunTime::LoadApplicationDataFolder() {
 
 std::string TvSettingsRunTime::WhyNotUsable(const std::string& folder) {
   if (!EnsureDirectory(folder)) {
-    std::string reason = platform::ErrorText(platform::LastError());
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
-                               reason.back() == ' ' || reason.back() == '.')) {
-      reason.pop_back();
-    }
+    std::string reason = LastErrorReason();
     return reason.empty() ? std::string("it cannot be created") : reason;
   }
   if (!platform::IsDirectory(folder)) return "it is not a folder";

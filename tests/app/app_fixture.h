@@ -42,17 +42,21 @@ class ScriptedDialogWindow : public platform::DialogWindow {
   int endResult = 0;
 };
 
-// Copies recorded instead of run.
+// Copies recorded instead of run; each fails with failReason when one is set.
 class RecordingCopier : public TvFolderCopier {
  public:
   struct Copy_ {
     std::string commandLine, source, target;
   };
-  void Copy(const std::string& commandLine, const std::string& source,
-            const std::string& target) override {
+  bool Copy(const std::string& commandLine, const std::string& source, const std::string& target,
+            std::string* reason) override {
     copies.push_back({commandLine, source, target});
+    if (failReason.empty()) return true;
+    *reason = failReason;
+    return false;
   }
   std::vector<Copy_> copies;
+  std::string failReason;
 };
 
 class RecordingServices : public TvStartupServices {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -88,6 +89,7 @@ TEST_F(DialogTest, ACancelledBackUpCopiesNothingAndStillAsksBeforeConverting) {
 }
 
 TEST_F(DialogTest, RestoreShowsItsMessageBeforeTheChoiceAndCopiesBack) {
+  ASSERT_TRUE(tvtest::WriteWholeFile(m_chosen + platform::kPathSeparator + "Folders.List", ""));
   ui.folderChoices.push_back(m_chosen);
   dialog.OnCommand(window, kIdRestore);
   ASSERT_EQ(ui.boxes.size(), 1u);
@@ -161,6 +163,111 @@ TEST_F(DialogTest, ExitClosesWithoutConverting) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
+// A backup counts only when it was made; a failed one says so, and when the convert command
+// asked for it, nothing is converted and the dialog stays open.
+TEST_F(DialogTest, AFailedBackUpIsToldAndStopsTheConversionItWasAskedFor) {
+  copier.failReason = "No space left on device";
+  ui.folderChoices.push_back(m_chosen);
+  dialog.OnCommand(window, kIdBackUp);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  const std::string target = m_chosen + platform::kPathSeparator + "Zorvane BackUp";
+  EXPECT_EQ(ui.boxes[0].text,
+            "The backup into '" + target + "' has failed, because: No space left on device.");
+  EXPECT_EQ(ui.boxes[0].icon, platform::BoxIcon::kError);
+  EXPECT_EQ(dialog.m_bBackedUp, 0);
+
+  // Convert, Yes, and the backup fails again: no conversion, the dialog stays.
+  ui.boxes.clear();
+  ui.yesNoAnswers = {platform::BoxAnswer::kYes, platform::BoxAnswer::kNo};
+  ui.folderChoices.push_back(m_chosen);
+  dialog.OnCommand(window, kIdConvert);
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes[1].text.rfind("The backup into '" + target + "' has failed", 0), 0u);
+  EXPECT_NE(ui.boxes[1].text.find("Nothing was converted."), std::string::npos);
+  EXPECT_EQ(g_pConversionCore->m_settingsSystem.conversionDone, 0);
+  EXPECT_FALSE(window.ended);
+  EXPECT_EQ(ui.waitCursorDepth, 0);
+
+  // Convert again asks again; No converts without a backup.
+  dialog.OnCommand(window, kIdConvert);
+  EXPECT_EQ(ui.boxes[2].text, "Do the backup before conversion?");
+  EXPECT_EQ(g_pConversionCore->m_settingsSystem.conversionDone, 1);
+  EXPECT_TRUE(window.ended);
+}
+
+TEST_F(DialogTest, ABackUpCancelledFromTheConvertCommandLetsTheConversionGoOn) {
+  ui.yesNoAnswers.push_back(platform::BoxAnswer::kYes);
+  ui.folderChoices.push_back("");
+  dialog.OnCommand(window, kIdConvert);
+  EXPECT_TRUE(copier.copies.empty());
+  EXPECT_EQ(g_pConversionCore->m_settingsSystem.conversionDone, 1);
+  EXPECT_TRUE(window.ended);
+}
+
+// Restore copies only from a folder that holds some of the messenger's files (names found
+// without regard to case), and says so when it refuses or when the copy fails.
+TEST_F(DialogTest, RestoreRefusesAFolderWithoutTheMessengersFilesAndToldWhenItFails) {
+  const char s = platform::kPathSeparator;
+  struct Case {
+    const char* file;  // the one file in the chosen folder; none when null
+    bool copied;
+  };
+  const Case kCases[] = {
+      {nullptr, false},          {"notes.txt", false},        {"Inbox/readme.txt", false},
+      {"NAMES.INDEX", true},     {"ContactList.Users", true}, {"Sent/x.Message", true},
+      {"FastReplys.List", true},
+  };
+  int folder = 0;
+  for (const Case& c : kCases) {
+    std::string chosen = scratch.MakeDir("Restore" + std::to_string(folder++));
+    if (c.file != nullptr) {
+      std::filesystem::path file = std::filesystem::path(chosen) / c.file;
+      std::filesystem::create_directories(file.parent_path());
+      ASSERT_TRUE(tvtest::WriteWholeFile(file.string(), "x"));
+    }
+    ui.boxes.clear();
+    copier.copies.clear();
+    ui.folderChoices.push_back(chosen);
+    dialog.OnRestoreDatabase();
+    EXPECT_EQ(copier.copies.size(), c.copied ? 1u : 0u) << (c.file ? c.file : "empty");
+    if (!c.copied) {
+      ASSERT_EQ(ui.boxes.size(), 2u);
+      EXPECT_EQ(ui.boxes[1].text.rfind("The folder '" + chosen + s + "' holds none of", 0), 0u);
+      EXPECT_EQ(ui.boxes[1].icon, platform::BoxIcon::kWarning);
+    } else {
+      EXPECT_EQ(ui.boxes.size(), 1u);
+    }
+  }
+  // A restore whose copy fails says so.
+  copier.failReason = "Permission denied";
+  ui.boxes.clear();
+  ui.folderChoices.push_back(scratch.File("Restore3"));  // the one with "NAMES.INDEX"
+  dialog.OnRestoreDatabase();
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes[1].text.rfind("The restore from '" + scratch.File("Restore3") + s +
+                                       "' has failed, because: Permission denied.",
+                                   0),
+            0u);
+  EXPECT_EQ(ui.boxes[1].icon, platform::BoxIcon::kError);
+}
+
+// The system's copier tells a copy that did not complete.
+TEST_F(DialogTest, TheSystemCopierReportsACopyThatFailed) {
+  const char s = platform::kPathSeparator;
+  ASSERT_TRUE(tvtest::WriteWholeFile(DataFolder() + "Folders.List", "list"));
+  // "Zorvane BackUp" is taken by a plain file, so the backup folder cannot be made.
+  ASSERT_TRUE(tvtest::WriteWholeFile(m_chosen + s + "Zorvane BackUp", "in the way"));
+  std::string reason;
+  EXPECT_FALSE(SystemFolderCopier().Copy(BuildBackupCommand(DataFolder(), m_chosen + s),
+                                         DataFolder(), m_chosen + s + "Zorvane BackUp", &reason));
+  EXPECT_FALSE(reason.empty());
+  std::string chosen = scratch.MakeDir("Good");
+  EXPECT_TRUE(SystemFolderCopier().Copy(BuildBackupCommand(DataFolder(), chosen + s), DataFolder(),
+                                        chosen + s + "Zorvane BackUp", &reason))
+      << reason;
+  EXPECT_TRUE(tvtest::PathExists(chosen + s + "Zorvane BackUp" + s + "Folders.List"));
+}
+
 // The template the terminal rendition shows is the one the resource script holds.
 TEST(MainDialogTemplate, MatchesTheResourceScript) {
   std::ifstream in(TV_SOURCE_DIR "/src/app/zv30to31.rc");
@@ -171,9 +278,9 @@ TEST(MainDialogTemplate, MatchesTheResourceScript) {
   const platform::DialogTemplate& t = MainDialogTemplate();
   EXPECT_EQ(t.resourceId, 102);
   EXPECT_EQ(t.iconId, 128);
-  EXPECT_NE(rc.find("102 DIALOGEX 0, 0, " + std::to_string(t.width) + ", " +
-                    std::to_string(t.height)),
-            std::string::npos);
+  EXPECT_NE(
+      rc.find("102 DIALOGEX 0, 0, " + std::to_string(t.width) + ", " + std::to_string(t.height)),
+      std::string::npos);
   EXPECT_NE(rc.find("CAPTION \"" + t.title + "\""), std::string::npos);
   EXPECT_NE(rc.find("FONT " + std::to_string(t.fontSize) + ", \"" + t.fontName + "\""),
             std::string::npos);
@@ -186,8 +293,10 @@ TEST(MainDialogTemplate, MatchesTheResourceScript) {
   for (const platform::DialogControl& c : t.controls) {
     std::string rect = std::to_string(c.x) + ", " + std::to_string(c.y) + ", " +
                        std::to_string(c.width) + ", " + std::to_string(c.height);
-    std::string id = c.id == 1 ? "IDOK" : c.id == 2 ? "IDCANCEL"
-                     : c.id == -1 ? "IDC_STATIC" : std::to_string(c.id);
+    std::string id = c.id == 1    ? "IDOK"
+                     : c.id == 2  ? "IDCANCEL"
+                     : c.id == -1 ? "IDC_STATIC"
+                                  : std::to_string(c.id);
     size_t line = rc.find("\"" + c.text + "\", " + id + ",", at);
     ASSERT_NE(line, std::string::npos) << c.text;
     size_t end = rc.find('\n', line);

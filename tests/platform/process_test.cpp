@@ -1,7 +1,8 @@
+#include "platform/process.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
-#include "platform/process.h"
 #include "platform/system_error.h"
 #include "support/scratch_dir.h"
 
@@ -27,6 +28,16 @@ TEST_F(Process, RunsToTheEndWithTheArgumentsSplitAsOnWindows) {
   ASSERT_TRUE(RunProcessAndWait(command)) << ErrorText(LastError());
   // The child writes only after a pause: the file is whole because the call waited.
   EXPECT_EQ(tvtest::ReadWholeFile(out), "plain\ntwo words\na\"b\n");
+}
+
+TEST_F(Process, TheExitCodeIsHandedBack) {
+  uint32_t exitCode = 99;
+  ASSERT_TRUE(
+      RunProcessAndWait("\"" + ChildProgram() + "\" \"" + scratch.File("out") + "\"", &exitCode));
+  EXPECT_EQ(exitCode, 0u);
+  // Without arguments the child ends with exit code 2.
+  ASSERT_TRUE(RunProcessAndWait("\"" + ChildProgram() + "\"", &exitCode));
+  EXPECT_EQ(exitCode, 2u);
 }
 
 TEST_F(Process, MissingProgramFailsWithTheSystemsReason) {

@@ -12,7 +12,7 @@ extern char** environ;
 
 namespace platform {
 
-bool RunProcessAndWait(const std::string& commandLine) {
+bool RunProcessAndWait(const std::string& commandLine, uint32_t* exitCode) {
   std::vector<std::string> args = SplitCommandLine(commandLine);
   if (args.empty() || args[0].empty()) {
     SetLastError(ENOENT);
@@ -30,9 +30,14 @@ bool RunProcessAndWait(const std::string& commandLine) {
     SetLastError(static_cast<uint32_t>(rc));
     return false;
   }
-  int status;
+  int status = 0;
   while (::waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) break;
+  }
+  if (exitCode != nullptr) {
+    *exitCode = WIFEXITED(status)     ? static_cast<uint32_t>(WEXITSTATUS(status))
+                : WIFSIGNALED(status) ? 128u + static_cast<uint32_t>(WTERMSIG(status))
+                                      : 1u;
   }
   return true;
 }

@@ -6,7 +6,7 @@
 
 namespace platform {
 
-bool RunProcessAndWait(const std::string& commandLine) {
+bool RunProcessAndWait(const std::string& commandLine, uint32_t* exitCode) {
   // CreateProcessA may write into the command line: give it a copy.
   std::vector<char> command(commandLine.begin(), commandLine.end());
   command.push_back('\0');
@@ -20,6 +20,11 @@ bool RunProcessAndWait(const std::string& commandLine) {
     return false;
   }
   ::WaitForSingleObject(process.hProcess, INFINITE);
+  if (exitCode != nullptr) {
+    DWORD code = 1;
+    if (!::GetExitCodeProcess(process.hProcess, &code)) code = 1;
+    *exitCode = code;
+  }
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
   return true;
