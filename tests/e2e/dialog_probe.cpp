@@ -1,6 +1,8 @@
 // A Windows helper of the end-to-end tests, run under Wine beside the program:
 //   hold <mutex name>     creates the named mutex owned, says "held" on stderr, keeps it until
 //                         its input ends
+//   lock <file>           opens the file without sharing it, says "held" on stderr, keeps it
+//                         open until its input ends
 //   dialog <window title> waits for the top-level window, then lists its controls in creation
 //                         (template) order and the control that has the keyboard focus
 #include <windows.h>
@@ -24,6 +26,22 @@ int Hold(const char* name) {
   }
   ::ReleaseMutex(mutex);
   ::CloseHandle(mutex);
+  return 0;
+}
+
+int Lock(const char* path) {
+  HANDLE file = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    std::fprintf(stderr, "cannot open the file\n");
+    return 1;
+  }
+  std::fprintf(stderr, "held\n");
+  std::fflush(stderr);
+  char buffer[256];
+  while (std::fgets(buffer, sizeof(buffer), stdin) != nullptr) {
+  }
+  ::CloseHandle(file);
   return 0;
 }
 
@@ -59,8 +77,7 @@ int Dialog(const char* title) {
     LONG style = ::GetWindowLongA(child, GWL_STYLE);
     int check = -1;
     LONG kind = style & BS_TYPEMASK;
-    if (std::strcmp(className, "Button") == 0 &&
-        (kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX)) {
+    if (std::strcmp(className, "Button") == 0 && (kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX)) {
       check = static_cast<int>(::SendMessageA(child, BM_GETCHECK, 0, 0));
     }
     bool defaultButton = std::strcmp(className, "Button") == 0 && kind == BS_DEFPUSHBUTTON;
@@ -87,7 +104,8 @@ int Dialog(const char* title) {
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "hold") == 0) return Hold(argv[2]);
+  if (argc == 3 && std::strcmp(argv[1], "lock") == 0) return Lock(argv[2]);
   if (argc == 3 && std::strcmp(argv[1], "dialog") == 0) return Dialog(argv[2]);
-  std::fprintf(stderr, "usage: hold <mutex> | dialog <title>\n");
+  std::fprintf(stderr, "usage: hold <mutex> | lock <file> | dialog <title>\n");
   return 2;
 }

@@ -1,5 +1,8 @@
 // The real program, started as its users start it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -33,8 +36,8 @@ TEST_F(E2eTest, SilentOnAFreshStoreMakesTheDefaultFolderAndRecordsTheVersion) {
 TEST_F(E2eTest, SilentDeletesOldFilesAndAConfiguredFolderIsUsed) {
   std::string data = harness->Scratch() + "/My Data";
   Write(data + "/Database.Folders", kEmptyFoldersFile);
-  ASSERT_TRUE(harness->SetText("RunTime Settings", "m_csUserDataFolder",
-                               harness->ProgramPathOf(data)));
+  ASSERT_TRUE(
+      harness->SetText("RunTime Settings", "m_csUserDataFolder", harness->ProgramPathOf(data)));
   ASSERT_TRUE(harness->SetDword("System Settings", "m_dwordDatabaseVersion", 0x300));
   Result run = harness->Run({"-first", "/SILENT", "-last"});
   EXPECT_EQ(run.exitStatus, 0) << run.err;
@@ -58,6 +61,71 @@ TEST_F(E2eTest, ErrorLinesKeepTheLogAndGiveExitStatusOne) {
   EXPECT_TRUE(Exists(broken));
   EXPECT_TRUE(Exists(data + "/Conversion3.0-3.1.Log.Txt"));
   EXPECT_EQ(harness->QueryDword("System Settings", "m_dwordDatabaseVersion"), 0x301u);
+}
+
+// A failure told only by a file-error box (the contact list store logs nothing when its old file
+// cannot be read) still gives exit status 1.
+TEST_F(E2eTest, AnOldContactListHeldOpenElsewhereGivesExitStatusOne) {
+  std::string data = harness->DefaultDataFolder();
+  Write(data + "/Database.Folders", kEmptyFoldersFile);
+  std::string contacts = data + "/ContactList.Users";
+  Write(contacts, std::string(8, '\0'));
+  std::unique_ptr<Child> holder;
+  int held = -1;
+  if (Native()) {
+    // Another process's handle without sharing, as the POSIX build sees one.
+    held = ::open(contacts.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+  } else {
+    holder = harness->StartInEnvironment(
+        {"wine", TV_E2E_PROBE, "lock", harness->ProgramPathOf(contacts)});
+    ASSERT_TRUE(holder->WaitForError("held", 120000));
+  }
+  Result run = harness->Run({"/SILENT"});
+  if (held >= 0) ::close(held);
+  if (holder) {
+    holder->CloseInput();
+    holder->Wait(60000);
+  }
+  EXPECT_EQ(run.exitStatus, 1) << run.err;
+  if (Native()) {
+    EXPECT_NE(run.err.find("Operation with file '" + contacts + "' has failed"), std::string::npos)
+        << run.err;
+  }
+  EXPECT_TRUE(Exists(contacts));
+  EXPECT_FALSE(Exists(data + "/Contacts.List"));
+}
+
+// A data folder named in the settings that cannot be used today is kept: nothing is converted or
+// recorded, one box says why, exit status 2.
+TEST_F(E2eTest, AConfiguredDataFolderThatCannotBeUsedIsKept) {
+  // Old data in the default folder, which a run that replaced the setting would convert.
+  std::string fallback = harness->DefaultDataFolder();
+  Write(fallback + "/Database.Folders", kEmptyFoldersFile);
+  std::string plainFile = harness->Scratch() + "/PlainFile";
+  Write(plainFile, "not a folder");
+  for (const std::string& configured : {plainFile, harness->Scratch() + "/Unplugged/ZorvaneData"}) {
+    std::string stored = harness->ProgramPathOf(configured);
+    ASSERT_TRUE(harness->SetText("RunTime Settings", "m_csUserDataFolder", stored));
+    Result run = harness->Run({"/SILENT"});
+    EXPECT_EQ(run.exitStatus, 2) << run.err;
+    EXPECT_EQ(harness->QueryText("RunTime Settings", "m_csUserDataFolder"), stored);
+    EXPECT_FALSE(harness->QueryDword("System Settings", "m_dwordDatabaseVersion").has_value());
+    EXPECT_TRUE(Exists(fallback + "/Database.Folders"));
+    EXPECT_FALSE(Exists(fallback + "/Folders.List"));
+    EXPECT_FALSE(IsDir(configured));
+    if (Native()) {
+      // One box, naming the folder; in silent mode as with the dialog, which is not shown.
+      std::string box = "The data folder '" + stored + "' named in the settings cannot be used";
+      EXPECT_NE(run.err.find(box), std::string::npos) << run.err;
+      EXPECT_EQ(run.err.find(box), run.err.rfind(box));
+      Result dialog = harness->Run({}, "x\n");
+      EXPECT_EQ(dialog.exitStatus, 2);
+      EXPECT_EQ(dialog.err.find("Convert 3.0 -> 3.1"), std::string::npos);
+      EXPECT_EQ(harness->QueryText("RunTime Settings", "m_csUserDataFolder"), stored);
+    }
+  }
 }
 
 // ---- The terminal dialog (the POSIX build's own rendition) ---------------------------------
@@ -110,6 +178,25 @@ TEST_F(E2eTest, BackUpThroughTheDialogCopiesTheDataFolder) {
   EXPECT_TRUE(IsDir(target + "/Zorvane BackUp/Drafts"));
 }
 
+TEST_F(E2eTest, ABackUpThatFailsBeforeConvertingStopsTheConversion) {
+  if (!Native()) GTEST_SKIP() << "the terminal dialog is the POSIX rendition";
+  std::string data = harness->DefaultDataFolder();
+  Write(data + "/Database.Folders", kEmptyFoldersFile);
+  std::string target = harness->Scratch() + "/Full";
+  // The backup folder's name is taken by a plain file, so the copy cannot be made.
+  Write(target + "/Zorvane BackUp", "in the way");
+  // c: convert; y: back up first; the folder; then x: exit.
+  Result run = harness->Run({}, "c\ny\n" + target + "\nx\n");
+  EXPECT_EQ(run.exitStatus, 1) << run.err;
+  EXPECT_NE(run.err.find("The backup into '" + target + "/Zorvane BackUp' has failed"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.err.find("Please be patient"), std::string::npos);
+  EXPECT_TRUE(Exists(data + "/Database.Folders"));
+  EXPECT_FALSE(Exists(data + "/Folders.List"));
+  EXPECT_FALSE(harness->QueryDword("System Settings", "m_dwordDatabaseVersion").has_value());
+}
+
 TEST_F(E2eTest, ASecondCopyExitsAtOnceAndSilently) {
   std::unique_ptr<Child> first;
   if (Native()) {
@@ -117,13 +204,15 @@ TEST_F(E2eTest, ASecondCopyExitsAtOnceAndSilently) {
     ASSERT_TRUE(first->WaitForError("Choice:", 60000)) << "the first copy did not show its dialog";
   } else {
     // The guard of a copy that holds it: the probe creates the same named mutex and waits.
-    first = harness->StartInEnvironment({"wine", TV_E2E_PROBE, "hold", "Tarvo software Zorvane 3.0"});
+    first =
+        harness->StartInEnvironment({"wine", TV_E2E_PROBE, "hold", "Tarvo software Zorvane 3.0"});
     ASSERT_TRUE(first->WaitForError("held", 120000));
   }
   auto started = std::chrono::steady_clock::now();
   Result second = harness->Run({"/SILENT"}, "", 60000);
-  auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-      std::chrono::steady_clock::now() - started).count();
+  auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started)
+          .count();
   EXPECT_EQ(second.exitStatus, 3);
   EXPECT_EQ(second.out, "");
   if (Native()) {
