@@ -178,6 +178,20 @@ TEST_F(E2eTest, BackUpThroughTheDialogCopiesTheDataFolder) {
   EXPECT_TRUE(IsDir(target + "/Zorvane BackUp/Drafts"));
 }
 
+TEST_F(E2eTest, TheFolderChooserTakesARelativeAnswerFromWhereTheUserStarted) {
+  if (!Native()) GTEST_SKIP() << "the terminal folder chooser is the POSIX rendition";
+  std::string data = harness->DefaultDataFolder();
+  Write(data + "/Inbox/keep.txt", "kept");
+  std::string start = harness->Scratch() + "/Start";
+  std::filesystem::create_directories(start);
+  std::unique_ptr<Child> run = harness->StartInEnvironment({"env", "-C", start, TV_E2E_PROGRAM});
+  run->WriteInput("b\n.\nx\n");
+  run->CloseInput();
+  Result ended = run->Wait(60000);
+  EXPECT_EQ(ended.exitStatus, 0) << ended.err;
+  EXPECT_TRUE(Exists(start + "/Zorvane BackUp/Inbox/keep.txt"));
+}
+
 TEST_F(E2eTest, ABackUpThatFailsBeforeConvertingStopsTheConversion) {
   if (!Native()) GTEST_SKIP() << "the terminal dialog is the POSIX rendition";
   std::string data = harness->DefaultDataFolder();
