@@ -46,8 +46,12 @@ class ConversionCore : private TvCorePathsHolder {
   // run-time load and the last five loads succeeded.
   TvBool Init();
   // Standard folders, database, contact list, fast replies, auto answers, then the log file goes
-  // when no Error line was written, and conversionDone is set whatever happened before.
+  // when no Error line was written, and conversionDone is set whatever happened before, unless
+  // the user stopped the run: then the stores not reached are skipped, kInterruptedLine is
+  // logged and conversionDone stays 0.
   void Convert(TvBool deleteOld);
+  static constexpr const char* kInterruptedLine =
+      "Conversion: interrupted by the user , NOT finished (run the conversion again)";
 
   int32_t m_initialised = 0;
   TvLog m_log;

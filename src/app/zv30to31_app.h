@@ -4,6 +4,7 @@
 //   1  a conversion wrote Error lines (the log was kept)
 //   2  start-up failed (sockets, rich-edit libraries, core initialisation)
 //   3  another copy was running
+//   130, 143  the user stopped the conversion (SIGINT, SIGTERM; POSIX): a rerun finishes it
 #pragma once
 
 #include <memory>

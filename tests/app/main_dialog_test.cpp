@@ -121,7 +121,8 @@ TEST_F(DialogTest, ConvertAsksForABackupThenConvertsAndCloses) {
                        "Do the backup before conversion?",
                        "Please be patient, the conversion procedure may take some time. You will "
                        "be notified when it will be done.",
-                       "Done [ hit 'OK' ] to exit and launch Zorvane"}));
+                       "Done [ hit 'OK' ] to exit and launch Zorvane\n"
+                       "0 messages converted, 0 not converted, 2 list files converted, 0 errors"}));
   EXPECT_EQ(dialog.m_bDeleteOld, 0);
   EXPECT_EQ(g_pConversionCore->m_settingsSystem.conversionDone, 1);
   EXPECT_EQ(g_pConversionCore->m_settingsSystem.launchMessenger, 1);
@@ -138,7 +139,9 @@ TEST_F(DialogTest, AfterABackUpConvertDoesNotAskAgain) {
   ASSERT_EQ(ui.boxes.size(), 2u);
   EXPECT_EQ(ui.boxes[0].text.rfind("Please be patient", 0), 0u);
   // With the launch box cleared: one trailing blank, and the messenger is not asked for.
-  EXPECT_EQ(ui.boxes[1].text, "Done [ hit 'OK' ] to exit ");
+  EXPECT_EQ(ui.boxes[1].text,
+            "Done [ hit 'OK' ] to exit \n"
+            "0 messages converted, 0 not converted, 2 list files converted, 0 errors");
   EXPECT_EQ(g_pConversionCore->m_settingsSystem.launchMessenger, 0);
 }
 
@@ -171,9 +174,9 @@ TEST(MainDialogTemplate, MatchesTheResourceScript) {
   const platform::DialogTemplate& t = MainDialogTemplate();
   EXPECT_EQ(t.resourceId, 102);
   EXPECT_EQ(t.iconId, 128);
-  EXPECT_NE(rc.find("102 DIALOGEX 0, 0, " + std::to_string(t.width) + ", " +
-                    std::to_string(t.height)),
-            std::string::npos);
+  EXPECT_NE(
+      rc.find("102 DIALOGEX 0, 0, " + std::to_string(t.width) + ", " + std::to_string(t.height)),
+      std::string::npos);
   EXPECT_NE(rc.find("CAPTION \"" + t.title + "\""), std::string::npos);
   EXPECT_NE(rc.find("FONT " + std::to_string(t.fontSize) + ", \"" + t.fontName + "\""),
             std::string::npos);
@@ -186,8 +189,10 @@ TEST(MainDialogTemplate, MatchesTheResourceScript) {
   for (const platform::DialogControl& c : t.controls) {
     std::string rect = std::to_string(c.x) + ", " + std::to_string(c.y) + ", " +
                        std::to_string(c.width) + ", " + std::to_string(c.height);
-    std::string id = c.id == 1 ? "IDOK" : c.id == 2 ? "IDCANCEL"
-                     : c.id == -1 ? "IDC_STATIC" : std::to_string(c.id);
+    std::string id = c.id == 1    ? "IDOK"
+                     : c.id == 2  ? "IDCANCEL"
+                     : c.id == -1 ? "IDC_STATIC"
+                                  : std::to_string(c.id);
     size_t line = rc.find("\"" + c.text + "\", " + id + ",", at);
     ASSERT_NE(line, std::string::npos) << c.text;
     size_t end = rc.find('\n', line);
