@@ -17,8 +17,8 @@ std::string Count(uint32_t n, const char* one, const char* many) {
 }  // namespace
 
 void RunConversion(ConversionCore& core, TvBool deleteOld, bool windowed) {
-  // Only while converting: before, a signal ends the program as usual (nothing is half done),
-  // and a prompt waiting for input stays interruptible.
+  // From here (a silent run: from start-up) to the end of the conversion; the dialog's prompts,
+  // before and after, stay interruptible as usual, since nothing is half done there.
   platform::InstallStopHandlers();
   {
     std::unique_ptr<platform::ProgressView> view = platform::OpenProgressView(windowed);

@@ -6,6 +6,7 @@
 #include "app/main_dialog.h"
 #include "foundation/run_outcome.h"
 #include "platform/file_system.h"
+#include "platform/interrupt.h"
 #include "platform/process_setup.h"
 #include "platform/shell.h"
 #include "platform/terminal.h"
@@ -70,6 +71,8 @@ TvBool CZV30TO31App::InitInstance() {
   // Help and version end here, before anything is read or written.
   if (ShowInformationRequest(m_commandLine)) return 0;
   ResetRunOutcome();
+  // A silent run takes a stop request from the start; the dialog only while it converts.
+  if (IsSilent(m_commandLine)) platform::InstallStopHandlers();
   m_services.InitUserInterface();
 
   std::string programFolder = RemoveFileSpec(m_services.ProgramPath());

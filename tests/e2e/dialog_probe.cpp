@@ -1,8 +1,9 @@
 // A Windows helper of the end-to-end tests, run under Wine beside the program:
 //   hold <mutex name>     creates the named mutex owned, says "held" on stderr, keeps it until
 //                         its input ends
-//   dialog <window title> waits for the top-level window, then lists its controls in creation
-//                         (template) order and the control that has the keyboard focus
+//   dialog <window title> waits for the top-level window, then gives its place and whether it
+//                         takes input, lists its controls in creation (template) order and
+//                         the control that has the keyboard focus
 #include <windows.h>
 
 #include <cstdio>
@@ -47,8 +48,8 @@ int Dialog(const char* title) {
   }
   RECT rect;
   ::GetWindowRect(window, &rect);
-  std::printf("window|%ld|%ld|%ld|%ld\n", rect.left, rect.top, rect.right - rect.left,
-              rect.bottom - rect.top);
+  std::printf("window|%ld|%ld|%ld|%ld|%d\n", rect.left, rect.top, rect.right - rect.left,
+              rect.bottom - rect.top, ::IsWindowEnabled(window) ? 1 : 0);
   for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr;
        child = ::GetWindow(child, GW_HWNDNEXT)) {
     char className[64] = {};
@@ -59,8 +60,7 @@ int Dialog(const char* title) {
     LONG style = ::GetWindowLongA(child, GWL_STYLE);
     int check = -1;
     LONG kind = style & BS_TYPEMASK;
-    if (std::strcmp(className, "Button") == 0 &&
-        (kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX)) {
+    if (std::strcmp(className, "Button") == 0 && (kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX)) {
       check = static_cast<int>(::SendMessageA(child, BM_GETCHECK, 0, 0));
     }
     bool defaultButton = std::strcmp(className, "Button") == 0 && kind == BS_DEFPUSHBUTTON;

@@ -5,8 +5,9 @@
 // the conversion runs.
 #include "platform/progress_view.h"
 
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <commctrl.h>
 
 #include <string>
 
@@ -64,8 +65,16 @@ class ProgressWindow : public ProgressView {
     if (m_owner == nullptr || !::GetWindowRect(m_owner, &area)) {
       area = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     }
-    const int x = area.left + (area.right - area.left - width) / 2;
-    const int y = area.top + (area.bottom - area.top - height) / 2;
+    int x = area.left + (area.right - area.left - width) / 2;
+    int y = area.top + (area.bottom - area.top - height) / 2;
+    // Whole on the screen, also when the owner sits at its edge.
+    RECT work;
+    if (::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+      x = x + width > work.right ? work.right - width : x;
+      y = y + height > work.bottom ? work.bottom - height : y;
+      x = x < work.left ? work.left : x;
+      y = y < work.top ? work.top : y;
+    }
     m_window = ::CreateWindowExA(WS_EX_DLGMODALFRAME, kClassName, kTitle, style, x, y, width,
                                  height, m_owner, nullptr, instance, nullptr);
     if (m_window == nullptr) return;
