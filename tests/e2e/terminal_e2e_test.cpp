@@ -80,7 +80,7 @@ TEST_F(TerminalTest, TheProgressLineShowsOnATerminalOnlyAndTheSummaryAlways) {
 }
 
 TEST_F(TerminalTest, SignalsStopBetweenMessagesAndARerunFinishesWithNothingLost) {
-  constexpr int kMessages = 400;
+  constexpr int kMessages = 1500;
   MakeSample(kMessages);
   const std::string backup = harness->Scratch() + "/Zorvane BackUp";
   std::filesystem::copy(harness->DefaultDataFolder(), backup,
@@ -88,7 +88,7 @@ TEST_F(TerminalTest, SignalsStopBetweenMessagesAndARerunFinishesWithNothingLost)
   const std::string log = harness->DefaultDataFolder() + "/Conversion3.0-3.1.Log.Txt";
 
   std::mt19937 random(20261207);
-  std::uniform_int_distribution<int> moment(100, 1200);
+  std::uniform_int_distribution<int> moment(100, 1000);
   int stopped = 0;
   for (int round = 0; round < 4; ++round) {
     const int signal = round % 2 == 0 ? SIGINT : SIGTERM;
