@@ -19,8 +19,7 @@ TEST_F(E2eTest, SilentOnAFreshStoreMakesTheDefaultFolderAndRecordsTheVersion) {
   if (Native()) {
     // Nothing but the summary line: the fresh folder has the folders list and two empty
     // canned-reply lists to write.
-    EXPECT_EQ(run.err,
-              "0 messages converted, 0 not converted, 2 list files converted, 0 errors\n");
+    EXPECT_EQ(run.err, "0 messages converted, 0 not converted, 2 list files converted, 0 errors\n");
   }
   std::string data = harness->DefaultDataFolder();
   EXPECT_TRUE(IsDir(data)) << data;

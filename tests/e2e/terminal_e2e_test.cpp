@@ -27,9 +27,9 @@ class TerminalTest : public E2eTest {
   // A sample 3.0 data folder where the program looks for it.
   void MakeSample(int messages) {
     std::filesystem::create_directories(harness->DefaultDataFolder());
-    Result made = harness->RunInEnvironment({TV_E2E_ZVTOOL, "sample", harness->DefaultDataFolder(),
-                                             "--messages", std::to_string(messages), "--seed",
-                                             "5"});
+    Result made =
+        harness->RunInEnvironment({TV_E2E_ZVTOOL, "sample", harness->DefaultDataFolder(),
+                                   "--messages", std::to_string(messages), "--seed", "5"});
     ASSERT_EQ(made.exitStatus, 0) << made.err;
   }
 
@@ -44,8 +44,8 @@ TEST_F(TerminalTest, HelpAndVersionPrintAndTouchNothing) {
     Result r = harness->Run({argument});
     EXPECT_EQ(r.exitStatus, 0) << argument;
     EXPECT_EQ(r.err, "") << argument;
-    const std::string expected = argument == std::string("--version") ? "ZV30TO31 1.0.0.137"
-                                                                      : "Usage: zv30to31";
+    const std::string expected =
+        argument == std::string("--version") ? "ZV30TO31 1.0.0.137" : "Usage: zv30to31";
     EXPECT_EQ(r.out.rfind(expected, 0), 0u) << r.out;
   }
   EXPECT_FALSE(harness->StoredDataFolder().has_value());
