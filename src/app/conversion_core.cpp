@@ -42,15 +42,18 @@ void ConversionCore::Convert(TvBool deleteOld) {
   ResetRunOutcome();
   m_database.CreateStandardFolders();
   m_database.ConvertDatabase(deleteOld);
-  m_contactList.Convert(deleteOld);
+  // A stop asked for by the user skips the stores not started yet (StopIfRequested).
+  if (!StopIfRequested()) m_contactList.Convert(deleteOld);
   {
     TvFastReplysService fastReplys(m_log, m_settingsRunTime);
-    fastReplys.Convert(deleteOld);
+    if (!StopIfRequested()) fastReplys.Convert(deleteOld);
     TvAutoAnswersService autoAnswers(m_log, m_settingsRunTime);
-    autoAnswers.Convert(deleteOld);
+    if (!StopIfRequested()) autoAnswers.Convert(deleteOld);
+    // An interrupted run keeps its log and records no version: a rerun finishes the job.
+    if (RunOutcome().interrupted) m_log.Add(kInterruptedLine, kLogError, kLogNoCategory);
     // A conversion without an Error line leaves no log behind.
     if (m_log.m_dwordErrorCount == 0) m_log.DeleteLogFile();
-    m_settingsSystem.conversionDone = 1;
+    if (!RunOutcome().interrupted) m_settingsSystem.conversionDone = 1;
     // The auto answers store goes first, then the fast replies store (reverse of construction).
   }
 }

@@ -50,8 +50,12 @@ class ConversionCore : private TvCorePathsHolder {
   // used, when that was the cause, else "Core Initialization failed".
   std::string InitFailureText() const;
   // Standard folders, database, contact list, fast replies, auto answers, then the log file goes
-  // when no Error line was written, and conversionDone is set whatever happened before.
+  // when no Error line was written, and conversionDone is set whatever happened before, unless
+  // the user stopped the run: then the stores not reached are skipped, kInterruptedLine is
+  // logged and conversionDone stays 0.
   void Convert(TvBool deleteOld);
+  static constexpr const char* kInterruptedLine =
+      "Conversion: interrupted by the user , NOT finished (run the conversion again)";
 
   int32_t m_initialised = 0;
   TvLog m_log;

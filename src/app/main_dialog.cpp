@@ -1,6 +1,7 @@
 #include "app/main_dialog.h"
 
 #include "app/conversion_core.h"
+#include "app/conversion_run.h"
 #include "foundation/utilities.h"
 #include "platform/ui.h"
 
@@ -94,12 +95,14 @@ void CZV30TO31Dlg::OnConvert() {
       platform::BoxButtons::kOk, platform::BoxIcon::kInformation);
   ui.SetWaitCursor(true);
   if (g_pConversionCore != nullptr) {
-    g_pConversionCore->Convert(m_bDeleteOld);
+    RunConversion(*g_pConversionCore, m_bDeleteOld, true);
     g_pConversionCore->m_settingsSystem.launchMessenger = m_bLaunch;
   }
-  ui.MessageBox(m_bLaunch != 0 ? "Done [ hit 'OK' ] to exit and launch Zorvane"
-                               : "Done [ hit 'OK' ] to exit ",
-                platform::BoxButtons::kOk, platform::BoxIcon::kInformation);
+  // A run the user stopped is not done: no done box, the summary on stderr says so.
+  if (!RunOutcome().interrupted) {
+    ui.MessageBox(DoneBoxText(m_bLaunch), platform::BoxButtons::kOk,
+                  platform::BoxIcon::kInformation);
+  }
   ui.SetWaitCursor(false);
   // Closing the OK way exchanges the data once more.
   ExchangeData(true);

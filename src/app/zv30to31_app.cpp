@@ -1,11 +1,15 @@
 #include "app/zv30to31_app.h"
 
 #include "app/conversion_core.h"
+#include "app/conversion_run.h"
+#include "app/information.h"
 #include "app/main_dialog.h"
 #include "foundation/run_outcome.h"
 #include "platform/file_system.h"
+#include "platform/interrupt.h"
 #include "platform/process_setup.h"
 #include "platform/shell.h"
+#include "platform/terminal.h"
 #include "platform/ui.h"
 #include "settings/settings_store.h"
 
@@ -66,7 +70,11 @@ bool CZV30TO31App::IsSilent(const std::string& commandLine) {
 
 TvBool CZV30TO31App::InitInstance() {
   m_exitStatus = kExitDone;
+  // Help and version end here, before anything is read or written.
+  if (ShowInformationRequest(m_commandLine)) return 0;
   ResetRunOutcome();
+  // A silent run takes a stop request from the start; the dialog only while it converts.
+  if (IsSilent(m_commandLine)) platform::InstallStopHandlers();
   m_services.InitUserInterface();
 
   std::string programFolder = RemoveFileSpec(m_services.ProgramPath());
@@ -82,6 +90,7 @@ TvBool CZV30TO31App::InitInstance() {
 
   if (m_services.AcquireInstanceGuard(kMutexName) == platform::GuardResult::kAlreadyRunning) {
     m_services.AbandonInstanceGuard();
+    platform::WriteConsoleLine("Another copy of the tool is running; this one did nothing.");
     m_exitStatus = kExitAlreadyRunning;
     return 0;
   }
@@ -106,7 +115,7 @@ TvBool CZV30TO31App::InitInstance() {
     m_exitStatus = kExitStartupFailed;
   } else {
     if (IsSilent(m_commandLine)) {
-      g_pConversionCore->Convert(1);
+      RunConversion(*g_pConversionCore, 1, false);
     } else {
       CZV30TO31Dlg dialog;
       m_services.RunDialog(dialog);
@@ -116,6 +125,10 @@ TvBool CZV30TO31App::InitInstance() {
     // Any failure the run reported: an Error line, a file-error box, a failed backup or restore.
     if (RunOutcome().failures != 0) {
       m_exitStatus = kExitConversionErrors;
+    }
+    if (RunOutcome().interrupted) m_exitStatus = InterruptedExitStatus();
+    if (done != 0 || RunOutcome().interrupted) {
+      platform::WriteConsoleLine(RunSummary(*g_pConversionCore));
     }
   }
 

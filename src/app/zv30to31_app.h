@@ -7,6 +7,7 @@
 //   2  start-up failed (sockets, rich-edit libraries, core initialisation, a configured data
 //      folder that cannot be used); nothing was converted or recorded
 //   3  another copy was running
+//   130, 143  the user stopped the conversion (SIGINT, SIGTERM; POSIX): a rerun finishes it
 #pragma once
 
 #include <memory>

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "foundation/replacing_file.h"
+#include "foundation/run_outcome.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
 
@@ -277,6 +278,7 @@ void TvContactList::Convert(TvBool deleteOld) {
   if (!FileExists(DataFilePath(kOldFileName)) && FileExists(DataFilePath(kFileName))) return;
   if (!LoadOld()) return;
   TvBool saved = Save();
+  if (saved) ++RunOutcome().listFilesConverted;
   if (!deleteOld || !saved) return;
   std::string oldPath = DataFilePath(kOldFileName);
   // The old file may go only when the new one reads back with every group and user written.

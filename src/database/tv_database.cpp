@@ -253,17 +253,22 @@ void TvDatabase::ConvertFolder(TvMessage& message, TvFolder& folder, TvBool dele
   RemoveLeftoverTempFiles(dir);
   TvStringList names;
   ListNames(names, dir + "*" + ".Message", 0);
+  Progress().Folder(folder.m_csName);
   for (const std::string& name : names) {
     if (name.size() != kOldMessageNameLength) continue;
+    // A stop asked for by the user lands between messages: the one before is finished.
+    if (StopIfRequested()) return;
     const std::string path = dir + name;
     if (!message.LoadOld(path)) {
       Log("Message: " + path + " , NOT loaded", kLogError);
       ++RunOutcome().messagesNotConverted;
+      Progress().Messages(++m_messagesVisited);
       continue;
     }
     if (!message.Save(path)) {
       Log("Message: " + path + " , NOT saved", kLogError);
       ++RunOutcome().messagesNotConverted;
+      Progress().Messages(++m_messagesVisited);
       continue;
     }
     Log("Message: " + path + " , Converted", kLogInfo);
@@ -275,6 +280,7 @@ void TvDatabase::ConvertFolder(TvMessage& message, TvFolder& folder, TvBool dele
         Log("Message: " + path + " , NOT deleted", kLogError);
       }
     }
+    Progress().Messages(++m_messagesVisited);
   }
   if (deleteOld) {
     const std::string index = dir + folders::kFolderIndexFileName;
@@ -292,6 +298,7 @@ int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
   RemoveLeftoverTempFiles(DataFolder());
   if (LoadFoldersList()) {
     TvBool saved = SaveFoldersList();
+    if (saved) ++RunOutcome().listFilesConverted;
     if (deleteOld && saved) {
       const std::string path = DataFolder() + folders::kOldFileName;
       if (DeleteFileIfExists(path)) {
@@ -302,6 +309,25 @@ int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
     }
   }
   const uint32_t count = m_folders.GetSize();
-  for (uint32_t i = 0; i < count; ++i) ConvertFolder(message, *m_folders[i], deleteOld);
+  // Progress: the number of old message files is known before the first one is converted.
+  m_messagesVisited = 0;
+  Progress().Begin(CountOldMessages());
+  for (uint32_t i = 0; i < count && !StopIfRequested(); ++i) {
+    ConvertFolder(message, *m_folders[i], deleteOld);
+  }
+  Progress().End();
   return 0;
+}
+
+uint64_t TvDatabase::CountOldMessages() {
+  uint64_t total = 0;
+  for (uint32_t i = 0; i < m_folders.GetSize(); ++i) {
+    if (!HasUsableDirectory(*m_folders[i])) continue;
+    std::string dir;
+    FolderDirectory(dir, m_folders[i]->m_id);
+    TvStringList names;
+    ListNames(names, dir + "*" + ".Message", 0);
+    for (const std::string& name : names) total += name.size() == kOldMessageNameLength ? 1 : 0;
+  }
+  return total;
 }

@@ -78,6 +78,8 @@ class TvDatabase : public TvFolderLookup {
   // Reads the folder records of a folders file into the list, with the dropping rules.
   TvBool ReadFolderRecords(const std::string& path, uint32_t mode);
   void ConvertFolder(TvMessage& message, TvFolder& folder, TvBool deleteOld);
+  // The old (40-character) message file names in every folder the walk will visit.
+  uint64_t CountOldMessages();
   void Log(const std::string& text, int32_t level);
 
   TvLog& m_log;
@@ -93,4 +95,5 @@ class TvDatabase : public TvFolderLookup {
   TvCriticalSection m_userNamesLock;
   uint32_t m_dwordUnused = 0;
   std::string m_stagingFolder;
+  uint64_t m_messagesVisited = 0;  // for the progress shown while the walk runs
 };

@@ -1,5 +1,6 @@
 #include "foundation/run_outcome.h"
 
+#include "platform/interrupt.h"
 #include "platform/ui.h"
 
 namespace {
@@ -16,3 +17,8 @@ TvRunOutcome g_outcome;
 TvRunOutcome& RunOutcome() { return g_outcome; }
 void ResetRunOutcome() { g_outcome = TvRunOutcome{}; }
 void CountFailure() { ++g_outcome.failures; }
+
+bool StopIfRequested() {
+  if (platform::StopRequested()) g_outcome.interrupted = true;
+  return g_outcome.interrupted;
+}

@@ -21,3 +21,6 @@ struct TvRunOutcome {
 TvRunOutcome& RunOutcome();
 void ResetRunOutcome();
 void CountFailure();
+// Asked between messages and between stores: true once the user asked the run to stop (POSIX:
+// SIGINT, SIGTERM), and the run is then marked interrupted.
+bool StopIfRequested();

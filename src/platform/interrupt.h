@@ -7,6 +7,9 @@ namespace platform {
 
 // Installs the handlers (POSIX); harmless when called twice.
 void InstallStopHandlers();
+// Puts the system's default actions back (a signal then ends the process at once); a stop
+// already requested stays requested.
+void RemoveStopHandlers();
 // True once a stop was requested.
 bool StopRequested();
 // The signal that asked for the stop (SIGINT, SIGTERM), 0 when none.

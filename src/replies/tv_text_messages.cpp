@@ -1,6 +1,7 @@
 #include "replies/tv_text_messages.h"
 
 #include "foundation/replacing_file.h"
+#include "foundation/run_outcome.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
 #include "platform/system_error.h"
@@ -57,6 +58,7 @@ void TvTextMessagesArray::Convert(const std::string& oldName, const std::string&
   if (!FileExists(DataFilePath(oldName)) && FileExists(DataFilePath(newName))) return;
   if (!LoadOld(oldName)) return;
   TvBool saved = Save(newName);
+  if (saved) ++RunOutcome().listFilesConverted;
   if (!deleteOld || !saved) return;
   std::string oldPath = DataFilePath(oldName);
   // The old file may go only when the new one reads back with every item as written.

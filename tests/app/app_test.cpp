@@ -116,7 +116,9 @@ TEST_F(StartupTest, ConvertingWithLaunchStartsTheMessengerAfterTheCoreAndGuardAr
   // Message boxes during the run carried the messenger's name.
   ASSERT_FALSE(ui.boxes.empty());
   EXPECT_EQ(ui.boxes.back().caption, "Zorvane");
-  EXPECT_EQ(ui.boxes.back().text, "Done [ hit 'OK' ] to exit and launch Zorvane");
+  EXPECT_EQ(ui.boxes.back().text,
+            "Done [ hit 'OK' ] to exit and launch Zorvane\n"
+            "0 messages converted, 0 not converted, 2 list files converted, 0 errors");
 }
 
 TEST_F(StartupTest, ConvertingWithTheLaunchBoxClearedStartsNothing) {
@@ -127,7 +129,9 @@ TEST_F(StartupTest, ConvertingWithTheLaunchBoxClearedStartsNothing) {
   EXPECT_EQ(Run(""), kExitDone);
   EXPECT_TRUE(VersionWritten());
   EXPECT_FALSE(Opened());
-  EXPECT_EQ(ui.boxes.back().text, "Done [ hit 'OK' ] to exit ");
+  EXPECT_EQ(ui.boxes.back().text,
+            "Done [ hit 'OK' ] to exit \n"
+            "0 messages converted, 0 not converted, 2 list files converted, 0 errors");
 }
 
 TEST_F(StartupTest, AProgramFolderEndingInASeparatorGetsNoSecondOne) {

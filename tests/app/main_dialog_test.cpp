@@ -123,7 +123,8 @@ TEST_F(DialogTest, ConvertAsksForABackupThenConvertsAndCloses) {
                        "Do the backup before conversion?",
                        "Please be patient, the conversion procedure may take some time. You will "
                        "be notified when it will be done.",
-                       "Done [ hit 'OK' ] to exit and launch Zorvane"}));
+                       "Done [ hit 'OK' ] to exit and launch Zorvane\n"
+                       "0 messages converted, 0 not converted, 2 list files converted, 0 errors"}));
   EXPECT_EQ(dialog.m_bDeleteOld, 0);
   EXPECT_EQ(g_pConversionCore->m_settingsSystem.conversionDone, 1);
   EXPECT_EQ(g_pConversionCore->m_settingsSystem.launchMessenger, 1);
@@ -140,7 +141,9 @@ TEST_F(DialogTest, AfterABackUpConvertDoesNotAskAgain) {
   ASSERT_EQ(ui.boxes.size(), 2u);
   EXPECT_EQ(ui.boxes[0].text.rfind("Please be patient", 0), 0u);
   // With the launch box cleared: one trailing blank, and the messenger is not asked for.
-  EXPECT_EQ(ui.boxes[1].text, "Done [ hit 'OK' ] to exit ");
+  EXPECT_EQ(ui.boxes[1].text,
+            "Done [ hit 'OK' ] to exit \n"
+            "0 messages converted, 0 not converted, 2 list files converted, 0 errors");
   EXPECT_EQ(g_pConversionCore->m_settingsSystem.launchMessenger, 0);
 }
 

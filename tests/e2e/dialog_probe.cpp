@@ -3,8 +3,9 @@
 //                         its input ends
 //   lock <file>           opens the file without sharing it, says "held" on stderr, keeps it
 //                         open until its input ends
-//   dialog <window title> waits for the top-level window, then lists its controls in creation
-//                         (template) order and the control that has the keyboard focus
+//   dialog <window title> waits for the top-level window, then gives its place and whether it
+//                         takes input, lists its controls in creation (template) order and
+//                         the control that has the keyboard focus
 #include <windows.h>
 
 #include <cstdio>
@@ -65,8 +66,8 @@ int Dialog(const char* title) {
   }
   RECT rect;
   ::GetWindowRect(window, &rect);
-  std::printf("window|%ld|%ld|%ld|%ld\n", rect.left, rect.top, rect.right - rect.left,
-              rect.bottom - rect.top);
+  std::printf("window|%ld|%ld|%ld|%ld|%d\n", rect.left, rect.top, rect.right - rect.left,
+              rect.bottom - rect.top, ::IsWindowEnabled(window) ? 1 : 0);
   for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr;
        child = ::GetWindow(child, GW_HWNDNEXT)) {
     char className[64] = {};

@@ -3,12 +3,18 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "e2e/e2e_fixture.h"
+
+#ifndef TV_E2E_ZVTOOL
+#define TV_E2E_ZVTOOL ""
+#endif
 
 namespace tvtest::e2e {
 namespace {
@@ -23,8 +29,17 @@ struct Control {
 };
 
 struct Probe {
+  int left = 0, top = 0, width = 0, height = 0;
+  bool enabled = true;
   std::vector<Control> controls;
   int focus = 0;
+
+  const Control* Find(const std::string& className, const std::regex& text) const {
+    for (const Control& c : controls) {
+      if (c.className == className && std::regex_search(c.text, text)) return &c;
+    }
+    return nullptr;
+  }
 };
 
 std::vector<std::string> Split(const std::string& line) {
@@ -44,6 +59,12 @@ bool ParseProbe(const std::string& output, Probe* probe) {
       probe->controls.push_back({std::stoi(f[1]), f[2], f[3], std::stoi(f[4]), std::stoi(f[5]),
                                  std::stoi(f[6]), std::stoi(f[7]), f[8] == "1", f[9] == "1",
                                  std::stoi(f[10]), f[11] == "1"});
+    } else if (f.size() == 6 && f[0] == "window") {
+      probe->left = std::stoi(f[1]);
+      probe->top = std::stoi(f[2]);
+      probe->width = std::stoi(f[3]);
+      probe->height = std::stoi(f[4]);
+      probe->enabled = f[5] == "1";
     } else if (f.size() == 2 && f[0] == "focus") {
       probe->focus = std::stoi(f[1]);
       focusSeen = true;
@@ -65,8 +86,8 @@ class GuiTest : public E2eTest {
     ASSERT_TRUE(screen.Start()) << "Xvfb did not start";
     harness->SetDisplay(screen.Display());
     // No window manager runs on the private screen: Wine draws the frames and captions itself.
-    harness->RunInEnvironment(
-        {"wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N", "/f"});
+    harness->RunInEnvironment({"wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v",
+                               "Managed", "/d", "N", "/f"});
   }
 
   void TearDown() override {
@@ -81,12 +102,17 @@ class GuiTest : public E2eTest {
 
   // True once the X server shows a window with the dialog's title; its id in windowId.
   bool WaitForWindow(int seconds) {
+    return WaitForWindow(seconds, "Zorvane Database Tool", &windowId);
+  }
+
+  // True once the X server shows a window with exactly that title; its X id in *id.
+  bool WaitForWindow(int seconds, const std::string& title, std::string* id) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (std::chrono::steady_clock::now() < deadline) {
-      Result found = RunCommand({"xdotool", "search", "--name", "^Zorvane Database Tool$"},
+      Result found = RunCommand({"xdotool", "search", "--name", "^" + title + "$"},
                                 {"DISPLAY=" + screen.Display()}, "", 30000);
       if (found.exitStatus == 0 && !found.out.empty()) {
-        windowId = found.out.substr(0, found.out.find('\n'));
+        *id = found.out.substr(0, found.out.find('\n'));
         return true;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(250));
@@ -100,12 +126,49 @@ class GuiTest : public E2eTest {
                .exitStatus == 0;
   }
 
-  Probe ProbeDialog() {
+  Probe ProbeDialog() { return ProbeWindow("Zorvane Database Tool"); }
+
+  Probe ProbeWindow(const std::string& title) {
     Probe probe;
-    Result r = harness->RunInEnvironment({"wine", TV_E2E_PROBE, "dialog", "Zorvane Database Tool"});
+    Result r = harness->RunInEnvironment({"wine", TV_E2E_PROBE, "dialog", title});
     EXPECT_EQ(r.exitStatus, 0) << r.err;
     EXPECT_TRUE(ParseProbe(r.out, &probe)) << r.out;
     return probe;
+  }
+
+  // Probes the window of that title until it satisfies the condition (the window may still be
+  // an earlier one of the same title); false after the timeout.
+  bool ProbeUntil(const std::string& title, int seconds,
+                  const std::function<bool(const Probe&)>& condition, Probe* probe) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+      Result r = harness->RunInEnvironment({"wine", TV_E2E_PROBE, "dialog", title});
+      Probe candidate;
+      if (r.exitStatus == 0 && ParseProbe(r.out, &candidate) && condition(candidate)) {
+        *probe = candidate;
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    return false;
+  }
+
+  bool ClickCenter(const Control& c) { return Click(c.x + c.width / 2, c.y + c.height / 2); }
+
+  // Waits for the message box whose text matches, then clicks its button of that text.
+  bool AnswerBox(const std::string& text, const std::string& button) {
+    Probe box;
+    const std::regex wanted(text);
+    const std::regex exact("^" + button + "$");
+    if (!ProbeUntil(
+            "Zorvane", 120,
+            [&](const Probe& p) {
+              return p.Find("Static", wanted) != nullptr && p.Find("Button", exact) != nullptr;
+            },
+            &box)) {
+      return false;
+    }
+    return ClickCenter(*box.Find("Button", exact));
   }
 
   VirtualScreen screen;
@@ -180,6 +243,92 @@ TEST_F(GuiTest, LowerCaseSilentShowsTheDialogAndASecondCopyEndsAtOnce) {
   Result ended = app->Wait(60000);
   EXPECT_EQ(ended.exitStatus, 0);
   EXPECT_FALSE(harness->QueryDword("System Settings", "m_dwordDatabaseVersion").has_value());
+}
+
+// A conversion of a few thousand messages from the dialog: the progress window (pictured for the
+// README), a dialog that takes no command meanwhile, and the done box with its line of counts.
+TEST_F(GuiTest, ConvertingShowsProgressAndEndsWithTheSummary) {
+  if (std::string(TV_E2E_ZVTOOL).empty()) GTEST_SKIP() << "zvtool is not built";
+  constexpr int kMessages = 3000;
+  const std::string data = harness->DefaultDataFolder();
+  std::filesystem::create_directories(data);
+  Result made =
+      harness->RunInEnvironment({"wine", TV_E2E_ZVTOOL, "sample", harness->ProgramPathOf(data),
+                                 "--messages", std::to_string(kMessages), "--seed", "12"},
+                                600000);
+  ASSERT_EQ(made.exitStatus, 0) << made.err;
+
+  std::unique_ptr<Child> app = harness->StartProgram({});
+  ASSERT_TRUE(WaitForWindow(400)) << "the dialog did not appear";
+  Probe dialog = ProbeDialog();
+  ASSERT_EQ(dialog.controls.size(), 7u);
+  // No messenger to start here: clear "Launch Zorvane when done", then convert.
+  ASSERT_TRUE(ClickCenter(dialog.controls[6]));
+  ASSERT_TRUE(ClickCenter(dialog.controls[0]));
+  ASSERT_TRUE(AnswerBox("^Do the backup before conversion\\?$", "&No"));
+  ASSERT_TRUE(AnswerBox("^Please be patient", "OK"));
+
+  // The progress window: a bar, the folder, and the counts moving on.
+  const std::string title = "Converting 3.0 -> 3.1";
+  const std::regex counts("^([0-9]+) of " + std::to_string(kMessages) + " messages$");
+  Probe progress;
+  ASSERT_TRUE(ProbeUntil(
+      title, 300,
+      [&](const Probe& p) {
+        // A quarter done makes a picture with the bar well on its way.
+        const Control* c = p.Find("Static", counts);
+        return c != nullptr && std::stoi(c->text) >= kMessages / 4;
+      },
+      &progress))
+      << "no progress window with counts";
+  EXPECT_NE(progress.Find("msctls_progress32", std::regex("")), nullptr);
+  EXPECT_NE(progress.Find("Static", std::regex("^Folder: .+")), nullptr);
+  std::string progressId;
+  ASSERT_TRUE(WaitForWindow(30, title, &progressId));
+
+  // The dialog takes no command while converting: it is disabled, and its Exit does nothing.
+  Probe busy = ProbeDialog();
+  EXPECT_FALSE(busy.enabled);
+  ASSERT_EQ(busy.controls.size(), 7u);
+  ASSERT_TRUE(ClickCenter(busy.controls[1]));
+
+  std::string artifacts = TV_E2E_ARTIFACTS;
+  std::filesystem::create_directories(artifacts);
+  // Both windows: the screen cut to the box around the dialog and the progress window.
+  const int left = std::min(busy.left, progress.left) - 8;
+  const int top = std::min(busy.top, progress.top) - 8;
+  const int right = std::max(busy.left + busy.width, progress.left + progress.width) + 8;
+  const int bottom = std::max(busy.top + busy.height, progress.top + progress.height) + 8;
+  const std::string screen_ = artifacts + "/converting-screen.png";
+  ASSERT_TRUE(screen.Screenshot(screen_));
+  const std::string geometry = std::to_string(right - left) + "x" + std::to_string(bottom - top) +
+                               "+" + std::to_string(std::max(left, 0)) + "+" +
+                               std::to_string(std::max(top, 0));
+  EXPECT_EQ(
+      RunCommand({"convert", screen_, "-crop", geometry, "+repage", artifacts + "/converting.png"},
+                 {}, "", 60000)
+          .exitStatus,
+      0);
+
+  // The done box keeps its words and adds the counts.
+  Probe done;
+  const std::regex summary("^Done \\[ hit 'OK' \\] to exit +" + std::to_string(kMessages) +
+                           " messages converted, 0 not converted, 4 list files converted, 0 "
+                           "errors$");
+  ASSERT_TRUE(ProbeUntil(
+      "Zorvane", 600,
+      [&](const Probe& p) { return p.Find("Static", std::regex("^Done ")) != nullptr; }, &done))
+      << "no done box";
+  EXPECT_NE(done.Find("Static", summary), nullptr) << done.Find("Static", std::regex(""))->text;
+  std::string doneId;
+  if (WaitForWindow(30, "Zorvane", &doneId)) {
+    EXPECT_TRUE(screen.Screenshot(artifacts + "/done.png", doneId));
+  }
+  ASSERT_TRUE(ClickCenter(*done.Find("Button", std::regex("^OK$"))));
+  Result ended = app->Wait(120000);
+  EXPECT_FALSE(ended.timedOut);
+  EXPECT_EQ(ended.exitStatus, 0) << ended.err;
+  EXPECT_EQ(harness->QueryDword("System Settings", "m_dwordDatabaseVersion"), 0x301u);
 }
 
 }  // namespace

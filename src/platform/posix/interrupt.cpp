@@ -22,9 +22,17 @@ extern "C" void OnStopSignal(int signal) {
 void InstallStopHandlers() {
   struct sigaction action = {};
   action.sa_handler = OnStopSignal;
+  // The conversion goes on to the end of its message: a read, write or lock it is waiting in
+  // resumes instead of failing with EINTR.
+  action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+}
+
+void RemoveStopHandlers() {
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
 }
 
 bool StopRequested() { return g_stopSignal != 0; }

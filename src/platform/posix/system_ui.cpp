@@ -9,6 +9,8 @@
 #include <iostream>
 #include <string>
 
+#include "platform/posix/status_line.h"
+
 namespace platform {
 
 namespace {
@@ -54,6 +56,8 @@ class TerminalUserInterface : public UserInterface {
     if (!ApplicationName().empty()) out += "[" + ApplicationName() + "] ";
     out += IconText(icon);
     out += text;
+    // A box during the conversion starts on a line of its own, not after the progress line.
+    EraseStatusLine();
     if (out.empty() || out.back() != '\n') out += '\n';
     if (buttons == BoxButtons::kYesNo) {
       out += "Yes or No? ";

@@ -1,0 +1,130 @@
+// The native program as a person at a terminal or a script sees it: the progress line only on a
+// terminal, the summary line, help and version without side effects, a second copy that says
+// why it did nothing, and SIGINT/SIGTERM that stop a conversion a rerun finishes.
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "e2e/e2e_fixture.h"
+#include "support/scratch_dir.h"
+
+namespace tvtest::e2e {
+namespace {
+
+class TerminalTest : public E2eTest {
+ protected:
+  void SetUp() override {
+    E2eTest::SetUp();
+    if (IsSkipped()) return;
+    if (!Native()) GTEST_SKIP() << "signals and terminals of the POSIX build";
+  }
+
+  // A sample 3.0 data folder where the program looks for it.
+  void MakeSample(int messages) {
+    std::filesystem::create_directories(harness->DefaultDataFolder());
+    Result made =
+        harness->RunInEnvironment({TV_E2E_ZVTOOL, "sample", harness->DefaultDataFolder(),
+                                   "--messages", std::to_string(messages), "--seed", "5"});
+    ASSERT_EQ(made.exitStatus, 0) << made.err;
+  }
+
+  static std::string Summary(int messages) {
+    return std::to_string(messages) +
+           " messages converted, 0 not converted, 4 list files converted, 0 errors\n";
+  }
+};
+
+TEST_F(TerminalTest, HelpAndVersionPrintAndTouchNothing) {
+  for (const char* argument : {"--version", "--help", "-h", "/?"}) {
+    Result r = harness->Run({argument});
+    EXPECT_EQ(r.exitStatus, 0) << argument;
+    EXPECT_EQ(r.err, "") << argument;
+    const std::string expected =
+        argument == std::string("--version") ? "ZV30TO31 1.0.0.137" : "Usage: zv30to31";
+    EXPECT_EQ(r.out.rfind(expected, 0), 0u) << r.out;
+  }
+  EXPECT_FALSE(harness->StoredDataFolder().has_value());
+  EXPECT_FALSE(Exists(harness->DefaultDataFolder()));
+}
+
+TEST_F(TerminalTest, TheProgressLineShowsOnATerminalOnlyAndTheSummaryAlways) {
+  constexpr int kMessages = 60;
+  MakeSample(kMessages);
+  // Through a pipe: the summary line and nothing else.
+  const std::string copy = harness->Scratch() + "/copy";
+  std::filesystem::copy(harness->DefaultDataFolder(), copy,
+                        std::filesystem::copy_options::recursive);
+  Result piped = harness->Run({"/SILENT"});
+  EXPECT_EQ(piped.exitStatus, 0);
+  EXPECT_EQ(piped.err, Summary(kMessages));
+
+  // On a terminal (script gives the program one): the line, rewritten in place, then erased.
+  std::filesystem::remove_all(harness->DefaultDataFolder());
+  std::filesystem::copy(copy, harness->DefaultDataFolder(),
+                        std::filesystem::copy_options::recursive);
+  Result tty = harness->RunInEnvironment(
+      {"script", "-qec", "'" + std::string(TV_E2E_PROGRAM) + "' /SILENT", "/dev/null"});
+  EXPECT_EQ(tty.exitStatus, 0) << tty.out;
+  const std::string first = "\rConverting: 0 of " + std::to_string(kMessages) + " messages";
+  const std::string last = "\rConverting: " + std::to_string(kMessages) + " of " +
+                           std::to_string(kMessages) + " messages (100%)";
+  EXPECT_NE(tty.out.find(first), std::string::npos) << tty.out;
+  EXPECT_NE(tty.out.find(last), std::string::npos) << tty.out;
+  EXPECT_NE(tty.out.find("\033[K\r\033[K" + Summary(kMessages).substr(0, 20)), std::string::npos)
+      << tty.out;
+}
+
+TEST_F(TerminalTest, SignalsStopBetweenMessagesAndARerunFinishesWithNothingLost) {
+  constexpr int kMessages = 1500;
+  MakeSample(kMessages);
+  const std::string backup = harness->Scratch() + "/Zorvane BackUp";
+  std::filesystem::copy(harness->DefaultDataFolder(), backup,
+                        std::filesystem::copy_options::recursive);
+  const std::string log = harness->DefaultDataFolder() + "/Conversion3.0-3.1.Log.Txt";
+
+  std::mt19937 random(20261207);
+  std::uniform_int_distribution<int> moment(100, 1000);
+  int stopped = 0;
+  for (int round = 0; round < 4; ++round) {
+    const int signal = round % 2 == 0 ? SIGINT : SIGTERM;
+    const int ms = moment(random);
+    SCOPED_TRACE("signal " + std::to_string(signal) + " at " + std::to_string(ms) + " ms");
+    auto child = harness->StartProgram({"/SILENT"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    if (round == 0) {
+      Result second = harness->Run({"/SILENT"});
+      EXPECT_EQ(second.exitStatus, 3);
+      EXPECT_EQ(second.err, "Another copy of the tool is running; this one did nothing.\n");
+    }
+    const bool running = child->Running();
+    ::kill(child->Pid(), signal);
+    Result r = child->Wait(600000);
+    ASSERT_FALSE(r.timedOut);
+    if (!running) continue;
+    ++stopped;
+    EXPECT_EQ(r.exitStatus, 128 + signal) << r.err;
+    EXPECT_EQ(r.err.rfind("Interrupted, run the conversion again to finish it: ", 0), 0u) << r.err;
+    EXPECT_FALSE(harness->QueryDword("System Settings", "m_dwordDatabaseVersion").has_value());
+    std::string text;
+    EXPECT_TRUE(ReadWholeFile(log, &text));
+    EXPECT_NE(text.find("Error: Conversion: interrupted by the user"), std::string::npos);
+  }
+  EXPECT_GT(stopped, 0);
+  std::printf("[ stop     ] %d of 4 signals hit a running conversion of %d messages\n", stopped,
+              kMessages);
+  Result last = harness->Run({"/SILENT"}, "", 600000);
+  EXPECT_EQ(last.exitStatus, 0) << last.err;
+  EXPECT_EQ(harness->QueryDword("System Settings", "m_dwordDatabaseVersion"), 0x301u);
+  Result verify =
+      harness->RunInEnvironment({TV_E2E_ZVTOOL, "verify", backup, harness->DefaultDataFolder()});
+  EXPECT_EQ(verify.exitStatus, 0) << verify.out << verify.err;
+  EXPECT_NE(verify.out.find("result: nothing lost"), std::string::npos) << verify.out;
+}
+
+}  // namespace
+}  // namespace tvtest::e2e
