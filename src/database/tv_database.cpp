@@ -132,13 +132,7 @@ int32_t TvDatabase::FolderIdByFilePath(const std::string& path) {
   TvLockGuard guard("FolderIdByFilePath", m_foldersLock);
   const std::string dataFolder = DataFolder();
   if (path.size() <= dataFolder.size()) return FOLDER_NONE;
-  size_t separator = std::string::npos;
-  for (size_t i = dataFolder.size(); i < path.size(); ++i) {
-    if (platform::IsPathSeparator(path[i])) {
-      separator = i;
-      break;
-    }
-  }
+  const size_t separator = FindSeparatorFrom(path, dataFolder.size());
   if (separator == std::string::npos || separator == 0) return FOLDER_NONE;
   return FolderIdByDirectory(path.substr(0, separator + 1));
 }

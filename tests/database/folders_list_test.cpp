@@ -10,6 +10,7 @@
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"
 #include "platform/system_error.h"
+#include "platform/text.h"
 #include "support/new_format_reader.h"
 
 namespace tvtest {
@@ -79,6 +80,25 @@ TEST_F(FoldersListTest, CountPromisingMoreRecordsKeepsThoseReadAndReportsOnce) {
   EXPECT_FALSE(db.LoadFoldersList());
   EXPECT_EQ(db.Folders().GetSize(), 8u);
   EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(FoldersListTest, HugeCountIsReportedAsTheEndOfTheFileNotAsAMissingFile) {
+  data.Folders({Folder("One", 10)}, 0, 0x7FFFFFFF);
+  db.CreateStandardFolders();
+  // Whatever an earlier call left behind must not become the reason shown.
+  platform::SetLastError(platform::ErrorCode(platform::SysError::kFileNotFound));
+  EXPECT_FALSE(db.LoadFoldersList());
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  const std::string endOfFile =
+      platform::ErrorText(platform::ErrorCode(platform::SysError::kHandleEof));
+  const std::string notFound =
+      platform::ErrorText(platform::ErrorCode(platform::SysError::kFileNotFound));
+  EXPECT_NE(ui.boxes[0].text.find("Database.Folders' has failed, because: " + endOfFile),
+            std::string::npos)
+      << ui.boxes[0].text;
+  EXPECT_EQ(ui.boxes[0].text.find(notFound), std::string::npos) << ui.boxes[0].text;
+  EXPECT_EQ(platform::LastError(), platform::ErrorCode(platform::SysError::kHandleEof))
+      << "the reason stays for the caller";
 }
 
 TEST_F(FoldersListTest, NameLongerThanTheFileFailsWithoutBeingAllocated) {
@@ -184,6 +204,19 @@ TEST_F(FoldersListTest, NamesThatAreNoPlainDirectoryNamesNeverBecomePaths) {
   std::string fine;
   db.FolderDirectory(fine, 25);
   EXPECT_EQ(fine, Dir("Fine"));
+}
+
+TEST_F(FoldersListTest, DoubleByteFolderNameWhoseTrailByteIsTheSeparatorByteIsAFolder) {
+  platform::ScopedNameCodePage codePage(932);
+  const std::string name = "\x95\x5C\x8E\xA6";  // two characters, the first ending in 0x5C
+  data.Folders({Folder(name, 12)});
+  db.CreateStandardFolders();
+  ASSERT_TRUE(db.LoadFoldersList());
+  std::string dir;
+  db.FolderDirectory(dir, 12);
+  EXPECT_EQ(dir, Dir(name));
+  EXPECT_EQ(db.FolderIdByFilePath(Dir(name) + "x.Message"), 12);
+  EXPECT_EQ(db.FolderIdByDirectory(Dir(name)), 12);
 }
 
 TEST_F(FoldersListTest, InterruptedRunTakesTheFoldersFromTheNewList) {
