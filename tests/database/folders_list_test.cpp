@@ -2,6 +2,7 @@
 // look-ups, and names that must not become paths.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "database/database_fixture.h"
@@ -217,6 +218,47 @@ TEST_F(FoldersListTest, DoubleByteFolderNameWhoseTrailByteIsTheSeparatorByteIsAF
   EXPECT_EQ(dir, Dir(name));
   EXPECT_EQ(db.FolderIdByFilePath(Dir(name) + "x.Message"), 12);
   EXPECT_EQ(db.FolderIdByDirectory(Dir(name)), 12);
+}
+
+TEST_F(FoldersListTest, NoFoldersMessagesAreStrandedWithoutALine) {
+  const char sep = platform::kPathSeparator;
+  const std::string oldName = std::string(32, 'A') + ".Message";
+  // Projects is dropped (its id is Archive's) and its directory still holds a message; "Sent
+  // items" is the standard folder's old entry, whose empty directory strands nothing; Current
+  // has the reserved id; Blocked names a file, not a directory that can be listed.
+  data.Folders({Folder("Archive", 12), Folder("Projects", 12), Folder("Sent items", 2),
+                Folder("Current", FOLDER_CURRENT), Folder("Blocked", 14)});
+  data.RawFile(std::string("Projects") + sep + oldName, "an old message");
+  data.RawFile(std::string("Sent items") + sep + "notes.txt", "no message");
+  data.RawFile("Blocked", "a file where a folder directory should be");
+  db.CreateStandardFolders();
+  db.ConvertDatabase(1);
+
+  const std::vector<std::string> entries = LogEntries();
+  auto logged = [&](const std::string& line) {
+    return std::find(entries.begin(), entries.end(), line) != entries.end();
+  };
+  EXPECT_TRUE(
+      logged("Error: Folder: 'Projects' , NOT converted, dropped from the folders list "
+             "(its id is taken by a folder listed before it); 1 old message file(s) "
+             "left in " +
+             Dir("Projects")));
+  EXPECT_TRUE(
+      logged("Error: Folder: 'Current' , NOT converted, its id 65520 is reserved for the "
+             "current folder"));
+  const std::string blocked = "Error: Folder: 'Blocked' , NOT converted, its directory " +
+                              Dir("Blocked") + " cannot be read: ";
+  EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [&](const std::string& line) {
+    return line.size() > blocked.size() && line.compare(0, blocked.size(), blocked) == 0;
+  })) << ::testing::PrintToString(entries);
+  EXPECT_TRUE(logged("Info: Old folders file: " + DataFile("Database.Folders") +
+                     " , kept, it lists folders whose messages are not converted"));
+  EXPECT_EQ(log.m_dwordErrorCount, 3u) << ::testing::PrintToString(entries);
+  EXPECT_TRUE(PathExists(DataFile("Database.Folders")));
+  EXPECT_TRUE(PathExists(DataFile("Folders.List")));
+  EXPECT_EQ(Bytes(std::string("Projects") + sep + oldName), "an old message");
+  ASSERT_EQ(db.DroppedFolders().size(), 2u);
+  EXPECT_EQ(db.DroppedFolders()[1].reason, "the old entry of a standard folder");
 }
 
 TEST_F(FoldersListTest, InterruptedRunTakesTheFoldersFromTheNewList) {

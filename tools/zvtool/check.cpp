@@ -83,10 +83,24 @@ ListVerdict CheckContacts(const std::string& dataFolder, const std::string& scra
   v.report["state"] = "converts";
   v.report["groups"] = groups;
   v.report["users"] = users;
+  // Users the group merge cannot add: the converter names each in an Error line and keeps the
+  // old file.
+  const auto& droppedUsers = list.DroppedContacts();
+  if (!droppedUsers.empty()) {
+    v.failure = true;
+    v.report["state"] = "converts with " + std::to_string(droppedUsers.size()) +
+                        " user(s) NOT converted: their names are taken in the merged group; the "
+                        "old file is kept";
+    Json lines = Json::array();
+    for (const TvDroppedContact& user : droppedUsers) {
+      lines.push_back(JsonText(TvContactList::DroppedContactLine(user)));
+    }
+    v.report["dropped_users"] = lines;
+  }
   const std::string probe = scratch + TvContactList::kFileName;
   if (list.SaveFile(probe)) {
     space.Write(FileLength(probe), IsExistingFile(newPath) ? FileLength(newPath) : 0);
-    space.DeleteOld(FileLength(path));
+    if (droppedUsers.empty()) space.DeleteOld(FileLength(path));
   }
   return v;
 }

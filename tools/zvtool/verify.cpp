@@ -419,9 +419,16 @@ void VerifyContacts(const std::string& oldData, const std::string& newData, Tall
     return;
   }
   t.found = CountAll(want.m_root);
+  // Users the group merge drops are never written; the converter keeps the old file for them.
+  for (const TvDroppedContact& user : want.DroppedContacts()) {
+    ++t.found;
+    ++t.notConvertible;
+    t.Problem("not convertible: " + user.Describe() + ": group '" + user.takenIn +
+              "' already holds a contact of that name (the old file keeps it)");
+  }
   const std::string newPath = WithSeparator(newData) + TvContactList::kFileName;
   if (!IsExistingFile(newPath) || !got.LoadFile(newPath)) {
-    t.missing = t.found;
+    t.missing = t.found - t.notConvertible;
     t.Problem("missing: " + newPath + (IsExistingFile(newPath) ? " cannot be read" : ""));
     return;
   }
