@@ -6,6 +6,7 @@
 #include <map>
 
 #include "contacts/tv_contact_list.h"
+#include "database/tv_database.h"
 #include "foundation/tv_file.h"
 #include "messages/plain_names.h"
 #include "platform/recording_ui.h"
@@ -240,9 +241,24 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   for (const auto& [folder, fileNames] : work) {
     if (!folder->usable) {
       ++failures;
-      unsafeFolders.push_back(JsonText("'" + folder->name + "' (id " + std::to_string(folder->id) +
-                                       "): no plain folder name, the folder is NOT converted"));
+      unsafeFolders.push_back(
+          JsonText("'" + folder->name + "' (id " + std::to_string(folder->id) +
+                   (folder->id == FOLDER_CURRENT ? "): the id is reserved for the current folder"
+                                                 : "): no plain folder name") +
+                   ", the folder is NOT converted"));
       continue;
+    }
+    // A folder directory that exists but cannot be listed: the converter says so in an Error line.
+    std::string bare = folder->directory;
+    bare.pop_back();
+    if (IsExistingDirectory(bare) || IsExistingFile(bare)) {
+      const std::string unreadable =
+          TvDatabase::UnreadableFolderLine(folder->name, folder->directory);
+      if (!unreadable.empty()) {
+        ++failures;
+        unsafeFolders.push_back(JsonText(unreadable));
+        continue;
+      }
     }
     uint32_t folderConverts = 0;
     for (const std::string& name : fileNames) {
