@@ -249,6 +249,18 @@ TEST_F(ContactListTest, MergeDropsAreToldAndTheOldFileIsKept) {
   EXPECT_EQ(TvContactList::DroppedContactLine(reader.DroppedContacts()[0]), merged);
 }
 
+TEST_F(ContactListTest, OldFileInAnotherLetterCaseIsConvertedAndDeleted) {
+  const std::string upper = scratch.File("CONTACTLIST.USERS");
+  tvtest::WriteWholeFile(upper, EncodeOldContactList(SmallOldList(2)));
+  Convert(1);
+  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), SmallNewList());
+  EXPECT_FALSE(tvtest::PathExists(upper));
+  EXPECT_FALSE(tvtest::PathExists(OldPath())) << "no empty file of the defined name is made";
+  EXPECT_NE(LogText().find("Info: Old contact list file: "), std::string::npos) << LogText();
+  EXPECT_NE(LogText().find(" , Deleted\r\n"), std::string::npos) << LogText();
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
 TEST_F(ContactListTest, RerunAfterDeleteOldLeavesTheConvertedListAlone) {
   WriteOld(SmallOldList(2));
   Convert(1);

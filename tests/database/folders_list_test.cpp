@@ -261,6 +261,36 @@ TEST_F(FoldersListTest, NoFoldersMessagesAreStrandedWithoutALine) {
   EXPECT_EQ(db.DroppedFolders()[1].reason, "the old entry of a standard folder");
 }
 
+// Windows itself ignores case and reports the name as asked; POSIX finds the entry's own name.
+#ifdef _WIN32
+constexpr const char* kFoundFoldersName = "Database.Folders";
+#else
+constexpr const char* kFoundFoldersName = "DATABASE.FOLDERS";
+#endif
+
+TEST_F(FoldersListTest, FixedNamesInAnotherLetterCaseAreFoundAndNewFilesKeepTheirNames) {
+  const char sep = platform::kPathSeparator;
+  const std::vector<std::string> records = {NamesIndexRecord(1), NamesIndexRecord(2)};
+  data.RawFile("DATABASE.FOLDERS", folders::EncodeFoldersFile({Folder("Work", 9)}));
+  data.RawFile("NAMES.INDEX", folders::EncodeNamesIndex(records, 7));
+  data.RawFile(std::string("Inbox") + sep + "MESSAGES.INDEX", "old index");
+  db.CreateStandardFolders();
+  db.ConvertDatabase(1);
+
+  EXPECT_EQ(db.Folders().GetSize(), 7u);
+  EXPECT_NE(Bytes("Folders.List").find("Work"), std::string::npos);
+  EXPECT_FALSE(PathExists(DataFile("DATABASE.FOLDERS")));
+  EXPECT_EQ(Bytes("NAMES.INDEX"), folders::EncodeNamesIndex(records)) << "rewritten in place";
+  EXPECT_FALSE(PathExists(Dir("Inbox") + "MESSAGES.INDEX"));
+  const std::vector<std::string> entries = LogEntries();
+  EXPECT_NE(std::find(entries.begin(), entries.end(),
+                      "Info: Old folders file: " + DataFile(kFoundFoldersName) + " , Deleted"),
+            entries.end())
+      << ::testing::PrintToString(entries);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(log.m_dwordErrorCount, 0u);
+}
+
 TEST_F(FoldersListTest, InterruptedRunTakesTheFoldersFromTheNewList) {
   data.Folders({Folder("Work", 12, 1), Folder("Home", 13, 2)});
   db.CreateStandardFolders();
