@@ -86,6 +86,21 @@ TEST(NameRules, DoubleByteCharactersAreStepsOfTheirOwn) {
   EXPECT_EQ(FindLastSeparator("d" + std::string(1, kSep) + kanji), 1u);
 }
 
+// The same rules from the system itself: runs where the ANSI code page is 932 (under Wine with
+// LANG=ja_JP.UTF-8), and is skipped elsewhere.
+TEST(NameRules, TheSystemsJapaneseCodePageIsFollowed) {
+  if (platform::NameCodePage() != 932) GTEST_SKIP() << "the system code page is not 932";
+  const std::string kanji = "\x95\x5C";
+  EXPECT_TRUE(IsPlainName(kanji + "Docs"));
+  EXPECT_TRUE(IsPlainName("Docs" + kanji));
+  EXPECT_EQ(FindLastSeparator("d" + std::string(1, kSep) + kanji), 1u);
+  std::string name;
+  EXPECT_TRUE(FileNameFromPath(name, "d" + std::string(1, kSep) + kanji));
+  EXPECT_EQ(name, kanji);
+  EXPECT_TRUE(EqualNoCase("docs" + kanji, "DOCS" + kanji));
+  EXPECT_EQ(FoldCase("docs" + kanji), "DOCS" + kanji);
+}
+
 TEST(Hex, AppendHex64) {
   std::string out = "keep";
   EXPECT_TRUE(AppendHex64(0, out, 1));
