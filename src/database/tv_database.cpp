@@ -229,7 +229,13 @@ std::string TvDatabase::StrandedFolderLine(const TvStrandedFolder& stranded) {
 std::string TvDatabase::UnreadableFolderLine(const std::string& name,
                                              const std::string& directory) {
   if (platform::CanListDirectory(directory)) return std::string();
-  std::string reason = platform::ErrorText(platform::LastError());
+  // A directory that is not there (it could not be created) holds nothing to convert.
+  const uint32_t error = platform::LastError();
+  if (error == platform::ErrorCode(platform::SysError::kFileNotFound) ||
+      error == platform::ErrorCode(platform::SysError::kPathNotFound)) {
+    return std::string();
+  }
+  std::string reason = platform::ErrorText(error);
   while (!reason.empty() &&
          (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) {
     reason.pop_back();

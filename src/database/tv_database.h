@@ -79,8 +79,8 @@ class TvDatabase : public TvFolderLookup {
   std::vector<TvStrandedFolder> StrandedFolders();
   // The Error line of a stranded folder.
   static std::string StrandedFolderLine(const TvStrandedFolder& stranded);
-  // Empty when directory can be listed, else the line that says why it cannot (for the folder
-  // named name).
+  // Empty when directory can be listed or does not exist, else the line that says why it cannot
+  // be read (for the folder named name).
   static std::string UnreadableFolderLine(const std::string& name, const std::string& directory);
   // Bare names of the old-format message files of a directory (".Message", 40 characters), in
   // the platform's listing order.
