@@ -35,7 +35,19 @@ TvBool SkipBytes(TvFile& file, uint32_t count) {
   return 1;
 }
 
+// The user's first number as an address: most significant byte first, "192.168.1.148".
+std::string AddressText(uint32_t value) {
+  return std::to_string(value >> 24) + "." + std::to_string((value >> 16) & 0xFF) + "." +
+         std::to_string((value >> 8) & 0xFF) + "." + std::to_string(value & 0xFF);
+}
+
 }  // namespace
+
+std::string TvDroppedContact::Describe() const {
+  std::string text = "user '" + user + "' (" + address;
+  if (!secondText.empty()) text += ", '" + secondText + "'";
+  return text + ") of group '" + group + "'";
+}
 
 // ---------------------------------------------------------------------------------------------
 // TvContactListItem
@@ -230,7 +242,8 @@ TvBool TvContactListGroup::LoadAtDepth(TvFile& file, uint32_t depth) {
   return 1;
 }
 
-TvBool TvContactListGroup::LoadOld(TvFile& file, TvContactListGroup& root) {
+TvBool TvContactListGroup::LoadOld(TvFile& file, TvContactListGroup& root,
+                                   std::vector<TvDroppedContact>* dropped) {
   if (!LoadObject(file)) return 0;
   TvContactListGroup* target = this;
   TvContactListItem* existing = root.FindItem(m_csName, kContactTypeGroup, 1);
@@ -250,7 +263,16 @@ TvBool TvContactListGroup::LoadOld(TvFile& file, TvContactListGroup& root) {
       delete user;
       return 0;
     }
-    if (user->HasFlag(kContactFlagHidden) || !target->AddItem(user)) delete user;
+    if (user->HasFlag(kContactFlagHidden)) {
+      delete user;
+    } else if (!target->AddItem(user)) {
+      // The tree keeps one name per group: this user cannot be written, so it is told.
+      if (dropped != nullptr) {
+        dropped->push_back({m_csName, target->m_csName, user->m_csName,
+                            AddressText(user->m_dwordValue1), user->m_csText});
+      }
+      delete user;
+    }
   }
   return 1;
 }
@@ -273,14 +295,28 @@ TvContactListGroup* TvContactList::FindGroup(const std::string& name) {
   return static_cast<TvContactListGroup*>(m_root.FindItem(name, kContactTypeGroup, 1));
 }
 
+std::string TvContactList::DroppedContactLine(const TvDroppedContact& contact) {
+  return "Contact: " + contact.Describe() + " , NOT converted, group '" + contact.takenIn +
+         "' already holds a contact of that name";
+}
+
 void TvContactList::Convert(TvBool deleteOld) {
+  const std::string oldPath = ExistingFileName(DataFilePath(kOldFileName));
   // A rerun after the old file was converted and deleted: nothing to read, and nothing to create.
-  if (!FileExists(DataFilePath(kOldFileName)) && FileExists(DataFilePath(kFileName))) return;
+  if (!FileExists(oldPath) && FileExists(DataFilePath(kFileName))) return;
   if (!LoadOld()) return;
+  for (const TvDroppedContact& contact : m_dropped) {
+    m_log.Add(DroppedContactLine(contact), kLogError, kLogNoCategory);
+  }
   TvBool saved = Save();
   if (saved) ++RunOutcome().listFilesConverted;
   if (!deleteOld || !saved) return;
-  std::string oldPath = DataFilePath(kOldFileName);
+  if (!m_dropped.empty()) {
+    m_log.Add(
+        "Old contact list file: " + oldPath + " , kept, it holds contacts that are not converted",
+        kLogInfo, kLogNoCategory);
+    return;
+  }
   // The old file may go only when the new one reads back with every group and user written.
   TvContactList check(m_log, m_paths);
   const bool same = check.Load() && check.m_root.CountItems(3, 1) == m_root.CountItems(3, 1);
@@ -291,10 +327,13 @@ void TvContactList::Convert(TvBool deleteOld) {
   }
 }
 
-TvBool TvContactList::LoadOld() { return LoadOldFile(DataFilePath(kOldFileName)); }
+TvBool TvContactList::LoadOld() {
+  return LoadOldFile(ExistingFileName(DataFilePath(kOldFileName)));
+}
 
 TvBool TvContactList::LoadOldFile(const std::string& path, uint32_t mode) {
   TvBool result = 0;
+  m_dropped.clear();
   TvFile file(0, 1);
   if (!file.Open(path, mode) || file.GetLength() == 0) return 0;
 
@@ -306,7 +345,7 @@ TvBool TvContactList::LoadOldFile(const std::string& path, uint32_t mode) {
 
   for (uint32_t i = 0; i < groups; ++i) {
     auto* group = new TvContactListGroup;
-    result = group->LoadOld(file, m_root);
+    result = group->LoadOld(file, m_root, &m_dropped);
     if (!result) {
       delete group;
       break;

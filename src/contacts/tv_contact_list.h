@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "foundation/data_paths.h"
 #include "foundation/ptr_array.h"
@@ -112,6 +113,19 @@ class TvContactListUser : public TvContactListItem {
   std::string m_csValue2;
 };
 
+// A user of the old file that the group merge could not add because a contact of its name was
+// already in the group that took the old group's users. The old file keeps it.
+struct TvDroppedContact {
+  std::string group;       // the old group the user was listed in
+  std::string takenIn;     // the group that already holds the name
+  std::string user;        // the user's name
+  std::string address;     // its address as text, "192.168.1.148"
+  std::string secondText;  // the user's second text (its computer), may be empty
+
+  // "user 'Sales' (192.168.1.148, 'PC-07') of group 'work'": names the user for a report.
+  std::string Describe() const;
+};
+
 class TvContactListGroup : public TvContactListItem {
  public:
   // Groups nest no deeper than this when a 3.1 file is read: every level costs stack, and a
@@ -140,8 +154,10 @@ class TvContactListGroup : public TvContactListItem {
 
   // Reads one 3.0 group record with its users. The users go into the group of the same name that
   // root already holds, if any (so 3.0 groups of one name merge into the first), else into this
-  // group. Hidden users and users whose name is taken are dropped.
-  TvBool LoadOld(TvFile& file, TvContactListGroup& root);
+  // group. Hidden users and users whose name is taken are dropped; the latter are added to
+  // dropped when it is given.
+  TvBool LoadOld(TvFile& file, TvContactListGroup& root,
+                 std::vector<TvDroppedContact>* dropped = nullptr);
 
   TvPtrAutoArray<TvContactListItem*> m_children;
 
@@ -164,7 +180,8 @@ class TvContactList {
   // Reads "ContactList.Users", writes "Contacts.List" and, with deleteOld, deletes the old file
   // once the new one is safely stored, logging the outcome of the deletion. When the old file
   // cannot be read (missing, empty, version 0, no groups, damaged) nothing is written, deleted
-  // or logged.
+  // or logged. Each user the group merge drops gets an Error line, and the old file is then kept
+  // even with deleteOld, so that no contact exists nowhere.
   void Convert(TvBool deleteOld);
 
   // The old file in the user data folder, or at path. A missing file is created empty. True only
@@ -185,6 +202,11 @@ class TvContactList {
   TvBool Load();
   TvBool LoadFile(const std::string& path);
 
+  // The users the last LoadOld or LoadOldFile could not add because their name was taken.
+  const std::vector<TvDroppedContact>& DroppedContacts() const { return m_dropped; }
+  // The Error line of a dropped user.
+  static std::string DroppedContactLine(const TvDroppedContact& contact);
+
   // The group of that name anywhere in the tree, or null.
   TvContactListGroup* FindGroup(const std::string& name);
 
@@ -196,4 +218,5 @@ class TvContactList {
  private:
   TvLog& m_log;
   const TvDataPaths& m_paths;
+  std::vector<TvDroppedContact> m_dropped;
 };

@@ -8,6 +8,7 @@
 #include "foundation/utilities.h"
 #include "messages/plain_names.h"
 #include "platform/file_system.h"
+#include "platform/system_error.h"
 #include "platform/system_info.h"
 
 namespace {
@@ -132,13 +133,7 @@ int32_t TvDatabase::FolderIdByFilePath(const std::string& path) {
   TvLockGuard guard("FolderIdByFilePath", m_foldersLock);
   const std::string dataFolder = DataFolder();
   if (path.size() <= dataFolder.size()) return FOLDER_NONE;
-  size_t separator = std::string::npos;
-  for (size_t i = dataFolder.size(); i < path.size(); ++i) {
-    if (platform::IsPathSeparator(path[i])) {
-      separator = i;
-      break;
-    }
-  }
+  const size_t separator = FindSeparatorFrom(path, dataFolder.size());
   if (separator == std::string::npos || separator == 0) return FOLDER_NONE;
   return FolderIdByDirectory(path.substr(0, separator + 1));
 }
@@ -177,20 +172,84 @@ TvBool TvDatabase::ReadFolderRecords(const std::string& path, uint32_t mode) {
     folder->m_id = static_cast<int32_t>(id);
     // Standard folders are already in the list: their old copies, and any folder whose name or
     // id is taken, are dropped.
-    if (FolderIdByName(folder->m_csName) == FOLDER_NONE && FindFolder(folder->m_id) == nullptr) {
+    const int32_t byName = FolderIdByName(folder->m_csName);
+    if (byName == FOLDER_NONE && FindFolder(folder->m_id) == nullptr) {
       m_folders.Add(folder);
-    } else {
-      delete folder;
+      continue;
     }
+    const char* reason = byName == FOLDER_NONE ? "its id is taken by a folder listed before it"
+                         : byName == folder->m_id && byName >= FOLDER_INBOX && byName <= FOLDER_TEMP
+                             ? "the old entry of a standard folder"
+                             : "its name is taken by a folder listed before it";
+    m_dropped.push_back({folder->m_csName, folder->m_id, reason});
+    delete folder;
   }
   return result;
 }
 
+TvStringList TvDatabase::OldMessageFileNames(const std::string& directory) {
+  TvStringList names;
+  ListNames(names, directory + "*" + ".Message", 0);
+  TvStringList old;
+  for (const std::string& name : names) {
+    if (name.size() == kOldMessageNameLength) old.push_back(name);
+  }
+  return old;
+}
+
+std::vector<TvStrandedFolder> TvDatabase::StrandedFolders() {
+  std::vector<TvStrandedFolder> stranded;
+  for (const TvDroppedFolder& dropped : m_dropped) {
+    if (!IsPlainName(dropped.name)) continue;  // its name never was a directory
+    std::string directory = DataFolder() + dropped.name;
+    AppendBackslash(directory);
+    bool walked = false;
+    for (uint32_t i = 0; i < m_folders.GetSize() && !walked; ++i) {
+      const TvFolder& folder = *m_folders[i];
+      if (!HasUsableDirectory(folder)) continue;
+      std::string kept = folder.m_id >= FOLDER_INBOX && folder.m_id <= FOLDER_TEMP
+                             ? m_paths.StandardFolderDirectory(folder.m_id)
+                             : DataFolder() + folder.m_csName;
+      AppendBackslash(kept);
+      walked = EqualNoCase(kept, directory);
+    }
+    if (walked) continue;
+    const uint32_t left = static_cast<uint32_t>(OldMessageFileNames(directory).size());
+    if (left != 0) stranded.push_back({dropped, directory, left});
+  }
+  return stranded;
+}
+
+std::string TvDatabase::StrandedFolderLine(const TvStrandedFolder& stranded) {
+  return "Folder: '" + stranded.folder.name + "' , NOT converted, dropped from the folders list (" +
+         stranded.folder.reason + "); " + std::to_string(stranded.oldMessageFiles) +
+         " old message file(s) left in " + stranded.directory;
+}
+
+std::string TvDatabase::UnreadableFolderLine(const std::string& name,
+                                             const std::string& directory) {
+  if (platform::CanListDirectory(directory)) return std::string();
+  // A directory that is not there (it could not be created) holds nothing to convert.
+  const uint32_t error = platform::LastError();
+  if (error == platform::ErrorCode(platform::SysError::kFileNotFound) ||
+      error == platform::ErrorCode(platform::SysError::kPathNotFound)) {
+    return std::string();
+  }
+  std::string reason = platform::ErrorText(error);
+  while (!reason.empty() &&
+         (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) {
+    reason.pop_back();
+  }
+  return "Folder: '" + name + "' , NOT converted, its directory " + directory +
+         " cannot be read: " + reason;
+}
+
 TvBool TvDatabase::LoadFoldersList() {
   Lock("LoadFoldersList");
+  m_dropped.clear();
   m_namesIndex.Load();
-  const std::string oldPath = DataFolder() + folders::kOldFileName;
-  const std::string newPath = DataFolder() + folders::kNewFileName;
+  const std::string oldPath = ExistingFileName(DataFolder() + folders::kOldFileName);
+  const std::string newPath = ExistingFileName(DataFolder() + folders::kNewFileName);
   TvBool result;
   if (!FileExists(oldPath) && FileExists(newPath)) {
     // An earlier run wrote "Folders.List" and deleted the old file before it was interrupted:
@@ -243,6 +302,12 @@ TvBool TvDatabase::SaveFoldersList() {
 // Conversion
 
 void TvDatabase::ConvertFolder(TvMessage& message, TvFolder& folder, TvBool deleteOld) {
+  if (folder.m_id == FOLDER_CURRENT) {
+    Log("Folder: '" + folder.m_csName +
+            "' , NOT converted, its id 65520 is reserved for the current folder",
+        kLogError);
+    return;
+  }
   if (!HasUsableDirectory(folder)) {
     Log("Folder: '" + folder.m_csName + "' , NOT converted, its name is no plain folder name",
         kLogError);
@@ -250,6 +315,11 @@ void TvDatabase::ConvertFolder(TvMessage& message, TvFolder& folder, TvBool dele
   }
   std::string dir;
   FolderDirectory(dir, folder.m_id);
+  const std::string unreadable = UnreadableFolderLine(folder.m_csName, dir);
+  if (!unreadable.empty()) {
+    Log(unreadable, kLogError);
+    return;
+  }
   RemoveLeftoverTempFiles(dir);
   TvStringList names;
   ListNames(names, dir + "*" + ".Message", 0);
@@ -283,7 +353,7 @@ void TvDatabase::ConvertFolder(TvMessage& message, TvFolder& folder, TvBool dele
     Progress().Messages(++m_messagesVisited);
   }
   if (deleteOld) {
-    const std::string index = dir + folders::kFolderIndexFileName;
+    const std::string index = ExistingFileName(dir + folders::kFolderIndexFileName);
     if (DeleteFileIfExists(index)) {
       Log("Old folder index: " + index + " , Deleted", kLogInfo);
     } else {
@@ -296,11 +366,20 @@ int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
   TvMessage message(m_log, *this);
   if (!m_stagingFolder.empty()) message.SetStagingFolder(m_stagingFolder);
   RemoveLeftoverTempFiles(DataFolder());
-  if (LoadFoldersList()) {
+  const TvBool loaded = LoadFoldersList();
+  // Messages of a dropped folder that no kept folder reaches would exist nowhere once the old
+  // folders file is gone: each such folder is named, and the old folders file stays.
+  const std::vector<TvStrandedFolder> stranded = StrandedFolders();
+  for (const TvStrandedFolder& folder : stranded) Log(StrandedFolderLine(folder), kLogError);
+  if (loaded) {
     TvBool saved = SaveFoldersList();
     if (saved) ++RunOutcome().listFilesConverted;
-    if (deleteOld && saved) {
-      const std::string path = DataFolder() + folders::kOldFileName;
+    const std::string path = ExistingFileName(DataFolder() + folders::kOldFileName);
+    if (deleteOld && saved && !stranded.empty()) {
+      Log("Old folders file: " + path +
+              " , kept, it lists folders whose messages are not converted",
+          kLogInfo);
+    } else if (deleteOld && saved) {
       if (DeleteFileIfExists(path)) {
         Log("Old folders file: " + path + " , Deleted", kLogInfo);
       } else {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "database/tv_database_names_index.h"
 #include "database/tv_folder.h"
@@ -14,12 +15,28 @@
 #include "foundation/ptr_array.h"
 #include "foundation/tv_log.h"
 #include "foundation/types.h"
+#include "foundation/utilities.h"
 #include "messages/tv_folder_lookup.h"
 #include "messages/tv_message.h"
 
 // An entry of the database's user name list, which the conversion never fills.
 struct NET_USER_NAME {
   char name[64];
+};
+
+// A folder record of the old folders file that the folder rules dropped.
+struct TvDroppedFolder {
+  std::string name;
+  int32_t id = 0;
+  std::string reason;  // "its name is taken by a folder listed before it", ...
+};
+
+// A dropped folder whose own directory no kept folder walks and that still holds old message
+// files: the conversion cannot reach them, so they are reported and the old folders file kept.
+struct TvStrandedFolder {
+  TvDroppedFolder folder;
+  std::string directory;  // ends in a separator
+  uint32_t oldMessageFiles = 0;
 };
 
 class TvDatabase : public TvFolderLookup {
@@ -55,6 +72,19 @@ class TvDatabase : public TvFolderLookup {
   int32_t FolderIdByDirectory(const std::string& path);
   int32_t FolderIdByFilePath(const std::string& path) override;
   void MessageFilePath(std::string& out, uint64_t messageId, int32_t folderId) override;
+
+  // The folders the last LoadFoldersList dropped, in file order.
+  const std::vector<TvDroppedFolder>& DroppedFolders() const { return m_dropped; }
+  // The dropped folders whose messages no folder of the list reaches. Reads directories only.
+  std::vector<TvStrandedFolder> StrandedFolders();
+  // The Error line of a stranded folder.
+  static std::string StrandedFolderLine(const TvStrandedFolder& stranded);
+  // Empty when directory can be listed or does not exist, else the line that says why it cannot
+  // be read (for the folder named name).
+  static std::string UnreadableFolderLine(const std::string& name, const std::string& directory);
+  // Bare names of the old-format message files of a directory (".Message", 40 characters), in
+  // the platform's listing order.
+  static TvStringList OldMessageFileNames(const std::string& directory);
 
   // A user folder's name becomes a directory under the data folder: only a plain single name can
   // (and an id that names the folder itself, not the current folder). Standard folders always can.
@@ -96,4 +126,5 @@ class TvDatabase : public TvFolderLookup {
   uint32_t m_dwordUnused = 0;
   std::string m_stagingFolder;
   uint64_t m_messagesVisited = 0;  // for the progress shown while the walk runs
+  std::vector<TvDroppedFolder> m_dropped;
 };

@@ -7,10 +7,12 @@
 
 namespace {
 
+// The index is rewritten in place, so a copy under another letter case is the one read and
+// written.
 std::string NamesIndexPath(const TvDataPaths& paths) {
   std::string path = paths.UserDataFolder();
   AppendBackslash(path);
-  return path + folders::kNamesIndexFileName;
+  return ExistingFileName(path + folders::kNamesIndexFileName);
 }
 
 }  // namespace

@@ -47,7 +47,12 @@ TvBool TvFile::Open(const std::string& name, uint32_t mode) {
 TvBool TvFile::Read(void* buffer, uint32_t count) {
   if (count == 0) return 1;
   uint32_t done = 0;
-  if (platform::ReadFile(m_hFile, buffer, count, &done) && done == count) return 1;
+  if (platform::ReadFile(m_hFile, buffer, count, &done)) {
+    if (done == count) return 1;
+    // The system read succeeded but ended at the end of the file: that is the reason to report,
+    // not whatever earlier call last set the error value.
+    platform::SetLastError(platform::ErrorCode(platform::SysError::kHandleEof));
+  }
   ReportError(ErrorRead);
   return 0;
 }
@@ -92,8 +97,10 @@ TvBool TvFile::ReadString(std::string& text) {
   if (length > remaining) {
     text.resize(static_cast<size_t>(remaining));
     uint32_t done = 0;
-    if (remaining != 0) platform::ReadFile(m_hFile, text.data(), static_cast<uint32_t>(remaining), &done);
+    if (remaining != 0)
+      platform::ReadFile(m_hFile, text.data(), static_cast<uint32_t>(remaining), &done);
     text.resize(done);
+    platform::SetLastError(platform::ErrorCode(platform::SysError::kHandleEof));
     ReportError(ErrorRead);
     return 0;
   }

@@ -11,8 +11,88 @@
 #include "platform/ui.h"
 
 namespace {
+
 const char kHexDigits[] = "0123456789ABCDEF";
+
+bool IsReservedDeviceName(const std::string& name) {
+  // The device name is the part before the first dot, compared without regard to case.
+  std::string base = platform::detail::TableFoldCase(0, name.substr(0, name.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
+bool IsForbiddenInName(char c) {
+  if (static_cast<unsigned char>(c) < 32) return true;
+  switch (c) {
+    case '\\':
+    case '/':
+    case ':':
+    case '*':
+    case '?':
+    case '"':
+    case '<':
+    case '>':
+    case '|':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Calls visit(position) for the first byte of every character of text, in order, until it
+// returns false.
+template <typename Visit>
+void ForEachCharacter(const std::string& text, Visit visit) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (!visit(i)) return;
+    if (platform::IsLeadByte(static_cast<uint8_t>(text[i])) && i + 1 < text.size()) ++i;
+  }
+}
+
 }  // namespace
+
+size_t FindLastSeparator(const std::string& path) {
+  size_t last = std::string::npos;
+  ForEachCharacter(path, [&](size_t i) {
+    if (platform::IsPathSeparator(path[i])) last = i;
+    return true;
+  });
+  return last;
+}
+
+size_t FindSeparatorFrom(const std::string& path, size_t from) {
+  size_t found = std::string::npos;
+  ForEachCharacter(path, [&](size_t i) {
+    if (i >= from && platform::IsPathSeparator(path[i])) found = i;
+    return found == std::string::npos;
+  });
+  return found;
+}
+
+bool IsPlainName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  bool forbidden = false;
+  size_t lastCharacter = 0;
+  ForEachCharacter(name, [&](size_t i) {
+    lastCharacter = i;
+    // A double-byte character is one character, whatever its second byte looks like.
+    bool dbcs = platform::IsLeadByte(static_cast<uint8_t>(name[i])) && i + 1 < name.size();
+    forbidden = !dbcs && IsForbiddenInName(name[i]);
+    return !forbidden;
+  });
+  if (forbidden) return false;
+  const bool lastIsSingle = lastCharacter == name.size() - 1;
+  if (lastIsSingle && (name.back() == '.' || name.back() == ' ')) return false;
+  return !IsReservedDeviceName(name);
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b) { return platform::EqualNoCase(a, b); }
+
+std::string FoldCase(const std::string& text) { return platform::FoldCaseKey(text); }
+
+std::string ExistingFileName(const std::string& path) { return platform::ExistingEntryName(path); }
 
 void AppendBackslash(std::string& text) {
   if (text.size() > 1 && text.back() != platform::kPathSeparator) text += platform::kPathSeparator;
@@ -20,15 +100,7 @@ void AppendBackslash(std::string& text) {
 
 TvBool FileNameFromPath(std::string& output, const std::string& path) {
   output.clear();
-  // Step over double-byte characters, whose second byte may look like a separator.
-  size_t last = std::string::npos;
-  for (size_t i = 0; i < path.size(); ++i) {
-    if (platform::IsLeadByte(static_cast<uint8_t>(path[i])) && i + 1 < path.size()) {
-      ++i;
-    } else if (path[i] == platform::kPathSeparator) {
-      last = i;
-    }
-  }
+  const size_t last = FindLastSeparator(path);
   if (last == std::string::npos) {
     output = path;
     return 0;

@@ -9,6 +9,30 @@
 
 using TvStringList = std::vector<std::string>;
 
+// Names and paths in the system's code page. These are the one place where a path is split at a
+// separator, a name is judged plain and two names are compared without regard to case: each
+// steps over double-byte characters, whose second byte may look like a separator or a letter.
+
+// Position of the last separator of path, or npos.
+size_t FindLastSeparator(const std::string& path);
+// Position of the first separator at or after from, or npos; characters are counted from the
+// start of path, so a trail byte at from is never taken for a separator.
+size_t FindSeparatorFrom(const std::string& path, size_t from);
+// True when name is usable as a single file or directory name on every platform the tool runs
+// on: not empty, not "." or "..", no separator, drive colon, wildcard or other character Windows
+// forbids, no control character, no trailing dot or blank (Windows drops them, so two names
+// would meet in one entry), and no reserved device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9,
+// with or without an extension).
+bool IsPlainName(const std::string& name);
+// Equal without regard to case, in the system's rules.
+bool EqualNoCase(const std::string& a, const std::string& b);
+// The key under which names EqualNoCase takes for the same are the same (for hash and map keys).
+std::string FoldCase(const std::string& text);
+// path itself when it exists; otherwise, when the entry it names exists under another letter case
+// (a data folder copied from Windows to POSIX), the path of that entry; otherwise path. Fixed file
+// names of the data folder are looked up through this; new files keep the names the formats define.
+std::string ExistingFileName(const std::string& path);
+
 // Appends the platform's separator when the text is longer than one byte and does not end in one.
 void AppendBackslash(std::string& text);
 // The part after the last separator (code-page aware); the whole path and false when none.

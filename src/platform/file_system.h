@@ -39,6 +39,13 @@ bool CreateDirectory(const std::string& path);
 // directory on POSIX).
 bool MoveFileReplace(const std::string& from, const std::string& to);
 bool IsDirectory(const std::string& path);
+// path when an entry of that exact name exists, or when none exists under any letter case;
+// otherwise the path of the first entry of the same folder whose name equals the last component
+// without regard to case. Windows names already ignore case, so there it is path itself.
+std::string ExistingEntryName(const std::string& path);
+// True when directory can be listed; false with LastError set (no permission, not a directory,
+// missing) when it cannot.
+bool CanListDirectory(const std::string& directory);
 
 // The system temporary directory, ending in a separator (GetTempPathA; ${TMPDIR:-/tmp}/).
 std::string TempDirectory();

@@ -27,7 +27,7 @@ enum class SysError {
   kReadFault,         // ERROR_READ_FAULT / EIO
   kAlreadyExists,     // ERROR_ALREADY_EXISTS / EEXIST
   kInvalidParameter,  // ERROR_INVALID_PARAMETER / EINVAL
-  kHandleEof,         // ERROR_HANDLE_EOF / 0 with a short count (a read past the end)
+  kHandleEof,         // ERROR_HANDLE_EOF / a code of its own: a read that ended at the end of the file
 };
 uint32_t ErrorCode(SysError error);
 

@@ -53,33 +53,60 @@ std::string TvTextMessagesArray::DataFilePath(const std::string& name) const {
 
 void TvTextMessagesArray::Convert(const std::string& oldName, const std::string& newName,
                                   TvBool deleteOld) {
+  const std::string oldPath = ExistingFileName(DataFilePath(oldName));
+  const std::string newPath = DataFilePath(newName);
   // A rerun after the old list was converted and deleted finds only the new list: reading the
   // missing old file would create it empty and replace the converted texts with an empty list.
-  if (!FileExists(DataFilePath(oldName)) && FileExists(DataFilePath(newName))) return;
+  if (!FileExists(oldPath) && FileExists(ExistingFileName(newPath))) return;
   if (!LoadOld(oldName)) return;
+  if (GetSize() == 0 && NewListMayHoldTexts(newName)) {
+    // An old file without texts (left empty by an earlier run, or never used) must not empty a
+    // list the user filled since: the new list stays, and the old file carries nothing to keep.
+    m_log.Add("Old array file: " + oldPath + " , holds no texts, " + newName + " kept", kLogInfo,
+              kLogNoCategory);
+    if (deleteOld) DeleteOldFile(oldPath);
+    return;
+  }
   TvBool saved = Save(newName);
   if (saved) ++RunOutcome().listFilesConverted;
   if (!deleteOld || !saved) return;
-  std::string oldPath = DataFilePath(oldName);
   // The old file may go only when the new one reads back with every item as written.
   TvTextMessagesArray check(m_log, m_paths);
-  bool same = check.LoadFile(DataFilePath(newName)) && check.GetSize() == GetSize() &&
+  bool same = check.LoadFile(newPath) && check.GetSize() == GetSize() &&
               check.m_dwordHeaderValue == m_dwordHeaderValue;
   for (uint32_t i = 0; same && i < GetSize(); ++i) {
     same = check.GetAt(i)->m_csName == GetAt(i)->m_csName &&
            check.GetAt(i)->m_csText == GetAt(i)->m_csText &&
            check.GetAt(i)->m_dwordStatus == GetAt(i)->m_dwordStatus;
   }
-  if (same && DeleteFileIfExists(oldPath)) {
+  if (same) {
+    DeleteOldFile(oldPath);
+  } else {
+    m_log.Add("Old array file: " + oldPath + " , NOT deleted", kLogError, kLogNoCategory);
+  }
+}
+
+void TvTextMessagesArray::DeleteOldFile(const std::string& oldPath) {
+  if (DeleteFileIfExists(oldPath)) {
     m_log.Add("Old array file: " + oldPath + " , Deleted", kLogInfo, kLogNoCategory);
   } else {
     m_log.Add("Old array file: " + oldPath + " , NOT deleted", kLogError, kLogNoCategory);
   }
 }
 
+bool TvTextMessagesArray::NewListMayHoldTexts(const std::string& newName) const {
+  const std::string path = ExistingFileName(DataFilePath(newName));
+  if (!FileExists(path)) return false;
+  // Read without a message: a list that cannot be read may hold texts, so it is kept too.
+  TvTextMessagesArray present(m_log, m_paths);
+  TvFile file(0, 0);
+  if (!file.Open(path, kModeReadShared) || !present.ReadFrom(file)) return true;
+  return present.GetSize() != 0;
+}
+
 TvBool TvTextMessagesArray::LoadOld(const std::string& name) {
   TvFile file(0, 1);
-  if (!file.Open(DataFilePath(name), kModeReadWriteOpenOrCreate)) return 0;
+  if (!file.Open(ExistingFileName(DataFilePath(name)), kModeReadWriteOpenOrCreate)) return 0;
   return ReadFrom(file);
 }
 

@@ -43,7 +43,9 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
 
   // Reads the old file oldName of the data folder, writes newName and, with deleteOld, deletes the
   // old file once the new one is safely stored, logging the outcome of the deletion. When the old
-  // file cannot be read nothing is written, deleted or logged.
+  // file cannot be read nothing is written, deleted or logged. An old file without texts never
+  // replaces a newName that holds texts (or cannot be read): that list stays, an Info line says
+  // so, and with deleteOld the empty old file is deleted. Fixed names are found in any letter case.
   void Convert(const std::string& oldName, const std::string& newName, TvBool deleteOld);
 
   // Appends the items of the file name in the data folder; a missing file is created empty and
@@ -68,6 +70,10 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
 
  private:
   TvBool ReadFrom(TvFile& file);
+  // True when newName exists and holds texts, or exists and cannot be read (silently).
+  bool NewListMayHoldTexts(const std::string& newName) const;
+  // Deletes the old file and logs "Deleted" or "NOT deleted".
+  void DeleteOldFile(const std::string& oldPath);
 };
 
 class TvFastReplysService : public TvTextMessagesArray {

@@ -70,8 +70,9 @@ std::string ContactsFile(const std::string& rootRecord) { return U32(2) + U32(0)
 
 // ---- a small 3.0 list and the 3.1 file it must give ----
 
-// Friends and FRIENDS merge (first spelling, data and texts kept), ghost is hidden, ALICE repeats
-// alice in the merged group, and every status and status time of a user is replaced.
+// Friends and FRIENDS merge (first spelling, data and texts kept), ghost is hidden, and every
+// status and status time of a user is replaced. (A user whose name the merge finds taken is
+// covered by MergeDropsAreToldAndTheOldFileIsKept.)
 TvOldContactListImage SmallOldList(uint32_t version) {
   TvOldContactListImage list;
   list.version = version;
@@ -99,9 +100,7 @@ TvOldContactListImage SmallOldList(uint32_t version) {
   friends.unused2 = 0x22;
   friends.unusedText = "dropped too";
 
-  TvOldContactUserImage aliceAgain = OldUser("ALICE");
-  aliceAgain.value1 = 999;
-  TvOldContactGroupImage friendsAgain = OldGroup("FRIENDS", {OldUser("dave"), aliceAgain});
+  TvOldContactGroupImage friendsAgain = OldGroup("FRIENDS", {OldUser("dave")});
   friendsAgain.data = 99;
   friendsAgain.text = "not kept";
   friendsAgain.status = 1;
@@ -202,6 +201,64 @@ TEST_F(ContactListTest, DeleteOldRemovesTheOldFileAndLogsInfo) {
   EXPECT_NE(text.find(line), std::string::npos) << text;
   EXPECT_EQ(text.size(), text.find(line) + line.size()) << "one line only";
   EXPECT_EQ(log.m_dwordErrorCount, 0u);
+}
+
+TEST_F(ContactListTest, MergeDropsAreToldAndTheOldFileIsKept) {
+  auto sales = [](uint32_t lastByte, const char* computer) {
+    TvOldContactUserImage user = OldUser("Sales");
+    user.value1 = 0xC0A80100u | lastByte;
+    user.text = computer;
+    return user;
+  };
+  TvOldContactListImage image;
+  image.version = 2;
+  image.groups = {OldGroup("Work", {sales(179, "PC-1")}),
+                  OldGroup("work", {OldUser("Ann"), sales(148, "")}),
+                  OldGroup("Home", {OldUser("Bo"), OldUser("BO")})};
+  const std::string merged =
+      "Contact: user 'Sales' (192.168.1.148) of group 'work' , NOT converted, group 'Work' "
+      "already holds a contact of that name";
+  const std::string sameGroup =
+      "Contact: user 'BO' (0.0.0.0) of group 'Home' , NOT converted, group 'Home' already holds "
+      "a contact of that name";
+  for (TvBool deleteOld : {0, 1}) {
+    SCOPED_TRACE(deleteOld);
+    tvtest::RemoveTree(log.FilePath());
+    log.m_dwordErrorCount = 0;
+    WriteOld(image);
+    const std::string oldBytes = tvtest::ReadWholeFile(OldPath());
+    Convert(deleteOld);
+
+    EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), oldBytes) << "kept, so no contact is lost";
+    TvContactList written(log, paths);
+    ASSERT_TRUE(written.Load());
+    EXPECT_EQ(written.m_root.CountItems(kContactTypeUser, 1), 3u) << "the rest is written";
+    auto* kept = static_cast<TvContactListUser*>(
+        written.FindGroup("Work")->FindItem("Sales", kContactTypeUser, 0));
+    EXPECT_EQ(kept->m_dwordValue1, 0xC0A801B3u) << "the first one listed keeps the name";
+    const std::string text = LogText();
+    EXPECT_NE(text.find(" @  Error: " + merged + "\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(" @  Error: " + sameGroup + "\r\n"), std::string::npos) << text;
+    EXPECT_EQ(log.m_dwordErrorCount, 2u);
+    EXPECT_EQ(text.find("Deleted"), std::string::npos) << text;
+    EXPECT_TRUE(ui.boxes.empty());
+  }
+  TvContactList reader(log, paths);
+  ASSERT_TRUE(reader.LoadOld());
+  ASSERT_EQ(reader.DroppedContacts().size(), 2u);
+  EXPECT_EQ(TvContactList::DroppedContactLine(reader.DroppedContacts()[0]), merged);
+}
+
+TEST_F(ContactListTest, OldFileInAnotherLetterCaseIsConvertedAndDeleted) {
+  const std::string upper = scratch.File("CONTACTLIST.USERS");
+  tvtest::WriteWholeFile(upper, EncodeOldContactList(SmallOldList(2)));
+  Convert(1);
+  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), SmallNewList());
+  EXPECT_FALSE(tvtest::PathExists(upper));
+  EXPECT_FALSE(tvtest::PathExists(OldPath())) << "no empty file of the defined name is made";
+  EXPECT_NE(LogText().find("Info: Old contact list file: "), std::string::npos) << LogText();
+  EXPECT_NE(LogText().find(" , Deleted\r\n"), std::string::npos) << LogText();
+  EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(ContactListTest, RerunAfterDeleteOldLeavesTheConvertedListAlone) {

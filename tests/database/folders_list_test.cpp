@@ -2,6 +2,7 @@
 // look-ups, and names that must not become paths.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "database/database_fixture.h"
@@ -10,6 +11,7 @@
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"
 #include "platform/system_error.h"
+#include "platform/text.h"
 #include "support/new_format_reader.h"
 
 namespace tvtest {
@@ -79,6 +81,25 @@ TEST_F(FoldersListTest, CountPromisingMoreRecordsKeepsThoseReadAndReportsOnce) {
   EXPECT_FALSE(db.LoadFoldersList());
   EXPECT_EQ(db.Folders().GetSize(), 8u);
   EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(FoldersListTest, HugeCountIsReportedAsTheEndOfTheFileNotAsAMissingFile) {
+  data.Folders({Folder("One", 10)}, 0, 0x7FFFFFFF);
+  db.CreateStandardFolders();
+  // Whatever an earlier call left behind must not become the reason shown.
+  platform::SetLastError(platform::ErrorCode(platform::SysError::kFileNotFound));
+  EXPECT_FALSE(db.LoadFoldersList());
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  const std::string endOfFile =
+      platform::ErrorText(platform::ErrorCode(platform::SysError::kHandleEof));
+  const std::string notFound =
+      platform::ErrorText(platform::ErrorCode(platform::SysError::kFileNotFound));
+  EXPECT_NE(ui.boxes[0].text.find("Database.Folders' has failed, because: " + endOfFile),
+            std::string::npos)
+      << ui.boxes[0].text;
+  EXPECT_EQ(ui.boxes[0].text.find(notFound), std::string::npos) << ui.boxes[0].text;
+  EXPECT_EQ(platform::LastError(), platform::ErrorCode(platform::SysError::kHandleEof))
+      << "the reason stays for the caller";
 }
 
 TEST_F(FoldersListTest, NameLongerThanTheFileFailsWithoutBeingAllocated) {
@@ -184,6 +205,90 @@ TEST_F(FoldersListTest, NamesThatAreNoPlainDirectoryNamesNeverBecomePaths) {
   std::string fine;
   db.FolderDirectory(fine, 25);
   EXPECT_EQ(fine, Dir("Fine"));
+}
+
+TEST_F(FoldersListTest, DoubleByteFolderNameWhoseTrailByteIsTheSeparatorByteIsAFolder) {
+  platform::ScopedNameCodePage codePage(932);
+  const std::string name = "\x95\x5C\x8E\xA6";  // two characters, the first ending in 0x5C
+  data.Folders({Folder(name, 12)});
+  db.CreateStandardFolders();
+  ASSERT_TRUE(db.LoadFoldersList());
+  std::string dir;
+  db.FolderDirectory(dir, 12);
+  EXPECT_EQ(dir, Dir(name));
+  EXPECT_EQ(db.FolderIdByFilePath(Dir(name) + "x.Message"), 12);
+  EXPECT_EQ(db.FolderIdByDirectory(Dir(name)), 12);
+}
+
+TEST_F(FoldersListTest, NoFoldersMessagesAreStrandedWithoutALine) {
+  const char sep = platform::kPathSeparator;
+  const std::string oldName = std::string(32, 'A') + ".Message";
+  // Projects is dropped (its id is Archive's) and its directory still holds a message; "Sent
+  // items" is the standard folder's old entry, whose empty directory strands nothing; Current
+  // has the reserved id; Blocked names a file, not a directory that can be listed.
+  data.Folders({Folder("Archive", 12), Folder("Projects", 12), Folder("Sent items", 2),
+                Folder("Current", FOLDER_CURRENT), Folder("Blocked", 14)});
+  data.RawFile(std::string("Projects") + sep + oldName, "an old message");
+  data.RawFile(std::string("Sent items") + sep + "notes.txt", "no message");
+  data.RawFile("Blocked", "a file where a folder directory should be");
+  db.CreateStandardFolders();
+  db.ConvertDatabase(1);
+
+  const std::vector<std::string> entries = LogEntries();
+  auto logged = [&](const std::string& line) {
+    return std::find(entries.begin(), entries.end(), line) != entries.end();
+  };
+  EXPECT_TRUE(
+      logged("Error: Folder: 'Projects' , NOT converted, dropped from the folders list "
+             "(its id is taken by a folder listed before it); 1 old message file(s) "
+             "left in " +
+             Dir("Projects")));
+  EXPECT_TRUE(
+      logged("Error: Folder: 'Current' , NOT converted, its id 65520 is reserved for the "
+             "current folder"));
+  const std::string blocked = "Error: Folder: 'Blocked' , NOT converted, its directory " +
+                              Dir("Blocked") + " cannot be read: ";
+  EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [&](const std::string& line) {
+    return line.size() > blocked.size() && line.compare(0, blocked.size(), blocked) == 0;
+  })) << ::testing::PrintToString(entries);
+  EXPECT_TRUE(logged("Info: Old folders file: " + DataFile("Database.Folders") +
+                     " , kept, it lists folders whose messages are not converted"));
+  EXPECT_EQ(log.m_dwordErrorCount, 3u) << ::testing::PrintToString(entries);
+  EXPECT_TRUE(PathExists(DataFile("Database.Folders")));
+  EXPECT_TRUE(PathExists(DataFile("Folders.List")));
+  EXPECT_EQ(Bytes(std::string("Projects") + sep + oldName), "an old message");
+  ASSERT_EQ(db.DroppedFolders().size(), 2u);
+  EXPECT_EQ(db.DroppedFolders()[1].reason, "the old entry of a standard folder");
+}
+
+// Windows itself ignores case and reports the name as asked; POSIX finds the entry's own name.
+#ifdef _WIN32
+constexpr const char* kFoundFoldersName = "Database.Folders";
+#else
+constexpr const char* kFoundFoldersName = "DATABASE.FOLDERS";
+#endif
+
+TEST_F(FoldersListTest, FixedNamesInAnotherLetterCaseAreFoundAndNewFilesKeepTheirNames) {
+  const char sep = platform::kPathSeparator;
+  const std::vector<std::string> records = {NamesIndexRecord(1), NamesIndexRecord(2)};
+  data.RawFile("DATABASE.FOLDERS", folders::EncodeFoldersFile({Folder("Work", 9)}));
+  data.RawFile("NAMES.INDEX", folders::EncodeNamesIndex(records, 7));
+  data.RawFile(std::string("Inbox") + sep + "MESSAGES.INDEX", "old index");
+  db.CreateStandardFolders();
+  db.ConvertDatabase(1);
+
+  EXPECT_EQ(db.Folders().GetSize(), 7u);
+  EXPECT_NE(Bytes("Folders.List").find("Work"), std::string::npos);
+  EXPECT_FALSE(PathExists(DataFile("DATABASE.FOLDERS")));
+  EXPECT_EQ(Bytes("NAMES.INDEX"), folders::EncodeNamesIndex(records)) << "rewritten in place";
+  EXPECT_FALSE(PathExists(Dir("Inbox") + "MESSAGES.INDEX"));
+  const std::vector<std::string> entries = LogEntries();
+  EXPECT_NE(std::find(entries.begin(), entries.end(),
+                      "Info: Old folders file: " + DataFile(kFoundFoldersName) + " , Deleted"),
+            entries.end())
+      << ::testing::PrintToString(entries);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(log.m_dwordErrorCount, 0u);
 }
 
 TEST_F(FoldersListTest, InterruptedRunTakesTheFoldersFromTheNewList) {

@@ -48,8 +48,7 @@ int main(int argc, char** argv) {
       contacts_support::OldGroup("Friends", {contacts_support::OldUser("ann"),
                                              contacts_support::OldUser("hidden", 0x8)}),
       contacts_support::OldGroup("Work", {contacts_support::OldUser("cid")}),
-      contacts_support::OldGroup("friends", {contacts_support::OldUser("ben"),
-                                             contacts_support::OldUser("ANN")})};
+      contacts_support::OldGroup("friends", {contacts_support::OldUser("ben")})};
   contacts.groups[0].users[0].status = 4;
   contacts_support::WriteOldContactList(folder, contacts);
 

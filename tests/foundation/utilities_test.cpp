@@ -1,12 +1,14 @@
+#include "foundation/utilities.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "foundation/data_paths.h"
 #include "foundation/tv_file.h"
-#include "foundation/utilities.h"
 #include "platform/file_system.h"
 #include "platform/system_error.h"
+#include "platform/text.h"
 #include "support/scratch_dir.h"
 
 namespace {
@@ -44,6 +46,59 @@ TEST(PathText, FileNameFromPath) {
   EXPECT_EQ(name, "");
   EXPECT_FALSE(FileNameFromPath(name, ""));
   EXPECT_EQ(name, "");
+}
+
+// Names under a double-byte code page: in code page 932 the character 0x95 0x5C has the
+// separator's byte as its second byte, and 0x82 0x61 / 0x82 0x41 are two different characters
+// whose second bytes look like 'a' and 'A'.
+TEST(NameRules, DoubleByteCharactersAreStepsOfTheirOwn) {
+  const std::string kanji = "\x95\x5C";
+  const std::string lower = "\x82\x61", upper = "\x82\x41";
+  const std::string path = "d" + std::string(1, kSep) + kanji + kSep + "x";
+  struct Case {
+    uint32_t codePage;
+    bool kanjiFolderIsPlain;
+    bool trailBytesFold;
+  };
+  // Code page 0 is the single-byte rule: every byte stands alone.
+  for (const Case& c : {Case{932, true, false}, Case{0, false, true}}) {
+    platform::ScopedNameCodePage codePage(c.codePage);
+    SCOPED_TRACE(c.codePage);
+    EXPECT_EQ(IsPlainName(kanji + "Docs"), c.kanjiFolderIsPlain);
+    EXPECT_EQ(IsPlainName("Docs" + kanji), c.kanjiFolderIsPlain) << "a trail byte ends the name";
+    EXPECT_EQ(EqualNoCase("x" + lower, "X" + upper), c.trailBytesFold);
+    EXPECT_EQ(FoldCase("ab" + lower) == "AB" + lower, !c.trailBytesFold);
+    EXPECT_TRUE(EqualNoCase("ab" + kanji, "AB" + kanji));
+    // Only on Windows is the trail byte 0x5C also the separator.
+    const bool trailSplits = c.codePage != 932 && kSep == '\\';
+    EXPECT_EQ(FindSeparatorFrom(path, 3), trailSplits ? 3u : 4u);
+    EXPECT_EQ(FindSeparatorFrom(path, 0), 1u);
+    std::string name;
+    EXPECT_TRUE(FileNameFromPath(name, "d" + std::string(1, kSep) + kanji));
+    EXPECT_EQ(name, trailSplits ? "" : kanji);
+  }
+  // Names that are no plain name under any code page.
+  platform::ScopedNameCodePage codePage(932);
+  for (const std::string bad :
+       {"", ".", "..", "a/b", "a\\b", "C:", "a*", "x.", "x ", "CON", "lpt1.txt"}) {
+    EXPECT_FALSE(IsPlainName(bad)) << bad;
+  }
+  EXPECT_EQ(FindLastSeparator("d" + std::string(1, kSep) + kanji), 1u);
+}
+
+// The same rules from the system itself: runs where the ANSI code page is 932 (under Wine with
+// LANG=ja_JP.UTF-8), and is skipped elsewhere.
+TEST(NameRules, TheSystemsJapaneseCodePageIsFollowed) {
+  if (platform::NameCodePage() != 932) GTEST_SKIP() << "the system code page is not 932";
+  const std::string kanji = "\x95\x5C";
+  EXPECT_TRUE(IsPlainName(kanji + "Docs"));
+  EXPECT_TRUE(IsPlainName("Docs" + kanji));
+  EXPECT_EQ(FindLastSeparator("d" + std::string(1, kSep) + kanji), 1u);
+  std::string name;
+  EXPECT_TRUE(FileNameFromPath(name, "d" + std::string(1, kSep) + kanji));
+  EXPECT_EQ(name, kanji);
+  EXPECT_TRUE(EqualNoCase("docs" + kanji, "DOCS" + kanji));
+  EXPECT_EQ(FoldCase("docs" + kanji), "DOCS" + kanji);
 }
 
 TEST(Hex, AppendHex64) {
@@ -133,10 +188,12 @@ TEST(Text, FormatSizeExamples) {
     int64_t count;
     const char* text;
   } cases[] = {
-      {0, "0.000 b"},           {512, "512.0 b"},         {999, "999.0 b"},
-      {1000, "0.976 Kb"},       {1048576, "1.000 Mb"},    {999999999, "953.6 Mb"},
-      {5000000000, "4.656 Gb"}, {1000000000000, "0.909 Tb"}, {1023, "0.999 Kb"},
-      {999999, "976.5 Kb"},     {1000000, "0.953 Mb"},    {1099511627776000, "1000. Tb"},
+      {0, "0.000 b"},           {512, "512.0 b"},
+      {999, "999.0 b"},         {1000, "0.976 Kb"},
+      {1048576, "1.000 Mb"},    {999999999, "953.6 Mb"},
+      {5000000000, "4.656 Gb"}, {1000000000000, "0.909 Tb"},
+      {1023, "0.999 Kb"},       {999999, "976.5 Kb"},
+      {1000000, "0.953 Mb"},    {1099511627776000, "1000. Tb"},
   };
   for (const auto& c : cases) {
     std::string out = "old";

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <memory>
 #include <string>
 #include <vector>
@@ -166,6 +167,49 @@ TEST_P(TextMessagesTest, AnExistingListIsReplaced) {
   Convert(0);
   EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNewList());
   EXPECT_TRUE(LeftoverTempFiles().empty());
+}
+
+TEST_P(TextMessagesTest, AnOldFileWithoutTextsNeverEmptiesAListThatHoldsTexts) {
+  TvTextMessagesImage noTexts;
+  noTexts.headerValue = 9;
+  const std::string damagedList = "xyz";  // cannot be read: it may hold texts, so it stays
+  for (const std::string& oldBytes : {std::string(), EncodeTextMessages(noTexts)}) {
+    for (const std::string& list : {BusyNewList(), damagedList}) {
+      for (TvBool deleteOld : {0, 1}) {
+        SCOPED_TRACE(std::to_string(oldBytes.size()) + " old bytes, " +
+                     std::to_string(list.size()) + " list bytes, deleteOld " +
+                     std::to_string(deleteOld));
+        tvtest::WriteWholeFile(OldPath(), oldBytes);
+        tvtest::WriteWholeFile(NewPath(), list);
+        Convert(deleteOld);
+        EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), list);
+        EXPECT_EQ(tvtest::PathExists(OldPath()), !deleteOld) << "the empty old file goes with deleteOld";
+        EXPECT_TRUE(ui.boxes.empty());
+        EXPECT_EQ(log.m_dwordErrorCount, 0u) << "nothing was lost";
+      }
+    }
+  }
+  // An empty list is still replaced by the old file's (empty) list and its header value.
+  tvtest::WriteWholeFile(OldPath(), EncodeTextMessages(noTexts));
+  tvtest::WriteWholeFile(NewPath(), std::string(12, '\0'));
+  Convert(0);
+  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), U32(0) + U32(9) + U32(0));
+  EXPECT_NE(LogText().find("Info: Old array file: " + OldPath() + " , holds no texts, " +
+                           GetParam().newName + " kept\r\n"),
+            std::string::npos)
+      << LogText();
+}
+
+TEST_P(TextMessagesTest, OldFileInAnotherLetterCaseIsFoundAndTheNewFileKeepsItsName) {
+  std::string upper = GetParam().oldName;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  tvtest::WriteWholeFile(scratch.File(upper), EncodeTextMessages(BusyOldList()));
+  Convert(1);
+  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNewList());
+  EXPECT_FALSE(tvtest::PathExists(scratch.File(upper)));
+  EXPECT_FALSE(tvtest::PathExists(OldPath()));
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(log.m_dwordErrorCount, 0u);
 }
 
 TEST_P(TextMessagesTest, CountBeyondTheRecordsWritesAndDeletesNothing) {

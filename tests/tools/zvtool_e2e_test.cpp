@@ -1,13 +1,14 @@
 // zvtool end to end: the built binary on generated data folders, beside the conversion itself
 // (the real converter binary natively; the conversion's stores in process under Wine, where the
 // converter would need the prefix's registry).
-#include <set>
-
 #include <gtest/gtest.h>
+
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "database/folders_format.h"
 #include "support/conversion_log_reader.h"
+#include "support/old_contacts_writer.h"
 #include "support/old_data_writer.h"
 #include "support/scratch_dir.h"
 #include "tools/tool_fixture.h"
@@ -337,6 +338,122 @@ TEST_F(ZvtoolTest, VerifyPassesAfterACleanConversionAndNamesEachLoss) {
     EXPECT_NE(r.out.find(damage.expected), std::string::npos) << damage.what << "\n" << r.out;
     EXPECT_NE(r.out.find("LOSS OR DIFFERENCE FOUND"), std::string::npos) << r.out;
   }
+}
+
+TEST_F(ZvtoolTest, VerifyTellsTheSidesApartAndARerunApartFromLoss) {
+  MakeConverterHome();
+  const std::string data = Sample(ConverterDataFolder(), 12, 5);
+  const std::string backup = scratch.File("Zorvane BackUp");
+  ASSERT_TRUE(tooltest::CopyTree(data, backup));
+  Convert(0);
+
+  RunResult swapped = Zvtool({"verify", data, backup});
+  EXPECT_EQ(swapped.exitCode, 0) << swapped.out << swapped.err;
+  EXPECT_NE(swapped.out.find("result: nothing lost"), std::string::npos) << swapped.out;
+  EXPECT_NE(swapped.err.find("taking it as the converted folder"), std::string::npos);
+
+  struct Mismatch {
+    std::string oldSide, newSide, why;
+  };
+  const std::string other = Sample(scratch.File("other"), 6, 99);
+  for (const Mismatch& m :
+       {Mismatch{backup, backup, "neither folder holds 3.1 files"},
+        Mismatch{data, data, "holds no 3.0 data"},
+        Mismatch{other, data, "not an old and a new folder of the same data"}}) {
+    RunResult r = Zvtool({"verify", m.oldSide, m.newSide});
+    EXPECT_EQ(r.exitCode, 2) << m.why << "\n" << r.out << r.err;
+    EXPECT_NE(r.err.find(m.why), std::string::npos) << r.err;
+  }
+
+  // An interrupted run: one message's new file is not there yet and its old file still is.
+  std::string oldName;
+  for (const std::string& name : tooltest::FilesIn(backup + kSep + "Inbox")) {
+    if (name.size() == 40) oldName = name;
+  }
+  ASSERT_FALSE(oldName.empty());
+  const std::string interrupted = scratch.File("interrupted");
+  ASSERT_TRUE(tooltest::CopyTree(data, interrupted));
+  const std::string inbox = interrupted + kSep + "Inbox" + kSep;
+  ASSERT_TRUE(tvtest::RemoveTree(inbox + tvtest::NewMessageName(oldName.substr(0, 32))));
+  ASSERT_TRUE(tvtest::WriteWholeFile(
+      inbox + oldName, tvtest::ReadWholeFile(backup + kSep + "Inbox" + kSep + oldName)));
+  RunResult rerun = Zvtool({"verify", backup, interrupted, "--json"});
+  EXPECT_EQ(rerun.exitCode, 1);
+  json report = json::parse(rerun.out);
+  EXPECT_EQ(report["stores"][2]["not_converted_yet"], 1);
+  EXPECT_EQ(report["stores"][2]["missing"], 0);
+  EXPECT_EQ(report["result"], "NOT COMPLETE: nothing lost, but see the problems above");
+  EXPECT_NE(report["stores"][2]["problems"][0].get<std::string>().find(
+                "not converted yet, old file present: rerun the conversion: " + inbox + oldName),
+            std::string::npos)
+      << report.dump(1);
+
+  // A damaged folders header promises far more folders than the file holds: counts come from
+  // the records read.
+  std::string folders = tvtest::ReadWholeFile(backup + kSep + "Database.Folders");
+  folders.replace(4, 4, std::string("\xFF\xFF\xFF\x7F", 4));
+  ASSERT_TRUE(tvtest::WriteWholeFile(backup + kSep + "Database.Folders", folders));
+  report = json::parse(Zvtool({"verify", backup, data, "--json"}).out);
+  EXPECT_LT(report["stores"][0]["found"].get<uint64_t>(), 100u) << report.dump(1);
+  EXPECT_NE(report["result"], "nothing lost");
+}
+
+// Item by item, what the stores cannot convert is kept, told in the log, and foretold by check.
+TEST_F(ZvtoolTest, WhatTheStoresCannotConvertIsKeptToldAndForetold) {
+  MakeConverterHome();
+  const std::string data = ConverterDataFolder() + kSep;
+  tvtest::OldDataFolder old(data);
+  old.Folders({tvtest::Folder("Archive", 12), tvtest::Folder("Projects", 12)});
+  tvtest::OldMessage stranded;
+  stranded.body = "left in a dropped folder";
+  const std::string strandedPath = old.Message("Projects", stranded);
+  TvOldContactUserImage first = contacts_support::OldUser("Sales");
+  first.value1 = 0xC0A801B3;
+  TvOldContactUserImage second = contacts_support::OldUser("Sales");
+  second.value1 = 0xC0A80194;
+  TvOldContactListImage contacts;
+  contacts.version = 2;
+  contacts.groups = {contacts_support::OldGroup("Work", {first}),
+                     contacts_support::OldGroup("work", {second})};
+  contacts_support::WriteOldContactList(data, contacts);
+  TvTextMessagesImage replies;
+  replies.items = {contacts_support::CannedText("Later", "Call you back")};
+  const std::string filledList = EncodeTextMessages(replies);
+  ASSERT_TRUE(tvtest::WriteWholeFile(data + "FastReplys.List", filledList));
+  ASSERT_TRUE(tvtest::WriteWholeFile(data + "FastReplys.Array", ""));
+  const std::string backup = scratch.File("backup");
+  ASSERT_TRUE(tooltest::CopyTree(data, backup));
+
+  RunResult check = Zvtool({"check", data, "--json"});
+  EXPECT_EQ(check.exitCode, 1);
+  json report = json::parse(check.out);
+  EXPECT_EQ(report["contact_list"]["dropped_users"].size(), 1u) << report.dump(1);
+  EXPECT_EQ(report["folders_list"]["messages_left_behind"].size(), 1u);
+
+  Convert(1);
+  const std::vector<std::string> log =
+      tvtest::ConversionLogEntries(data + "Conversion3.0-3.1.Log.Txt");
+  auto logged = [&](const std::string& start) {
+    for (const std::string& entry : log) {
+      if (entry.rfind(start, 0) == 0) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(
+      logged("Error: Contact: user 'Sales' (192.168.1.148) of group 'work' , NOT converted"));
+  EXPECT_TRUE(logged("Error: Folder: 'Projects' , NOT converted, dropped from the folders list"));
+  EXPECT_TRUE(tvtest::PathExists(data + "ContactList.Users"));
+  EXPECT_TRUE(tvtest::PathExists(data + "Database.Folders"));
+  EXPECT_TRUE(tvtest::PathExists(strandedPath));
+  EXPECT_EQ(tvtest::ReadWholeFile(data + "FastReplys.List"), filledList);
+  EXPECT_FALSE(tvtest::PathExists(data + "FastReplys.Array")) << "it held nothing to keep";
+
+  RunResult verify = Zvtool({"verify", backup, data});
+  EXPECT_EQ(verify.exitCode, 1) << verify.out;
+  EXPECT_NE(verify.out.find("result: NOT COMPLETE"), std::string::npos) << verify.out;
+  EXPECT_NE(verify.out.find("not convertible: user 'Sales' (192.168.1.148) of group 'work'"),
+            std::string::npos)
+      << verify.out;
 }
 
 }  // namespace

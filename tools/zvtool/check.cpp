@@ -6,6 +6,7 @@
 #include <map>
 
 #include "contacts/tv_contact_list.h"
+#include "database/tv_database.h"
 #include "foundation/tv_file.h"
 #include "messages/plain_names.h"
 #include "platform/recording_ui.h"
@@ -83,10 +84,24 @@ ListVerdict CheckContacts(const std::string& dataFolder, const std::string& scra
   v.report["state"] = "converts";
   v.report["groups"] = groups;
   v.report["users"] = users;
+  // Users the group merge cannot add: the converter names each in an Error line and keeps the
+  // old file.
+  const auto& droppedUsers = list.DroppedContacts();
+  if (!droppedUsers.empty()) {
+    v.failure = true;
+    v.report["state"] = "converts with " + std::to_string(droppedUsers.size()) +
+                        " user(s) NOT converted: their names are taken in the merged group; the "
+                        "old file is kept";
+    Json lines = Json::array();
+    for (const TvDroppedContact& user : droppedUsers) {
+      lines.push_back(JsonText(TvContactList::DroppedContactLine(user)));
+    }
+    v.report["dropped_users"] = lines;
+  }
   const std::string probe = scratch + TvContactList::kFileName;
   if (list.SaveFile(probe)) {
     space.Write(FileLength(probe), IsExistingFile(newPath) ? FileLength(newPath) : 0);
-    space.DeleteOld(FileLength(path));
+    if (droppedUsers.empty()) space.DeleteOld(FileLength(path));
   }
   return v;
 }
@@ -226,9 +241,24 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   for (const auto& [folder, fileNames] : work) {
     if (!folder->usable) {
       ++failures;
-      unsafeFolders.push_back(JsonText("'" + folder->name + "' (id " + std::to_string(folder->id) +
-                                       "): no plain folder name, the folder is NOT converted"));
+      unsafeFolders.push_back(
+          JsonText("'" + folder->name + "' (id " + std::to_string(folder->id) +
+                   (folder->id == FOLDER_CURRENT ? "): the id is reserved for the current folder"
+                                                 : "): no plain folder name") +
+                   ", the folder is NOT converted"));
       continue;
+    }
+    // A folder directory that exists but cannot be listed: the converter says so in an Error line.
+    std::string bare = folder->directory;
+    bare.pop_back();
+    if (IsExistingDirectory(bare) || IsExistingFile(bare)) {
+      const std::string unreadable =
+          TvDatabase::UnreadableFolderLine(folder->name, folder->directory);
+      if (!unreadable.empty()) {
+        ++failures;
+        unsafeFolders.push_back(JsonText(unreadable));
+        continue;
+      }
     }
     uint32_t folderConverts = 0;
     for (const std::string& name : fileNames) {

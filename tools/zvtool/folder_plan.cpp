@@ -10,12 +10,6 @@
 
 namespace zvtool {
 
-namespace {
-
-constexpr size_t kOldMessageNameLength = 40;
-
-}  // namespace
-
 FolderPlan PlanFolders(const std::string& dataFolder) {
   FolderPlan plan;
   plan.dataFolder = WithSeparator(dataFolder);
@@ -143,14 +137,9 @@ FolderPlan PlanFolders(const std::string& dataFolder) {
 }
 
 std::vector<std::string> OldMessageNames(const std::string& directory) {
-  std::vector<std::string> result;
-  if (directory.empty() || !IsExistingDirectory(directory)) return result;
-  TvStringList names;
-  ListNames(names, WithSeparator(directory) + "*" + ".Message", 0);
-  for (const std::string& name : names) {
-    if (name.size() == kOldMessageNameLength) result.push_back(name);
-  }
-  return result;
+  if (directory.empty() || !IsExistingDirectory(directory)) return {};
+  // The converter's own rule for what an old message file is.
+  return TvDatabase::OldMessageFileNames(WithSeparator(directory));
 }
 
 std::vector<LeftBehind> MessagesLeftBehind(const FolderPlan& plan) {

@@ -279,9 +279,11 @@ int RunSample(const std::string& dir, const SampleOptions& options, std::ostream
     group.status = random.Below(2);
     group.data = random.Below(10);
     uint32_t count = 2 + random.Below(4);
+    // Numbered across the whole list: "work" merges into "Work", and a name taken there would
+    // be a user the conversion cannot add.
     for (uint32_t u = 0; u < count; ++u) {
       group.users.push_back(User(random, std::string(groupName) + " " + random.Pick(kPeople) + " " +
-                                             std::to_string(u + 1)));
+                                             std::to_string(users + 1)));
       ++users;
     }
     contacts.groups.push_back(group);

@@ -7,13 +7,16 @@
 #include <iomanip>
 #include <map>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "contacts/tv_contact_list.h"
 #include "foundation/coding.h"
 #include "foundation/tv_file.h"
+#include "foundation/utilities.h"
 #include "messages/message_format.h"
 #include "messages/plain_names.h"
+#include "platform/file_system.h"
 #include "platform/recording_ui.h"
 #include "replies/tv_text_messages.h"
 #include "zvtool/commands.h"
@@ -28,11 +31,99 @@ namespace {
 struct Tally {
   std::string store;
   uint64_t found = 0, converted = 0, missing = 0, different = 0, notConvertible = 0;
+  // Not converted yet: the new file is missing but the old one is still in the converted folder
+  // (an interrupted run); a rerun converts it, so it is no loss.
+  uint64_t pending = 0;
   std::vector<std::string> problems;
 
   void Problem(const std::string& text) { problems.push_back(text); }
+  void Pending(const std::string& oldPath, uint64_t count) {
+    pending += count;
+    Problem(std::string(kPendingText) + ": " + oldPath);
+  }
   bool Lost() const { return missing != 0 || different != 0; }
+
+  static constexpr const char* kPendingText =
+      "not converted yet, old file present: rerun the conversion";
 };
+
+// The fixed 3.0 and 3.1 file names of a data folder root, and the standard folder directories.
+const char* const kOldRootFiles[] = {folders::kOldFileName, TvContactList::kOldFileName,
+                                     TvFastReplysService::kOldFileName,
+                                     TvAutoAnswersService::kOldFileName};
+const char* const kNewRootFiles[] = {folders::kNewFileName, TvContactList::kFileName,
+                                     TvFastReplysService::kFileName,
+                                     TvAutoAnswersService::kFileName};
+const char* const kStandardDirectories[] = {"Inbox", "Outbox", "Sent", "Deleted", "Drafts", "Temp"};
+
+bool HasFile(const std::string& dataFolder, const char* name) {
+  return IsExistingFile(ExistingFileName(dataFolder + name));
+}
+
+// What a folder holds: 3.0 files, 3.1 files, and the old message names of its standard folders.
+struct FolderKind {
+  bool old = false;
+  bool converted = false;
+  std::vector<std::string> oldMessages;  // "Inbox/<old name>", ...
+};
+
+FolderKind Classify(const std::string& dataFolder) {
+  FolderKind kind;
+  for (const char* name : kOldRootFiles) kind.old = kind.old || HasFile(dataFolder, name);
+  for (const char* name : kNewRootFiles)
+    kind.converted = kind.converted || HasFile(dataFolder, name);
+  for (const char* folder : kStandardDirectories) {
+    const std::string directory = dataFolder + folder + platform::kPathSeparator;
+    TvStringList names;
+    ListNames(names, directory + "*.Message", 0);
+    for (const std::string& name : names) {
+      if (name.size() == 40) kind.oldMessages.push_back(directory.substr(dataFolder.size()) + name);
+      if (name.size() == 24) kind.converted = true;
+    }
+  }
+  kind.old = kind.old || !kind.oldMessages.empty();
+  return kind;
+}
+
+// Why the two folders are not an old and a new folder of the same data; empty when they are.
+// Swaps the two when they were given the other way round.
+std::string PairUp(std::string& oldData, std::string& newData, std::ostream& err) {
+  FolderKind first = Classify(oldData), second = Classify(newData);
+  if (first.converted && !second.converted) {
+    err << "zvtool verify: '" << oldData << "' holds the 3.1 files: taking it as the converted "
+        << "folder and '" << newData << "' as the copy taken before the conversion\n";
+    std::swap(oldData, newData);
+    std::swap(first, second);
+  }
+  if (!second.converted) {
+    return "neither folder holds 3.1 files: give a copy taken before the conversion and the "
+           "converted data folder";
+  }
+  // Both may hold 3.1 files (a copy taken after an earlier run that kept the old files); then
+  // the one with 3.0 data is the old side.
+  if (first.converted && !first.old && second.old) {
+    err << "zvtool verify: only '" << newData << "' holds 3.0 data: taking it as the copy taken "
+        << "before the conversion\n";
+    std::swap(oldData, newData);
+    std::swap(first, second);
+  }
+  if (!first.old) return "'" + oldData + "' holds no 3.0 data";
+  // The same data: an old message of the copy is in the converted folder, as its new file or as
+  // the old file a rerun will take.
+  if (!first.oldMessages.empty()) {
+    for (const std::string& relative : first.oldMessages) {
+      const size_t cut = relative.find_last_of(platform::kPathSeparator) + 1;
+      const std::string name = relative.substr(cut);
+      if (IsExistingFile(newData + relative) ||
+          IsExistingFile(newData + relative.substr(0, cut) + NewMessageFileName(name))) {
+        return std::string();
+      }
+    }
+    return "none of the old messages of '" + oldData + "' is in '" + newData +
+           "': they are not an old and a new folder of the same data";
+  }
+  return std::string();
+}
 
 // Compares size bytes of two files from the given offsets through one bounded buffer each.
 // Returns true when equal; otherwise *where is the first differing offset (relative) or the
@@ -165,7 +256,7 @@ void VerifyMessages(const FolderPlan& plan, const std::string& newData, const st
     work.emplace_back(&folder, OldMessageNames(folder.directory));
     total += work.back().second.size();
   }
-  Progress progress("verifying messages", total * 2);
+  Progress progress("verifying messages", total);
   for (const auto& [folder, names] : work) {
     for (const std::string& name : names) {
       progress.Step();
@@ -198,9 +289,16 @@ void VerifyMessages(const FolderPlan& plan, const std::string& newData, const st
               left.directory + ": folder '" + left.folder.record.name + "' is dropped (" +
               left.folder.reason + ")");
   }
+  Progress comparing("comparing messages", targets.size());
   for (const auto& [newPath, olds] : targets) {
-    for (size_t i = 0; i < olds.size(); ++i) progress.Step();
+    comparing.Step();
     if (!IsExistingFile(newPath)) {
+      const std::string oldInNew = Rebase(olds.front(), plan.dataFolder, newData);
+      if (IsExistingFile(oldInNew)) {
+        t.Pending(oldInNew, 1);
+        t.notConvertible += olds.size() - 1;
+        continue;
+      }
       ++t.missing;
       t.Problem("missing: " + olds.front() + ": no 3.1 file " + newPath);
       t.notConvertible += olds.size() - 1;
@@ -246,10 +344,11 @@ void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally
     std::string ignored;
     folders::DecodeFoldersFile(oldBytes, oldFile, &ignored);
   }
-  t.found = plan.promisedRecords;
+  // Counted from the records read, never from a header's promise.
+  t.found = oldFile.records.size();
   if (!plan.listConverts) {
     t.notConvertible = t.found;
-    if (t.found != 0 || !plan.listProblem.empty()) t.Problem("not convertible: " + plan.listProblem);
+    if (t.found != 0 || plan.listDamaged) t.Problem("not convertible: " + plan.listProblem);
     return;
   }
   std::string bytes;
@@ -257,6 +356,10 @@ void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally
   std::string problem;
   const std::string newPath = WithSeparator(newData) + folders::kNewFileName;
   if (!folders::ReadWholeFile(newPath, bytes)) {
+    if (HasFile(WithSeparator(newData), folders::kOldFileName)) {
+      t.Pending(WithSeparator(newData) + folders::kOldFileName, t.found);
+      return;
+    }
     t.missing = t.found;
     t.Problem("missing: " + newPath);
     return;
@@ -329,11 +432,9 @@ void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally
 }
 
 void VerifyNamesIndex(const FolderPlan& plan, const std::string& newData, Tally& t) {
-  t.found = plan.namesIndexOk ? plan.namesIndex.records.size() : plan.namesIndex.count;
-  if (!plan.namesIndexOk) {
-    t.notConvertible = t.found - plan.namesIndex.records.size();
-    t.Problem("not convertible: " + plan.namesIndexProblem);
-  }
+  // Counted from the records read, never from a header's promise.
+  t.found = plan.namesIndex.records.size();
+  if (!plan.namesIndexOk) t.Problem("not convertible: " + plan.namesIndexProblem);
   const std::string newPath = WithSeparator(newData) + folders::kNamesIndexFileName;
   std::string bytes;
   folders::NamesIndexFile got;
@@ -419,9 +520,20 @@ void VerifyContacts(const std::string& oldData, const std::string& newData, Tall
     return;
   }
   t.found = CountAll(want.m_root);
+  // Users the group merge drops are never written; the converter keeps the old file for them.
+  for (const TvDroppedContact& user : want.DroppedContacts()) {
+    ++t.found;
+    ++t.notConvertible;
+    t.Problem("not convertible: " + user.Describe() + ": group '" + user.takenIn +
+              "' already holds a contact of that name (the old file keeps it)");
+  }
   const std::string newPath = WithSeparator(newData) + TvContactList::kFileName;
+  if (!IsExistingFile(newPath) && HasFile(WithSeparator(newData), TvContactList::kOldFileName)) {
+    t.Pending(WithSeparator(newData) + TvContactList::kOldFileName, t.found - t.notConvertible);
+    return;
+  }
   if (!IsExistingFile(newPath) || !got.LoadFile(newPath)) {
-    t.missing = t.found;
+    t.missing = t.found - t.notConvertible;
     t.Problem("missing: " + newPath + (IsExistingFile(newPath) ? " cannot be read" : ""));
     return;
   }
@@ -450,11 +562,17 @@ void VerifyReplies(const std::string& oldData, const std::string& newData, const
   }
   t.found = want.GetSize();
   const std::string newPath = WithSeparator(newData) + newName;
+  if (!IsExistingFile(newPath) && HasFile(WithSeparator(newData), oldName)) {
+    t.Pending(WithSeparator(newData) + oldName, t.found);
+    return;
+  }
   if (!IsExistingFile(newPath) || !got.LoadFile(newPath)) {
     t.missing = t.found;
     if (t.found != 0 || !IsExistingFile(newPath)) t.Problem("missing: " + newPath);
     return;
   }
+  // An old file without texts never replaces a list that holds texts: that list stays as it is.
+  if (want.GetSize() == 0 && got.GetSize() != 0) return;
   if (want.m_dwordHeaderValue != got.m_dwordHeaderValue) {
     ++t.different;
     t.Problem("different: header value of " + newPath);
@@ -485,7 +603,7 @@ void VerifyReplies(const std::string& oldData, const std::string& newData, const
 int RunVerify(const std::string& oldDir, const std::string& newDir, bool json, std::ostream& out,
               std::ostream& err) {
   for (const std::string* dir : {&oldDir, &newDir}) {
-    if (!IsExistingDirectory(*dir)) {
+    if (!IsExistingDirectory(*dir) || !platform::CanListDirectory(*dir)) {
       err << "zvtool verify: '" << *dir << "' is no directory (or cannot be read)\n";
       return kExitError;
     }
@@ -495,8 +613,13 @@ int RunVerify(const std::string& oldDir, const std::string& newDir, bool json, s
     err << "zvtool verify: cannot make a scratch folder in the temporary directory\n";
     return kExitError;
   }
-  const std::string oldData = WithSeparator(oldDir);
-  const std::string newData = WithSeparator(newDir);
+  std::string oldData = WithSeparator(oldDir);
+  std::string newData = WithSeparator(newDir);
+  const std::string mismatch = PairUp(oldData, newData, err);
+  if (!mismatch.empty()) {
+    err << "zvtool verify: " << mismatch << '\n';
+    return kExitError;
+  }
   const FolderPlan plan = PlanFolders(oldData);
 
   std::vector<Tally> tallies(6);
@@ -515,9 +638,15 @@ int RunVerify(const std::string& oldDir, const std::string& newDir, bool json, s
   VerifyReplies(oldData, newData, TvAutoAnswersService::kOldFileName,
                 TvAutoAnswersService::kFileName, tallies[5]);
 
-  bool lost = false;
-  for (const Tally& t : tallies) lost = lost || t.Lost();
-  const char* verdict = lost ? "LOSS OR DIFFERENCE FOUND" : "nothing lost";
+  bool lost = false, listed = false;
+  for (const Tally& t : tallies) {
+    lost = lost || t.Lost();
+    listed = listed || !t.problems.empty() || t.notConvertible != 0 || t.pending != 0;
+  }
+  // Clean only when nothing at all is listed; a loss outranks everything else.
+  const char* verdict = lost     ? "LOSS OR DIFFERENCE FOUND"
+                        : listed ? "NOT COMPLETE: nothing lost, but see the problems above"
+                                 : "nothing lost";
 
   if (json) {
     Json report;
@@ -532,6 +661,7 @@ int RunVerify(const std::string& oldDir, const std::string& newDir, bool json, s
       s["missing"] = t.missing;
       s["different"] = t.different;
       s["not_convertible"] = t.notConvertible;
+      s["not_converted_yet"] = t.pending;
       Json problems = Json::array();
       for (const std::string& p : t.problems) problems.push_back(JsonText(p));
       s["problems"] = problems;
@@ -543,12 +673,12 @@ int RunVerify(const std::string& oldDir, const std::string& newDir, bool json, s
   } else {
     out << "old: " << oldData << "\nnew: " << newData << "\n\n";
     out << std::left << std::setw(14) << "store" << std::right << std::setw(10) << "found"
-        << std::setw(11) << "converted" << std::setw(9) << "missing" << std::setw(11)
-        << "different" << std::setw(17) << "not convertible" << '\n';
+        << std::setw(11) << "converted" << std::setw(9) << "missing" << std::setw(11) << "different"
+        << std::setw(17) << "not convertible" << std::setw(19) << "not converted yet" << '\n';
     for (const Tally& t : tallies) {
       out << std::left << std::setw(14) << t.store << std::right << std::setw(10) << t.found
           << std::setw(11) << t.converted << std::setw(9) << t.missing << std::setw(11)
-          << t.different << std::setw(17) << t.notConvertible << '\n';
+          << t.different << std::setw(17) << t.notConvertible << std::setw(19) << t.pending << '\n';
     }
     bool any = false;
     for (const Tally& t : tallies) {
@@ -560,7 +690,7 @@ int RunVerify(const std::string& oldDir, const std::string& newDir, bool json, s
     }
     out << '\n' << "result: " << verdict << '\n';
   }
-  return lost ? kExitNo : kExitOk;
+  return lost || listed ? kExitNo : kExitOk;
 }
 
 }  // namespace zvtool

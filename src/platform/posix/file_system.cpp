@@ -41,9 +41,7 @@ bool StatIsDirectory(const std::string& path) {
   return false;  // a dangling link is listed as a file
 }
 
-bool HasWildcards(const std::string& name) {
-  return name.find_first_of("*?") != std::string::npos;
-}
+bool HasWildcards(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
 
 // Syncs the directory that holds path, so that a rename in it survives a crash.
 bool SyncParentDirectory(const std::string& path) {
@@ -138,6 +136,39 @@ bool MoveFileReplace(const std::string& from, const std::string& to) {
 }
 
 bool IsDirectory(const std::string& path) { return StatIsDirectory(path); }
+
+std::string ExistingEntryName(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) == 0) return path;
+  std::string folder, name;
+  SplitLast(path, &folder, &name);
+  if (name.empty() || HasWildcards(name)) return path;
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return path;
+  std::string found;
+  // Without wildcards the pattern matches exactly the names equal to it without regard to case.
+  while (struct dirent* ent = ::readdir(dir)) {
+    if (WildcardMatch(name, ent->d_name)) {
+      found = folder + ent->d_name;
+      break;
+    }
+  }
+  ::closedir(dir);
+  return found.empty() ? path : found;
+}
+
+bool CanListDirectory(const std::string& directory) {
+  DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+  if (dir == nullptr) {
+    posix::FailWithErrno();
+    return false;
+  }
+  errno = 0;
+  bool ok = ::readdir(dir) != nullptr || errno == 0;
+  if (!ok) posix::FailWithErrno();
+  ::closedir(dir);
+  return ok;
+}
 
 std::string TempDirectory() {
   const char* tmp = std::getenv("TMPDIR");

@@ -10,6 +10,10 @@ namespace {
 // Kept apart from errno, which every library call may change, so that the value survives
 // message boxes and other work between a failure and its report, as GetLastError() does.
 thread_local uint32_t t_lastError = 0;
+
+// POSIX has no errno for a read that ends early at the end of a file; this code, outside the
+// errno range, stands for it so that the report names the real reason.
+constexpr uint32_t kEndOfFileCode = 0x20000026;
 }  // namespace
 
 uint32_t LastError() { return t_lastError; }
@@ -19,6 +23,7 @@ void SetLastError(uint32_t code) { t_lastError = code; }
 std::string ErrorText(uint32_t code) {
   static std::mutex mutex;  // strerror may use a shared buffer
   std::lock_guard<std::mutex> lock(mutex);
+  if (code == kEndOfFileCode) return "Reached the end of the file.";
   std::string text = std::strerror(static_cast<int>(code));
   if (text.size() > 1023) text.resize(1023);
   return text;
@@ -43,7 +48,7 @@ uint32_t ErrorCode(SysError error) {
     case SysError::kInvalidParameter:
       return EINVAL;
     case SysError::kHandleEof:
-      return 0;
+      return kEndOfFileCode;
   }
   return EINVAL;
 }

@@ -2,18 +2,20 @@
 
 namespace platform {
 
-bool IsLeadByte(uint8_t) { return false; }
+// POSIX texts are single-byte unless a code page was put in force.
+uint32_t NameCodePage() {
+  uint32_t codePage = 0;
+  return detail::OverrideCodePage(&codePage) ? codePage : 0;
+}
+
+bool IsLeadByte(uint8_t byte) { return detail::TableIsLeadByte(NameCodePage(), byte); }
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
+  return detail::TableEqualNoCase(NameCodePage(), a, b);
+}
+
+std::string FoldCaseKey(const std::string& text) {
+  return detail::TableFoldCase(NameCodePage(), text);
 }
 
 }  // namespace platform

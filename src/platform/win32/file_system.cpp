@@ -47,6 +47,19 @@ bool IsDirectory(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+std::string ExistingEntryName(const std::string& path) { return path; }
+
+bool CanListDirectory(const std::string& directory) {
+  std::string pattern = directory;
+  if (pattern.empty() || !IsPathSeparator(pattern.back())) pattern += '\\';
+  pattern += '*';
+  WIN32_FIND_DATAA data;
+  HANDLE find = ::FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  ::FindClose(find);
+  return true;
+}
+
 std::string TempDirectory() {
   char buffer[MAX_PATH + 1];
   DWORD n = ::GetTempPathA(sizeof(buffer), buffer);
