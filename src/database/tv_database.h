@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 
 #include "database/tv_database_names_index.h"
 #include "database/tv_folder.h"
@@ -14,6 +15,7 @@
 #include "foundation/ptr_array.h"
 #include "foundation/tv_log.h"
 #include "foundation/types.h"
+#include "foundation/utilities.h"
 #include "messages/tv_folder_lookup.h"
 #include "messages/tv_message.h"
 
@@ -77,7 +79,18 @@ class TvDatabase : public TvFolderLookup {
  private:
   // Reads the folder records of a folders file into the list, with the dropping rules.
   TvBool ReadFolderRecords(const std::string& path, uint32_t mode);
-  void ConvertFolder(TvMessage& message, TvFolder& folder, TvBool deleteOld);
+  // One folder's part of the walk: its directory (made once) and its old message files.
+  struct FolderWork {
+    TvFolder* folder = nullptr;
+    bool usable = false;
+    std::string directory;
+    TvStringList names;
+  };
+  FolderWork ListFolder(TvFolder& folder);
+  // Converts one listed folder; false when it stopped early because a stop was requested.
+  bool ConvertFolder(TvMessage& message, const FolderWork& work, TvBool deleteOld, uint64_t& done);
+  // Commits the message's batch and writes its outcome lines in their places.
+  void CommitBatch(TvMessage& message, TvBool deleteOld);
   void Log(const std::string& text, int32_t level);
 
   TvLog& m_log;
@@ -93,4 +106,5 @@ class TvDatabase : public TvFolderLookup {
   TvCriticalSection m_userNamesLock;
   uint32_t m_dwordUnused = 0;
   std::string m_stagingFolder;
+  std::unordered_set<std::string> m_madeDirectories;  // folder directories known to exist
 };

@@ -261,3 +261,52 @@ TEST_F(ConvertDatabaseTest, SecondRunOverKeptOldFilesRewritesTheSameFiles) {
 
 }  // namespace
 }  // namespace tvtest
+
+namespace tvtest {
+namespace {
+
+// A 3.1 file already under the new name (an earlier run's, or another message's): the rerun
+// replaces it only with identical bytes; otherwise the message is not saved, its old file stays
+// and the file there is left as it was.
+TEST_F(ConvertDatabaseTest, RerunReplacesAnExistingNewFileOnlyWithIdenticalBytes) {
+  struct Case {
+    const char* what;
+    bool identical;
+  };
+  for (const Case& c : {Case{"identical", true}, Case{"different", false}}) {
+    SCOPED_TRACE(c.what);
+    data.Folders({Folder("Work", 7)});
+    const std::string old = data.Message("Work", Message(21, "the message"));
+    const std::string newFile = Dir("Work") + NewMessageName(HexName(21));
+    {
+      TvDatabase first(log, paths);
+      first.SetStagingFolder(scratch.Path() + "staging");
+      first.CreateStandardFolders();
+      first.ConvertDatabase(0);
+    }
+    ASSERT_TRUE(PathExists(newFile));
+    const std::string earlier = c.identical ? ReadWholeFile(newFile) : "someone else's 3.1 file";
+    ASSERT_TRUE(WriteWholeFile(newFile, earlier));
+    data.Folders({Folder("Work", 7)});
+    const uint32_t errorsBefore = log.m_dwordErrorCount;
+
+    TvDatabase rerun(log, paths);
+    rerun.SetStagingFolder(scratch.Path() + "staging");
+    rerun.CreateStandardFolders();
+    rerun.ConvertDatabase(1);
+    EXPECT_EQ(ReadWholeFile(newFile), earlier);
+    EXPECT_FALSE(PathExists(newFile + TvReplacingFile::kTempSuffix));
+    EXPECT_EQ(PathExists(old), !c.identical);
+    const std::vector<std::string> lines = LogEntries();
+    const std::string outcome = old + (c.identical ? " , Converted" : " , NOT saved");
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.find(outcome) != std::string::npos;
+    })) << outcome;
+    EXPECT_EQ(log.m_dwordErrorCount - errorsBefore, c.identical ? 0u : 1u);
+    log.DeleteLogFile();
+    ASSERT_TRUE(RemoveTree(Dir("Work")));
+  }
+}
+
+}  // namespace
+}  // namespace tvtest
