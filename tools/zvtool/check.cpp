@@ -99,8 +99,8 @@ ListVerdict CheckReplies(const std::string& dataFolder, const std::string& scrat
   v.report["file"] = JsonText(path);
   uint64_t replaced = IsExistingFile(newPath) ? FileLength(newPath) : 0;
   if (!IsExistingFile(path)) {
-    v.report["state"] =
-        std::string("missing: the conversion creates it and writes an empty \"") + newName + "\"";
+    v.report["state"] = std::string("missing: the conversion creates it and writes an empty \"") +
+                        newName + "\"";
     space.Write(12, replaced);
     return v;
   }
@@ -110,8 +110,8 @@ ListVerdict CheckReplies(const std::string& dataFolder, const std::string& scrat
   platform::ScopedRecordingUI recording;
   if (!texts.LoadFile(path)) {
     v.failure = true;
-    v.report["state"] =
-        std::string("NOT converted: the file is damaged, no \"") + newName + "\" is written";
+    v.report["state"] = std::string("NOT converted: the file is damaged, no \"") + newName +
+                        "\" is written";
     v.report["reason"] = JsonText(BoxTexts(recording.ui));
     return v;
   }
@@ -167,8 +167,8 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   list["folders"] = walked;
   Json dropped = Json::array();
   for (const DroppedFolder& d : plan.dropped) {
-    dropped.push_back(
-        JsonText("'" + d.record.name + "' (id " + std::to_string(d.record.id) + "): " + d.reason));
+    dropped.push_back(JsonText("'" + d.record.name + "' (id " + std::to_string(d.record.id) +
+                               "): " + d.reason));
   }
   list["dropped_folders"] = dropped;
   // A dropped folder whose directory no kept folder walks leaves its messages behind unconverted,
@@ -176,10 +176,10 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   Json orphaned = Json::array();
   for (const LeftBehind& left : MessagesLeftBehind(plan)) {
     ++failures;
-    orphaned.push_back(
-        JsonText("'" + left.folder.record.name + "' (id " + std::to_string(left.folder.record.id) +
-                 "): " + std::to_string(left.names.size()) + " message file(s) in " +
-                 left.directory + " are NOT converted (" + left.folder.reason + ")"));
+    orphaned.push_back(JsonText("'" + left.folder.record.name + "' (id " +
+                                std::to_string(left.folder.record.id) + "): " +
+                                std::to_string(left.names.size()) + " message file(s) in " +
+                                left.directory + " are NOT converted (" + left.folder.reason + ")"));
   }
   list["messages_left_behind"] = orphaned;
   report["folders_list"] = list;
@@ -202,8 +202,7 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   }
   report["names_index"] = names;
   if (plan.listConverts) {
-    uint64_t written =
-        8 + uint64_t{folders::kNamesIndexRecordSize} * plan.namesIndex.records.size();
+    uint64_t written = 8 + uint64_t{folders::kNamesIndexRecordSize} * plan.namesIndex.records.size();
     if (written > plan.namesIndexSize) space.Write(written - plan.namesIndexSize, 0);
   }
   if (plan.listConverts) space.DeleteOld(plan.oldFileSize);
@@ -213,8 +212,8 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   std::vector<std::pair<const PlannedFolder*, std::vector<std::string>>> work;
   uint64_t total = 0;
   for (const PlannedFolder& folder : plan.folders) {
-    work.emplace_back(
-        &folder, folder.usable ? OldMessageNames(folder.directory) : std::vector<std::string>());
+    work.emplace_back(&folder, folder.usable ? OldMessageNames(folder.directory)
+                                             : std::vector<std::string>());
     total += work.back().second.size();
   }
   Progress progress("checking messages", total);
@@ -247,8 +246,8 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
         ++notLoaded;
         entry["outcome"] = "NOT loaded";
         entry["problem"] = diagnosis.Ok() ? "read-error" : OldProblemKey(diagnosis.problem);
-        std::string reason =
-            diagnosis.Ok() ? (boxes.empty() ? "the file cannot be read" : boxes) : diagnosis.reason;
+        std::string reason = diagnosis.Ok() ? (boxes.empty() ? "the file cannot be read" : boxes)
+                                            : diagnosis.reason;
         entry["reason"] = JsonText(reason);
         failing.push_back(entry);
         continue;
@@ -259,8 +258,8 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
         ++notSaved;
         entry["outcome"] = "NOT saved";
         entry["problem"] = "new-name-collision";
-        entry["reason"] = JsonText("its new name " + NewMessageFileName(name) + " is taken by " +
-                                   taken->second + " earlier in the run");
+        entry["reason"] = JsonText("its new name " + NewMessageFileName(name) +
+                                   " is taken by " + taken->second + " earlier in the run");
         failing.push_back(entry);
         continue;
       }
@@ -364,13 +363,14 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   summary["contact list"] = state(contacts.report);
   summary["fast replies"] = state(fast.report);
   summary["auto answers"] = state(answers.report);
-  summary["disk space"] =
-      Grouped(disk["needed_keeping_old_files"].get<uint64_t>()) + " bytes keeping old files, " +
-      Grouped(disk["needed_deleting_old_files"].get<uint64_t>()) + " deleting them" +
-      (disk.contains("state") ? "; " + disk["state"].get<std::string>() : "");
+  summary["disk space"] = Grouped(disk["needed_keeping_old_files"].get<uint64_t>()) +
+                          " bytes keeping old files, " +
+                          Grouped(disk["needed_deleting_old_files"].get<uint64_t>()) +
+                          " deleting them" +
+                          (disk.contains("state") ? "; " + disk["state"].get<std::string>() : "");
   report["summary"] = summary;
-  report["result"] =
-      failures == 0 ? "everything converts" : std::to_string(failures) + " problem(s): see above";
+  report["result"] = failures == 0 ? "everything converts"
+                                   : std::to_string(failures) + " problem(s): see above";
 
   if (json) {
     out << report.dump(2) << '\n';

@@ -80,8 +80,7 @@ std::string Quote(const std::string& text) { return "'" + text + "'"; }
 std::string CompareMessage(TvMessage& expected, const std::string& newPath) {
   msg31::MessageFile file;
   std::string problem;
-  if (!msg31::ReadMessageFile(newPath, file, &problem))
-    return "the 3.1 file is damaged: " + problem;
+  if (!msg31::ReadMessageFile(newPath, file, &problem)) return "the 3.1 file is damaged: " + problem;
   const msg31::Header want = msg31::Header::Decode(expected.Header());
   const msg31::Header& got = file.header;
   for (int i = 0; i < 4; ++i) {
@@ -231,8 +230,8 @@ void VerifyMessages(const FolderPlan& plan, const std::string& newData, const st
     }
     if (olds.size() > 1) {
       t.notConvertible += olds.size() - 1;
-      t.Problem("not convertible: " + std::to_string(olds.size() - 1) +
-                " other old file(s) map to " + newPath + " (first: " + olds[1] + ")");
+      t.Problem("not convertible: " + std::to_string(olds.size() - 1) + " other old file(s) map to " +
+                newPath + " (first: " + olds[1] + ")");
     }
   }
 }
@@ -253,8 +252,7 @@ void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally
   t.found = plan.promisedRecords;
   if (!plan.listConverts) {
     t.notConvertible = t.found;
-    if (t.found != 0 || !plan.listProblem.empty())
-      t.Problem("not convertible: " + plan.listProblem);
+    if (t.found != 0 || !plan.listProblem.empty()) t.Problem("not convertible: " + plan.listProblem);
     return;
   }
   std::string bytes;
@@ -266,8 +264,7 @@ void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally
     t.Problem("missing: " + newPath);
     return;
   }
-  if (!folders::DecodeFoldersFile(bytes, got, &problem))
-    t.Problem("different: " + newPath + ": " + problem);
+  if (!folders::DecodeFoldersFile(bytes, got, &problem)) t.Problem("different: " + newPath + ": " + problem);
   if (got.headerWord != 0) t.Problem("different: header word of " + newPath + " is not 0");
   // The new list is exactly the planned one: the six standard folders, then the kept folders.
   std::vector<bool> present(plan.folders.size(), false);
@@ -303,10 +300,9 @@ void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally
       i = planned(record.id);
     } else {
       bool standardCopy = record.id >= 0 && record.id <= 5;
-      static const char* const kStandard[] = {"Inbox",   "Outbox", "Sent", "Sent items",
+      static const char* const kStandard[] = {"Inbox", "Outbox", "Sent", "Sent items",
                                               "Deleted", "Drafts", "Temp"};
-      for (const char* name : kStandard)
-        standardCopy = standardCopy || EqualNoCase(record.name, name);
+      for (const char* name : kStandard) standardCopy = standardCopy || EqualNoCase(record.name, name);
       if (!standardCopy) {
         ++t.notConvertible;
         t.Problem("not convertible: folder '" + record.name + "' (id " + std::to_string(record.id) +
@@ -395,8 +391,7 @@ void CompareContacts(TvContactListGroup& want, TvContactListGroup* got, const st
     auto* wUser = dynamic_cast<TvContactListUser*>(w);
     auto* gUser = dynamic_cast<TvContactListUser*>(g);
     if (wUser != nullptr && gUser != nullptr) {
-      if (wUser->m_dwordValue1 != gUser->m_dwordValue1 ||
-          wUser->m_dwordValue2 != gUser->m_dwordValue2)
+      if (wUser->m_dwordValue1 != gUser->m_dwordValue1 || wUser->m_dwordValue2 != gUser->m_dwordValue2)
         difference = "numbers";
       if (wUser->m_csValue1 != gUser->m_csValue1 || wUser->m_csValue2 != gUser->m_csValue2)
         difference = "texts";
@@ -436,8 +431,7 @@ void VerifyContacts(const std::string& oldData, const std::string& newData, Tall
   CompareContacts(want.m_root, &got.m_root, "", t);
   uint64_t extra = CountAll(got.m_root);
   if (extra > t.converted + t.different) {
-    t.Problem("different: " + newPath + " holds " +
-              std::to_string(extra - t.converted - t.different) +
+    t.Problem("different: " + newPath + " holds " + std::to_string(extra - t.converted - t.different) +
               " item(s) that the old file did not");
     ++t.different;
   }
@@ -476,8 +470,7 @@ void VerifyReplies(const std::string& oldData, const std::string& newData, const
     }
     const TvTextMessageItem& w = *want[i];
     const TvTextMessageItem& g = *got[i];
-    if (w.m_csName == g.m_csName && w.m_csText == g.m_csText &&
-        w.m_dwordStatus == g.m_dwordStatus) {
+    if (w.m_csName == g.m_csName && w.m_csText == g.m_csText && w.m_dwordStatus == g.m_dwordStatus) {
       ++t.converted;
     } else {
       ++t.different;
@@ -553,8 +546,8 @@ int RunVerify(const std::string& oldDir, const std::string& newDir, bool json, s
   } else {
     out << "old: " << oldData << "\nnew: " << newData << "\n\n";
     out << std::left << std::setw(14) << "store" << std::right << std::setw(10) << "found"
-        << std::setw(11) << "converted" << std::setw(9) << "missing" << std::setw(11) << "different"
-        << std::setw(17) << "not convertible" << '\n';
+        << std::setw(11) << "converted" << std::setw(9) << "missing" << std::setw(11)
+        << "different" << std::setw(17) << "not convertible" << '\n';
     for (const Tally& t : tallies) {
       out << std::left << std::setw(14) << t.store << std::right << std::setw(10) << t.found
           << std::setw(11) << t.converted << std::setw(9) << t.missing << std::setw(11)
