@@ -17,9 +17,10 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr,
-               "usage: bench_generate_data_folder <data folder> <messages> [seed] [--no-attachments]\n"
-               "       bench_generate_data_folder <data folder> --one-attachment <MiB>\n");
+  std::fprintf(
+      stderr,
+      "usage: bench_generate_data_folder <data folder> <messages> [seed] [--no-attachments]\n"
+      "       bench_generate_data_folder <data folder> --one-attachment <MiB>\n");
   return 2;
 }
 

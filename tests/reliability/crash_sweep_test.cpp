@@ -141,8 +141,8 @@ TEST_F(CrashSweep, AFolderIsWrittenThenFlushedThenMovedThenItsOldFilesDeleted) {
   platform::FaultInjector::SetObserver(nullptr);
 
   struct Steps {
-    size_t lastWrite = 0, firstFlush = SIZE_MAX, lastFlush = 0, firstMove = SIZE_MAX,
-           lastMove = 0, firstDelete = SIZE_MAX, messages = 0;
+    size_t lastWrite = 0, firstFlush = SIZE_MAX, lastFlush = 0, firstMove = SIZE_MAX, lastMove = 0,
+           firstDelete = SIZE_MAX, messages = 0;
   };
   std::map<std::string, Steps> folders;  // directory of the new file -> its steps
   auto indexOf = [&ops](platform::FileOp op, const std::string& path, bool last) {
