@@ -6,9 +6,12 @@
 #include <filesystem>
 
 #include "database/database_fixture.h"
+#include "foundation/progress.h"
 #include "foundation/replacing_file.h"
+#include "foundation/run_outcome.h"
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"
+#include "platform/interrupt.h"
 #include "platform/system_error.h"
 #include "support/new_format_reader.h"
 
@@ -306,6 +309,45 @@ TEST_F(ConvertDatabaseTest, RerunReplacesAnExistingNewFileOnlyWithIdenticalBytes
     log.DeleteLogFile();
     ASSERT_TRUE(RemoveTree(Dir("Work")));
   }
+}
+
+}  // namespace
+}  // namespace tvtest
+
+namespace tvtest {
+namespace {
+
+// A stop requested during the walk: the message in flight is committed, logged and its old file
+// deleted; nothing after it is touched, the folder keeps its old index, and the run says it was
+// interrupted. The progress sink hears the total first and every message done.
+TEST_F(ConvertDatabaseTest, StopRequestFinishesTheMessageInFlightAndStops) {
+  struct StopAfterFirst : TvProgress {
+    uint64_t total = 0, done = 0;
+    void Begin(uint64_t messages) override { total = messages; }
+    void Messages(uint64_t count) override {
+      done = count;
+      if (count == 1) platform::SetStopRequest(2);
+    }
+  } progress;
+  data.Folders({Folder("Work", 7)});
+  data.FolderIndex("Work");
+  const std::string first = data.Message("Work", Message(31, "first"));
+  const std::string second = data.Message("Work", Message(32, "second"));
+  ResetRunOutcome();
+  TvProgress* previous = SetProgress(&progress);
+  db.CreateStandardFolders();
+  db.ConvertDatabase(1);
+  SetProgress(previous);
+  platform::SetStopRequest(0);
+
+  EXPECT_TRUE(RunOutcome().interrupted);
+  EXPECT_EQ(progress.total, 2u);
+  EXPECT_EQ(progress.done, 1u);
+  EXPECT_EQ(RunOutcome().messagesConverted, 1u);
+  // Which file the listing gives first is the platform's: exactly one of them went.
+  EXPECT_NE(PathExists(first), PathExists(second));
+  EXPECT_TRUE(PathExists(Dir("Work") + "Messages.Index"));
+  EXPECT_EQ(FilesIn(Dir("Work")).size(), 3u);  // the index, one old and one new message file
 }
 
 }  // namespace
