@@ -1,8 +1,9 @@
 // Writes a 3.0 data folder for the conversion benchmark and the end-to-end runs.
 //
-//   bench_generate_data_folder <data folder> <messages> [seed]
+//   bench_generate_data_folder <data folder> <messages> [seed] [--no-attachments]
 //     messages spread over Inbox, Sent, Drafts and two user folders; bodies of about 2 KiB,
-//     1 to 10 recipients, one message in ten with 1 to 3 attachments of 10 KiB to 2 MiB.
+//     1 to 10 recipients, one message in ten with 1 to 3 attachments of 10 KiB to 2 MiB (none with
+//     --no-attachments).
 //   bench_generate_data_folder <data folder> --one-attachment <MiB>
 //     one Inbox message with one attachment of that size (streamed, never held in memory).
 #include <cstdint>
@@ -16,9 +17,10 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr,
-               "usage: bench_generate_data_folder <data folder> <messages> [seed]\n"
-               "       bench_generate_data_folder <data folder> --one-attachment <MiB>\n");
+  std::fprintf(
+      stderr,
+      "usage: bench_generate_data_folder <data folder> <messages> [seed] [--no-attachments]\n"
+      "       bench_generate_data_folder <data folder> --one-attachment <MiB>\n");
   return 2;
 }
 
@@ -49,6 +51,7 @@ int main(int argc, char** argv) {
   }
 
   const uint64_t count = std::strtoull(argv[2], nullptr, 10);
+  const bool attachments = !(argc > 4 && std::string(argv[4]) == "--no-attachments");
   std::mt19937_64 random(argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 30);
   auto between = [&random](uint64_t low, uint64_t high) {
     return low + random() % (high - low + 1);
@@ -66,7 +69,7 @@ int main(int argc, char** argv) {
     m.texts[0] = "sender" + std::to_string(i % 97);
     m.texts[1] = "Subject " + std::to_string(i);
     m.values[0] = static_cast<uint32_t>(i);
-    if (between(1, 10) == 1) {
+    if (between(1, 10) == 1 && attachments) {
       for (uint64_t k = between(1, 3); k > 0; --k) {
         tvtest::OldAttachment a;
         a.name = "file" + std::to_string(k) + ".dat";

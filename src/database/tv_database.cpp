@@ -114,7 +114,8 @@ void TvDatabase::FolderDirectory(std::string& out, int32_t id) {
   } else {
     out += folder->m_csName;
   }
-  EnsureDirectory(out);
+  // Made once per run: every message asks for its folder's directory.
+  if (m_madeDirectories.count(out) == 0 && EnsureDirectory(out)) m_madeDirectories.insert(out);
   AppendBackslash(out);
 }
 
@@ -301,65 +302,105 @@ TvBool TvDatabase::SaveFoldersList() {
 // ---------------------------------------------------------------------------------------------
 // Conversion
 
-void TvDatabase::ConvertFolder(TvMessage& message, TvFolder& folder, TvBool deleteOld) {
+TvDatabase::FolderWork TvDatabase::ListFolder(TvFolder& folder) {
+  FolderWork work;
+  work.folder = &folder;
+  if (folder.m_id == FOLDER_CURRENT || !HasUsableDirectory(folder)) return work;
+  work.usable = true;
+  FolderDirectory(work.directory, folder.m_id);
+  work.unreadable = UnreadableFolderLine(folder.m_csName, work.directory);
+  if (!work.unreadable.empty()) return work;
+  RemoveLeftoverTempFiles(work.directory);
+  TvStringList names;
+  ListNames(names, work.directory + "*" + ".Message", 0);
+  for (std::string& name : names) {
+    if (name.size() == kOldMessageNameLength) work.names.push_back(std::move(name));
+  }
+  return work;
+}
+
+void TvDatabase::CommitBatch(TvMessage& message, TvBool deleteOld) {
+  for (const TvMessageBatch::Outcome& outcome : message.Batch().Commit()) {
+    const std::string& path = outcome.oldPath;
+    if (!outcome.committed) {
+      m_log.Fill(outcome.tag, "Message: " + path + " , NOT saved", kLogError);
+      ++RunOutcome().messagesNotConverted;
+      continue;
+    }
+    m_log.Fill(outcome.tag, "Message: " + path + " , Converted", kLogInfo);
+    ++RunOutcome().messagesConverted;
+    if (!deleteOld) continue;
+    // The new file is on stable storage under its final name: only now may the old one go.
+    if (DeleteFileIfExists(path)) {
+      m_log.Fill(outcome.tag, "Message: " + path + " , Deleted", kLogInfo);
+    } else {
+      m_log.Fill(outcome.tag, "Message: " + path + " , NOT deleted", kLogError);
+    }
+  }
+  m_log.Settle();
+}
+
+bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBool deleteOld,
+                               uint64_t& done) {
+  TvFolder& folder = *work.folder;
   if (folder.m_id == FOLDER_CURRENT) {
     Log("Folder: '" + folder.m_csName +
             "' , NOT converted, its id 65520 is reserved for the current folder",
         kLogError);
-    return;
+    return true;
   }
-  if (!HasUsableDirectory(folder)) {
+  if (!work.usable) {
     Log("Folder: '" + folder.m_csName + "' , NOT converted, its name is no plain folder name",
         kLogError);
-    return;
+    return true;
   }
-  std::string dir;
-  FolderDirectory(dir, folder.m_id);
-  const std::string unreadable = UnreadableFolderLine(folder.m_csName, dir);
-  if (!unreadable.empty()) {
-    Log(unreadable, kLogError);
-    return;
+  if (!work.unreadable.empty()) {
+    Log(work.unreadable, kLogError);
+    return true;
   }
-  RemoveLeftoverTempFiles(dir);
-  TvStringList names;
-  ListNames(names, dir + "*" + ".Message", 0);
   Progress().Folder(folder.m_csName);
-  for (const std::string& name : names) {
-    if (name.size() != kOldMessageNameLength) continue;
-    // A stop asked for by the user lands between messages: the one before is finished.
-    if (StopIfRequested()) return;
-    const std::string path = dir + name;
+  bool stopped = false;
+  for (const std::string& name : work.names) {
+    // A stop asked for by the user lands between messages: what is in flight is committed below.
+    if (StopIfRequested()) {
+      stopped = true;
+      break;
+    }
+    const std::string path = work.directory + name;
     if (!message.LoadOld(path)) {
       Log("Message: " + path + " , NOT loaded", kLogError);
       ++RunOutcome().messagesNotConverted;
-      Progress().Messages(++m_messagesVisited);
+      Progress().Messages(++done);
       continue;
     }
-    if (!message.Save(path)) {
-      Log("Message: " + path + " , NOT saved", kLogError);
+    // The outcome's lines are known once the message's batch is committed; they keep their
+    // place among the other lines.
+    const size_t place = m_log.Reserve();
+    TvMessage::StageResult staged = message.Stage(path, place);
+    if (staged == TvMessage::StageResult::kCommitFirst) {
+      CommitBatch(message, deleteOld);
+      staged = message.Stage(path, place);
+    }
+    if (staged != TvMessage::StageResult::kStaged) {
+      m_log.Fill(place, "Message: " + path + " , NOT saved", kLogError);
       ++RunOutcome().messagesNotConverted;
-      Progress().Messages(++m_messagesVisited);
-      continue;
+    } else if (message.Batch().Full()) {
+      CommitBatch(message, deleteOld);
     }
-    Log("Message: " + path + " , Converted", kLogInfo);
-    ++RunOutcome().messagesConverted;
-    if (deleteOld) {
-      if (DeleteFileIfExists(path)) {
-        Log("Message: " + path + " , Deleted", kLogInfo);
-      } else {
-        Log("Message: " + path + " , NOT deleted", kLogError);
-      }
-    }
-    Progress().Messages(++m_messagesVisited);
+    Progress().Messages(++done);
   }
+  // A folder ends with its batch committed: every line of it is written before the next folder.
+  CommitBatch(message, deleteOld);
+  if (stopped) return false;
   if (deleteOld) {
-    const std::string index = ExistingFileName(dir + folders::kFolderIndexFileName);
+    const std::string index = ExistingFileName(work.directory + folders::kFolderIndexFileName);
     if (DeleteFileIfExists(index)) {
       Log("Old folder index: " + index + " , Deleted", kLogInfo);
     } else {
       Log("Old folder index: " + index + " , NOT deleted", kLogInfo);
     }
   }
+  return true;
 }
 
 int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
@@ -387,26 +428,22 @@ int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
       }
     }
   }
-  const uint32_t count = m_folders.GetSize();
-  // Progress: the number of old message files is known before the first one is converted.
-  m_messagesVisited = 0;
-  Progress().Begin(CountOldMessages());
-  for (uint32_t i = 0; i < count && !StopIfRequested(); ++i) {
-    ConvertFolder(message, *m_folders[i], deleteOld);
-  }
-  Progress().End();
-  return 0;
-}
-
-uint64_t TvDatabase::CountOldMessages() {
+  // Every folder is listed first: the listing gives the total the progress counts against.
+  std::vector<FolderWork> work;
   uint64_t total = 0;
   for (uint32_t i = 0; i < m_folders.GetSize(); ++i) {
-    if (!HasUsableDirectory(*m_folders[i])) continue;
-    std::string dir;
-    FolderDirectory(dir, m_folders[i]->m_id);
-    TvStringList names;
-    ListNames(names, dir + "*" + ".Message", 0);
-    for (const std::string& name : names) total += name.size() == kOldMessageNameLength ? 1 : 0;
+    work.push_back(ListFolder(*m_folders[i]));
+    total += work.back().names.size();
   }
-  return total;
+  Progress().Begin(total);
+  m_log.Hold();
+  uint64_t done = 0;
+  for (const FolderWork& folder : work) {
+    // Stopped on request: what was in flight is committed and logged; the folders not finished
+    // keep their old index.
+    if (!ConvertFolder(message, folder, deleteOld, done)) break;
+  }
+  m_log.Release();
+  Progress().End();
+  return 0;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "database/tv_database_names_index.h"
@@ -107,9 +108,19 @@ class TvDatabase : public TvFolderLookup {
  private:
   // Reads the folder records of a folders file into the list, with the dropping rules.
   TvBool ReadFolderRecords(const std::string& path, uint32_t mode);
-  void ConvertFolder(TvMessage& message, TvFolder& folder, TvBool deleteOld);
-  // The old (40-character) message file names in every folder the walk will visit.
-  uint64_t CountOldMessages();
+  // One folder's part of the walk: its directory (made once) and its old message files.
+  struct FolderWork {
+    TvFolder* folder = nullptr;
+    bool usable = false;
+    std::string directory;
+    std::string unreadable;  // the Error line of a directory that cannot be listed
+    TvStringList names;
+  };
+  FolderWork ListFolder(TvFolder& folder);
+  // Converts one listed folder; false when it stopped early because a stop was requested.
+  bool ConvertFolder(TvMessage& message, const FolderWork& work, TvBool deleteOld, uint64_t& done);
+  // Commits the message's batch and writes its outcome lines in their places.
+  void CommitBatch(TvMessage& message, TvBool deleteOld);
   void Log(const std::string& text, int32_t level);
 
   TvLog& m_log;
@@ -125,6 +136,6 @@ class TvDatabase : public TvFolderLookup {
   TvCriticalSection m_userNamesLock;
   uint32_t m_dwordUnused = 0;
   std::string m_stagingFolder;
-  uint64_t m_messagesVisited = 0;  // for the progress shown while the walk runs
   std::vector<TvDroppedFolder> m_dropped;
+  std::unordered_set<std::string> m_madeDirectories;  // folder directories known to exist
 };

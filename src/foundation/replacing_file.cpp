@@ -51,6 +51,7 @@ void TvReplacingFile::Abandon() {
   if (!m_pending) return;
   m_pending = false;
   uint32_t error = platform::LastError();
+  m_writeBuffer.clear();
   if (IsOpen()) {
     platform::CloseFile(m_hFile);
     m_hFile = platform::kInvalidFile;
@@ -59,6 +60,20 @@ void TvReplacingFile::Abandon() {
   }
   platform::DeleteFile(TempName());
   platform::SetLastError(error);
+}
+
+TvBool TvReplacingFile::CloseFlushed() {
+  if (!m_pending) return 0;
+  if (Close()) return 1;
+  Abandon();
+  return 0;
+}
+
+TvBool TvReplacingFile::MoveIntoPlace(bool replaceExisting) {
+  if (!m_pending || IsOpen()) return 0;
+  if (!platform::MoveFileUnflushed(TempName(), m_finalName, replaceExisting)) return 0;
+  m_pending = false;
+  return 1;
 }
 
 void RemoveLeftoverTempFiles(const std::string& directory) {

@@ -24,6 +24,16 @@ class TvReplacingFile : public TvFile {
   // Closes and removes the temporary file; the final name is untouched.
   void Abandon();
 
+  // The steps of Commit for a caller that flushes many files at once (platform::FlushFiles of
+  // their handles): close the flushed file (reported; abandoned on failure), then move it to the
+  // final name without flushing the directory. A move that fails leaves the temporary file for
+  // the caller to abandon; with replaceExisting false an existing final file makes it fail with
+  // SysError::kAlreadyExists, untouched.
+  TvBool CloseFlushed();
+  TvBool MoveIntoPlace(bool replaceExisting);
+
+  platform::FileHandle Handle() const { return m_hFile; }
+
   const std::string& FinalName() const { return m_finalName; }
   std::string TempName() const { return m_finalName + kTempSuffix; }
 

@@ -44,7 +44,21 @@ TvBool TvFile::Open(const std::string& name, uint32_t mode) {
   return 1;
 }
 
+void TvFile::BufferWrites(uint32_t capacity) { m_writeCapacity = capacity; }
+
+TvBool TvFile::SettleWrites() {
+  if (m_writeBuffer.empty()) return 1;
+  uint32_t count = static_cast<uint32_t>(m_writeBuffer.size());
+  uint32_t done = 0;
+  bool ok = platform::WriteFile(m_hFile, m_writeBuffer.data(), count, &done) && done == count;
+  m_writeBuffer.clear();
+  if (ok) return 1;
+  ReportError(ErrorWrite);
+  return 0;
+}
+
 TvBool TvFile::Read(void* buffer, uint32_t count) {
+  if (!SettleWrites()) return 0;
   if (count == 0) return 1;
   uint32_t done = 0;
   if (platform::ReadFile(m_hFile, buffer, count, &done)) {
@@ -57,8 +71,23 @@ TvBool TvFile::Read(void* buffer, uint32_t count) {
   return 0;
 }
 
+TvBool TvFile::ReadUpTo(void* buffer, uint32_t count, uint32_t* done) {
+  *done = 0;
+  if (!SettleWrites()) return 0;
+  if (count == 0) return 1;
+  if (platform::ReadFile(m_hFile, buffer, count, done)) return 1;
+  ReportError(ErrorRead);
+  return 0;
+}
+
 TvBool TvFile::Write(const void* buffer, uint32_t count) {
   if (count == 0) return 1;
+  if (count < m_writeCapacity) {
+    if (m_writeBuffer.size() + count > m_writeCapacity && !SettleWrites()) return 0;
+    m_writeBuffer.append(static_cast<const char*>(buffer), count);
+    return 1;
+  }
+  if (!SettleWrites()) return 0;
   uint32_t done = 0;
   if (platform::WriteFile(m_hFile, buffer, count, &done) && done == count) return 1;
   ReportError(ErrorWrite);
@@ -67,11 +96,13 @@ TvBool TvFile::Write(const void* buffer, uint32_t count) {
 
 TvBool TvFile::Close() {
   if (!IsOpen()) return 1;
+  bool settled = SettleWrites() != 0;
   bool closed = platform::CloseFile(m_hFile);
   m_hFile = platform::kInvalidFile;
   m_boolOpen = 0;
   std::string name;
   name.swap(m_csFileName);
+  if (!settled) return 0;
   if (closed) return 1;
   TvFileError error(name.c_str(), m_boolShowErrors);
   if (m_boolThrow) throw ErrorClose;
@@ -81,7 +112,7 @@ TvBool TvFile::Close() {
 TvBool TvFile::ReadString(std::string& text) {
   text.clear();
   uint32_t length = 0;
-  if (!ReadUInt32(length)) return 0;
+  if (!ReadUInt32(length)) return 0;  // settles gathered writes first
   if (length == 0) return 1;
 
   // The declared length is trusted only as far as the file reaches: a longer one becomes the
@@ -154,6 +185,7 @@ TvBool TvFile::WriteZeros(uint32_t count) {
 }
 
 TvBool TvFile::GetPosition(uint64_t* position) {
+  if (!SettleWrites()) return 0;
   uint64_t where = 0;
   if (!platform::SeekFile(m_hFile, 0, platform::kFromCurrent, &where)) {
     ReportError(ErrorSeek);
@@ -169,6 +201,7 @@ uint64_t TvFile::GetPosition() {
 }
 
 uint64_t TvFile::GetLength() {
+  if (!SettleWrites()) return 0;
   uint64_t size = 0;
   if (!platform::FileSize(m_hFile, &size)) {
     ReportError(ErrorLength);
@@ -178,6 +211,7 @@ uint64_t TvFile::GetLength() {
 }
 
 TvBool TvFile::Seek(uint64_t offset, int origin, TvBool forward) {
+  if (!SettleWrites()) return 0;
   uint64_t target;
   switch (origin) {
     case 0:
@@ -206,6 +240,7 @@ TvBool TvFile::Seek(uint64_t offset, int origin, TvBool forward) {
 TvBool TvFile::SeekTo(uint64_t position) { return Seek(position, 0, 1); }
 
 TvBool TvFile::SeekRaw(int32_t distance, int origin, uint32_t* newPosition) {
+  if (!SettleWrites()) return 0;
   uint64_t where = 0;
   if (origin < 0 || origin > 2) {
     platform::SetLastError(platform::ErrorCode(platform::SysError::kInvalidParameter));
@@ -227,6 +262,7 @@ TvBool TvFile::SeekRaw(int32_t distance, int origin, uint32_t* newPosition) {
 }
 
 TvBool TvFile::Flush() {
+  if (!SettleWrites()) return 0;
   if (platform::FlushFile(m_hFile)) return 1;
   ReportError(ErrorWrite);
   return 0;

@@ -12,12 +12,12 @@
 
 // Open modes used by the stores (bit meanings in platform/file.h).
 enum TvOpenMode : uint32_t {
-  kModeReadWriteOpenOrCreate = 0x3002,  // old list files: a missing file is created empty
-  kModeReadOpenOrCreate = 0x3000,       // old list files, read only
-  kModeReadWriteCreate = 0x1002,        // new files: create or truncate
-  kModeReadWriteCreateMessage = 0x1012, // new message files and staged attachments
-  kModeReadShared = 0x2020,             // message and attachment files: existing only, others may read
-  kModeLog = 0x3012,                    // the conversion log
+  kModeReadWriteOpenOrCreate = 0x3002,   // old list files: a missing file is created empty
+  kModeReadOpenOrCreate = 0x3000,        // old list files, read only
+  kModeReadWriteCreate = 0x1002,         // new files: create or truncate
+  kModeReadWriteCreateMessage = 0x1012,  // new message files and staged attachments
+  kModeReadShared = 0x2020,  // message and attachment files: existing only, others may read
+  kModeLog = 0x3012,         // the conversion log
 };
 
 class TvFile {
@@ -40,6 +40,9 @@ class TvFile {
   virtual TvBool Open(const std::string& name, uint32_t mode);
   // True only when exactly count bytes were read; a count of 0 succeeds without the file.
   virtual TvBool Read(void* buffer, uint32_t count);
+  // Reads up to count bytes; *done < count only at the end of the file. False (reported) when the
+  // read fails.
+  TvBool ReadUpTo(void* buffer, uint32_t count, uint32_t* done);
   // True only when exactly count bytes were written; a count of 0 succeeds without the file.
   virtual TvBool Write(const void* buffer, uint32_t count);
   virtual TvBool Close();
@@ -67,6 +70,16 @@ class TvFile {
   // Forces the written contents to stable storage.
   TvBool Flush();
 
+  // From now on writes smaller than capacity are gathered in memory and reach the system in
+  // pieces of up to capacity bytes, so a file built from many small records costs one system
+  // write. Any other operation writes what is gathered first; a failure to write it is reported
+  // then, with the file's name, as the write would have been.
+  void BufferWrites(uint32_t capacity);
+  // Writes what is gathered; false (reported) when it cannot.
+  TvBool SettleWrites();
+
+  // Whether failures show the file error box from now on.
+  void ShowErrors(TvBool show) { m_boolShowErrors = show; }
   bool IsOpen() const { return m_hFile != platform::kInvalidFile; }
   const std::string& FileName() const { return m_csFileName; }
 
@@ -80,6 +93,8 @@ class TvFile {
   TvBool m_boolOpen = 1;
   TvBool m_boolThrow = 0;
   TvBool m_boolShowErrors = 1;
+  std::string m_writeBuffer;
+  uint32_t m_writeCapacity = 0;
 };
 
 // Size of a named file; 0 when it cannot be opened (nothing shown).

@@ -58,10 +58,7 @@ std::string TvLog::FormatLine(const std::string& timeStamp, const std::string& m
 
 std::string TvLog::FilePath() const { return m_paths.UserDataFolder() + kFileName; }
 
-TvBool TvLog::Add(const std::string& message, int32_t level, int32_t category) {
-  TvLockGuard guard("TvLog::Add()", m_lock);
-  TvBool result = 0;
-
+std::string TvLog::NewLine(const std::string& message, int32_t level, int32_t category) {
   std::string timeStamp;
   std::tm now{};
   if (platform::LocalTimeNow(&now)) timeStamp = FormatTimeStamp(now);
@@ -70,14 +67,64 @@ TvBool TvLog::Add(const std::string& message, int32_t level, int32_t category) {
     ++m_dwordErrorCount;
     CountFailure();
   }
-  std::string line = FormatLine(timeStamp, message, level, category);
+  return FormatLine(timeStamp, message, level, category);
+}
 
+TvBool TvLog::Append(const std::string& text) {
+  if (text.empty()) return 1;
+  TvBool result = 0;
   TvFile file(0, 1);
   if (file.Open(FilePath(), kModeLog)) {
-    if (file.SeekRaw(0, 2)) result = file.Write(line.data(), static_cast<uint32_t>(line.size()));
+    if (file.SeekRaw(0, 2)) result = file.Write(text.data(), static_cast<uint32_t>(text.size()));
     file.Close();
   }
   return result;
+}
+
+TvBool TvLog::Add(const std::string& message, int32_t level, int32_t category) {
+  TvLockGuard guard("TvLog::Add()", m_lock);
+  std::string line = NewLine(message, level, category);
+  if (m_holding) {
+    m_held.push_back(std::move(line));
+    return 1;
+  }
+  return Append(line);
+}
+
+void TvLog::Hold() {
+  TvLockGuard guard("TvLog::Hold()", m_lock);
+  m_holding = true;
+}
+
+size_t TvLog::Reserve() {
+  TvLockGuard guard("TvLog::Reserve()", m_lock);
+  m_held.emplace_back();
+  return m_settledPlaces + m_held.size() - 1;
+}
+
+void TvLog::Fill(size_t place, const std::string& message, int32_t level) {
+  TvLockGuard guard("TvLog::Fill()", m_lock);
+  std::string line = NewLine(message, level, kLogNoCategory);
+  if (place >= m_settledPlaces && place - m_settledPlaces < m_held.size()) {
+    m_held[place - m_settledPlaces] += line;
+  } else {
+    Append(line);  // the place was settled already: the line still reaches the log
+  }
+}
+
+TvBool TvLog::Settle() {
+  TvLockGuard guard("TvLog::Settle()", m_lock);
+  std::string text;
+  for (const std::string& line : m_held) text += line;
+  m_settledPlaces += m_held.size();
+  m_held.clear();
+  return Append(text);
+}
+
+void TvLog::Release() {
+  TvLockGuard guard("TvLog::Release()", m_lock);
+  Settle();
+  m_holding = false;
 }
 
 void TvLog::DeleteLogFile() { DeleteFileIfExists(FilePath()); }

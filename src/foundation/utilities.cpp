@@ -121,8 +121,15 @@ TvBool RemoveFile(const std::string& path) {
 }
 
 TvBool DeleteFileIfExists(const std::string& path) {
-  if (!FileExists(path)) return 0;
-  return RemoveFile(path);
+  // One call: the delete itself tells a missing file apart.
+  if (platform::DeleteFile(path)) return 1;
+  const uint32_t error = platform::LastError();
+  if (error == platform::ErrorCode(platform::SysError::kFileNotFound) ||
+      error == platform::ErrorCode(platform::SysError::kPathNotFound)) {
+    return 0;
+  }
+  TvFileError report(path.c_str(), 1);
+  return 0;
 }
 
 TvBool EnsureDirectory(const std::string& path) {

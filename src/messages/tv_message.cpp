@@ -159,6 +159,7 @@ void TvMessage::FreeBody() {
 }
 
 void TvMessage::SetStagingFolder(const std::string& folder) {
+  m_stagingReady = false;
   m_stagingFolder = folder;
   AppendBackslash(m_stagingFolder);
 }
@@ -302,16 +303,25 @@ TvBool TvMessage::WriteContents(TvFile& file, bool& sizeChanged) {
   return 1;
 }
 
-TvBool TvMessage::VerifySaved(const std::string& newPath) const {
-  TvFile file(0, 1);
-  if (!file.Open(newPath, kModeReadShared)) return 0;
+TvBool TvMessage::VerifyWritten(TvFile& file) const {
   if (file.GetLength() != DecodeFixed64(m_header + msg31::kTotalSize)) return 0;
   uint8_t header[msg31::kHeaderSize];
-  if (!file.Read(header, msg31::kHeaderSize)) return 0;
+  if (!file.SeekTo(0) || !file.Read(header, msg31::kHeaderSize)) return 0;
   return std::memcmp(header, m_header, msg31::kHeaderSize) == 0 ? 1 : 0;
 }
 
 TvBool TvMessage::Save(const std::string& oldPath) {
+  StageResult staged = Stage(oldPath, 0);
+  if (staged == StageResult::kCommitFirst) {
+    m_batch.Commit();
+    staged = Stage(oldPath, 0);
+  }
+  if (staged != StageResult::kStaged) return 0;
+  std::vector<TvMessageBatch::Outcome> outcomes = m_batch.Commit();
+  return !outcomes.empty() && outcomes.back().committed ? 1 : 0;
+}
+
+TvMessage::StageResult TvMessage::Stage(const std::string& oldPath, size_t tag) {
   EncodeFixed64(m_header + msg31::kReserved84, 0);
 
   std::string name;
@@ -323,13 +333,16 @@ TvBool TvMessage::Save(const std::string& oldPath) {
   m_folderId = m_folders.FolderIdByFilePath(oldPath);
   std::string newPath;
   m_folders.MessageFilePath(newPath, identifier, m_folderId);
-  if (newPath.empty()) return 0;
+  if (newPath.empty()) return StageResult::kFailed;
   // Two old files of one run that map to one new name: the first keeps its file.
   const std::string key = FoldCase(newPath);
-  if (m_savedFiles.count(key) != 0) return 0;
+  if (m_batch.Pending(key)) return StageResult::kCommitFirst;
+  if (m_batch.Committed(key)) return StageResult::kFailed;
 
-  TvReplacingFile file(1);
-  if (!file.Open(newPath, kModeReadWriteCreateMessage)) return 0;
+  auto file = std::make_unique<TvReplacingFile>(1);
+  if (!file->Open(newPath, kModeReadWriteCreateMessage)) return StageResult::kFailed;
+  // Header, records and body reach the system in one write.
+  file->BufferWrites(kWholeReadLimit);
 
   uint8_t* h = m_header;
   std::memcpy(h + msg31::kMagic, "ZV31", 4);
@@ -357,22 +370,101 @@ TvBool TvMessage::Save(const std::string& oldPath) {
   EncodeFixed64(h + msg31::kTotalSize, size);
   AssignDataOffsets();
 
-  if (result) result = WriteParts(file, msg31::kPartsAll);
-  if (result) {
-    result = file.Commit();
-  } else {
-    file.Abandon();
+  if (result) result = WriteParts(*file, msg31::kPartsAll);
+  if (result) result = VerifyWritten(*file);
+  if (!result) {
+    file->Abandon();
+    return StageResult::kFailed;
   }
-  if (result && !VerifySaved(newPath)) {
-    DeleteFileIfExists(newPath);
-    result = 0;
-  }
-  if (result) m_savedFiles.insert(key);
-  return result;
+  // The totals may have been rewritten for a staged file that changed length.
+  m_batch.Add(std::move(file), oldPath, key, DecodeFixed64(m_header + msg31::kTotalSize), tag);
+  return StageResult::kStaged;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Reading the 3.0 file
+
+// The open 3.0 file with its first bytes (all of a small file) read in one call: reads inside
+// them are served from memory, reads beyond them go to the file.
+class TvMessage::OldFileCursor {
+ public:
+  // buffer holds at least the limit Prefetch is given; it is the message object's, reused.
+  OldFileCursor(TvFile& file, uint8_t* buffer) : m_file(file), m_bytes(buffer) {}
+
+  // Reads the first limit bytes (a smaller file whole) and learns the file's length: a read that
+  // ends short has reached the end, so only a larger file asks the system for its length.
+  TvBool Prefetch(uint32_t limit) {
+    uint32_t done = 0;
+    if (!m_file.ReadUpTo(m_bytes, limit, &done)) return 0;
+    m_held = done;
+    m_filePosition = done;
+    m_length = done < limit ? done : m_file.GetLength();
+    return 1;
+  }
+
+  uint64_t Length() const { return m_length; }
+
+  TvBool Read(void* target, uint32_t count) {
+    if (m_position + count <= m_held) {
+      std::memcpy(target, m_bytes + m_position, count);
+    } else {
+      if (m_filePosition != m_position && !m_file.SeekTo(m_position)) return 0;
+      if (!m_file.Read(target, count)) return 0;
+      m_filePosition = m_position + count;
+    }
+    m_position += count;
+    return 1;
+  }
+
+  TvBool ReadUInt64(uint64_t& value) {
+    uint8_t bytes[8];
+    if (!Read(bytes, 8)) return 0;
+    value = DecodeFixed64(bytes);
+    return 1;
+  }
+
+  // Moves forward over count bytes; as a file seek, a position past the end is allowed.
+  TvBool Skip(uint64_t count) {
+    if (m_position + count < m_position || m_position + count > (uint64_t{1} << 62)) return 0;
+    m_position += count;
+    return 1;
+  }
+
+  // The bytes [position, position + count) when they are in memory, else null.
+  const uint8_t* Held(uint64_t position, uint64_t count) const {
+    if (position > m_held || count > m_held - position) return nullptr;
+    return m_bytes + position;
+  }
+
+  void ShowErrors() { m_file.ShowErrors(1); }
+
+  // Copies count bytes from position to target, from memory when held there. A position that
+  // cannot be reached is reported (path names the old file); a short copy is the caller's to
+  // report.
+  TvBool CopyTo(TvFile& target, uint64_t position, uint64_t count, const std::string& path) {
+    if (const uint8_t* held = Held(position, count)) {
+      return target.Write(held, static_cast<uint32_t>(count));
+    }
+    if (!m_file.SeekTo(position)) {
+      TvFileError error(path.c_str(), 1);
+      return 0;
+    }
+    m_filePosition = position;
+    TvBool copied = CopyFileRange(m_file, target, count);
+    m_filePosition = copied ? position + count : ~uint64_t{0};
+    return copied;
+  }
+
+  uint64_t Position() const { return m_position; }
+
+ private:
+  TvFile& m_file;
+  uint64_t m_length = 0;
+  uint8_t* m_bytes;
+  uint64_t m_held = 0;
+  uint64_t m_position = 0;
+  uint64_t m_filePosition = 0;
+};
 
 TvBool TvMessage::LoadOld(const std::string& path) {
   Reset(1);
@@ -381,10 +473,13 @@ TvBool TvMessage::LoadOld(const std::string& path) {
   // The 3.0 file is read silently: a file that is not a valid message just fails to load.
   TvFile file(0, 0);
   if (!file.Open(path, kModeReadShared)) return 0;
-  const uint64_t length = file.GetLength();
+  if (!m_readBuffer) m_readBuffer.reset(new uint8_t[kWholeReadLimit]);
+  OldFileCursor cursor(file, m_readBuffer.get());
+  if (!cursor.Prefetch(kWholeReadLimit)) return 0;
+  const uint64_t length = cursor.Length();
   if (length <= msg30::kHeaderSize) return 0;
   uint8_t bytes[msg30::kHeaderSize];
-  if (!file.Read(bytes, msg30::kHeaderSize)) return 0;
+  if (!cursor.Read(bytes, msg30::kHeaderSize)) return 0;
   msg30::Header old;
   if (msg30::DecodeHeader(bytes, old) != msg30::HeaderProblem::kNone) return 0;
 
@@ -410,7 +505,7 @@ TvBool TvMessage::LoadOld(const std::string& path) {
   TvOldMessageRecepient holder;
   for (uint32_t i = 0; i < old.recipientCount; ++i) {
     std::memset(holder.m_buffer, 0, sizeof(holder.m_buffer));
-    if (!file.Read(holder.m_buffer, recordSize)) return 0;
+    if (!cursor.Read(holder.m_buffer, recordSize)) return 0;
     msg30::Recipient r = msg30::DecodeRecipient(holder.m_buffer);
     auto* recipient = new TvMessageRecipient;
     recipient->m_name = r.name;
@@ -423,27 +518,28 @@ TvBool TvMessage::LoadOld(const std::string& path) {
   if (old.bodySize > left) return 0;
   left -= old.bodySize;
   AllocateBody(old.bodySize);
-  if (!file.Read(m_body.get(), old.bodySize)) return 0;
+  if (!cursor.Read(m_body.get(), old.bodySize)) return 0;
 
   if (uint64_t{old.attachmentCount} * msg30::kMinAttachmentEntrySize > left) return 0;
   for (uint32_t i = 0; i < old.attachmentCount; ++i) {
     uint8_t nameLength = 0;
-    if (!file.Read(&nameLength, 1) || nameLength == 0) return 0;
+    if (!cursor.Read(&nameLength, 1) || nameLength == 0) return 0;
     auto* entry = new TvOldMessageFileIndex;
     std::string name(nameLength, '\0');
-    uint64_t position = 0;
-    if (!file.Read(name.data(), nameLength) || !file.ReadUInt64(entry->m_dword64Size) ||
-        !file.GetPosition(&position) || !file.Seek(entry->m_dword64Size, 1, 1)) {
+    if (!cursor.Read(name.data(), nameLength) || !cursor.ReadUInt64(entry->m_dword64Size)) {
+      delete entry;
+      return 0;
+    }
+    entry->m_dword64Position = cursor.Position();
+    if (!cursor.Skip(entry->m_dword64Size)) {
       delete entry;
       return 0;
     }
     entry->m_csName = name;
-    entry->m_dword64Position = position;
     entry->BuildDisplayText();
     m_oldAttachments.Add(entry);
   }
-  file.Close();
-  return ExtractAttachments(path);
+  return ExtractAttachments(path, cursor);
 }
 
 std::string TvMessage::StagedName(const std::string& storedName, uint32_t index,
@@ -464,37 +560,52 @@ std::string TvMessage::StagedName(const std::string& storedName, uint32_t index,
   return name;
 }
 
-TvBool TvMessage::ExtractAttachments(const std::string& path) {
-  const std::string& folder = m_stagingFolder;
-  std::string bare = folder;
+TvBool TvMessage::PrepareStagingFolder() {
+  if (m_stagingReady) {
+    RemoveStagedFiles();
+    return 1;
+  }
+  std::string bare = m_stagingFolder;
   if (bare.size() > 1 && platform::IsPathSeparator(bare.back())) bare.pop_back();
-  if (!EnsureDirectory(bare)) {
+  // The folder may sit in a shared temporary directory: one planted there by someone else (or a
+  // link) is refused like one that cannot be made.
+  if (!platform::EnsurePrivateDirectory(bare)) {
     platform::UI().MessageBox("Can't create temp folder", platform::BoxButtons::kOk,
                               platform::BoxIcon::kWarning);
     return 0;
   }
   TvStringList staleFiles;
-  ListFiles(staleFiles, folder, "*.*");
+  ListFiles(staleFiles, m_stagingFolder, "*.*");
   for (const std::string& stale : staleFiles) DeleteFileIfExists(stale);
+  m_stagedFiles.clear();
+  m_stagingReady = true;
+  return 1;
+}
 
-  TvFile source(0, 1);
-  if (!source.Open(path, kModeReadShared)) return 0;
+void TvMessage::RemoveStagedFiles() {
+  for (const std::string& staged : m_stagedFiles) DeleteFileIfExists(staged);
+  m_stagedFiles.clear();
+}
+
+TvBool TvMessage::ExtractAttachments(const std::string& path, OldFileCursor& source) {
+  if (!PrepareStagingFolder()) return 0;
+  const std::string& folder = m_stagingFolder;
+  // From here on a failing read or seek of the old file is shown, as any staging failure is.
+  source.ShowErrors();
   // Stored names are text: each attachment is staged under a plain name of its own, so nothing
   // is written outside the folder and no attachment overwrites another.
   std::set<std::string> used;
   for (uint32_t i = 0; i < m_oldAttachments.GetSize(); ++i) {
     TvOldMessageFileIndex* entry = m_oldAttachments[i];
-    if (!source.SeekTo(entry->m_dword64Position)) {
-      TvFileError error(path.c_str(), 1);
-      return 0;
-    }
     const std::string staged = folder + StagedName(entry->m_csName, i, used);
     TvFile target(0, 1);
-    if (!target.Open(staged, kModeReadWriteCreateMessage)) {
+    // A new file only, no link followed: nothing planted in the folder is written through.
+    if (!target.Open(staged, kModeReadWriteCreateMessage | platform::kModeNewOnly)) {
       TvFileError error(staged.c_str(), 1);
       return 0;
     }
-    if (!CopyFileRange(source, target, entry->m_dword64Size)) {
+    m_stagedFiles.push_back(staged);
+    if (!source.CopyTo(target, entry->m_dword64Position, entry->m_dword64Size, path)) {
       target.Close();
       m_log.Add("Problems with file: " + staged + " , message " + path, kLogError, kLogNoCategory);
       return 0;
@@ -504,6 +615,5 @@ TvBool TvMessage::ExtractAttachments(const std::string& path) {
     attachment->SetFromPath(staged, entry->m_csName);
     m_attachments.Add(attachment);
   }
-  source.Close();
   return 1;
 }

@@ -10,11 +10,13 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "foundation/ptr_array.h"
 #include "foundation/tv_log.h"
 #include "foundation/tv_object.h"
 #include "foundation/types.h"
+#include "messages/message_batch.h"
 #include "messages/message_format.h"
 #include "messages/tv_folder_lookup.h"
 
@@ -118,14 +120,23 @@ class TvMessage {
   void AssignDataOffsets();
   // Writes the selected parts (msg31::kPart*) from the file's position, skipping the others.
   TvBool WriteParts(TvFile& file, uint32_t parts);
-  // Writes the 3.1 file of the message loaded from oldPath. The new file replaces an earlier file
-  // of its name only when it was written completely; a new file that this message object already
-  // wrote is never replaced (two old files that map to one new name).
+  // Writes the 3.1 file of the message loaded from oldPath and commits it at once (Stage, then
+  // Batch().Commit()). An earlier file of its name is replaced only by identical bytes, and only
+  // once the new one was written completely; a new file that this message object already wrote is
+  // never replaced (two old files that map to one new name).
   TvBool Save(const std::string& oldPath);
 
-  // Reads a 3.0 message file, then stages its attachments.
+  enum class StageResult { kStaged, kFailed, kCommitFirst };
+  // Writes the 3.1 file under its temporary name and adds it to Batch() with tag; it is in place
+  // only once the batch is committed. kCommitFirst: a file of the same new name waits in the
+  // batch; commit it and stage again, so the two meet as in a run of one file at a time.
+  StageResult Stage(const std::string& oldPath, size_t tag);
+  TvMessageBatch& Batch() { return m_batch; }
+
+  // Reads a 3.0 message file (one read for a file of up to kWholeReadLimit bytes, the rest
+  // streamed), then stages its attachments from the same open file.
   TvBool LoadOld(const std::string& path);
-  TvBool ExtractAttachments(const std::string& path);
+  static constexpr uint32_t kWholeReadLimit = 1u << 19;
 
   // The temporary folder for staged attachments, ending in a separator. By default the system's
   // temporary directory + kStagingFolderName.
@@ -150,8 +161,14 @@ class TvMessage {
   // 512 + records + extra section + body + attachment total, false on overflow.
   TvBool ComputeTotalSize(uint64_t attachmentTotal, uint64_t& total) const;
   TvBool WriteContents(TvFile& file, bool& sizeChanged);
-  // The committed file holds what was written: its length and its header.
-  TvBool VerifySaved(const std::string& newPath) const;
+  // The written file holds what was meant: its length and its header, read back from the open
+  // file.
+  TvBool VerifyWritten(TvFile& file) const;
+  class OldFileCursor;
+  TvBool ExtractAttachments(const std::string& path, OldFileCursor& source);
+  // The staging folder exists and holds nothing of an earlier run; made once per object.
+  TvBool PrepareStagingFolder();
+  void RemoveStagedFiles();
   std::string StagedName(const std::string& storedName, uint32_t index,
                          std::set<std::string>& used) const;
 
@@ -171,6 +188,11 @@ class TvMessage {
   TvPtrAutoArray<TvOldMessageFileIndex*> m_oldAttachments;
 
   std::string m_stagingFolder;
-  // New files written by this object (case-folded paths): one is never replaced by another.
-  std::set<std::string> m_savedFiles;
+  bool m_stagingReady = false;
+  std::unique_ptr<uint8_t[]> m_readBuffer;  // kWholeReadLimit bytes, made at the first read
+  // Files this object staged for the message it holds; removed before the next one is staged.
+  std::vector<std::string> m_stagedFiles;
+  // New files written by this object; it knows the names already committed (case-folded), so
+  // one is never replaced by another.
+  TvMessageBatch m_batch;
 };

@@ -7,6 +7,9 @@
 //   0x80:   the handle is not inherited by child processes (inherited when clear)
 //   0x1000: create; with 0x2000 open-or-create keeping the contents, without it create-or-truncate
 //           (without 0x1000 an existing file only; 0x2000 alone has no effect)
+//   0x4000: with 0x1000, create a new file only: an existing name (a link included) fails with
+//           SysError::kAlreadyExists and no link is followed. POSIX only (O_EXCL | O_NOFOLLOW);
+//           the Windows backend ignores the bit.
 // Sharing is enforced as Windows does it on both backends: an open whose access conflicts with the
 // sharing of an open handle on the same file (or whose sharing forbids the access of one) fails
 // with SysError::kSharingViolation.
@@ -15,6 +18,7 @@
 // (fault_injection.h) first, so tests can make any one of them fail.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -22,6 +26,9 @@ namespace platform {
 
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kInvalidFile = -1;
+
+// Mode bit: create a new file only, following no link (see above).
+inline constexpr uint32_t kModeNewOnly = 0x4000;
 
 enum FileOrigin : int { kFromStart = 0, kFromCurrent = 1, kFromEnd = 2 };
 
@@ -39,6 +46,11 @@ bool SeekFile(FileHandle file, int64_t distance, FileOrigin origin, uint64_t* ne
 bool FileSize(FileHandle file, uint64_t* size);
 // Forces the file's contents and metadata to stable storage (FlushFileBuffers / fsync).
 bool FlushFile(FileHandle file);
+// Forces the contents of several files to stable storage with as few system calls as the
+// platform allows (one syncfs per file system on Linux, FlushFileBuffers of each on Windows).
+// errors[i] receives 0 for a file that is on stable storage, else the system error for it; true
+// when every file is.
+bool FlushFiles(const FileHandle* files, size_t count, uint32_t* errors);
 bool CloseFile(FileHandle file);
 
 }  // namespace platform

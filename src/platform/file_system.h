@@ -38,6 +38,13 @@ bool CreateDirectory(const std::string& path);
 // (MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH; rename and fsync of the
 // directory on POSIX).
 bool MoveFileReplace(const std::string& from, const std::string& to);
+// Renames from to to without flushing the directory (FlushDirectory does, once for many
+// renames). Without replaceExisting an existing `to` is left alone and the call fails with
+// SysError::kAlreadyExists. On Windows every rename is written through, as MoveFileReplace.
+bool MoveFileUnflushed(const std::string& from, const std::string& to, bool replaceExisting);
+// Makes the renames and deletions made in directory durable (fsync of the directory on POSIX;
+// nothing on Windows, whose renames are written through).
+bool FlushDirectory(const std::string& directory);
 bool IsDirectory(const std::string& path);
 // path when an entry of that exact name exists, or when none exists under any letter case;
 // otherwise the path of the first entry of the same folder whose name equals the last component
@@ -46,6 +53,14 @@ std::string ExistingEntryName(const std::string& path);
 // True when directory can be listed; false with LastError set (no permission, not a directory,
 // missing) when it cannot.
 bool CanListDirectory(const std::string& directory);
+// The size of the file at path, by name, without opening it (a query: not counted by the fault
+// injector). False (LastError set) when there is no such file.
+bool FileSizeByPath(const std::string& path, uint64_t* size);
+// A folder that only this user may use for private files: a real directory (no link), owned by
+// the user. POSIX: created with mode 0700 when missing; a folder that exists but is a link or
+// belongs to someone else fails with SysError::kAccessDenied. Windows: created when missing.
+// True when it exists as such afterwards.
+bool EnsurePrivateDirectory(const std::string& path);
 
 // The system temporary directory, ending in a separator (GetTempPathA; ${TMPDIR:-/tmp}/).
 std::string TempDirectory();

@@ -6,9 +6,12 @@
 #include <filesystem>
 
 #include "database/database_fixture.h"
+#include "foundation/progress.h"
 #include "foundation/replacing_file.h"
+#include "foundation/run_outcome.h"
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"
+#include "platform/interrupt.h"
 #include "platform/system_error.h"
 #include "support/new_format_reader.h"
 
@@ -257,6 +260,94 @@ TEST_F(ConvertDatabaseTest, SecondRunOverKeptOldFilesRewritesTheSameFiles) {
   EXPECT_EQ(ReadWholeFile(Dir("Work") + NewMessageName(HexName(12))), first);
   EXPECT_EQ(FilesIn(Dir("Work")).size(), 2u);
   EXPECT_EQ(log.m_dwordErrorCount, 0u);
+}
+
+}  // namespace
+}  // namespace tvtest
+
+namespace tvtest {
+namespace {
+
+// A 3.1 file already under the new name (an earlier run's, or another message's): the rerun
+// replaces it only with identical bytes; otherwise the message is not saved, its old file stays
+// and the file there is left as it was.
+TEST_F(ConvertDatabaseTest, RerunReplacesAnExistingNewFileOnlyWithIdenticalBytes) {
+  struct Case {
+    const char* what;
+    bool identical;
+  };
+  for (const Case& c : {Case{"identical", true}, Case{"different", false}}) {
+    SCOPED_TRACE(c.what);
+    data.Folders({Folder("Work", 7)});
+    const std::string old = data.Message("Work", Message(21, "the message"));
+    const std::string newFile = Dir("Work") + NewMessageName(HexName(21));
+    {
+      TvDatabase first(log, paths);
+      first.SetStagingFolder(scratch.Path() + "staging");
+      first.CreateStandardFolders();
+      first.ConvertDatabase(0);
+    }
+    ASSERT_TRUE(PathExists(newFile));
+    const std::string earlier = c.identical ? ReadWholeFile(newFile) : "someone else's 3.1 file";
+    ASSERT_TRUE(WriteWholeFile(newFile, earlier));
+    data.Folders({Folder("Work", 7)});
+    const uint32_t errorsBefore = log.m_dwordErrorCount;
+
+    TvDatabase rerun(log, paths);
+    rerun.SetStagingFolder(scratch.Path() + "staging");
+    rerun.CreateStandardFolders();
+    rerun.ConvertDatabase(1);
+    EXPECT_EQ(ReadWholeFile(newFile), earlier);
+    EXPECT_FALSE(PathExists(newFile + TvReplacingFile::kTempSuffix));
+    EXPECT_EQ(PathExists(old), !c.identical);
+    const std::vector<std::string> lines = LogEntries();
+    const std::string outcome = old + (c.identical ? " , Converted" : " , NOT saved");
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.find(outcome) != std::string::npos;
+    })) << outcome;
+    EXPECT_EQ(log.m_dwordErrorCount - errorsBefore, c.identical ? 0u : 1u);
+    log.DeleteLogFile();
+    ASSERT_TRUE(RemoveTree(Dir("Work")));
+  }
+}
+
+}  // namespace
+}  // namespace tvtest
+
+namespace tvtest {
+namespace {
+
+// A stop requested during the walk: the message in flight is committed, logged and its old file
+// deleted; nothing after it is touched, the folder keeps its old index, and the run says it was
+// interrupted. The progress sink hears the total first and every message done.
+TEST_F(ConvertDatabaseTest, StopRequestFinishesTheMessageInFlightAndStops) {
+  struct StopAfterFirst : TvProgress {
+    uint64_t total = 0, done = 0;
+    void Begin(uint64_t messages) override { total = messages; }
+    void Messages(uint64_t count) override {
+      done = count;
+      if (count == 1) platform::SetStopRequest(2);
+    }
+  } progress;
+  data.Folders({Folder("Work", 7)});
+  data.FolderIndex("Work");
+  const std::string first = data.Message("Work", Message(31, "first"));
+  const std::string second = data.Message("Work", Message(32, "second"));
+  ResetRunOutcome();
+  TvProgress* previous = SetProgress(&progress);
+  db.CreateStandardFolders();
+  db.ConvertDatabase(1);
+  SetProgress(previous);
+  platform::SetStopRequest(0);
+
+  EXPECT_TRUE(RunOutcome().interrupted);
+  EXPECT_EQ(progress.total, 2u);
+  EXPECT_EQ(progress.done, 1u);
+  EXPECT_EQ(RunOutcome().messagesConverted, 1u);
+  // Which file the listing gives first is the platform's: exactly one of them went.
+  EXPECT_NE(PathExists(first), PathExists(second));
+  EXPECT_TRUE(PathExists(Dir("Work") + "Messages.Index"));
+  EXPECT_EQ(FilesIn(Dir("Work")).size(), 3u);  // the index, one old and one new message file
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Staging attachments in the temporary folder: the folder is made and emptied for every message,
+// Staging attachments in the temporary folder: the folder is made and emptied once per run,
 // stored names never leave it, and no attachment overwrites another.
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ namespace {
 
 using StagingTest = MessageTest;
 
-TEST_F(StagingTest, FolderIsCreatedAndEmptiedForEveryMessageButSubfoldersStay) {
+TEST_F(StagingTest, FolderIsCreatedAndEmptiedOncePerRunButSubfoldersStay) {
   OldMessage plain;
   plain.body = "no attachments";
   ASSERT_TRUE(message.LoadOld(WriteOld(plain)));
@@ -26,11 +26,21 @@ TEST_F(StagingTest, FolderIsCreatedAndEmptiedForEveryMessageButSubfoldersStay) {
   OldMessage m = FullMessage();
   m.hexName = HexName(2);
   ASSERT_TRUE(message.LoadOld(WriteOld(m)));
-  EXPECT_EQ(FilesIn(staging), (std::vector<std::string>{"first.txt", "second.bin"}));
+  // Emptied when a run first stages there; later only the run's own staged files come and go.
+  EXPECT_EQ(FilesIn(staging), (std::vector<std::string>{"first.txt", "left over", "second.bin"}));
   EXPECT_TRUE(PathExists(staging + "sub" + platform::kPathSeparator + "kept"));
   EXPECT_EQ(ReadWholeFile(staging + "first.txt"), "contents one");
   EXPECT_EQ(message.Attachments()[0]->m_csText, staging + "first.txt");
   EXPECT_EQ(message.Attachments()[0]->m_csName, "first.txt ( 12.00 b )");
+
+  TvMessage nextRun(log, folders);
+  nextRun.SetStagingFolder(staging);
+  OldMessage third = FullMessage();
+  third.hexName = HexName(3);
+  ASSERT_TRUE(nextRun.LoadOld(WriteOld(third)));
+  EXPECT_EQ(FilesIn(staging), (std::vector<std::string>{"first.txt", "second.bin"}));
+  ASSERT_TRUE(nextRun.LoadOld(WriteOld(plain)));
+  EXPECT_TRUE(FilesIn(staging).empty());
 }
 
 TEST_F(StagingTest, FolderThatCannotBeCreatedFailsEveryMessageWithABox) {
@@ -138,3 +148,35 @@ TEST(PlainNamesTest, AcceptsOrdinaryNamesAndRejectsEverythingElse) {
 
 }  // namespace
 }  // namespace tvtest
+
+#ifndef _WIN32
+namespace tvtest {
+namespace {
+
+// In a shared temporary directory another user could plant the staging folder: a link, or a
+// folder of theirs. Neither is used; the folder the tool makes is private.
+TEST_F(StagingTest, PlantedStagingFolderIsRefusedAndAMadeOneIsPrivate) {
+  namespace fs = std::filesystem;
+  OldMessage plain;
+  plain.body = "no attachments";
+  const std::string oldPath = WriteOld(plain);
+
+  const std::string elsewhere = scratch.Path() + "elsewhere";
+  fs::create_directory(elsewhere);
+  const std::string link = scratch.Path() + "linked staging";
+  fs::create_directory_symlink(elsewhere, link);
+  message.SetStagingFolder(link);
+  EXPECT_FALSE(message.LoadOld(oldPath));
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, "Can't create temp folder");
+
+  const std::string fresh = scratch.Path() + "fresh staging";
+  message.SetStagingFolder(fresh);
+  ASSERT_TRUE(message.LoadOld(oldPath));
+  EXPECT_EQ(fs::status(fresh).permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+}  // namespace
+}  // namespace tvtest
+#endif

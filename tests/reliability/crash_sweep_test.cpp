@@ -3,9 +3,12 @@
 // deletions already made stay. Right after the cut every item must still exist, complete, in its
 // old or its new file; a rerun must then end exactly where an uninterrupted run ends, with every
 // message once and complete.
+#include <algorithm>
 #include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -122,6 +125,64 @@ class CrashSweep : public tvtest::ScratchTest {
  protected:
   Layout layout{scratch.Path()};
 };
+
+// The points the sweep below cuts between, in the order the group commit takes them: within a
+// folder every new message file is written before any is flushed, flushed before any is moved to
+// its final name, and moved before any old file goes.
+TEST_F(CrashSweep, AFolderIsWrittenThenFlushedThenMovedThenItsOldFilesDeleted) {
+  layout.Reset();
+  const std::vector<Item> items = WriteSmallDataFolder(layout.data, 7);  // 2 or 3 per folder
+  std::vector<std::pair<platform::FileOp, std::string>> ops;
+  platform::FaultInjector::SetObserver(
+      [&ops](platform::FileOp op, const std::string& path, platform::FileHandle) {
+        ops.emplace_back(op, path);
+      });
+  RunConversion(layout, 1);
+  platform::FaultInjector::SetObserver(nullptr);
+
+  struct Steps {
+    size_t lastWrite = 0, firstFlush = SIZE_MAX, lastFlush = 0, firstMove = SIZE_MAX, lastMove = 0,
+           firstDelete = SIZE_MAX, messages = 0;
+  };
+  std::map<std::string, Steps> folders;  // directory of the new file -> its steps
+  auto indexOf = [&ops](platform::FileOp op, const std::string& path, bool last) {
+    size_t found = SIZE_MAX;
+    for (size_t i = 0; i < ops.size(); ++i) {
+      if (ops[i].first != op || ops[i].second != path) continue;
+      found = i;
+      if (!last) break;
+    }
+    return found;
+  };
+  for (const Item& item : items) {
+    if (!EndsWith(item.oldFile, ".Message")) continue;
+    const std::string temp = layout.data + item.newFile + TvReplacingFile::kTempSuffix;
+    const size_t write = indexOf(platform::FileOp::kWrite, temp, true);
+    const size_t flush = indexOf(platform::FileOp::kFlush, temp, false);
+    const size_t move = indexOf(platform::FileOp::kMove, temp, false);
+    const size_t erase = indexOf(platform::FileOp::kDelete, layout.data + item.oldFile, false);
+    ASSERT_NE(write, SIZE_MAX) << item.newFile;
+    ASSERT_NE(flush, SIZE_MAX) << item.newFile;
+    ASSERT_NE(move, SIZE_MAX) << item.newFile;
+    ASSERT_NE(erase, SIZE_MAX) << item.oldFile;
+    Steps& f = folders[item.newFile.substr(0, item.newFile.find_last_of("/\\") + 1)];
+    f.lastWrite = std::max(f.lastWrite, write);
+    f.firstFlush = std::min(f.firstFlush, flush);
+    f.lastFlush = std::max(f.lastFlush, flush);
+    f.firstMove = std::min(f.firstMove, move);
+    f.lastMove = std::max(f.lastMove, move);
+    f.firstDelete = std::min(f.firstDelete, erase);
+    ++f.messages;
+  }
+  bool grouped = false;
+  for (const auto& [folder, f] : folders) {
+    EXPECT_LT(f.lastWrite, f.firstFlush) << folder;
+    EXPECT_LT(f.lastFlush, f.firstMove) << folder;
+    EXPECT_LT(f.lastMove, f.firstDelete) << folder;
+    grouped = grouped || f.messages > 1;
+  }
+  EXPECT_TRUE(grouped) << "no folder held two messages: the order above proves nothing";
+}
 
 TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
   layout.Reset();

@@ -217,6 +217,39 @@ TEST_F(CheckTest, DamagedListFilesAreFailuresAndLeftAsTheyWere) {
   EXPECT_EQ(report["messages"]["convert"], 5);
 }
 
+// A 3.1 file already under a message's new name: the conversion replaces it only with the same
+// bytes, so check predicts a refusal for any other contents and a conversion for the same.
+TEST_F(CheckTest, AnExistingNewFileIsReplacedOnlyByTheSameBytes) {
+  const std::string data = scratch.MakeDir("data") + kSep;
+  const std::string converted = scratch.MakeDir("converted") + kSep;
+  for (const std::string& root : {data, converted}) {
+    scratch.MakeDir(root.substr(scratch.Path().size()) + "Inbox");
+    ASSERT_TRUE(tvtest::WriteWholeFile(
+        root + "Inbox" + kSep + "0A1B2C3D4E5F60718293A4B5C6D7E8F9.Message",
+        OldMessage("body", {"xyz"})));
+  }
+  tooltest::ConvertInProcess(converted, scratch.File("staging"), 0);
+  std::string newName;
+  for (const std::string& name : tooltest::FilesIn(converted + "Inbox")) {
+    if (name.size() == 24) newName = std::string("Inbox") + kSep + name;  // 16 digits + ".Message"
+  }
+  ASSERT_FALSE(newName.empty());
+  const std::string sameBytes = tvtest::ReadWholeFile(converted + newName);
+  for (bool same : {true, false}) {
+    SCOPED_TRACE(same ? "same bytes" : "other bytes");
+    ASSERT_TRUE(tvtest::WriteWholeFile(data + newName, same ? sameBytes : std::string("other")));
+    std::ostringstream out, err;
+    zvtool::RunCheck(data, true, out, err);
+    auto report = nlohmann::json::parse(out.str());
+    EXPECT_EQ(report["messages"]["convert"], same ? 1 : 0);
+    EXPECT_EQ(report["messages"]["not_saved"], same ? 0 : 1);
+    if (!same) {
+      ASSERT_EQ(report["messages"]["failing"].size(), 1u);
+      EXPECT_EQ(report["messages"]["failing"][0]["problem"], "existing-new-file-differs");
+    }
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Texts
 

@@ -233,6 +233,7 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   }
   Progress progress("checking messages", total);
   std::map<std::string, std::string> newNames;  // case-folded new path -> old path that takes it
+  DirectoryIndex existingFiles;
   uint32_t found = 0, converts = 0, notLoaded = 0, notSaved = 0;
   Json failing = Json::array();
   Json warnings = Json::array();
@@ -292,11 +293,25 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
         failing.push_back(entry);
         continue;
       }
+      // A 3.1 file already there is replaced only by the same bytes; any other stays, and so
+      // does the old file.
+      const std::string existing = existingFiles.Find(newPath);
+      if (!existing.empty() && !loader.WritesSameAs(path, existing)) {
+        ++notSaved;
+        entry["outcome"] = "NOT saved";
+        entry["problem"] = "existing-new-file-differs";
+        entry["reason"] = JsonText("the 3.1 file " + existing +
+                                   " is already there with other contents; it is kept, and so is "
+                                   "the old file");
+        failing.push_back(entry);
+        continue;
+      }
       newNames.emplace(key, path);
       ++converts;
       ++folderConverts;
-      if (IsExistingFile(newPath)) {
-        warnings.push_back(JsonText(path + ": replaces the existing 3.1 file " + newPath));
+      if (!existing.empty()) {
+        warnings.push_back(JsonText(path + ": the existing 3.1 file " + existing +
+                                    " holds the same bytes and is written again"));
       }
       for (const OldAttachmentEntry& attachment : diagnosis.attachments) {
         if (!attachment.plainName) {
@@ -309,7 +324,7 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
       uint64_t attachments = 0;
       message.TotalAttachmentSize(attachments);
       space.stagingPeak = std::max(space.stagingPeak, attachments);
-      space.Write(NewMessageSize(message), IsExistingFile(newPath) ? FileLength(newPath) : 0);
+      space.Write(NewMessageSize(message), existing.empty() ? 0 : FileLength(existing));
       space.DeleteOld(diagnosis.fileLength);
     }
     Json f;

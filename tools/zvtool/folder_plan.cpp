@@ -29,12 +29,14 @@ FolderPlan PlanFolders(const std::string& dataFolder) {
   if (!plan.oldFileExists && plan.newFileExists) {
     plan.fromNewList = true;
     listPath = newPath;
-    plan.listProblem = "already converted: \"Database.Folders\" is gone and \"Folders.List\" is there";
+    plan.listProblem =
+        "already converted: \"Database.Folders\" is gone and \"Folders.List\" is there";
   } else if (plan.oldFileExists) {
     listPath = oldPath;
   } else {
-    plan.listProblem = "\"Database.Folders\" is missing: no \"Folders.List\" is written and only the "
-                       "standard folders are converted (the conversion creates an empty file)";
+    plan.listProblem =
+        "\"Database.Folders\" is missing: no \"Folders.List\" is written and only the "
+        "standard folders are converted (the conversion creates an empty file)";
   }
 
   if (!listPath.empty()) {
@@ -69,8 +71,9 @@ FolderPlan PlanFolders(const std::string& dataFolder) {
       for (const folders::FolderRecord& record : file.records) {
         if (record.id >= FOLDER_INBOX && record.id <= FOLDER_TEMP &&
             database.FolderIdByName(record.name) == record.id) {
-          plan.dropped.push_back({record, "the old entry of a standard folder, which is written "
-                                          "in its place"});
+          plan.dropped.push_back({record,
+                                  "the old entry of a standard folder, which is written "
+                                  "in its place"});
           continue;
         }
         if (database.FolderIdByName(record.name) != FOLDER_NONE) {
@@ -103,9 +106,10 @@ FolderPlan PlanFolders(const std::string& dataFolder) {
     planned.standard = folder->m_id >= FOLDER_INBOX && folder->m_id <= FOLDER_TEMP;
     planned.usable = TvDatabase::HasUsableDirectory(*folder);
     if (planned.usable) {
-      planned.directory = planned.standard
-                              ? WithSeparator(paths.StandardFolderDirectory(folder->m_id))
-                              : plan.dataFolder + folder->m_csName + std::string(1, platform::kPathSeparator);
+      planned.directory =
+          planned.standard
+              ? WithSeparator(paths.StandardFolderDirectory(folder->m_id))
+              : plan.dataFolder + folder->m_csName + std::string(1, platform::kPathSeparator);
     }
     folders::FolderRecord record;
     record.name = folder->m_csName;
@@ -163,6 +167,22 @@ std::string Rebase(const std::string& path, const std::string& fromDataFolder,
   const std::string from = WithSeparator(fromDataFolder);
   if (path.compare(0, from.size(), from) != 0) return path;
   return WithSeparator(toDataFolder) + path.substr(from.size());
+}
+
+std::string DirectoryIndex::Find(const std::string& path) {
+  std::string name;
+  if (!FileNameFromPath(name, path) || name.empty()) return std::string();
+  const std::string directory = path.substr(0, path.size() - name.size());
+  auto listed = m_directories.find(directory);
+  if (listed == m_directories.end()) {
+    std::unordered_map<std::string, std::string> files;
+    TvStringList names;
+    ListNames(names, directory + "*", 0);
+    for (const std::string& found : names) files.emplace(FoldCase(found), found);
+    listed = m_directories.emplace(directory, std::move(files)).first;
+  }
+  auto file = listed->second.find(FoldCase(name));
+  return file == listed->second.end() ? std::string() : directory + file->second;
 }
 
 }  // namespace zvtool

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "database/folders_format.h"
@@ -28,7 +29,7 @@ struct DroppedFolder {
 };
 
 struct FolderPlan {
-  std::string dataFolder;  // ends in a separator
+  std::string dataFolder;      // ends in a separator
   bool oldFileExists = false;  // "Database.Folders"
   bool newFileExists = false;  // "Folders.List"
   // The old file is gone and "Folders.List" is there: an earlier run converted the list; its
@@ -36,7 +37,7 @@ struct FolderPlan {
   bool fromNewList = false;
   // The conversion writes "Folders.List" and rewrites "Names.Index".
   bool listConverts = false;
-  std::string listProblem;  // why not, when it does not
+  std::string listProblem;   // why not, when it does not
   bool listDamaged = false;  // the old file is there but cut short
   uint32_t promisedRecords = 0;
   std::vector<PlannedFolder> folders;  // the list the conversion walks, in its order
@@ -69,5 +70,17 @@ std::vector<LeftBehind> MessagesLeftBehind(const FolderPlan& plan);
 // The same directory in another copy of the data folder (a backup against the converted folder).
 std::string Rebase(const std::string& path, const std::string& fromDataFolder,
                    const std::string& toDataFolder);
+
+// The plain files of directories, each listed once and looked up by name without regard to case
+// (FoldCase, the converter's comparison), so a walk never searches a directory per file.
+class DirectoryIndex {
+ public:
+  // The file at path as it is named on disk; empty when there is none.
+  std::string Find(const std::string& path);
+
+ private:
+  // directory -> case-folded name -> name on disk
+  std::unordered_map<std::string, std::unordered_map<std::string, std::string>> m_directories;
+};
 
 }  // namespace zvtool

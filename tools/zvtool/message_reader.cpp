@@ -4,6 +4,7 @@
 
 #include "foundation/coding.h"
 #include "foundation/tv_file.h"
+#include "foundation/utilities.h"
 #include "messages/message_format.h"
 #include "messages/plain_names.h"
 #include "platform/ui.h"
@@ -13,16 +14,26 @@ namespace zvtool {
 
 const char* OldProblemKey(OldProblem problem) {
   switch (problem) {
-    case OldProblem::kNone: return "none";
-    case OldProblem::kCannotOpen: return "cannot-open";
-    case OldProblem::kTooShort: return "too-short";
-    case OldProblem::kHeaderRule: return "header";
-    case OldProblem::kRecipientsCut: return "recipients-cut";
-    case OldProblem::kBodyCut: return "body-cut";
-    case OldProblem::kAttachmentsCut: return "attachments-cut";
-    case OldProblem::kAttachmentNameZero: return "attachment-name-length-0";
-    case OldProblem::kAttachmentEntryCut: return "attachment-entry-cut";
-    case OldProblem::kAttachmentPastEnd: return "attachment-past-end";
+    case OldProblem::kNone:
+      return "none";
+    case OldProblem::kCannotOpen:
+      return "cannot-open";
+    case OldProblem::kTooShort:
+      return "too-short";
+    case OldProblem::kHeaderRule:
+      return "header";
+    case OldProblem::kRecipientsCut:
+      return "recipients-cut";
+    case OldProblem::kBodyCut:
+      return "body-cut";
+    case OldProblem::kAttachmentsCut:
+      return "attachments-cut";
+    case OldProblem::kAttachmentNameZero:
+      return "attachment-name-length-0";
+    case OldProblem::kAttachmentEntryCut:
+      return "attachment-entry-cut";
+    case OldProblem::kAttachmentPastEnd:
+      return "attachment-past-end";
   }
   return "unknown";
 }
@@ -60,7 +71,8 @@ OldMessageDiagnosis DiagnoseOldMessage(const std::string& path, uint32_t preview
   d.headerRead = true;
   msg30::HeaderProblem headerProblem = msg30::DecodeHeader(bytes, d.header);
   if (headerProblem != msg30::HeaderProblem::kNone) {
-    std::string reason = std::string("header rule broken: ") + msg30::HeaderProblemText(headerProblem);
+    std::string reason =
+        std::string("header rule broken: ") + msg30::HeaderProblemText(headerProblem);
     if (headerProblem == msg30::HeaderProblem::kBadTotalSize) {
       reason += " (header says " + std::to_string(d.header.totalSize) + ", the parts give " +
                 std::to_string(msg30::ExpectedTotalSize(d.header)) + ")";
@@ -79,7 +91,8 @@ OldMessageDiagnosis DiagnoseOldMessage(const std::string& path, uint32_t preview
                 std::to_string(d.header.recipientCount) + " recipient records of " +
                     std::to_string(recordSize) + " bytes run past the end of the file");
   }
-  uint32_t keep = recipientLimit < d.header.recipientCount ? recipientLimit : d.header.recipientCount;
+  uint32_t keep =
+      recipientLimit < d.header.recipientCount ? recipientLimit : d.header.recipientCount;
   for (uint32_t i = 0; i < keep; ++i) {
     uint8_t buffer[msg30::kRecipientBufferSize] = {};
     if (!file.Read(buffer, recordSize)) {
@@ -159,13 +172,14 @@ std::string NewMessageFileName(const std::string& oldFileName) {
 uint64_t NewMessageSize(TvMessage& message) {
   uint64_t total = 0;
   message.TotalAttachmentSize(total);
-  return msg31::kHeaderSize + uint64_t{msg31::kRecipientRecordSize} * message.Recipients().GetSize() +
+  return msg31::kHeaderSize +
+         uint64_t{msg31::kRecipientRecordSize} * message.Recipients().GetSize() +
          uint64_t{msg31::kAttachmentRecordSize} * message.Attachments().GetSize() +
          message.BodySize() + total;
 }
 
 OldMessageLoader::OldMessageLoader(const std::string& scratch)
-    : m_paths(scratch), m_log(m_paths), m_message(m_log, m_folders) {
+    : m_scratch(scratch), m_paths(scratch), m_log(m_paths), m_message(m_log, m_folders) {
   m_message.SetStagingFolder(scratch + "staging");
 }
 
@@ -180,6 +194,17 @@ bool OldMessageLoader::Load(const std::string& path, std::string* messages) {
     }
   }
   return loaded;
+}
+
+bool OldMessageLoader::WritesSameAs(const std::string& oldPath, const std::string& existing) {
+  platform::ScopedRecordingUI recording;
+  // A name of its own each time: the message object never writes one name twice.
+  m_folders.target = m_scratch + "rewrite-" + std::to_string(++m_rewrites) + ".Message";
+  bool same = m_message.LoadOld(oldPath) && m_message.Save(oldPath) &&
+              SameFileContents(m_folders.target, existing);
+  DeleteFileIfExists(m_folders.target);
+  m_folders.target.clear();
+  return same;
 }
 
 }  // namespace zvtool

@@ -35,15 +35,15 @@ const char* OldProblemKey(OldProblem problem);
 
 struct OldAttachmentEntry {
   std::string name;
-  uint64_t entryOffset = 0;     // where its length byte is
+  uint64_t entryOffset = 0;  // where its length byte is
   uint64_t size = 0;
-  uint64_t contentOffset = 0;   // where its contents start
-  bool plainName = true;        // usable as a file name as stored
+  uint64_t contentOffset = 0;  // where its contents start
+  bool plainName = true;       // usable as a file name as stored
 };
 
 struct OldMessageDiagnosis {
   OldProblem problem = OldProblem::kNone;
-  std::string reason;    // for people; empty when the file is sound
+  std::string reason;      // for people; empty when the file is sound
   uint64_t stoppedAt = 0;  // offset where reading stopped (the file length when sound)
   uint64_t fileLength = 0;
   bool headerRead = false;
@@ -73,13 +73,21 @@ class OldMessageLoader {
   // TvMessage::LoadOld on path. Texts of any file error it reported go to *messages.
   bool Load(const std::string& path, std::string* messages);
   TvMessage& Message() { return m_message; }
+  // Whether converting the old file at oldPath writes exactly the bytes of the 3.1 file at
+  // existing: the conversion replaces a 3.1 file already there only then. The new bytes are
+  // written in the scratch folder and removed again.
+  bool WritesSameAs(const std::string& oldPath, const std::string& existing);
 
  private:
+  // Messages have no folder here; a message is saved only where WritesSameAs puts it.
   class NoFolders : public TvFolderLookup {
    public:
     int32_t FolderIdByFilePath(const std::string&) override { return FOLDER_NONE; }
-    void MessageFilePath(std::string& out, uint64_t, int32_t) override { out.clear(); }
+    void MessageFilePath(std::string& out, uint64_t, int32_t) override { out = target; }
+    std::string target;
   };
+  std::string m_scratch;
+  uint64_t m_rewrites = 0;
 
   TvFixedDataPaths m_paths;
   TvLog m_log;

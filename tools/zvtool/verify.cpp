@@ -290,9 +290,12 @@ void VerifyMessages(const FolderPlan& plan, const std::string& newData, const st
               left.folder.reason + ")");
   }
   Progress comparing("comparing messages", targets.size());
-  for (const auto& [newPath, olds] : targets) {
+  DirectoryIndex newFiles;
+  for (const auto& [expectedPath, olds] : targets) {
     comparing.Step();
-    if (!IsExistingFile(newPath)) {
+    const std::string found = newFiles.Find(expectedPath);
+    const std::string& newPath = found.empty() ? expectedPath : found;
+    if (found.empty()) {
       const std::string oldInNew = Rebase(olds.front(), plan.dataFolder, newData);
       if (IsExistingFile(oldInNew)) {
         t.Pending(oldInNew, 1);

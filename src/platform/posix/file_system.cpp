@@ -105,13 +105,15 @@ bool FindEntries(const std::string& pattern, std::vector<DirEntry>* entries) {
 
 bool DeleteFile(const std::string& path) {
   if (ShouldFail(FileOp::kDelete, path, kInvalidFile)) return false;
-  struct stat st;
-  if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return Fail(EISDIR);
   // Windows refuses to delete a file that is open; the table gives the same within the process.
   if (posix::IsFileOpen(path)) return Fail(EBUSY);
   if (::unlink(path.c_str()) != 0) {
-    posix::FailWithErrno();
-    return false;
+    // unlink refuses a directory with EISDIR on Linux and EPERM elsewhere; DeleteFileA's
+    // refusal reads the same on both.
+    int error = errno;
+    struct stat st;
+    if (error == EPERM && ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) error = EISDIR;
+    return Fail(error);
   }
   return true;
 }
@@ -133,6 +135,51 @@ bool MoveFileReplace(const std::string& from, const std::string& to) {
     return false;
   }
   return SyncParentDirectory(to);
+}
+
+bool MoveFileUnflushed(const std::string& from, const std::string& to, bool replaceExisting) {
+  if (ShouldFail(FileOp::kMove, from, kInvalidFile)) return false;
+  if (posix::IsFileOpen(from) || posix::IsFileOpen(to)) return Fail(EBUSY);
+  if (replaceExisting) {
+    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+    posix::FailWithErrno();
+    return false;
+  }
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) {
+    posix::FailWithErrno();
+    return false;
+  }
+  // A file system without the no-replace rename: look first. The tool is the only writer of
+  // these names while it runs.
+  struct stat st;
+  if (::lstat(to.c_str(), &st) == 0) return Fail(EEXIST);
+  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  posix::FailWithErrno();
+  return false;
+}
+
+bool FlushDirectory(const std::string& directory) {
+  std::string folder = directory;
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return SyncParentDirectory(folder);
+}
+
+bool EnsurePrivateDirectory(const std::string& path) {
+  if (ShouldFail(FileOp::kCreateDirectory, path, kInvalidFile)) return false;
+  if (::mkdir(path.c_str(), 0700) == 0) return true;
+  if (errno != EEXIST) {
+    posix::FailWithErrno();
+    return false;
+  }
+  // Someone else's folder, or a link planted in a shared temporary directory, is never used.
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) {
+    posix::FailWithErrno();
+    return false;
+  }
+  if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) return Fail(EACCES);
+  return true;
 }
 
 bool IsDirectory(const std::string& path) { return StatIsDirectory(path); }
@@ -168,6 +215,17 @@ bool CanListDirectory(const std::string& directory) {
   if (!ok) posix::FailWithErrno();
   ::closedir(dir);
   return ok;
+}
+
+bool FileSizeByPath(const std::string& path, uint64_t* size) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    posix::FailWithErrno();
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) return Fail(EISDIR);
+  *size = static_cast<uint64_t>(st.st_size);
+  return true;
 }
 
 std::string TempDirectory() {

@@ -123,6 +123,19 @@ bool FlushFile(FileHandle file) {
   return ::FlushFileBuffers(ToHandle(file)) != FALSE;
 }
 
+bool FlushFiles(const FileHandle* files, size_t count, uint32_t* errors) {
+  bool all = true;
+  for (size_t i = 0; i < count; ++i) {
+    errors[i] = 0;
+    if (!FlushFile(files[i])) {
+      errors[i] = ::GetLastError();
+      if (errors[i] == 0) errors[i] = ERROR_WRITE_FAULT;
+      all = false;
+    }
+  }
+  return all;
+}
+
 bool CloseFile(FileHandle file) {
   // Even when the close is made to fail, the handle is released.
   bool injected = ShouldFail(FileOp::kClose, std::string(), file);

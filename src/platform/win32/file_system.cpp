@@ -42,6 +42,33 @@ bool MoveFileReplace(const std::string& from, const std::string& to) {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
+bool MoveFileUnflushed(const std::string& from, const std::string& to, bool replaceExisting) {
+  if (ShouldFail(FileOp::kMove, from, kInvalidFile)) return false;
+  DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+  if (::MoveFileExA(from.c_str(), to.c_str(), flags) != FALSE) return true;
+  if (::GetLastError() == ERROR_FILE_EXISTS) ::SetLastError(ERROR_ALREADY_EXISTS);
+  return false;
+}
+
+bool FlushDirectory(const std::string& /*directory*/) { return true; }
+
+bool EnsurePrivateDirectory(const std::string& path) {
+  if (ShouldFail(FileOp::kCreateDirectory, path, kInvalidFile)) return false;
+  if (::CreateDirectoryA(path.c_str(), nullptr) != FALSE) return true;
+  return ::GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool FileSizeByPath(const std::string& path, uint64_t* size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  *size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  return true;
+}
+
 bool IsDirectory(const std::string& path) {
   DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
