@@ -71,21 +71,33 @@ void CheckMessages(const std::vector<Expected>& messages, bool finished, const s
   EXPECT_EQ(problems, 0) << where;
 }
 
+int NewFilesPresent(const std::vector<Expected>& messages) {
+  int present = 0;
+  for (const Expected& e : messages) present += fs::exists(e.newPath) ? 1 : 0;
+  return present;
+}
+
 TEST(KillEndToEnd, TenKillsDuringASilentConversionLoseNoMessage) {
   tvtest::e2e::Harness harness(tvtest::e2e::Harness::Mode::kNative, TV_RELIABILITY_PROGRAM);
   const std::string data = harness.DefaultDataFolder();
   const std::vector<Expected> messages = WriteMessages(data, 2000);
 
+  // Each kill lands at a seeded point of the conversion's own progress (the number of new files
+  // present), so the kills hit a running conversion however fast the machine converts.
   std::mt19937 random(20261207);
   int killedWhileRunning = 0;
   for (int round = 0; round < 10; ++round) {
-    std::uniform_int_distribution<int> moment(20, 1500);
-    const int ms = moment(random);
+    const int present = NewFilesPresent(messages);
+    const int remaining = static_cast<int>(messages.size()) - present;
+    if (remaining < 2) break;
+    const int target = present + std::uniform_int_distribution<int>(1, remaining - 1)(random);
     auto child = harness.StartProgram({"/SILENT"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    while (child->Running() && NewFilesPresent(messages) < target) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     if (child->Running()) ++killedWhileRunning;
     child->Kill();
-    CheckMessages(messages, false, "after the kill at " + std::to_string(ms) + " ms");
+    CheckMessages(messages, false, "after the kill at " + std::to_string(target) + " new files");
     if (::testing::Test::HasFailure()) return;
   }
   tvtest::e2e::Result last = harness.Run({"/SILENT"}, "", 600000);
