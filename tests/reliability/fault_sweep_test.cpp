@@ -162,32 +162,27 @@ class FaultSweep : public tvtest::ScratchTest {
 
 TEST_F(FaultSweep, MessageDatabaseFoldersListAndNamesIndex) {
   TV_NATIVE_ONLY();
-  tvtest::SweepStats stats = Sweep("message database", kDatabase);
   // Every file of the store was hit: opens, reads, writes, flushes, moves and deletes.
-  EXPECT_GT(stats.points, 100u);
+  EXPECT_GT(Sweep("message database", kDatabase).points, 100u);
 }
 
 TEST_F(FaultSweep, ContactList) {
   TV_NATIVE_ONLY();
-  tvtest::SweepStats stats = Sweep("contact list", kContacts);
-  EXPECT_GT(stats.points, 10u);
+  EXPECT_GT(Sweep("contact list", kContacts).points, 10u);
 }
 
 TEST_F(FaultSweep, FastReplies) {
   TV_NATIVE_ONLY();
-  tvtest::SweepStats stats = Sweep("fast replies", kFastReplies);
-  EXPECT_GT(stats.points, 10u);
+  EXPECT_GT(Sweep("fast replies", kFastReplies).points, 10u);
 }
 
 TEST_F(FaultSweep, AutoAnswers) {
   TV_NATIVE_ONLY();
-  tvtest::SweepStats stats = Sweep("auto answers", kAutoAnswers);
-  EXPECT_GT(stats.points, 10u);
+  EXPECT_GT(Sweep("auto answers", kAutoAnswers).points, 10u);
 }
 
 TEST_F(FaultSweep, WholeConversionOfASmallDataFolder) {
-  tvtest::SweepStats stats = Sweep("whole conversion", kAllStores);
-  EXPECT_GT(stats.points, 150u / kSweepStride);
+  EXPECT_GT(Sweep("whole conversion", kAllStores).points, 150u / kSweepStride);
 }
 
 // The log: a failing open, seek, write or close loses at most the line being added, says so with

@@ -30,7 +30,6 @@ ScopedFault::ScopedFault(platform::FileOp op, platform::SysError error, uint64_t
 
 ScopedFault::~ScopedFault() { platform::FaultInjector::Disarm(); }
 
-uint64_t ScopedFault::Count() const { return platform::FaultInjector::Count(); }
 uint64_t ScopedFault::Failures() const { return platform::FaultInjector::Failures(); }
 
 std::vector<FaultMode> EveryFaultMode() {

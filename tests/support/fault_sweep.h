@@ -26,7 +26,6 @@ class ScopedFault {
   ScopedFault(const ScopedFault&) = delete;
   ScopedFault& operator=(const ScopedFault&) = delete;
 
-  uint64_t Count() const;     // operations counted so far
   uint64_t Failures() const;  // operations made to fail so far
 };
 
