@@ -58,7 +58,7 @@ bool WriteFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* do
 bool SeekFile(FileHandle file, int64_t distance, FileOrigin origin, uint64_t* newPosition);
 // *size receives the file's length in bytes.
 bool FileSize(FileHandle file, uint64_t* size);
-// Forces the file's contents and metadata to stable storage (FlushFileBuffers / fsync).
+// When true, the file's contents and metadata are on stable storage (FlushFileBuffers / fsync).
 bool FlushFile(FileHandle file);
 bool CloseFile(FileHandle file);
 
