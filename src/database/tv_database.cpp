@@ -1,6 +1,7 @@
 #include "database/tv_database.h"
 
 #include "database/folders_format.h"
+#include "database/standard_folders.h"
 #include "foundation/progress.h"
 #include "foundation/replacing_file.h"
 #include "foundation/run_outcome.h"
@@ -12,19 +13,6 @@
 #include "platform/system_info.h"
 
 namespace {
-
-struct StandardFolder {
-  int32_t id;
-  const char* listName;  // the name in the folder list
-  const char* name;      // the name FolderIdByName recognises
-  uint32_t flags;
-};
-
-constexpr StandardFolder kStandardFolders[6] = {
-    {FOLDER_INBOX, "Inbox", "Inbox", 5},    {FOLDER_OUTBOX, "Outbox", "Outbox", 5},
-    {FOLDER_SENT, "Sent items", "Sent", 5}, {FOLDER_DELETED, "Deleted", "Deleted", 5},
-    {FOLDER_DRAFTS, "Drafts", "Drafts", 5}, {FOLDER_TEMP, "Temp", "Temp", 7},
-};
 
 constexpr uint32_t kOldMessageNameLength = 40;
 
@@ -80,7 +68,7 @@ int32_t TvDatabase::FolderIdByName(const std::string& name) {
     }
   }
   for (const StandardFolder& standard : kStandardFolders) {
-    if (EqualNoCase(name, standard.name)) return standard.id;
+    if (EqualNoCase(name, standard.directory)) return standard.id;
   }
   return FOLDER_NONE;
 }

@@ -10,7 +10,8 @@ namespace {
 
 // Open mode of GetFileSizeByName: read, others may read and write, existing file only, not
 // inherited.
-constexpr uint32_t kModeSizeQuery = 0x40 | 0x80;
+constexpr uint32_t kModeSizeQuery =
+    platform::kOpenRead | platform::kOpenShareReadWrite | platform::kOpenNoInherit;
 
 constexpr uint32_t kCopyChunk = 0x800000;
 

@@ -10,15 +10,25 @@
 #include "foundation/types.h"
 #include "platform/file.h"
 
-// Open modes used by the stores (bit meanings in platform/file.h).
+// Open modes used by the stores (the bits are in platform/file.h).
 enum TvOpenMode : uint32_t {
-  kModeReadWriteOpenOrCreate = 0x3002,   // old list files: a missing file is created empty
-  kModeReadOpenOrCreate = 0x3000,        // old list files, read only
-  kModeReadWriteCreate = 0x1002,         // new files: create or truncate
-  kModeReadWriteCreateMessage = 0x1012,  // new message files and staged attachments
-  kModeReadShared = 0x2020,  // message and attachment files: existing only, others may read
-  kModeLog = 0x3012,         // the conversion log
+  // old list files: a missing file is created empty
+  kModeReadWriteOpenOrCreate =
+      platform::kOpenReadWrite | platform::kOpenCreate | platform::kOpenKeepContents,
+  // old list files, read only
+  kModeReadOpenOrCreate = platform::kOpenRead | platform::kOpenCreate | platform::kOpenKeepContents,
+  // new files: create or truncate
+  kModeReadWriteCreate = platform::kOpenReadWrite | platform::kOpenCreate,
+  // new message files and staged attachments
+  kModeReadWriteCreateMessage = kModeReadWriteCreate | platform::kOpenExclusive,
+  // message and attachment files: existing only, others may read
+  kModeReadShared = platform::kOpenRead | platform::kOpenShareRead | platform::kOpenKeepContents,
+  // the conversion log
+  kModeLog = kModeReadWriteOpenOrCreate | platform::kOpenExclusive,
 };
+static_assert(kModeReadWriteOpenOrCreate == 0x3002 && kModeReadOpenOrCreate == 0x3000 &&
+              kModeReadWriteCreate == 0x1002 && kModeReadWriteCreateMessage == 0x1012 &&
+              kModeReadShared == 0x2020 && kModeLog == 0x3012);
 
 class TvFile {
  public:

@@ -600,7 +600,7 @@ TvBool TvMessage::ExtractAttachments(const std::string& path, OldFileCursor& sou
     const std::string staged = folder + StagedName(entry->m_csName, i, used);
     TvFile target(0, 1);
     // A new file only, no link followed: nothing planted in the folder is written through.
-    if (!target.Open(staged, kModeReadWriteCreateMessage | platform::kModeNewOnly)) {
+    if (!target.Open(staged, kModeReadWriteCreateMessage | platform::kOpenNewOnly)) {
       TvFileError error(staged.c_str(), 1);
       return 0;
     }

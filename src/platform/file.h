@@ -1,15 +1,8 @@
 // Binary file handles with the open modes of the file-access design.
 //
-// Mode bits (the same values TvFile takes):
-//   access  (mode & 3):    0 read, 1 write, 2 read and write, 3 no access requested
-//   sharing (mode & 0x70): 0x20 others may read, 0x30 others may write, 0x40 others may read and
-//                          write; 0x00, 0x10, 0x50, 0x60, 0x70 no sharing
-//   0x80:   the handle is not inherited by child processes (inherited when clear)
-//   0x1000: create; with 0x2000 open-or-create keeping the contents, without it create-or-truncate
-//           (without 0x1000 an existing file only; 0x2000 alone has no effect)
-//   0x4000: with 0x1000, create a new file only: an existing name (a link included) fails with
-//           SysError::kAlreadyExists and no link is followed. POSIX only (O_EXCL | O_NOFOLLOW);
-//           the Windows backend ignores the bit.
+// A mode is one access value, one sharing value and any of the flags below, or'ed together (the
+// same values TvFile takes).
+//
 // Sharing is enforced as Windows does it on both backends: an open whose access conflicts with the
 // sharing of an open handle on the same file (or whose sharing forbids the access of one) fails
 // with SysError::kSharingViolation.
@@ -27,24 +20,50 @@ namespace platform {
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kInvalidFile = -1;
 
-// Mode bit: create a new file only, following no link (see above).
-inline constexpr uint32_t kModeNewOnly = 0x4000;
+// Access: mode & kOpenAccessMask.
+inline constexpr uint32_t kOpenAccessMask = 0x3;
+inline constexpr uint32_t kOpenRead = 0x0;
+inline constexpr uint32_t kOpenWrite = 0x1;
+inline constexpr uint32_t kOpenReadWrite = 0x2;
+inline constexpr uint32_t kOpenNoAccess = 0x3;  // size and attribute queries only
+// Sharing: mode & kOpenShareMask; what other handles on the same file may do while this one is
+// open. Every value not named here (0x50, 0x60, 0x70) shares nothing, as kOpenShareNone does.
+inline constexpr uint32_t kOpenShareMask = 0x70;
+inline constexpr uint32_t kOpenShareNone = 0x00;
+inline constexpr uint32_t kOpenExclusive = 0x10;  // shares nothing either; new files use it
+inline constexpr uint32_t kOpenShareRead = 0x20;
+inline constexpr uint32_t kOpenShareWrite = 0x30;
+inline constexpr uint32_t kOpenShareReadWrite = 0x40;
+// The handle is not inherited by child processes (it is when the bit is clear).
+inline constexpr uint32_t kOpenNoInherit = 0x80;
+// Creation. Without kOpenCreate only an existing file opens (kOpenKeepContents alone changes
+// nothing); kOpenCreate alone creates the file or truncates an existing one; with
+// kOpenKeepContents it opens an existing file as it is or creates a missing one empty.
+inline constexpr uint32_t kOpenCreate = 0x1000;
+inline constexpr uint32_t kOpenKeepContents = 0x2000;
+// With kOpenCreate, create a new file only: an existing name (a link included) fails with
+// SysError::kAlreadyExists and no link is followed. POSIX only (O_EXCL | O_NOFOLLOW); the Windows
+// backend ignores the bit.
+inline constexpr uint32_t kOpenNewOnly = 0x4000;
 
 enum FileOrigin : int { kFromStart = 0, kFromCurrent = 1, kFromEnd = 2 };
 
+// The open handle, or kInvalidFile (a directory never opens as a file).
 FileHandle OpenFile(const std::string& path, uint32_t mode);
 
-// One system read of count bytes; *done receives the bytes read (fewer at the end of the file).
-// False only when the system call fails.
+// Reads up to count bytes at the file pointer; *done receives the bytes read, fewer than count
+// only at the end of the file. False (with *done the bytes read before it) only on an error.
 bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done);
-// One system write; *done receives the bytes written.
+// Writes count bytes at the file pointer; on success *done == count. False (with *done the bytes
+// written before it) on an error, a full disk included.
 bool WriteFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done);
-// Moves the file pointer by a signed 64-bit distance from the origin; a position before the start
-// fails and leaves the pointer where it was (ERROR_NEGATIVE_SEEK on Windows, EINVAL on POSIX), one
-// past the end is allowed. *newPosition may be null.
+// Moves the file pointer by a signed 64-bit distance from the origin; *newPosition (may be null)
+// receives the new position. A position before the start fails and leaves the pointer where it
+// was (ERROR_NEGATIVE_SEEK on Windows, EINVAL on POSIX); one past the end is allowed.
 bool SeekFile(FileHandle file, int64_t distance, FileOrigin origin, uint64_t* newPosition);
+// *size receives the file's length in bytes.
 bool FileSize(FileHandle file, uint64_t* size);
-// Forces the file's contents and metadata to stable storage (FlushFileBuffers / fsync).
+// When true, the file's contents and metadata are on stable storage (FlushFileBuffers / fsync).
 bool FlushFile(FileHandle file);
 // Forces the contents of several files to stable storage with as few system calls as the
 // platform allows (one syncfs per file system on Linux, FlushFileBuffers of each on Windows).

@@ -30,13 +30,15 @@ struct DirEntry {
 // (LastError set) when nothing matches or the folder cannot be searched.
 bool FindEntries(const std::string& pattern, std::vector<DirEntry>* entries);
 
+// True when the file at path was removed; false when it is missing, a directory, open (as Windows
+// refuses), or cannot be removed.
 bool DeleteFile(const std::string& path);
 // Creates one directory level. When the name already exists (directory or file) it fails with
 // SysError::kAlreadyExists.
 bool CreateDirectory(const std::string& path);
-// Replaces `to` with `from` in one step and makes the rename durable
-// (MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH; rename and fsync of the
-// directory on POSIX).
+// On success `to` holds what `from` held, replaced in one step, `from` is gone, and the rename is
+// on stable storage (MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH; rename
+// and fsync of the directory on POSIX).
 bool MoveFileReplace(const std::string& from, const std::string& to);
 // Renames from to to without flushing the directory (FlushDirectory does, once for many
 // renames). Without replaceExisting an existing `to` is left alone and the call fails with
@@ -45,6 +47,7 @@ bool MoveFileUnflushed(const std::string& from, const std::string& to, bool repl
 // Makes the renames and deletions made in directory durable (fsync of the directory on POSIX;
 // nothing on Windows, whose renames are written through).
 bool FlushDirectory(const std::string& directory);
+// True when path names an existing directory.
 bool IsDirectory(const std::string& path);
 // path when an entry of that exact name exists, or when none exists under any letter case;
 // otherwise the path of the first entry of the same folder whose name equals the last component

@@ -281,7 +281,7 @@ TEST_P(BoxFailureTest, GivesExitStatusOne) {
   std::unique_ptr<ScopedTempDirectory> temp;
   if (failure.icon == platform::BoxIcon::kError) {
     // Another handle holds the old contact list without sharing it.
-    ASSERT_EQ(holder.Open(held, 0x0012), 1);
+    ASSERT_EQ(holder.Open(held, platform::kOpenReadWrite | platform::kOpenExclusive), 1);
   } else {
     // The staging folder cannot be made under a "temporary directory" that is a plain file.
     tvtest::OldMessage withAttachment = tvtest::SampleMessage();

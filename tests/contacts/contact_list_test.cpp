@@ -1,5 +1,7 @@
 // The contact list: reading "ContactList.Users", writing "Contacts.List", the conversion with its
-// log lines, the tree operations and the reading of "Contacts.List".
+// log lines, the tree operations and the reading of "Contacts.List". What it does alike with the
+// canned-reply stores (deleting the old file, reruns, damaged files, failed operations) is tested
+// for all three in replies/text_messages_test.cpp.
 #include "contacts/tv_contact_list.h"
 
 #include <gtest/gtest.h>
@@ -13,114 +15,27 @@
 #include "foundation/replacing_file.h"
 #include "foundation/tv_log.h"
 #include "foundation/utilities.h"
-#include "platform/fault_injection.h"
 #include "platform/system_error.h"
+#include "support/fault_sweep.h"
 #include "support/old_contacts_writer.h"
 #include "support/scratch_dir.h"
+#include "support/small_contact_list.h"
 
 namespace {
 
+using contacts_support::ContactsFile;
+using contacts_support::GroupRecord;
+using contacts_support::ItemPart;
 using contacts_support::NewContactItem;
 using contacts_support::NewContactsFile;
 using contacts_support::OldGroup;
 using contacts_support::OldUser;
-
-// ---- the expected "Contacts.List" bytes, spelled out field by field ----
-
-std::string U32(uint32_t value) {
-  std::string out;
-  PutFixed32(&out, value);
-  return out;
-}
-std::string Str(const std::string& text) {
-  std::string out;
-  PutCountedString(&out, text);
-  return out;
-}
-std::string Zeros(size_t count) { return std::string(count, '\0'); }
-
-std::string ItemPart(uint32_t type, uint32_t data, const std::string& name,
-                     const std::string& text, uint32_t status, uint32_t flags) {
-  return U32(type) + U32(data) + Str(name) + Str(text) + U32(status) + U32(flags) + Str("") +
-         Zeros(8);
-}
-
-std::string UserRecord(uint32_t data, const std::string& name, const std::string& text,
-                       uint32_t flags, uint32_t value1 = 0, uint32_t value2 = 0,
-                       const std::string& textValue1 = "", const std::string& textValue2 = "") {
-  return ItemPart(2, data, name, text, 0, flags) + Zeros(32) + U32(value1) + U32(value2) +
-         Str(textValue1) + Str(textValue2);
-}
-
-struct Child {
-  uint32_t type;
-  std::string path;
-  std::string record;
-};
-
-std::string GroupRecord(uint32_t data, const std::string& name, const std::string& text,
-                        uint32_t status, const std::vector<Child>& children) {
-  std::string out = ItemPart(1, data, name, text, status, 0) +
-                    U32(static_cast<uint32_t>(children.size())) + Zeros(32);
-  for (const Child& child : children) out += U32(child.type) + Str(child.path) + child.record;
-  return out;
-}
-
-std::string ContactsFile(const std::string& rootRecord) { return U32(2) + U32(0) + rootRecord; }
-
-// ---- a small 3.0 list and the 3.1 file it must give ----
-
-// Friends and FRIENDS merge (first spelling, data and texts kept), ghost is hidden, and every
-// status and status time of a user is replaced. (A user whose name the merge finds taken is
-// covered by MergeDropsAreToldAndTheOldFileIsKept.)
-TvOldContactListImage SmallOldList(uint32_t version) {
-  TvOldContactListImage list;
-  list.version = version;
-  list.afterVersion = 0xDEADBEEF;
-
-  TvOldContactUserImage alice = OldUser("alice", 0x1);
-  alice.data = 11;
-  alice.text = "Alice A.";
-  alice.status = 3;
-  alice.unused1 = 9;
-  alice.unusedText = "dropped";
-  alice.statusTime = 12345;
-  alice.unused2 = 77;
-  alice.value1 = 100;
-  alice.value2 = 200;
-  alice.textValue1 = "10.0.0.5";
-  alice.textValue2 = "ALICE-PC";
-
-  TvOldContactGroupImage friends =
-      OldGroup("Friends", {alice, OldUser("ghost", 0x8 | 0x1), OldUser("bob")});
-  friends.data = 7;
-  friends.text = "close ones";
-  friends.status = 5;
-  friends.unused1 = 0x11;
-  friends.unused2 = 0x22;
-  friends.unusedText = "dropped too";
-
-  TvOldContactGroupImage friendsAgain = OldGroup("FRIENDS", {OldUser("dave")});
-  friendsAgain.data = 99;
-  friendsAgain.text = "not kept";
-  friendsAgain.status = 1;
-
-  TvOldContactGroupImage work = OldGroup("Work", {OldUser("carol")});
-  work.data = 1;
-
-  list.groups = {friends, work, friendsAgain};
-  return list;
-}
-
-std::string SmallNewList() {
-  std::string friends = GroupRecord(
-      7, "Friends", "close ones", 5,
-      {{2, "Friends", UserRecord(11, "alice", "Alice A.", 0x1, 100, 200, "10.0.0.5", "ALICE-PC")},
-       {2, "Friends", UserRecord(0, "bob", "", 0)},
-       {2, "Friends", UserRecord(0, "dave", "", 0)}});
-  std::string work = GroupRecord(1, "Work", "", 0, {{2, "Work", UserRecord(0, "carol", "", 0)}});
-  return ContactsFile(GroupRecord(0, "", "", 0, {{1, "Friends", friends}, {1, "Work", work}}));
-}
+using contacts_support::SmallNewList;
+using contacts_support::SmallOldList;
+using contacts_support::Str;
+using contacts_support::U32;
+using contacts_support::UserRecord;
+using contacts_support::Zeros;
 
 class ContactListTest : public tvtest::ScratchTest {
  protected:
@@ -189,20 +104,6 @@ TEST_F(ContactListTest, LoadOldStampsEveryUserOfflineAtTheConversionTime) {
   EXPECT_EQ(friends->FindItem("ghost", kContactTypeAny, 1), nullptr) << "hidden user dropped";
 }
 
-TEST_F(ContactListTest, DeleteOldRemovesTheOldFileAndLogsInfo) {
-  WriteOld(SmallOldList(2));
-  Convert(1);
-
-  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), SmallNewList());
-  EXPECT_FALSE(tvtest::PathExists(OldPath()));
-  std::string text = LogText();
-  std::string line = " @  Info: Old contact list file: " + OldPath() + " , Deleted\r\n";
-  EXPECT_EQ(text.rfind(" 2 ", 0), 0u) << text;
-  EXPECT_NE(text.find(line), std::string::npos) << text;
-  EXPECT_EQ(text.size(), text.find(line) + line.size()) << "one line only";
-  EXPECT_EQ(log.m_dwordErrorCount, 0u);
-}
-
 TEST_F(ContactListTest, MergeDropsAreToldAndTheOldFileIsKept) {
   auto sales = [](uint32_t lastByte, const char* computer) {
     TvOldContactUserImage user = OldUser("Sales");
@@ -249,53 +150,6 @@ TEST_F(ContactListTest, MergeDropsAreToldAndTheOldFileIsKept) {
   EXPECT_EQ(TvContactList::DroppedContactLine(reader.DroppedContacts()[0]), merged);
 }
 
-TEST_F(ContactListTest, OldFileInAnotherLetterCaseIsConvertedAndDeleted) {
-  const std::string upper = scratch.File("CONTACTLIST.USERS");
-  tvtest::WriteWholeFile(upper, EncodeOldContactList(SmallOldList(2)));
-  Convert(1);
-  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), SmallNewList());
-  EXPECT_FALSE(tvtest::PathExists(upper));
-  EXPECT_FALSE(tvtest::PathExists(OldPath())) << "no empty file of the defined name is made";
-  EXPECT_NE(LogText().find("Info: Old contact list file: "), std::string::npos) << LogText();
-  EXPECT_NE(LogText().find(" , Deleted\r\n"), std::string::npos) << LogText();
-  EXPECT_TRUE(ui.boxes.empty());
-}
-
-TEST_F(ContactListTest, RerunAfterDeleteOldLeavesTheConvertedListAlone) {
-  WriteOld(SmallOldList(2));
-  Convert(1);
-  std::string firstLog = LogText();
-  ASSERT_FALSE(tvtest::PathExists(OldPath()));
-
-  Convert(1);
-
-  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), SmallNewList());
-  EXPECT_FALSE(tvtest::PathExists(OldPath())) << "no empty old file is made";
-  EXPECT_EQ(LogText(), firstLog);
-  EXPECT_TRUE(ui.boxes.empty());
-}
-
-TEST_F(ContactListTest, OldFileThatCannotBeDeletedIsLoggedAsError) {
-  WriteOld(SmallOldList(2));
-  platform::FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(platform::FileOp::kDelete);
-  plan.failAt = 1;
-  plan.errorCode = platform::ErrorCode(platform::SysError::kAccessDenied);
-  platform::FaultInjector::Arm(plan);
-  Convert(1);
-  platform::FaultInjector::Disarm();
-
-  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), SmallNewList());
-  EXPECT_TRUE(tvtest::PathExists(OldPath()));
-  EXPECT_NE(LogText().find(" @  Error: Old  contact list file: " + OldPath() + " , NOT deleted\r\n"),
-            std::string::npos)
-      << LogText();
-  EXPECT_EQ(log.m_dwordErrorCount, 1u);
-  ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_NE(ui.boxes[0].text.find("Operation with file '" + OldPath() + "' has failed"),
-            std::string::npos);
-}
-
 TEST_F(ContactListTest, NothingToReadWritesDeletesAndLogsNothing) {
   struct Case {
     const char* what;
@@ -332,25 +186,6 @@ TEST_F(ContactListTest, NothingToReadWritesDeletesAndLogsNothing) {
   }
 }
 
-TEST_F(ContactListTest, TruncatedOldFileAtEveryLengthWritesAndDeletesNothing) {
-  std::string full = EncodeOldContactList(SmallOldList(2));
-  for (size_t length = 0; length < full.size(); ++length) {
-    SCOPED_TRACE("length " + std::to_string(length));
-    std::string cut = full.substr(0, length);
-    tvtest::WriteWholeFile(OldPath(), cut);
-    ui.boxes.clear();
-
-    Convert(1);
-
-    ASSERT_FALSE(tvtest::PathExists(NewPath()));
-    ASSERT_EQ(tvtest::ReadWholeFile(OldPath()), cut);
-    ASSERT_FALSE(tvtest::PathExists(log.FilePath()));
-    // The short read is reported once and stops the load.
-    ASSERT_EQ(ui.boxes.size(), length == 0 ? 0u : 1u);
-  }
-  EXPECT_TRUE(LeftoverTempFiles().empty());
-}
-
 TEST_F(ContactListTest, HostileCountsAndLengthsFailAtTheFirstShortRead) {
   std::vector<std::pair<const char*, TvOldContactListImage>> cases;
   TvOldContactListImage manyGroups = SmallOldList(2);
@@ -381,49 +216,6 @@ TEST_F(ContactListTest, HostileCountsAndLengthsFailAtTheFirstShortRead) {
     EXPECT_FALSE(tvtest::PathExists(log.FilePath()));
     EXPECT_EQ(ui.boxes.size(), 1u);
   }
-}
-
-// Fails the Nth file operation, for N = 1, 2, ... until a run completes, and checks after every
-// run that nothing was lost: the old file is intact, or the new file is whole.
-TEST_F(ContactListTest, AFailedOperationAnywhereNeverLosesTheContacts) {
-  WriteOld(SmallOldList(2));
-  std::string oldBytes = tvtest::ReadWholeFile(OldPath());
-  const std::string earlier = "earlier list";
-  // How many file operations a whole run takes.
-  platform::FaultInjector::Arm(platform::FaultPlan{});
-  Convert(1);
-  const uint64_t operations = platform::FaultInjector::Count();
-  platform::FaultInjector::Disarm();
-  ASSERT_GT(operations, 20u);
-
-  int failedSaves = 0;
-  bool completed = false;
-  for (uint64_t n = 1; n <= operations + 1 && !completed; ++n) {
-    SCOPED_TRACE("failing operation " + std::to_string(n));
-    tvtest::WriteWholeFile(OldPath(), oldBytes);
-    tvtest::WriteWholeFile(NewPath(), earlier);
-    tvtest::RemoveTree(log.FilePath());
-
-    platform::FaultPlan plan;
-    plan.failAt = n;
-    plan.errorCode = platform::ErrorCode(platform::SysError::kDiskFull);
-    platform::FaultInjector::Arm(plan);
-    Convert(1);
-    completed = platform::FaultInjector::Failures() == 0;
-    platform::FaultInjector::Disarm();
-
-    std::string now = tvtest::ReadWholeFile(NewPath());
-    if (tvtest::PathExists(OldPath())) {
-      ASSERT_EQ(tvtest::ReadWholeFile(OldPath()), oldBytes);
-      ASSERT_TRUE(now == earlier || now == SmallNewList()) << "a partial Contacts.List";
-      if (now == earlier) ++failedSaves;
-    } else {
-      ASSERT_EQ(now, SmallNewList()) << "old file deleted without a whole new one";
-    }
-    ASSERT_TRUE(LeftoverTempFiles().empty());
-  }
-  EXPECT_TRUE(completed);
-  EXPECT_GT(failedSaves, 3) << "the sweep reached the writing of the new file";
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -574,13 +366,10 @@ TEST_F(ContactTreeTest, FailedSaveLeavesTheEarlierFileUntouched) {
        {platform::FileOp::kOpen, platform::FileOp::kWrite, platform::FileOp::kFlush,
         platform::FileOp::kMove}) {
     SCOPED_TRACE(static_cast<uint32_t>(op));
-    platform::FaultPlan plan;
-    plan.ops = static_cast<uint32_t>(op);
-    plan.failAt = 1;
-    plan.errorCode = platform::ErrorCode(platform::SysError::kDiskFull);
-    platform::FaultInjector::Arm(plan);
-    EXPECT_FALSE(list.Save());
-    platform::FaultInjector::Disarm();
+    {
+      tvtest::ScopedFault fault(op, platform::SysError::kDiskFull);
+      EXPECT_FALSE(list.Save());
+    }
     EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), "earlier list");
     EXPECT_TRUE(LeftoverTempFiles().empty());
   }

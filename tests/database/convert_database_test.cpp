@@ -13,6 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/interrupt.h"
 #include "platform/system_error.h"
+#include "support/fault_sweep.h"
 #include "support/new_format_reader.h"
 
 namespace tvtest {
@@ -134,14 +135,11 @@ TEST_F(ConvertDatabaseTest, TwoOldFilesWithOneNewNameConvertOnlyTheFirst) {
 
 TEST_F(ConvertDatabaseTest, OldFileThatCannotBeDeletedGetsAnErrorLineAfterTheBox) {
   std::string old = data.Message("Inbox", Message(4, "stays"));
-  platform::FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(platform::FileOp::kDelete);
-  plan.failAt = 1;
-  plan.errorCode = platform::ErrorCode(platform::SysError::kAccessDenied);
-  platform::FaultInjector::Arm(plan);
-  db.CreateStandardFolders();
-  db.ConvertDatabase(1);
-  platform::FaultInjector::Disarm();
+  {
+    tvtest::ScopedFault fault(platform::FileOp::kDelete, platform::SysError::kAccessDenied);
+    db.CreateStandardFolders();
+    db.ConvertDatabase(1);
+  }
   std::vector<std::string> entries = LogEntries();
   ASSERT_GE(entries.size(), 2u);
   EXPECT_EQ(entries[0], "Info: Message: " + old + " , Converted");
@@ -171,14 +169,12 @@ TEST_F(ConvertDatabaseTest, MissingFoldersFileStillConvertsTheStandardFolders) {
 TEST_F(ConvertDatabaseTest, FoldersListThatCannotBeWrittenKeepsTheOldFoldersFile) {
   data.Folders({Folder("Work", 7)});
   std::string old = data.Message("Work", Message(8, "work"));
-  platform::FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(platform::FileOp::kMove);
-  plan.failAt = 1;  // the move of "Folders.List" over its final name
-  plan.errorCode = platform::ErrorCode(platform::SysError::kAccessDenied);
-  platform::FaultInjector::Arm(plan);
-  db.CreateStandardFolders();
-  db.ConvertDatabase(1);
-  platform::FaultInjector::Disarm();
+  // The move of "Folders.List" over its final name fails.
+  {
+    tvtest::ScopedFault fault(platform::FileOp::kMove, platform::SysError::kAccessDenied);
+    db.CreateStandardFolders();
+    db.ConvertDatabase(1);
+  }
   EXPECT_TRUE(PathExists(DataFile("Database.Folders")));
   EXPECT_FALSE(PathExists(DataFile("Folders.List")));
   std::vector<std::string> entries = LogEntries();

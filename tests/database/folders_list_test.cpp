@@ -8,10 +8,10 @@
 #include "database/database_fixture.h"
 #include "foundation/replacing_file.h"
 #include "messages/allocation_probe.h"
-#include "platform/fault_injection.h"
 #include "platform/file_system.h"
 #include "platform/system_error.h"
 #include "platform/text.h"
+#include "support/fault_sweep.h"
 #include "support/new_format_reader.h"
 
 namespace tvtest {
@@ -133,13 +133,11 @@ TEST_F(FoldersListTest, FoldersListThatCannotBeWrittenKeepsAnEarlierOne) {
   data.RawFile("Folders.List", "earlier list");
   db.CreateStandardFolders();
   ASSERT_TRUE(db.LoadFoldersList());
-  platform::FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(platform::FileOp::kWrite);
-  plan.failAt = 30;  // past the names index, inside the folder records
-  plan.errorCode = platform::ErrorCode(platform::SysError::kDiskFull);
-  platform::FaultInjector::Arm(plan);
-  EXPECT_FALSE(db.SaveFoldersList());
-  platform::FaultInjector::Disarm();
+  // A write past the names index, inside the folder records, fails.
+  {
+    tvtest::ScopedFault fault(platform::FileOp::kWrite, platform::SysError::kDiskFull, 30);
+    EXPECT_FALSE(db.SaveFoldersList());
+  }
   EXPECT_EQ(Bytes("Folders.List"), "earlier list");
   EXPECT_FALSE(PathExists(DataFile("Folders.List") + TvReplacingFile::kTempSuffix));
   EXPECT_EQ(ui.boxes.size(), 1u);

@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 
 #include "e2e/complete_data_folder.h"
 #include "e2e/e2e_fixture.h"
 #include "support/new_contacts_reader.h"
+#include "support/test_helpers.h"
 
 #ifndef TV_E2E_COMPLETE_FOLDER
 #define TV_E2E_COMPLETE_FOLDER ""
@@ -18,22 +17,6 @@
 
 namespace tvtest::e2e {
 namespace {
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Message files of a folder directory by name length: 40 for old files, 24 for new ones.
-std::map<size_t, int> MessageNames(const std::string& directory) {
-  std::map<size_t, int> counts;
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(directory, ec)) {
-    std::string name = entry.path().filename().string();
-    if (name.size() > 8 && name.substr(name.size() - 8) == ".Message") ++counts[name.size()];
-  }
-  return counts;
-}
 
 TEST_F(E2eTest, SilentConvertsACompleteDataFolderAndLeavesNoLog) {
   if (std::string(TV_E2E_COMPLETE_FOLDER).empty()) GTEST_SKIP() << "no data folder writer";

@@ -4,6 +4,7 @@
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"
 #include "platform/system_error.h"
+#include "support/fault_sweep.h"
 #include "support/scratch_dir.h"
 
 namespace {
@@ -59,15 +60,12 @@ TEST_F(ReplacingFileTest, FailedMoveKeepsTheOldFileAndRemovesTheTemporary) {
   TvReplacingFile file;
   ASSERT_TRUE(file.Open(final_, kModeReadWriteCreate));
   file.Write("new", 3);
-  platform::FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(platform::FileOp::kMove);
-  plan.failAt = 1;
-  plan.errorCode = ErrorCode(SysError::kAccessDenied);
-  platform::FaultInjector::Arm(plan);
-  EXPECT_FALSE(file.Commit());
-  // The caller sees the failure's code (checked before the test's own file access changes it).
-  EXPECT_EQ(platform::LastError(), ErrorCode(SysError::kAccessDenied));
-  platform::FaultInjector::Disarm();
+  {
+    tvtest::ScopedFault fault(platform::FileOp::kMove, platform::SysError::kAccessDenied);
+    EXPECT_FALSE(file.Commit());
+    // The caller sees the failure's code (checked before the test's own file access changes it).
+    EXPECT_EQ(platform::LastError(), ErrorCode(SysError::kAccessDenied));
+  }
   EXPECT_EQ(tvtest::ReadWholeFile(final_), "old");
   EXPECT_FALSE(tvtest::PathExists(temp_));
   ASSERT_EQ(ui.boxes.size(), 1u);
@@ -79,13 +77,10 @@ TEST_F(ReplacingFileTest, FailedFlushAbandonsTheFile) {
   TvReplacingFile file;
   ASSERT_TRUE(file.Open(final_, kModeReadWriteCreate));
   file.Write("new", 3);
-  platform::FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(platform::FileOp::kFlush);
-  plan.failAt = 1;
-  plan.errorCode = ErrorCode(SysError::kDiskFull);
-  platform::FaultInjector::Arm(plan);
-  EXPECT_FALSE(file.Commit());
-  platform::FaultInjector::Disarm();
+  {
+    tvtest::ScopedFault fault(platform::FileOp::kFlush, platform::SysError::kDiskFull);
+    EXPECT_FALSE(file.Commit());
+  }
   EXPECT_FALSE(tvtest::PathExists(final_));
   EXPECT_FALSE(tvtest::PathExists(temp_));
   EXPECT_EQ(ui.boxes.size(), 1u);

@@ -4,6 +4,7 @@
 #include "foundation/tv_file.h"
 #include "platform/fault_injection.h"
 #include "platform/system_error.h"
+#include "support/fault_sweep.h"
 #include "support/scratch_dir.h"
 
 namespace {
@@ -95,8 +96,10 @@ TEST_F(FileTest, CreateModes) {
   }
   EXPECT_TRUE(tvtest::PathExists(fresh));
   TvFile existingOnly(0, 1);
-  EXPECT_FALSE(existingOnly.Open(scratch.File("none1"), 0x2002));  // 0x2000 alone: no create
-  EXPECT_FALSE(existingOnly.Open(scratch.File("none2"), 0x0002));
+  // Keeping the contents without creating opens an existing file only.
+  EXPECT_FALSE(existingOnly.Open(scratch.File("none1"),
+                                 platform::kOpenReadWrite | platform::kOpenKeepContents));
+  EXPECT_FALSE(existingOnly.Open(scratch.File("none2"), platform::kOpenReadWrite));
   EXPECT_FALSE(tvtest::PathExists(scratch.File("none1")));
   EXPECT_EQ(ui.boxes.size(), 2u);
 }
@@ -293,11 +296,7 @@ TEST_F(FileTest, InjectedFailureCarriesItsCodeIntoTheReport) {
   std::string path = MakeFile("f", "abcd");
   TvFile file(0, 1);
   ASSERT_TRUE(file.Open(path, kModeReadShared));
-  platform::FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(platform::FileOp::kRead);
-  plan.failAt = 1;
-  plan.errorCode = ErrorCode(SysError::kReadFault);
-  platform::FaultInjector::Arm(plan);
+  tvtest::ScopedFault fault(platform::FileOp::kRead, platform::SysError::kReadFault);
   char buffer[4];
   EXPECT_FALSE(file.Read(buffer, 4));
   EXPECT_TRUE(file.Read(buffer, 4));  // once only
@@ -310,13 +309,10 @@ TEST_F(FileTest, FailedCloseIsReportedAndTheFileIsClosedAnyway) {
   std::string path = MakeFile("f", "x");
   TvFile file(0, 1);
   ASSERT_TRUE(file.Open(path, kModeLog));
-  platform::FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(platform::FileOp::kClose);
-  plan.failAt = 1;
-  plan.errorCode = ErrorCode(SysError::kWriteFault);
-  platform::FaultInjector::Arm(plan);
-  EXPECT_FALSE(file.Close());
-  platform::FaultInjector::Disarm();
+  {
+    tvtest::ScopedFault fault(platform::FileOp::kClose, platform::SysError::kWriteFault);
+    EXPECT_FALSE(file.Close());
+  }
   EXPECT_FALSE(file.IsOpen());
   EXPECT_TRUE(file.FileName().empty());
   ASSERT_EQ(ui.boxes.size(), 1u);
@@ -329,11 +325,7 @@ TEST_F(FileTest, FailedFlushIsReported) {
   TvFile file(0, 1);
   ASSERT_TRUE(file.Open(scratch.File("f"), kModeReadWriteCreate));
   EXPECT_TRUE(file.Flush());
-  platform::FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(platform::FileOp::kFlush);
-  plan.failAt = 1;
-  plan.errorCode = ErrorCode(SysError::kDiskFull);
-  platform::FaultInjector::Arm(plan);
+  tvtest::ScopedFault fault(platform::FileOp::kFlush, platform::SysError::kDiskFull);
   EXPECT_FALSE(file.Flush());
   EXPECT_EQ(ui.boxes.size(), 1u);
 }
@@ -343,11 +335,7 @@ TEST_F(FileTest, StringWhoseSizeCannotBeCheckedIsNotRead) {
   PutCountedString(&bytes, "abc");
   TvFile file(0, 1);
   ASSERT_TRUE(file.Open(MakeFile("f", bytes), kModeReadShared));
-  platform::FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(platform::FileOp::kSize);
-  plan.failAt = 1;
-  plan.errorCode = ErrorCode(SysError::kReadFault);
-  platform::FaultInjector::Arm(plan);
+  tvtest::ScopedFault fault(platform::FileOp::kSize, platform::SysError::kReadFault);
   std::string text;
   EXPECT_FALSE(file.ReadString(text));
   EXPECT_EQ(ui.boxes.size(), 1u);
@@ -396,11 +384,7 @@ TEST_F(CopyRangeTest, ZeroCountCopiesNothing) {
 }
 
 TEST_F(CopyRangeTest, FailedWriteStopsTheCopy) {
-  platform::FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(platform::FileOp::kWrite);
-  plan.failAt = 1;
-  plan.errorCode = ErrorCode(SysError::kDiskFull);
-  platform::FaultInjector::Arm(plan);
+  tvtest::ScopedFault fault(platform::FileOp::kWrite, platform::SysError::kDiskFull);
   EXPECT_FALSE(CopyFileRange(source, target, 10));
   EXPECT_EQ(ui.boxes.size(), 1u);
 }

@@ -5,6 +5,7 @@
 #include "foundation/tv_object.h"
 #include "platform/fault_injection.h"
 #include "platform/system_error.h"
+#include "support/fault_sweep.h"
 #include "support/scratch_dir.h"
 
 namespace {
@@ -81,15 +82,11 @@ TEST_F(ObjectRecord, SaveStopsAtTheFirstFailingWrite) {
   object.m_csName = "n";
   TvFile file(0, 1);
   ASSERT_TRUE(file.Open(scratch.File("rec"), kModeReadWriteCreate));
-  platform::FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(platform::FileOp::kWrite);
-  plan.failAt = 2;
-  plan.errorCode = platform::ErrorCode(platform::SysError::kDiskFull);
-  plan.persistent = true;
-  platform::FaultInjector::Arm(plan);
-  EXPECT_FALSE(object.SaveObject(file));
-  EXPECT_EQ(platform::FaultInjector::Count(), 2u);  // no write attempted after the failure
-  platform::FaultInjector::Disarm();
+  {
+    tvtest::ScopedFault fault(platform::FileOp::kWrite, platform::SysError::kDiskFull, 2, true);
+    EXPECT_FALSE(object.SaveObject(file));
+    EXPECT_EQ(platform::FaultInjector::Count(), 2u);  // no write attempted after the failure
+  }
   EXPECT_EQ(ui.boxes.size(), 1u);
 }
 

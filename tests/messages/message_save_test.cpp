@@ -9,6 +9,7 @@
 #include "messages/message_fixture.h"
 #include "platform/fault_injection.h"
 #include "platform/system_error.h"
+#include "support/fault_sweep.h"
 #include "support/new_format_reader.h"
 
 namespace tvtest {
@@ -260,13 +261,10 @@ TEST_F(MessageSaveTest, NewFileThatCannotBeCreatedFailsWithOneReport) {
   OldMessage old = FullMessage();
   std::string oldPath = WriteOld(old);
   ASSERT_TRUE(message.LoadOld(oldPath));
-  platform::FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(platform::FileOp::kOpen);
-  plan.failAt = 1;
-  plan.errorCode = platform::ErrorCode(platform::SysError::kAccessDenied);
-  platform::FaultInjector::Arm(plan);
-  EXPECT_FALSE(message.Save(oldPath));
-  platform::FaultInjector::Disarm();
+  {
+    tvtest::ScopedFault fault(platform::FileOp::kOpen, platform::SysError::kAccessDenied);
+    EXPECT_FALSE(message.Save(oldPath));
+  }
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_NE(ui.boxes[0].text.find(NewPath(old)), std::string::npos) << ui.boxes[0].text;
   EXPECT_FALSE(PathExists(NewPath(old)));

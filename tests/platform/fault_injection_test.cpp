@@ -21,7 +21,7 @@ class FaultInjection : public tvtest::ScratchTest {
 };
 
 TEST_F(FaultInjection, FailsOnlyTheNthCountedOperation) {
-  FileHandle h = OpenFile(path, 0x1002);
+  FileHandle h = OpenFile(path, kOpenReadWrite | kOpenCreate);
   ASSERT_NE(h, kInvalidFile);
   FaultPlan plan;
   plan.ops = static_cast<uint32_t>(FileOp::kWrite);
@@ -49,7 +49,7 @@ TEST_F(FaultInjection, PersistentPlanFailsEveryOperationFromNOn) {
   plan.errorCode = code;
   plan.persistent = true;
   FaultInjector::Arm(plan);
-  FileHandle h = OpenFile(path, 0x1002);
+  FileHandle h = OpenFile(path, kOpenReadWrite | kOpenCreate);
   ASSERT_NE(h, kInvalidFile);
   EXPECT_FALSE(WriteOnce(h));
   EXPECT_FALSE(FlushFile(h));
@@ -58,7 +58,9 @@ TEST_F(FaultInjection, PersistentPlanFailsEveryOperationFromNOn) {
   FaultInjector::Disarm();
   EXPECT_FALSE(tvtest::PathExists(scratch.File("d")));
   EXPECT_EQ(FaultInjector::Failures(), 4u);
-  FileHandle again = OpenFile(path, 0x3002);  // no sharing: only possible if the first is gone
+  FileHandle again =
+      OpenFile(path, kOpenReadWrite | kOpenCreate |
+                         kOpenKeepContents);  // no sharing: only possible if the first is gone
   EXPECT_NE(again, kInvalidFile);
   CloseFile(again);
 }
@@ -69,7 +71,7 @@ TEST_F(FaultInjection, InjectedOpenCreatesNothing) {
   plan.failAt = 1;
   plan.errorCode = ErrorCode(SysError::kAccessDenied);
   FaultInjector::Arm(plan);
-  EXPECT_EQ(OpenFile(path, 0x1002), kInvalidFile);
+  EXPECT_EQ(OpenFile(path, kOpenReadWrite | kOpenCreate), kInvalidFile);
   EXPECT_EQ(LastError(), ErrorCode(SysError::kAccessDenied));
   EXPECT_FALSE(tvtest::PathExists(path));
 }
@@ -94,7 +96,7 @@ TEST_F(FaultInjection, ObserverSeesEveryOperationWithThePath) {
   FaultInjector::SetObserver([&](FileOp op, const std::string& p, FileHandle) {
     seen.emplace_back(op, p);
   });
-  FileHandle h = OpenFile(path, 0x1002);
+  FileHandle h = OpenFile(path, kOpenReadWrite | kOpenCreate);
   WriteOnce(h);
   SeekFile(h, 0, kFromStart, nullptr);
   CloseFile(h);
@@ -110,7 +112,7 @@ TEST_F(FaultInjection, DisarmedInjectorStillCounts) {
   FaultInjector::Arm(FaultPlan{});
   ASSERT_TRUE(tvtest::WriteWholeFile(path, "x"));  // outside the platform layer: not seen
   EXPECT_EQ(FaultInjector::Count(), 0u);
-  FileHandle h = OpenFile(path, 0x2020);
+  FileHandle h = OpenFile(path, kOpenRead | kOpenShareRead | kOpenKeepContents);
   CloseFile(h);
   EXPECT_EQ(FaultInjector::Count(), 2u);
   EXPECT_EQ(FaultInjector::Failures(), 0u);

@@ -77,7 +77,7 @@ TEST_F(FileSystem, OpenFileCannotBeDeletedOrReplaced) {
   std::string path = scratch.File("f");
   ASSERT_TRUE(tvtest::WriteWholeFile(path, "x"));
   ASSERT_TRUE(tvtest::WriteWholeFile(scratch.File("g"), "y"));
-  FileHandle h = OpenFile(path, 0x2020);
+  FileHandle h = OpenFile(path, kOpenRead | kOpenShareRead | kOpenKeepContents);
   ASSERT_NE(h, kInvalidFile);
   EXPECT_FALSE(DeleteFile(path));
   EXPECT_FALSE(MoveFileReplace(scratch.File("g"), path));

@@ -36,48 +36,54 @@ class OpenModes : public tvtest::ScratchTest {
 };
 
 TEST_F(OpenModes, NoSharingRefusesEveryOtherOpen) {
-  for (uint32_t held : {0x3002u, 0x3012u, 0x1002u & ~0x1000u, 0x0052u, 0x0062u, 0x0072u}) {
+  for (uint32_t held :
+       {kOpenReadWrite | kOpenCreate | kOpenKeepContents,
+        kOpenReadWrite | kOpenExclusive | kOpenCreate | kOpenKeepContents, kOpenReadWrite,
+        kOpenReadWrite | 0x50u, kOpenReadWrite | 0x60u, kOpenReadWrite | 0x70u}) {
     Handle first(OpenFile(path, held));
     ASSERT_TRUE(first.valid()) << std::hex << held;
-    EXPECT_TRUE(Refused(0x0000)) << std::hex << held;     // read
-    EXPECT_TRUE(Refused(0x0041)) << std::hex << held;     // write, sharing everything
-    EXPECT_TRUE(Refused(0x2020)) << std::hex << held;
+    EXPECT_TRUE(Refused(kOpenRead)) << std::hex << held;  // read
+    EXPECT_TRUE(Refused(kOpenWrite | kOpenShareReadWrite))
+        << std::hex << held;  // write, sharing everything
+    EXPECT_TRUE(Refused(kOpenRead | kOpenShareRead | kOpenKeepContents)) << std::hex << held;
   }
 }
 
 TEST_F(OpenModes, ReadSharingAdmitsReadersOnly) {
-  Handle first(OpenFile(path, 0x2020));  // read, others may read
+  Handle first(
+      OpenFile(path, kOpenRead | kOpenShareRead | kOpenKeepContents));  // read, others may read
   ASSERT_TRUE(first.valid());
-  Handle second(OpenFile(path, 0x2020));
+  Handle second(OpenFile(path, kOpenRead | kOpenShareRead | kOpenKeepContents));
   EXPECT_TRUE(second.valid());
-  EXPECT_TRUE(Refused(0x0042));  // read-write
-  EXPECT_TRUE(Refused(0x0040 | 1));  // write only
-  EXPECT_TRUE(Refused(0x0000));  // a reader that does not share reading back
+  EXPECT_TRUE(Refused(kOpenReadWrite | kOpenShareReadWrite));  // read-write
+  EXPECT_TRUE(Refused(kOpenWrite | kOpenShareReadWrite));      // write only
+  EXPECT_TRUE(Refused(kOpenRead));  // a reader that does not share reading back
 }
 
 TEST_F(OpenModes, RefusedCreateDoesNotTruncate) {
-  Handle first(OpenFile(path, 0x2020));
+  Handle first(OpenFile(path, kOpenRead | kOpenShareRead | kOpenKeepContents));
   ASSERT_TRUE(first.valid());
-  EXPECT_TRUE(Refused(0x1002));
+  EXPECT_TRUE(Refused(kOpenReadWrite | kOpenCreate));
   EXPECT_EQ(tvtest::ReadWholeFile(path), "contents");
 }
 
 TEST_F(OpenModes, WriteSharingAndFullSharing) {
-  Handle writer(OpenFile(path, 0x0031));  // write, others may write
+  Handle writer(OpenFile(path, kOpenWrite | kOpenShareWrite));  // write, others may write
   ASSERT_TRUE(writer.valid());
-  Handle other(OpenFile(path, 0x0031));
+  Handle other(OpenFile(path, kOpenWrite | kOpenShareWrite));
   EXPECT_TRUE(other.valid());
-  EXPECT_TRUE(Refused(0x0040));  // a reader is refused: reading is not shared
-  Handle all1(OpenFile(scratch.File("other"), 0x1042));
+  EXPECT_TRUE(
+      Refused(kOpenRead | kOpenShareReadWrite));  // a reader is refused: reading is not shared
+  Handle all1(OpenFile(scratch.File("other"), kOpenReadWrite | kOpenShareReadWrite | kOpenCreate));
   ASSERT_TRUE(all1.valid());
-  Handle all2(OpenFile(scratch.File("other"), 0x0042));
+  Handle all2(OpenFile(scratch.File("other"), kOpenReadWrite | kOpenShareReadWrite));
   EXPECT_TRUE(all2.valid());
 }
 
 TEST_F(OpenModes, NoAccessRequestedTakesNoPartInSharing) {
-  Handle exclusive(OpenFile(path, 0x0002));
+  Handle exclusive(OpenFile(path, kOpenReadWrite));
   ASSERT_TRUE(exclusive.valid());
-  Handle query(OpenFile(path, 0x0003));
+  Handle query(OpenFile(path, kOpenNoAccess));
   EXPECT_TRUE(query.valid());
   uint32_t done = 0;
   char c;
@@ -86,29 +92,30 @@ TEST_F(OpenModes, NoAccessRequestedTakesNoPartInSharing) {
 
 TEST_F(OpenModes, ClosingReleasesTheSharingLock) {
   {
-    Handle first(OpenFile(path, 0x3002));
+    Handle first(OpenFile(path, kOpenReadWrite | kOpenCreate | kOpenKeepContents));
     ASSERT_TRUE(first.valid());
   }
-  Handle second(OpenFile(path, 0x3002));
+  Handle second(OpenFile(path, kOpenReadWrite | kOpenCreate | kOpenKeepContents));
   EXPECT_TRUE(second.valid());
 }
 
 TEST_F(OpenModes, DirectoryIsNoFile) {
-  Handle h(OpenFile(scratch.MakeDir("d"), 0x0000));
+  Handle h(OpenFile(scratch.MakeDir("d"), kOpenRead));
   EXPECT_FALSE(h.valid());
   EXPECT_NE(LastError(), 0u);
 }
 
 TEST_F(OpenModes, MissingFileWithoutCreate) {
-  Handle h(OpenFile(scratch.File("missing"), 0x2002));
+  Handle h(OpenFile(scratch.File("missing"), kOpenReadWrite | kOpenKeepContents));
   EXPECT_FALSE(h.valid());
   EXPECT_EQ(LastError(), ErrorCode(SysError::kFileNotFound));
-  Handle parent(OpenFile(scratch.File("missing") + kPathSeparator + "x", 0x1002));
+  Handle parent(
+      OpenFile(scratch.File("missing") + kPathSeparator + "x", kOpenReadWrite | kOpenCreate));
   EXPECT_FALSE(parent.valid());
 }
 
 TEST_F(OpenModes, ReadWriteSeekSizeFlush) {
-  Handle h(OpenFile(scratch.File("rw"), 0x1002));
+  Handle h(OpenFile(scratch.File("rw"), kOpenReadWrite | kOpenCreate));
   ASSERT_TRUE(h.valid());
   uint32_t done = 0;
   EXPECT_TRUE(WriteFile(h.get(), "0123456789", 10, &done));

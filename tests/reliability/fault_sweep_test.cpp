@@ -7,6 +7,7 @@
 // item it hit, and a clean rerun must end exactly where an uninterrupted run ends.
 #include <cinttypes>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,43 +16,28 @@
 #include "foundation/data_paths.h"
 #include "foundation/replacing_file.h"
 #include "foundation/tv_log.h"
-#include "platform/fault_injection.h"
 #include "platform/system_error.h"
 #include "reliability/reliability_fixture.h"
+#include "support/fault_sweep.h"
 #include "support/power_cut.h"
+#include "support/test_helpers.h"
 
 namespace reliability {
 namespace {
 
 using platform::SysError;
-
-struct Code {
-  const char* name;
-  SysError error;
-};
-
-struct Mode {
-  Code code;
-  bool persistent;  // every operation from k on fails, not only operation k
-};
+using tvtest::FaultMode;
+using tvtest::FaultPoint;
 
 // Natively: all four codes, each once and persistent. Under Wine every file operation is a round
 // trip to the Wine server, so the Windows build sweeps the sharing violation once and the full
 // disk persistently (one per kind of failure: the file's owner, the disk).
-std::vector<Mode> SweepModes() {
+std::vector<FaultMode> SweepModes() {
 #ifdef _WIN32
-  return {{{"sharing violation", SysError::kSharingViolation}, false},
-          {{"disk full", SysError::kDiskFull}, true}};
+  return {{"sharing violation", SysError::kSharingViolation, false},
+          {"disk full", SysError::kDiskFull, true}};
 #else
-  std::vector<Mode> modes;
-  for (const Code& code : {Code{"write fault", SysError::kWriteFault},
-                           Code{"disk full", SysError::kDiskFull},
-                           Code{"access denied", SysError::kAccessDenied},
-                           Code{"sharing violation", SysError::kSharingViolation}}) {
-    modes.push_back({code, false});
-    modes.push_back({code, true});
-  }
-  return modes;
+  return tvtest::EveryFaultMode();
 #endif
 }
 
@@ -62,37 +48,10 @@ constexpr uint64_t kSweepStride = 3;
 constexpr uint64_t kSweepStride = 1;
 #endif
 
-bool EndsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-std::string Describe(const Tree& a, const Tree& b) {
-  std::string out;
-  for (const auto& [path, bytes] : a) {
-    auto it = b.find(path);
-    if (it == b.end()) {
-      out += " extra:" + path;
-    } else if (it->second != bytes) {
-      out += " differs:" + path;
-    }
-  }
-  for (const auto& [path, bytes] : b) {
-    if (a.find(path) == a.end()) out += " missing:" + path;
-  }
-  return out;
-}
-
 class FaultSweep : public tvtest::ScratchTest {
  protected:
-  struct Stats {
-    uint64_t points = 0;  // injection points covered (k values that hit a fault)
-    uint64_t runs = 0;
-  };
-
   // Sweeps the conversion of the selected stores with deleteOld set.
-  Stats Sweep(const char* label, uint32_t stores) {
-    Stats stats;
+  tvtest::SweepStats Sweep(const char* label, uint32_t stores) {
     layout.Reset();
     const std::vector<Item> items = WriteSmallDataFolder(layout.data);
     const Tree original = DataTree(layout);
@@ -102,103 +61,92 @@ class FaultSweep : public tvtest::ScratchTest {
     // The reference really converted what the selected stores own.
     EXPECT_NE(reference, original);
 
-    for (const Mode& mode : SweepModes()) {
-      const Code& code = mode.code;
-      const bool persistent = mode.persistent;
-      {
-        uint64_t k = 1;
-        for (; k < 20000; k += kSweepStride) {
-          if (::testing::Test::HasFailure()) return stats;  // one broken point is enough to read
-          const std::string where = std::string(label) + ", " + code.name +
-                                    (persistent ? ", from operation " : ", operation ") +
-                                    std::to_string(k);
-          layout.Reset();
-          WriteSmallDataFolder(layout.data);
-          ui.boxes.clear();
-          tvtest::FileOpWatch watch({layout.data, layout.staging});
-          watch.Start();
-          platform::FaultPlan plan;
-          plan.failAt = k;
-          plan.errorCode = platform::ErrorCode(code.error);
-          plan.persistent = persistent;
-          platform::FaultInjector::Arm(plan);
-          RunResult run = RunConversion(layout, 1, stores);
-          const uint64_t failures = platform::FaultInjector::Failures();
-          platform::FaultInjector::Disarm();
-          watch.Cut();
-          ++stats.runs;
-          if (failures == 0) break;
-          ++stats.points;
-
-          const Tree now = DataTree(layout);
-          Verdict verdict = CheckPromise(now, original, reference, items);
-          for (const std::string& problem : verdict.problems) ADD_FAILURE() << where << ": " << problem;
-          for (const std::string& change : watch.OutsideChanges()) {
-            ADD_FAILURE() << where << ": changed outside the data folder: " << change;
-          }
-          bool leftoverTemp = false;
-          for (const std::string& extra : verdict.extraFiles) {
-            if (EndsWith(extra, TvReplacingFile::kTempSuffix)) {
-              leftoverTemp = true;
-              // With a single failure the tool itself cleans up; with every operation failing
-              // from k on, even the delete of its temporary file fails, and the next run's
-              // clean-up must take it (checked by the rerun below).
-              if (!persistent) ADD_FAILURE() << where << ": temporary file left: " << extra;
-            } else {
-              ADD_FAILURE() << where << ": unexpected file: " << extra;
-            }
-          }
-
-          // A failure that changed the outcome was reported: a file error box or an Error line.
-          if (now != reference) {
-            EXPECT_TRUE(run.errorLines > 0 || run.boxes > 0)
-                << where << ": the outcome differs from a clean run but nothing was reported:"
-                << Describe(now, reference);
-          }
-
-          if (!persistent) {
-            // One failure costs at most the one item it hit; when it hit the folders file, the
-            // messages of folders known only from that file wait for the rerun as well.
-            const std::vector<std::string> log = LogEntries(layout);
-            bool foldersLost = false;
-            for (const Item& item : verdict.unconverted) {
-              if (item.oldFile == folders::kOldFileName && reference.count(item.newFile) != 0) {
-                foldersLost = true;
-              }
-            }
-            int lost = 0;
-            for (const Item& item : verdict.unconverted) {
-              if (reference.count(item.newFile) == 0) continue;  // another store's item
-              if (item.inUserFolder && foldersLost) continue;
-              ++lost;
-              const bool isMessage = EndsWith(item.oldFile, ".Message");
-              if (isMessage && now.count(item.oldFile) != 0) {
-                // The message stayed: its line says so, unless the log itself was what failed.
-                bool logFailed = false;
-                for (const auto& box : ui.boxes) {
-                  if (box.text.find(kLogName) != std::string::npos) logFailed = true;
-                }
-                EXPECT_TRUE(LogHasError(log, item.oldFile) || logFailed)
-                    << where << ": " << item.oldFile << " was not converted and no Error line says so";
-              }
-            }
-            EXPECT_LE(lost, 1) << where << ": one failure cost more than one item";
-          }
-
-          // A clean rerun finishes the job: the data folder ends as after an uninterrupted run.
-          ui.boxes.clear();
-          RunConversion(layout, 1, stores);
-          const Tree after = DataTree(layout);
-          EXPECT_TRUE(after == reference) << where << ": the rerun did not finish the job:"
-                                      << Describe(after, reference)
-                                      << (leftoverTemp ? " (a temporary file was left)" : "");
-        }
-        EXPECT_LT(k, 20000u) << label << ": the sweep never ran out of operations";
+    std::optional<tvtest::FileOpWatch> watch;
+    RunResult run;
+    auto prepare = [&] {
+      layout.Reset();
+      WriteSmallDataFolder(layout.data);
+      ui.boxes.clear();
+      watch.emplace(std::vector<std::string>{layout.data, layout.staging});
+      watch->Start();
+    };
+    auto convert = [&] {
+      run = RunConversion(layout, 1, stores);
+      watch->Cut();
+    };
+    auto check = [&](const FaultPoint& point) {
+      const bool persistent = point.mode.persistent;
+      const std::string where = std::string(label) + ", " + point.Where();
+      const Tree now = DataTree(layout);
+      Verdict verdict = CheckPromise(now, original, reference, items);
+      for (const std::string& problem : verdict.problems) ADD_FAILURE() << where << ": " << problem;
+      for (const std::string& change : watch->OutsideChanges()) {
+        ADD_FAILURE() << where << ": changed outside the data folder: " << change;
       }
-    }
+      bool leftoverTemp = false;
+      for (const std::string& extra : verdict.extraFiles) {
+        if (tvtest::EndsWith(extra, TvReplacingFile::kTempSuffix)) {
+          leftoverTemp = true;
+          // With a single failure the tool itself cleans up; with every operation failing
+          // from k on, even the delete of its temporary file fails, and the next run's
+          // clean-up must take it (checked by the rerun below).
+          if (!persistent) ADD_FAILURE() << where << ": temporary file left: " << extra;
+        } else {
+          ADD_FAILURE() << where << ": unexpected file: " << extra;
+        }
+      }
+
+      // A failure that changed the outcome was reported: a file error box or an Error line.
+      if (now != reference) {
+        EXPECT_TRUE(run.errorLines > 0 || run.boxes > 0)
+            << where << ": the outcome differs from a clean run but nothing was reported:"
+            << tvtest::DescribeTreeDifference(now, reference);
+      }
+      if (!persistent) CheckOneFailureCostsAtMostOneItem(where, now, reference, verdict);
+
+      // A clean rerun finishes the job: the data folder ends as after an uninterrupted run.
+      ui.boxes.clear();
+      RunConversion(layout, 1, stores);
+      const Tree after = DataTree(layout);
+      EXPECT_TRUE(after == reference) << where << ": the rerun did not finish the job:"
+                                      << tvtest::DescribeTreeDifference(after, reference)
+                                      << (leftoverTemp ? " (a temporary file was left)" : "");
+    };
+    tvtest::SweepStats stats =
+        tvtest::SweepFaults(SweepModes(), prepare, convert, check, kSweepStride);
     std::printf("[ sweep    ] %s: %" PRIu64 " injection points, %" PRIu64 " runs\n", label,
                 stats.points, stats.runs);
     return stats;
+  }
+
+  // One failure costs at most the one item it hit; when it hit the folders file, the messages of
+  // folders known only from that file wait for the rerun as well.
+  void CheckOneFailureCostsAtMostOneItem(const std::string& where, const Tree& now,
+                                         const Tree& reference, const Verdict& verdict) {
+    const std::vector<std::string> log = LogEntries(layout);
+    bool foldersLost = false;
+    for (const Item& item : verdict.unconverted) {
+      if (item.oldFile == folders::kOldFileName && reference.count(item.newFile) != 0) {
+        foldersLost = true;
+      }
+    }
+    int lost = 0;
+    for (const Item& item : verdict.unconverted) {
+      if (reference.count(item.newFile) == 0) continue;  // another store's item
+      if (item.inUserFolder && foldersLost) continue;
+      ++lost;
+      const bool isMessage = tvtest::EndsWith(item.oldFile, ".Message");
+      if (isMessage && now.count(item.oldFile) != 0) {
+        // The message stayed: its line says so, unless the log itself was what failed.
+        bool logFailed = false;
+        for (const auto& box : ui.boxes) {
+          if (box.text.find(kLogName) != std::string::npos) logFailed = true;
+        }
+        EXPECT_TRUE(LogHasError(log, item.oldFile) || logFailed)
+            << where << ": " << item.oldFile << " was not converted and no Error line says so";
+      }
+    }
+    EXPECT_LE(lost, 1) << where << ": one failure cost more than one item";
   }
 
   Layout layout{scratch.Path()};
@@ -214,32 +162,27 @@ class FaultSweep : public tvtest::ScratchTest {
 
 TEST_F(FaultSweep, MessageDatabaseFoldersListAndNamesIndex) {
   TV_NATIVE_ONLY();
-  Stats stats = Sweep("message database", kDatabase);
   // Every file of the store was hit: opens, reads, writes, flushes, moves and deletes.
-  EXPECT_GT(stats.points, 100u);
+  EXPECT_GT(Sweep("message database", kDatabase).points, 100u);
 }
 
 TEST_F(FaultSweep, ContactList) {
   TV_NATIVE_ONLY();
-  Stats stats = Sweep("contact list", kContacts);
-  EXPECT_GT(stats.points, 10u);
+  EXPECT_GT(Sweep("contact list", kContacts).points, 10u);
 }
 
 TEST_F(FaultSweep, FastReplies) {
   TV_NATIVE_ONLY();
-  Stats stats = Sweep("fast replies", kFastReplies);
-  EXPECT_GT(stats.points, 10u);
+  EXPECT_GT(Sweep("fast replies", kFastReplies).points, 10u);
 }
 
 TEST_F(FaultSweep, AutoAnswers) {
   TV_NATIVE_ONLY();
-  Stats stats = Sweep("auto answers", kAutoAnswers);
-  EXPECT_GT(stats.points, 10u);
+  EXPECT_GT(Sweep("auto answers", kAutoAnswers).points, 10u);
 }
 
 TEST_F(FaultSweep, WholeConversionOfASmallDataFolder) {
-  Stats stats = Sweep("whole conversion", kAllStores);
-  EXPECT_GT(stats.points, 150u / kSweepStride);
+  EXPECT_GT(Sweep("whole conversion", kAllStores).points, 150u / kSweepStride);
 }
 
 // The log: a failing open, seek, write or close loses at most the line being added, says so with
@@ -247,53 +190,41 @@ TEST_F(FaultSweep, WholeConversionOfASmallDataFolder) {
 TEST_F(FaultSweep, ConversionLog) {
   const std::vector<std::string> lines = {"Message: first , Converted", "Message: second , NOT saved",
                                           "Message: third , Deleted"};
-  uint64_t points = 0;
-  for (const Mode& mode : SweepModes()) {
-    const Code& code = mode.code;
-    const bool persistent = mode.persistent;
-    {
-      uint64_t k = 1;
-      for (; k < 1000; ++k) {
-        layout.Reset();
-        TvFixedDataPaths paths(layout.data);
-        TvLog log(paths);
-        ui.boxes.clear();
-        platform::FaultPlan plan;
-        plan.failAt = k;
-        plan.errorCode = platform::ErrorCode(code.error);
-        plan.persistent = persistent;
-        platform::FaultInjector::Arm(plan);
-        std::vector<bool> written;
-        for (size_t i = 0; i < lines.size(); ++i) {
-          written.push_back(log.Add(lines[i], i == 1 ? kLogError : kLogInfo) != 0);
-        }
-        const uint64_t failures = platform::FaultInjector::Failures();
-        platform::FaultInjector::Disarm();
-        if (failures == 0) break;
-        ++points;
-        const std::string where = std::string(code.name) + (persistent ? ", from " : ", at ") +
-                                  std::to_string(k);
-        EXPECT_EQ(log.m_dwordErrorCount, 1u) << where << ": the Error line is counted regardless";
-        std::vector<std::string> entries = LogEntries(layout);
-        size_t next = 0;
-        for (size_t i = 0; i < lines.size(); ++i) {
-          if (!written[i]) continue;
-          ASSERT_LT(next, entries.size()) << where << ": a line reported as written is missing";
-          EXPECT_NE(entries[next].find(lines[i]), std::string::npos) << where;
-          ++next;
-        }
-        // Nothing else, in particular no partial line.
-        EXPECT_EQ(next, entries.size()) << where;
-        size_t lost = 0;
-        for (bool w : written) lost += w ? 0 : 1;
-        EXPECT_GE(ui.boxes.size(), lost > 0 ? 1u : 0u) << where << ": a lost line was not reported";
-        if (!persistent) {
-          EXPECT_LE(lost, 1u) << where;
-        }
-      }
-      EXPECT_LT(k, 1000u);
+  TvFixedDataPaths paths(layout.data);
+  std::optional<TvLog> log;
+  std::vector<bool> written;
+  auto prepare = [&] {
+    layout.Reset();
+    log.emplace(paths);
+    ui.boxes.clear();
+    written.clear();
+  };
+  auto add = [&] {
+    for (size_t i = 0; i < lines.size(); ++i) {
+      written.push_back(log->Add(lines[i], i == 1 ? kLogError : kLogInfo) != 0);
     }
-  }
+  };
+  auto check = [&](const FaultPoint& point) {
+    const std::string where = point.Where();
+    EXPECT_EQ(log->m_dwordErrorCount, 1u) << where << ": the Error line is counted regardless";
+    std::vector<std::string> entries = LogEntries(layout);
+    size_t next = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (!written[i]) continue;
+      ASSERT_LT(next, entries.size()) << where << ": a line reported as written is missing";
+      EXPECT_NE(entries[next].find(lines[i]), std::string::npos) << where;
+      ++next;
+    }
+    // Nothing else, in particular no partial line.
+    EXPECT_EQ(next, entries.size()) << where;
+    size_t lost = 0;
+    for (bool w : written) lost += w ? 0 : 1;
+    EXPECT_GE(ui.boxes.size(), lost > 0 ? 1u : 0u) << where << ": a lost line was not reported";
+    if (!point.mode.persistent) {
+      EXPECT_LE(lost, 1u) << where;
+    }
+  };
+  const uint64_t points = tvtest::SweepFaults(SweepModes(), prepare, add, check, 1, 1000).points;
   std::printf("[ sweep    ] conversion log: %" PRIu64 " injection points\n", points);
   EXPECT_GT(points, 10u);
 }

@@ -253,7 +253,8 @@ TEST_F(HostileInput, OldMessageHeldOpenWithoutSharingIsKeptAndTheRunGoesOn) {
   const std::string heldPath = folder.Message("Inbox", held);
   folder.Message("Inbox", other);
   const std::string heldBytes = tvtest::ReadWholeFile(heldPath);
-  platform::FileHandle handle = platform::OpenFile(heldPath, 0x0002);  // read-write, no sharing
+  platform::FileHandle handle =
+      platform::OpenFile(heldPath, platform::kOpenReadWrite);  // read-write, no sharing
   ASSERT_NE(handle, platform::kInvalidFile);
   RunConversion(layout, 1, kDatabase);
   platform::CloseFile(handle);

@@ -10,16 +10,14 @@
 #include "platform/fault_injection.h"
 #include "reliability/reliability_fixture.h"
 #include "support/power_cut.h"
+#include "support/test_helpers.h"
 
 namespace reliability {
 namespace {
 
 namespace fs = std::filesystem;
 
-bool EndsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
+using tvtest::EndsWith;
 
 class ReadBack : public tvtest::ScratchTest {
  protected:

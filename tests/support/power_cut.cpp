@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "foundation/replacing_file.h"
+#include "support/test_helpers.h"
 
 namespace tvtest {
 
@@ -41,11 +42,6 @@ const char* OpName(platform::FileOp op) {
     case platform::FileOp::kSize: return "size";
   }
   return "?";
-}
-
-bool EndsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 }  // namespace

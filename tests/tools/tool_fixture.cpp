@@ -148,16 +148,6 @@ bool CopyTree(const std::string& from, const std::string& to) {
   return !error;
 }
 
-std::vector<std::string> FilesIn(const std::string& directory) {
-  std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(fs::path(directory), error)) {
-    if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 bool Truncate(const std::string& path, uint64_t length) {
   std::error_code error;
   fs::resize_file(fs::path(path), length, error);

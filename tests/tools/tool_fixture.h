@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/new_format_reader.h"
+
 namespace tooltest {
 
 // The platform's path separator, as a text.
@@ -37,7 +39,7 @@ void ConvertInProcess(const std::string& dataFolder, const std::string& stagingF
 std::map<std::string, std::string> Snapshot(const std::string& root);
 
 bool CopyTree(const std::string& from, const std::string& to);
-std::vector<std::string> FilesIn(const std::string& directory);  // bare names, sorted
+using tvtest::FilesIn;  // bare names, sorted
 bool Truncate(const std::string& path, uint64_t length);
 bool FlipByte(const std::string& path, uint64_t offset);
 

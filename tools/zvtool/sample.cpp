@@ -7,6 +7,7 @@
 
 #include "contacts/old_contact_list_writer.h"
 #include "database/folders_format.h"
+#include "database/standard_folders.h"
 #include "foundation/coding.h"
 #include "messages/old_message_format.h"
 #include "platform/file_system.h"
@@ -199,16 +200,16 @@ int RunSample(const std::string& dir, const SampleOptions& options, std::ostream
 
   // The folders: the six standard ones as the messenger keeps them, then the user folders.
   std::vector<folders::FolderRecord> records;
-  const char* const standard[6] = {"Inbox", "Outbox", "Sent items", "Deleted", "Drafts", "Temp"};
-  for (int32_t id = 0; id < 6; ++id) {
+  std::vector<std::string> directories;
+  for (const StandardFolder& standard : kStandardFolders) {
     folders::FolderRecord r;
     r.version = 0x0A280105;
-    r.name = standard[id];
-    r.flags = id == 5 ? 7 : 5;
-    r.id = id;
+    r.name = standard.listName;
+    r.flags = standard.flags;
+    r.id = standard.id;
     records.push_back(r);
+    directories.push_back(standard.directory);
   }
-  std::vector<std::string> directories = {"Inbox", "Outbox", "Sent", "Deleted", "Drafts", "Temp"};
   for (uint32_t i = 0; i < options.userFolders; ++i) {
     folders::FolderRecord r;
     r.version = 0x0A280105;
@@ -235,7 +236,7 @@ int RunSample(const std::string& dir, const SampleOptions& options, std::ostream
     uint32_t pick = random.Below(100);
     size_t folder;
     if (options.userFolders > 0 && pick >= 80) {
-      folder = 6 + random.Below(options.userFolders);
+      folder = std::size(kStandardFolders) + random.Below(options.userFolders);
     } else {
       static const size_t kWeighted[] = {0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 2, 2, 2, 3, 3, 4, 1};
       folder = kWeighted[random.Below(std::size(kWeighted))];

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "contacts/tv_contact_list.h"
+#include "database/standard_folders.h"
 #include "foundation/coding.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
@@ -47,14 +48,13 @@ struct Tally {
       "not converted yet, old file present: rerun the conversion";
 };
 
-// The fixed 3.0 and 3.1 file names of a data folder root, and the standard folder directories.
+// The fixed 3.0 and 3.1 file names of a data folder root.
 const char* const kOldRootFiles[] = {folders::kOldFileName, TvContactList::kOldFileName,
                                      TvFastReplysService::kOldFileName,
                                      TvAutoAnswersService::kOldFileName};
 const char* const kNewRootFiles[] = {folders::kNewFileName, TvContactList::kFileName,
                                      TvFastReplysService::kFileName,
                                      TvAutoAnswersService::kFileName};
-const char* const kStandardDirectories[] = {"Inbox", "Outbox", "Sent", "Deleted", "Drafts", "Temp"};
 
 bool HasFile(const std::string& dataFolder, const char* name) {
   return IsExistingFile(ExistingFileName(dataFolder + name));
@@ -72,8 +72,8 @@ FolderKind Classify(const std::string& dataFolder) {
   for (const char* name : kOldRootFiles) kind.old = kind.old || HasFile(dataFolder, name);
   for (const char* name : kNewRootFiles)
     kind.converted = kind.converted || HasFile(dataFolder, name);
-  for (const char* folder : kStandardDirectories) {
-    const std::string directory = dataFolder + folder + platform::kPathSeparator;
+  for (const StandardFolder& folder : kStandardFolders) {
+    const std::string directory = dataFolder + folder.directory + platform::kPathSeparator;
     TvStringList names;
     ListNames(names, directory + "*.Message", 0);
     for (const std::string& name : names) {
@@ -402,26 +402,21 @@ void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally
     if (kept) {
       i = planned(record.id);
     } else {
-      bool standardCopy = record.id >= 0 && record.id <= 5;
-      static const char* const kStandard[] = {"Inbox", "Outbox", "Sent", "Sent items",
-                                              "Deleted", "Drafts", "Temp"};
-      for (const char* name : kStandard) standardCopy = standardCopy || EqualNoCase(record.name, name);
-      if (!standardCopy) {
+      // An old copy of a standard folder: the standard folder of its id, or of its name.
+      const StandardFolder* standard = nullptr;
+      for (const StandardFolder& folder : kStandardFolders) {
+        if (folder.id == record.id || EqualNoCase(record.name, folder.listName) ||
+            EqualNoCase(record.name, folder.directory)) {
+          if (standard == nullptr || folder.id == record.id) standard = &folder;
+        }
+      }
+      if (standard == nullptr) {
         ++t.notConvertible;
         t.Problem("not convertible: folder '" + record.name + "' (id " + std::to_string(record.id) +
                   "): its name or id is taken");
         continue;
       }
-      // An old copy of a standard folder: the standard folder of its id, or of its name.
-      i = (record.id >= 0 && record.id <= 5) ? planned(record.id) : -1;
-      if (i < 0) {
-        for (size_t k = 0; k < 6 && k < plan.folders.size(); ++k) {
-          if (EqualNoCase(record.name, plan.folders[k].name) ||
-              (plan.folders[k].id == 2 && EqualNoCase(record.name, "Sent"))) {
-            i = static_cast<int>(k);
-          }
-        }
-      }
+      i = planned(standard->id);
     }
     if (i < 0 || static_cast<size_t>(i) >= got.records.size()) {
       ++t.missing;

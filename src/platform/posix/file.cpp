@@ -4,7 +4,7 @@
 // inode, with its access and the sharing it grants; a new open is checked against every entry for
 // the same file exactly as Windows checks share access, and fails with EBUSY on a conflict. Across
 // processes an flock approximates it: an open without sharing takes an exclusive lock, one that
-// shares anything a shared lock. A file the open itself created exclusively (kModeNewOnly) has no
+// shares anything a shared lock. A file the open itself created exclusively (kOpenNewOnly) has no
 // other handle anywhere, so it takes no lock: that saves a system call per staged file.
 #include "platform/file.h"
 
@@ -53,12 +53,12 @@ OpenTable& Table() {
 }
 
 uint32_t AccessOf(uint32_t mode) {
-  switch (mode & 3) {
-    case 0:
+  switch (mode & kOpenAccessMask) {
+    case kOpenRead:
       return kAccessRead;
-    case 1:
+    case kOpenWrite:
       return kAccessWrite;
-    case 2:
+    case kOpenReadWrite:
       return kAccessRead | kAccessWrite;
     default:
       return 0;
@@ -66,12 +66,12 @@ uint32_t AccessOf(uint32_t mode) {
 }
 
 uint32_t ShareOf(uint32_t mode) {
-  switch (mode & 0x70) {
-    case 0x20:
+  switch (mode & kOpenShareMask) {
+    case kOpenShareRead:
       return kAccessRead;
-    case 0x30:
+    case kOpenShareWrite:
       return kAccessWrite;
-    case 0x40:
+    case kOpenShareReadWrite:
       return kAccessRead | kAccessWrite;
     default:
       return 0;
@@ -128,24 +128,24 @@ FileHandle OpenFile(const std::string& path, uint32_t mode) {
 
   uint32_t access = AccessOf(mode);
   int flags = O_NOCTTY;
-  switch (mode & 3) {
-    case 1:
+  switch (mode & kOpenAccessMask) {
+    case kOpenWrite:
       flags |= O_WRONLY;
       break;
-    case 2:
+    case kOpenReadWrite:
       flags |= O_RDWR;
       break;
     default:  // read, or no access requested (reads are refused through the table)
       flags |= O_RDONLY;
       break;
   }
-  bool create = (mode & 0x1000) != 0;
-  bool keepContents = (mode & 0x2000) != 0;
+  bool create = (mode & kOpenCreate) != 0;
+  bool keepContents = (mode & kOpenKeepContents) != 0;
   bool truncate = create && !keepContents;
   if (create) flags |= O_CREAT;
-  const bool newOnly = create && (mode & kModeNewOnly) != 0;
+  const bool newOnly = create && (mode & kOpenNewOnly) != 0;
   if (newOnly) flags |= O_EXCL | O_NOFOLLOW;
-  if ((mode & 0x80) != 0) flags |= O_CLOEXEC;
+  if ((mode & kOpenNoInherit) != 0) flags |= O_CLOEXEC;
 
   int fd;
   do {
@@ -199,7 +199,7 @@ FileHandle OpenFile(const std::string& path, uint32_t mode) {
   // Truncation comes after the sharing check, so a refused open changes nothing.
   if (truncate && st.st_size != 0) {
     int rc;
-    if ((mode & 3) == 1 || (mode & 3) == 2) {
+    if ((access & kAccessWrite) != 0) {
       rc = ::ftruncate(fd, 0);
     } else {
       rc = ::truncate(path.c_str(), 0);

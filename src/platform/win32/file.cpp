@@ -21,12 +21,12 @@ bool Invalid(FileHandle file) {
 }
 
 DWORD AccessOf(uint32_t mode) {
-  switch (mode & 3) {
-    case 0:
+  switch (mode & kOpenAccessMask) {
+    case kOpenRead:
       return GENERIC_READ;
-    case 1:
+    case kOpenWrite:
       return GENERIC_WRITE;
-    case 2:
+    case kOpenReadWrite:
       return GENERIC_READ | GENERIC_WRITE;
     default:
       return 0;
@@ -34,12 +34,12 @@ DWORD AccessOf(uint32_t mode) {
 }
 
 DWORD ShareOf(uint32_t mode) {
-  switch (mode & 0x70) {
-    case 0x20:
+  switch (mode & kOpenShareMask) {
+    case kOpenShareRead:
       return FILE_SHARE_READ;
-    case 0x30:
+    case kOpenShareWrite:
       return FILE_SHARE_WRITE;
-    case 0x40:
+    case kOpenShareReadWrite:
       return FILE_SHARE_READ | FILE_SHARE_WRITE;
     default:
       return 0;
@@ -47,8 +47,8 @@ DWORD ShareOf(uint32_t mode) {
 }
 
 DWORD DispositionOf(uint32_t mode) {
-  if ((mode & 0x1000) == 0) return OPEN_EXISTING;
-  return (mode & 0x2000) != 0 ? OPEN_ALWAYS : CREATE_ALWAYS;
+  if ((mode & kOpenCreate) == 0) return OPEN_EXISTING;
+  return (mode & kOpenKeepContents) != 0 ? OPEN_ALWAYS : CREATE_ALWAYS;
 }
 
 }  // namespace
@@ -58,7 +58,7 @@ FileHandle OpenFile(const std::string& path, uint32_t mode) {
   SECURITY_ATTRIBUTES security{};
   security.nLength = sizeof(security);
   security.lpSecurityDescriptor = nullptr;
-  security.bInheritHandle = (mode & 0x80) == 0 ? TRUE : FALSE;
+  security.bInheritHandle = (mode & kOpenNoInherit) == 0 ? TRUE : FALSE;
   HANDLE handle = ::CreateFileA(path.c_str(), AccessOf(mode), ShareOf(mode), &security,
                                 DispositionOf(mode), FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return kInvalidFile;

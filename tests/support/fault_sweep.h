@@ -1,0 +1,63 @@
+// Faults for tests: ScopedFault arms the fault injector for one scope, and SweepFaults makes file
+// operation k fail, for k = 1, 2, ... until a run no longer reaches a fault, under several modes.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/fault_injection.h"
+#include "platform/system_error.h"
+
+namespace tvtest {
+
+// Arms the injector with the plan when made, disarms it when destroyed.
+class ScopedFault {
+ public:
+  explicit ScopedFault(const platform::FaultPlan& plan);
+  // The failAt-th operation (counting every kind) fails with error; with persistent, every
+  // operation from it on.
+  ScopedFault(platform::SysError error, uint64_t failAt, bool persistent = false);
+  // The failAt-th operation of kind op fails with error; with persistent, every one from it on.
+  ScopedFault(platform::FileOp op, platform::SysError error, uint64_t failAt = 1,
+              bool persistent = false);
+  ~ScopedFault();
+  ScopedFault(const ScopedFault&) = delete;
+  ScopedFault& operator=(const ScopedFault&) = delete;
+
+  uint64_t Failures() const;  // operations made to fail so far
+};
+
+// One way of failing: a system error, at operation k only or at every operation from k on.
+struct FaultMode {
+  const char* name;
+  platform::SysError error;
+  bool persistent;
+};
+
+// A failed write, a full disk, a denied access and a sharing violation, each once and persistent.
+std::vector<FaultMode> EveryFaultMode();
+
+struct FaultPoint {
+  FaultMode mode;
+  uint64_t k;  // the operation that failed first
+  // "disk full, operation 7" or "disk full, from operation 7".
+  std::string Where() const;
+};
+
+struct SweepStats {
+  uint64_t points = 0;  // runs that reached a fault
+  uint64_t runs = 0;
+};
+
+// For every mode and k = 1, 1 + stride, ...: prepare(), run() with the mode's fault armed at k,
+// then, when the run reached the fault, check(point) with the injector disarmed. A mode ends with
+// the first run that reaches no fault; the test fails when that does not happen below limit. The
+// sweep stops at the first failed check, so one broken point is reported alone.
+SweepStats SweepFaults(const std::vector<FaultMode>& modes, const std::function<void()>& prepare,
+                       const std::function<void()>& run,
+                       const std::function<void(const FaultPoint&)>& check, uint64_t stride = 1,
+                       uint64_t limit = 20000);
+
+}  // namespace tvtest
