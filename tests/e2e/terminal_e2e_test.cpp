@@ -79,6 +79,16 @@ TEST_F(TerminalTest, TheProgressLineShowsOnATerminalOnlyAndTheSummaryAlways) {
       << tty.out;
 }
 
+// 3.1 message files (16 hexadecimal digits and ".Message") anywhere in the data folder.
+int NewMessageFiles(const std::string& dataFolder) {
+  int count = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dataFolder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() == 24 && name.compare(16, 8, ".Message") == 0) ++count;
+  }
+  return count;
+}
+
 TEST_F(TerminalTest, SignalsStopBetweenMessagesAndARerunFinishesWithNothingLost) {
   constexpr int kMessages = 1500;
   MakeSample(kMessages);
@@ -87,20 +97,31 @@ TEST_F(TerminalTest, SignalsStopBetweenMessagesAndARerunFinishesWithNothingLost)
                         std::filesystem::copy_options::recursive);
   const std::string log = harness->DefaultDataFolder() + "/Conversion3.0-3.1.Log.Txt";
 
+  // Each signal lands at a seeded point of the conversion's own progress (the number of new
+  // files present), so it hits a running conversion however fast the machine converts.
   std::mt19937 random(20261207);
-  std::uniform_int_distribution<int> moment(100, 1000);
   int stopped = 0;
   for (int round = 0; round < 4; ++round) {
     const int signal = round % 2 == 0 ? SIGINT : SIGTERM;
-    const int ms = moment(random);
-    SCOPED_TRACE("signal " + std::to_string(signal) + " at " + std::to_string(ms) + " ms");
+    const int present = NewMessageFiles(harness->DefaultDataFolder());
+    if (kMessages - present < 2) break;
+    const int target =
+        present + std::uniform_int_distribution<int>(1, kMessages - present - 1)(random);
+    SCOPED_TRACE("signal " + std::to_string(signal) + " at " + std::to_string(target) +
+                 " new files");
     auto child = harness->StartProgram({"/SILENT"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-    if (round == 0) {
-      Result second = harness->Run({"/SILENT"});
-      EXPECT_EQ(second.exitStatus, 3);
-      EXPECT_EQ(second.err, "Another copy of the tool is running; this one did nothing.\n");
+    bool secondCopyTried = round != 0;
+    while (child->Running() && NewMessageFiles(harness->DefaultDataFolder()) < target) {
+      if (!secondCopyTried && NewMessageFiles(harness->DefaultDataFolder()) > present) {
+        // The first copy holds the guard while it converts.
+        secondCopyTried = true;
+        Result second = harness->Run({"/SILENT"});
+        EXPECT_EQ(second.exitStatus, 3);
+        EXPECT_EQ(second.err, "Another copy of the tool is running; this one did nothing.\n");
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    EXPECT_TRUE(secondCopyTried);
     const bool running = child->Running();
     ::kill(child->Pid(), signal);
     Result r = child->Wait(600000);
