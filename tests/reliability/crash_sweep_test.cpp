@@ -20,6 +20,7 @@
 #include "reliability/reliability_fixture.h"
 #include "support/new_format_reader.h"
 #include "support/power_cut.h"
+#include "support/test_helpers.h"
 
 namespace reliability {
 namespace {
@@ -31,11 +32,6 @@ constexpr uint64_t kSweepStride = 3;
 #else
 constexpr uint64_t kSweepStride = 1;
 #endif
-
-bool EndsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
 
 class PowerCutModel : public tvtest::ScratchTest {
  protected:
@@ -155,7 +151,7 @@ TEST_F(CrashSweep, AFolderIsWrittenThenFlushedThenMovedThenItsOldFilesDeleted) {
     return found;
   };
   for (const Item& item : items) {
-    if (!EndsWith(item.oldFile, ".Message")) continue;
+    if (!tvtest::EndsWith(item.oldFile, ".Message")) continue;
     const std::string temp = layout.data + item.newFile + TvReplacingFile::kTempSuffix;
     const size_t write = indexOf(platform::FileOp::kWrite, temp, true);
     const size_t flush = indexOf(platform::FileOp::kFlush, temp, false);
@@ -213,7 +209,7 @@ TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
     Verdict verdict = CheckPromise(now, original, reference, items);
     for (const std::string& problem : verdict.problems) ADD_FAILURE() << where << ": " << problem;
     for (const std::string& extra : verdict.extraFiles) {
-      if (!EndsWith(extra, TvReplacingFile::kTempSuffix)) {
+      if (!tvtest::EndsWith(extra, TvReplacingFile::kTempSuffix)) {
         ADD_FAILURE() << where << ": unexpected file after the cut: " << extra;
       }
     }
@@ -222,23 +218,12 @@ TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
     RunConversion(layout, 1);
     const Tree after = DataTree(layout);
     if (after != reference) {
-      std::string diff;
-      for (const auto& [path, bytes] : after) {
-        auto it = reference.find(path);
-        if (it == reference.end()) {
-          diff += " extra:" + path;
-        } else if (it->second != bytes) {
-          diff += " differs:" + path;
-        }
-      }
-      for (const auto& [path, bytes] : reference) {
-        if (after.count(path) == 0) diff += " missing:" + path;
-      }
+      const std::string diff = tvtest::DescribeTreeDifference(after, reference);
       ADD_FAILURE() << where << ": the rerun did not end as an uninterrupted run:" << diff;
     }
     // Every message exactly once: the old file gone, the new one complete and readable.
     for (const Item& item : items) {
-      if (!EndsWith(item.oldFile, ".Message")) continue;
+      if (!tvtest::EndsWith(item.oldFile, ".Message")) continue;
       EXPECT_EQ(after.count(item.oldFile), 0u) << where << ": " << item.oldFile << " still there";
       tvtest::NewMessage message = tvtest::ReadNewMessage(layout.data + item.newFile);
       EXPECT_TRUE(message.ok) << where << ": " << item.newFile << ": " << message.problem;
