@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "foundation/byte_source.h"
 #include "foundation/coding.h"
 #include "foundation/replacing_file.h"
 #include "foundation/tv_error.h"
@@ -384,88 +385,6 @@ TvMessage::StageResult TvMessage::Stage(const std::string& oldPath, size_t tag) 
 // ---------------------------------------------------------------------------------------------
 // Reading the 3.0 file
 
-// The open 3.0 file with its first bytes (all of a small file) read in one call: reads inside
-// them are served from memory, reads beyond them go to the file.
-class TvMessage::OldFileCursor {
- public:
-  // buffer holds at least the limit Prefetch is given; it is the message object's, reused.
-  OldFileCursor(TvFile& file, uint8_t* buffer) : m_file(file), m_bytes(buffer) {}
-
-  // Reads the first limit bytes (a smaller file whole) and learns the file's length: a read that
-  // ends short has reached the end, so only a larger file asks the system for its length.
-  TvBool Prefetch(uint32_t limit) {
-    uint32_t done = 0;
-    if (!m_file.ReadUpTo(m_bytes, limit, &done)) return 0;
-    m_held = done;
-    m_filePosition = done;
-    m_length = done < limit ? done : m_file.GetLength();
-    return 1;
-  }
-
-  uint64_t Length() const { return m_length; }
-
-  TvBool Read(void* target, uint32_t count) {
-    if (m_position + count <= m_held) {
-      std::memcpy(target, m_bytes + m_position, count);
-    } else {
-      if (m_filePosition != m_position && !m_file.SeekTo(m_position)) return 0;
-      if (!m_file.Read(target, count)) return 0;
-      m_filePosition = m_position + count;
-    }
-    m_position += count;
-    return 1;
-  }
-
-  TvBool ReadUInt64(uint64_t& value) {
-    uint8_t bytes[8];
-    if (!Read(bytes, 8)) return 0;
-    value = DecodeFixed64(bytes);
-    return 1;
-  }
-
-  // Moves forward over count bytes; as a file seek, a position past the end is allowed.
-  TvBool Skip(uint64_t count) {
-    if (m_position + count < m_position || m_position + count > (uint64_t{1} << 62)) return 0;
-    m_position += count;
-    return 1;
-  }
-
-  // The bytes [position, position + count) when they are in memory, else null.
-  const uint8_t* Held(uint64_t position, uint64_t count) const {
-    if (position > m_held || count > m_held - position) return nullptr;
-    return m_bytes + position;
-  }
-
-  void ShowErrors() { m_file.ShowErrors(1); }
-
-  // Copies count bytes from position to target, from memory when held there. A position that
-  // cannot be reached is reported (path names the old file); a short copy is the caller's to
-  // report.
-  TvBool CopyTo(TvFile& target, uint64_t position, uint64_t count, const std::string& path) {
-    if (const uint8_t* held = Held(position, count)) {
-      return target.Write(held, static_cast<uint32_t>(count));
-    }
-    if (!m_file.SeekTo(position)) {
-      TvFileError error(path.c_str(), 1);
-      return 0;
-    }
-    m_filePosition = position;
-    TvBool copied = CopyFileRange(m_file, target, count);
-    m_filePosition = copied ? position + count : ~uint64_t{0};
-    return copied;
-  }
-
-  uint64_t Position() const { return m_position; }
-
- private:
-  TvFile& m_file;
-  uint64_t m_length = 0;
-  uint8_t* m_bytes;
-  uint64_t m_held = 0;
-  uint64_t m_position = 0;
-  uint64_t m_filePosition = 0;
-};
-
 TvBool TvMessage::LoadOld(const std::string& path) {
   Reset(1);
   m_oldAttachments.DeleteAll();
@@ -474,7 +393,7 @@ TvBool TvMessage::LoadOld(const std::string& path) {
   TvFile file(0, 0);
   if (!file.Open(path, kModeReadShared)) return 0;
   if (!m_readBuffer) m_readBuffer.reset(new uint8_t[kWholeReadLimit]);
-  OldFileCursor cursor(file, m_readBuffer.get());
+  FileSource cursor(file, m_readBuffer.get());
   if (!cursor.Prefetch(kWholeReadLimit)) return 0;
   const uint64_t length = cursor.Length();
   if (length <= msg30::kHeaderSize) return 0;
@@ -587,11 +506,11 @@ void TvMessage::RemoveStagedFiles() {
   m_stagedFiles.clear();
 }
 
-TvBool TvMessage::ExtractAttachments(const std::string& path, OldFileCursor& source) {
+TvBool TvMessage::ExtractAttachments(const std::string& path, FileSource& source) {
   if (!PrepareStagingFolder()) return 0;
   const std::string& folder = m_stagingFolder;
   // From here on a failing read or seek of the old file is shown, as any staging failure is.
-  source.ShowErrors();
+  source.File().ShowErrors(1);
   // Stored names are text: each attachment is staged under a plain name of its own, so nothing
   // is written outside the folder and no attachment overwrites another.
   std::set<std::string> used;

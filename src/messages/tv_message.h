@@ -20,6 +20,7 @@
 #include "messages/message_format.h"
 #include "messages/tv_folder_lookup.h"
 
+class FileSource;
 class TvFile;
 
 // What FillDisplayInfo fills: the portable form of a list-view item.
@@ -164,8 +165,7 @@ class TvMessage {
   // The written file holds what was meant: its length and its header, read back from the open
   // file.
   TvBool VerifyWritten(TvFile& file) const;
-  class OldFileCursor;
-  TvBool ExtractAttachments(const std::string& path, OldFileCursor& source);
+  TvBool ExtractAttachments(const std::string& path, FileSource& source);
   // The staging folder exists and holds nothing of an earlier run; made once per object.
   TvBool PrepareStagingFolder();
   void RemoveStagedFiles();
