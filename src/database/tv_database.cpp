@@ -102,8 +102,10 @@ void TvDatabase::FolderDirectory(std::string& out, int32_t id) {
   } else {
     out += folder->m_csName;
   }
-  // Made once per run: every message asks for its folder's directory.
-  if (m_madeDirectories.count(out) == 0 && EnsureDirectory(out)) m_madeDirectories.insert(out);
+  // Made once per run (never in a dry run): every message asks for its folder's directory.
+  if (!DryRun() && m_madeDirectories.count(out) == 0 && EnsureDirectory(out)) {
+    m_madeDirectories.insert(out);
+  }
   AppendBackslash(out);
 }
 
@@ -236,7 +238,9 @@ std::string TvDatabase::UnreadableFolderLine(const std::string& name,
 TvBool TvDatabase::LoadFoldersList() {
   Lock("LoadFoldersList");
   m_dropped.clear();
-  m_namesIndex.Load();
+  // A dry run reads no names index: loading one creates a missing file, and no message's
+  // outcome depends on it.
+  if (!DryRun()) m_namesIndex.Load();
   const std::string oldPath = ExistingFileName(DataFolder() + folders::kOldFileName);
   const std::string newPath = ExistingFileName(DataFolder() + folders::kNewFileName);
   TvBool result;
@@ -246,8 +250,11 @@ TvBool TvDatabase::LoadFoldersList() {
     ReadFolderRecords(newPath, kModeReadShared);
     // The names index may not have been rewritten before the interruption; rewriting it again
     // writes the same records.
-    m_namesIndex.Save();
+    if (!DryRun()) m_namesIndex.Save();
     result = 0;
+  } else if (DryRun()) {
+    // The conversion creates a missing old file empty, which lists no folders.
+    result = FileExists(oldPath) ? ReadFolderRecords(oldPath, kModeReadShared) : 0;
   } else {
     result = ReadFolderRecords(oldPath, kModeReadOpenOrCreate);
   }
@@ -298,7 +305,7 @@ TvDatabase::FolderWork TvDatabase::ListFolder(TvFolder& folder) {
   FolderDirectory(work.directory, folder.m_id);
   work.unreadable = UnreadableFolderLine(folder.m_csName, work.directory);
   if (!work.unreadable.empty()) return work;
-  RemoveLeftoverTempFiles(work.directory);
+  if (!DryRun()) RemoveLeftoverTempFiles(work.directory);
   TvStringList names;
   ListNames(names, work.directory + "*" + ".Message", 0);
   for (std::string& name : names) {
@@ -309,6 +316,7 @@ TvDatabase::FolderWork TvDatabase::ListFolder(TvFolder& folder) {
 
 void TvDatabase::CommitBatch(TvMessage& message, TvBool deleteOld) {
   for (const TvMessageBatch::Outcome& outcome : message.Batch().Commit()) {
+    m_listener->Decided(outcome);
     const std::string& path = outcome.oldPath;
     if (!outcome.committed) {
       m_log.Fill(outcome.tag, "Message: " + path + " , NOT saved", kLogError);
@@ -332,18 +340,17 @@ bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBoo
                                uint64_t& done) {
   TvFolder& folder = *work.folder;
   if (folder.m_id == FOLDER_CURRENT) {
-    Log("Folder: '" + folder.m_csName +
-            "' , NOT converted, its id 65520 is reserved for the current folder",
-        kLogError);
+    SkipFolder("Folder: '" + folder.m_csName +
+               "' , NOT converted, its id 65520 is reserved for the current folder");
     return true;
   }
   if (!work.usable) {
-    Log("Folder: '" + folder.m_csName + "' , NOT converted, its name is no plain folder name",
-        kLogError);
+    SkipFolder("Folder: '" + folder.m_csName +
+               "' , NOT converted, its name is no plain folder name");
     return true;
   }
   if (!work.unreadable.empty()) {
-    Log(work.unreadable, kLogError);
+    SkipFolder(work.unreadable);
     return true;
   }
   Progress().Folder(folder.m_csName);
@@ -355,7 +362,9 @@ bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBoo
       break;
     }
     const std::string path = work.directory + name;
+    m_listener->MessageFound(path);
     if (!message.LoadOld(path)) {
+      m_listener->NotLoaded(path, message);
       Log("Message: " + path + " , NOT loaded", kLogError);
       ++RunOutcome().messagesNotConverted;
       Progress().Messages(++done);
@@ -363,6 +372,7 @@ bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBoo
     }
     // The outcome's lines are known once the message's batch is committed; they keep their
     // place among the other lines.
+    m_listener->Loaded(path, message);
     const size_t place = m_log.Reserve();
     TvMessage::StageResult staged = message.Stage(path, place);
     if (staged == TvMessage::StageResult::kCommitFirst) {
@@ -370,6 +380,13 @@ bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBoo
       staged = message.Stage(path, place);
     }
     if (staged != TvMessage::StageResult::kStaged) {
+      TvMessageBatch::Outcome refused;
+      refused.oldPath = path;
+      refused.tag = place;
+      refused.refusal = staged == TvMessage::StageResult::kNameTaken
+                            ? TvMessageBatch::Refusal::kNameTaken
+                            : TvMessageBatch::Refusal::kFailed;
+      m_listener->Decided(refused);
       m_log.Fill(place, "Message: " + path + " , NOT saved", kLogError);
       ++RunOutcome().messagesNotConverted;
     } else if (message.Batch().Full()) {
@@ -391,16 +408,26 @@ bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBoo
   return true;
 }
 
+void TvDatabase::SkipFolder(const std::string& line) {
+  m_listener->FolderSkipped(line);
+  Log(line, kLogError);
+}
+
 int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
   TvMessage message(m_log, *this);
   if (!m_stagingFolder.empty()) message.SetStagingFolder(m_stagingFolder);
-  RemoveLeftoverTempFiles(DataFolder());
+  if (DryRun()) {
+    message.SetBatch(std::make_unique<TvDryRunBatch>(m_dryRunScratch));
+    deleteOld = 0;
+  } else {
+    RemoveLeftoverTempFiles(DataFolder());
+  }
   const TvBool loaded = LoadFoldersList();
   // Messages of a dropped folder that no kept folder reaches would exist nowhere once the old
   // folders file is gone: each such folder is named, and the old folders file stays.
   const std::vector<TvStrandedFolder> stranded = StrandedFolders();
   for (const TvStrandedFolder& folder : stranded) Log(StrandedFolderLine(folder), kLogError);
-  if (loaded) {
+  if (loaded && !DryRun()) {
     TvBool saved = SaveFoldersList();
     if (saved) ++RunOutcome().listFilesConverted;
     const std::string path = ExistingFileName(DataFolder() + folders::kOldFileName);

@@ -11,6 +11,7 @@
 
 #include "database/tv_database_names_index.h"
 #include "database/tv_folder.h"
+#include "database/walk_listener.h"
 #include "foundation/data_paths.h"
 #include "foundation/lock.h"
 #include "foundation/ptr_array.h"
@@ -53,6 +54,14 @@ class TvDatabase : public TvFolderLookup {
   TvBool CreateStandardFolders();
   // The whole conversion: folders list, names index, every folder's message files. Always 0.
   int32_t ConvertDatabase(TvBool deleteOld);
+  // Makes ConvertDatabase a dry run: the same walk, reading the data folder only. No directory
+  // is made, nothing is deleted, the folders list and names index are not written, and every new
+  // message file is written in scratch (a private folder ending in a separator) by a committer
+  // that decides its outcome as a commit would and keeps nothing. Log lines still go to the log.
+  void SetDryRun(const std::string& scratch) { m_dryRunScratch = scratch; }
+  bool DryRun() const { return !m_dryRunScratch.empty(); }
+  // listener hears every verdict of the walk; it outlives the conversion.
+  void SetListener(TvWalkListener* listener) { m_listener = listener ? listener : &m_noListener; }
 
   // Reads the names index and the old folders file into the list. When the old folders file is
   // gone but "Folders.List" is there (a run interrupted after deleting it), the user folders are
@@ -121,6 +130,8 @@ class TvDatabase : public TvFolderLookup {
   bool ConvertFolder(TvMessage& message, const FolderWork& work, TvBool deleteOld, uint64_t& done);
   // Commits the message's batch and writes its outcome lines in their places.
   void CommitBatch(TvMessage& message, TvBool deleteOld);
+  // Logs the Error line of a folder the walk does not convert.
+  void SkipFolder(const std::string& line);
   void Log(const std::string& text, int32_t level);
 
   TvLog& m_log;
@@ -138,4 +149,7 @@ class TvDatabase : public TvFolderLookup {
   std::string m_stagingFolder;
   std::vector<TvDroppedFolder> m_dropped;
   std::unordered_set<std::string> m_madeDirectories;  // folder directories known to exist
+  std::string m_dryRunScratch;
+  TvWalkListener m_noListener;
+  TvWalkListener* m_listener = &m_noListener;
 };

@@ -10,14 +10,21 @@
 #include "platform/file_system.h"
 #include "platform/system_error.h"
 
+std::unique_ptr<TvReplacingFile> TvMessageBatch::OpenNewFile(const std::string& finalPath) {
+  auto file = std::make_unique<TvReplacingFile>(1);
+  if (!file->Open(finalPath, kModeReadWriteCreateMessage)) return nullptr;
+  return file;
+}
+
 void TvMessageBatch::Add(std::unique_ptr<TvReplacingFile> file, const std::string& oldPath,
-                         const std::string& key, uint64_t bytes, size_t tag) {
-  m_pendingKeys.insert(key);
-  m_bytes += bytes;
+                         const std::string& finalPath, uint64_t bytes, size_t tag) {
   Entry entry;
+  entry.key = FoldCase(finalPath);
+  m_pendingKeys.insert(entry.key);
+  m_bytes += bytes;
   entry.file = std::move(file);
   entry.oldPath = oldPath;
-  entry.key = key;
+  entry.finalPath = finalPath;
   entry.tag = tag;
   entry.bytes = bytes;
   m_entries.push_back(std::move(entry));
@@ -35,37 +42,38 @@ void TvMessageBatch::FlushAll() {
       platform::SetLastError(errors[i]);
       TvFileError report(entry.file->FinalName().c_str(), 1);
       entry.file->Abandon();
-      entry.ok = false;
+      entry.refusal = Refusal::kFailed;
       continue;
     }
-    if (!entry.file->CloseFlushed()) entry.ok = false;
+    if (!entry.file->CloseFlushed()) entry.refusal = Refusal::kFailed;
   }
 }
 
 void TvMessageBatch::MoveAll(std::vector<std::string>& directories) {
   for (Entry& entry : m_entries) {
-    if (!entry.ok) continue;
+    if (!entry.Ok()) continue;
     TvReplacingFile& file = *entry.file;
     bool moved = file.MoveIntoPlace(false) != 0;
     if (!moved && platform::LastError() == platform::ErrorCode(platform::SysError::kAlreadyExists)) {
       // Only the same bytes may take the place of a file already there.
       if (!SameFileContents(file.TempName(), file.FinalName())) {
         file.Abandon();
-        entry.ok = false;
+        entry.refusal = Refusal::kExistingDiffers;
         continue;
       }
       moved = file.MoveIntoPlace(true) != 0;
+      entry.replacedBytes = entry.bytes;
     }
     if (!moved) {
       TvFileError report(file.FinalName().c_str(), 1);
       file.Abandon();
-      entry.ok = false;
+      entry.refusal = Refusal::kFailed;
       continue;
     }
     uint64_t size = 0;
     if (!platform::FileSizeByPath(file.FinalName(), &size) || size != entry.bytes) {
       DeleteFileIfExists(file.FinalName());
-      entry.ok = false;
+      entry.refusal = Refusal::kFailed;
       continue;
     }
     std::string name;
@@ -77,7 +85,7 @@ void TvMessageBatch::MoveAll(std::vector<std::string>& directories) {
   }
 }
 
-std::vector<TvMessageBatch::Outcome> TvMessageBatch::Commit() {
+void TvMessageBatch::Place() {
   FlushAll();
   std::vector<std::string> directories;
   MoveAll(directories);
@@ -86,22 +94,51 @@ std::vector<TvMessageBatch::Outcome> TvMessageBatch::Commit() {
     // The moves into this directory may not survive a crash: their old files must stay.
     uint32_t error = platform::LastError();
     for (Entry& entry : m_entries) {
-      if (!entry.ok || entry.file->FinalName().compare(0, directory.size(), directory) != 0) continue;
+      if (!entry.Ok() || entry.finalPath.compare(0, directory.size(), directory) != 0) continue;
       platform::SetLastError(error);
-      TvFileError report(entry.file->FinalName().c_str(), 1);
-      entry.ok = false;
+      TvFileError report(entry.finalPath.c_str(), 1);
+      entry.refusal = Refusal::kFailed;
     }
   }
+}
+
+std::vector<TvMessageBatch::Outcome> TvMessageBatch::Commit() {
+  Place();
   std::vector<Outcome> outcomes;
   outcomes.reserve(m_entries.size());
   for (Entry& entry : m_entries) {
-    if (entry.ok) m_committedKeys.insert(entry.key);
-    outcomes.push_back(Outcome{std::move(entry.oldPath), entry.tag, entry.ok});
+    if (entry.Ok()) m_committedKeys.insert(entry.key);
+    outcomes.push_back(Outcome{std::move(entry.oldPath), entry.tag, entry.Ok(), entry.refusal,
+                               entry.bytes, entry.replacedBytes});
   }
   m_entries.clear();
   m_pendingKeys.clear();
   m_bytes = 0;
   return outcomes;
+}
+
+std::unique_ptr<TvReplacingFile> TvDryRunBatch::OpenNewFile(const std::string& finalPath) {
+  std::string name;
+  FileNameFromPath(name, finalPath);
+  // A name of its own for each file: two new files of one name may wait in a batch.
+  return TvMessageBatch::OpenNewFile(m_scratch + std::to_string(++m_opened) + "-" + name);
+}
+
+void TvDryRunBatch::Place() {
+  for (Entry& entry : m_entries) {
+    TvReplacingFile& file = *entry.file;
+    // Closed before it is compared: a file still open may not be readable by name elsewhere.
+    file.Close();
+    uint64_t existing = 0;
+    if (platform::FileSizeByPath(entry.finalPath, &existing)) {
+      if (SameFileContents(file.TempName(), entry.finalPath)) {
+        entry.replacedBytes = existing;
+      } else {
+        entry.refusal = Refusal::kExistingDiffers;
+      }
+    }
+    file.Abandon();
+  }
 }
 
 bool SameFileContents(const std::string& a, const std::string& b) {

@@ -8,6 +8,9 @@
 // A final name that already holds a file is replaced only by identical bytes (a re-conversion
 // of the same old file after an interrupted run); any other file there is kept and the message
 // is not committed.
+//
+// TvDryRunBatch is the same committer for a dry run: it decides every outcome as Commit does and
+// keeps nothing, so a walk that writes through it changes nothing in the data folder.
 #pragma once
 
 #include <cstdint>
@@ -20,26 +23,42 @@
 
 class TvMessageBatch {
  public:
+  virtual ~TvMessageBatch() = default;
+
   // A batch is committed once it holds this many files or this many bytes of new data.
   static constexpr size_t kMaxFiles = 256;
   static constexpr uint64_t kMaxBytes = uint64_t{64} << 20;
 
+  // Why a new file did not reach its final name.
+  enum class Refusal {
+    kNone,
+    kNameTaken,        // an earlier old file of the run took the same new name
+    kExistingDiffers,  // a file of that name is already there with other bytes; it is kept
+    kFailed,           // writing, flushing or moving it failed (reported as it happened)
+  };
   struct Outcome {
     std::string oldPath;
     size_t tag = 0;  // the caller's, from Add
     bool committed = false;
+    Refusal refusal = Refusal::kNone;
+    uint64_t bytes = 0;          // the new file's length
+    uint64_t replacedBytes = 0;  // the length of an identical file it replaced, else 0
   };
 
-  // Takes a written, still open new file of bytes bytes (its temporary file complete and read
-  // back). key names the final file without regard to case. Once moved into place its length is
-  // checked again: a file changed on its way there is removed and not committed.
+  // Opens the file a new message file is written to; Commit takes it to finalPath. Null when it
+  // cannot be opened (reported).
+  virtual std::unique_ptr<TvReplacingFile> OpenNewFile(const std::string& finalPath);
+  // Takes a written, still open new file of bytes bytes (complete and read back) that belongs
+  // at finalPath. Once moved into place its length is checked again: a file changed on its way
+  // there is removed and not committed.
   void Add(std::unique_ptr<TvReplacingFile> file, const std::string& oldPath,
-           const std::string& key, uint64_t bytes, size_t tag);
+           const std::string& finalPath, uint64_t bytes, size_t tag);
   bool Full() const { return m_entries.size() >= kMaxFiles || m_bytes >= kMaxBytes; }
   bool Empty() const { return m_entries.empty(); }
   // A file of that key waits in this batch.
   bool Pending(const std::string& key) const { return m_pendingKeys.count(key) != 0; }
-  // A file of that key was committed by this batch object earlier.
+  // A file of that key was committed by this batch object earlier. key: FoldCase of the final
+  // path.
   bool Committed(const std::string& key) const { return m_committedKeys.count(key) != 0; }
 
   // Commits every file added since the last commit; the outcomes come in the order of Add.
@@ -47,22 +66,46 @@ class TvMessageBatch {
   // different bytes is not, the caller's outcome line says it.
   std::vector<Outcome> Commit();
 
- private:
+ protected:
   struct Entry {
     std::unique_ptr<TvReplacingFile> file;
     std::string oldPath;
+    std::string finalPath;
     std::string key;
     size_t tag = 0;
     uint64_t bytes = 0;
-    bool ok = true;
+    uint64_t replacedBytes = 0;
+    Refusal refusal = Refusal::kNone;
+    bool Ok() const { return refusal == Refusal::kNone; }
   };
+  // Takes every entry to its final name, or sets its refusal.
+  virtual void Place();
+  std::vector<Entry> m_entries;
+
+ private:
   void FlushAll();
   void MoveAll(std::vector<std::string>& directories);
 
-  std::vector<Entry> m_entries;
   uint64_t m_bytes = 0;
   std::unordered_set<std::string> m_pendingKeys;
   std::unordered_set<std::string> m_committedKeys;
+};
+
+class TvDryRunBatch : public TvMessageBatch {
+ public:
+  // scratch: a private folder (ending in a separator) that holds each new file until its
+  // outcome is decided.
+  explicit TvDryRunBatch(std::string scratch) : m_scratch(std::move(scratch)) {}
+  std::unique_ptr<TvReplacingFile> OpenNewFile(const std::string& finalPath) override;
+
+ protected:
+  // Decides each outcome as a commit would (a final name held by other bytes refuses the file)
+  // and removes the new file.
+  void Place() override;
+
+ private:
+  std::string m_scratch;
+  uint64_t m_opened = 0;
 };
 
 // True when the two files hold the same bytes (false when either cannot be read).

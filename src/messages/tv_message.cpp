@@ -314,11 +314,11 @@ TvBool TvMessage::VerifyWritten(TvFile& file) const {
 TvBool TvMessage::Save(const std::string& oldPath) {
   StageResult staged = Stage(oldPath, 0);
   if (staged == StageResult::kCommitFirst) {
-    m_batch.Commit();
+    m_batch->Commit();
     staged = Stage(oldPath, 0);
   }
   if (staged != StageResult::kStaged) return 0;
-  std::vector<TvMessageBatch::Outcome> outcomes = m_batch.Commit();
+  std::vector<TvMessageBatch::Outcome> outcomes = m_batch->Commit();
   return !outcomes.empty() && outcomes.back().committed ? 1 : 0;
 }
 
@@ -337,11 +337,11 @@ TvMessage::StageResult TvMessage::Stage(const std::string& oldPath, size_t tag) 
   if (newPath.empty()) return StageResult::kFailed;
   // Two old files of one run that map to one new name: the first keeps its file.
   const std::string key = FoldCase(newPath);
-  if (m_batch.Pending(key)) return StageResult::kCommitFirst;
-  if (m_batch.Committed(key)) return StageResult::kFailed;
+  if (m_batch->Pending(key)) return StageResult::kCommitFirst;
+  if (m_batch->Committed(key)) return StageResult::kNameTaken;
 
-  auto file = std::make_unique<TvReplacingFile>(1);
-  if (!file->Open(newPath, kModeReadWriteCreateMessage)) return StageResult::kFailed;
+  std::unique_ptr<TvReplacingFile> file = m_batch->OpenNewFile(newPath);
+  if (!file) return StageResult::kFailed;
   // Header, records and body reach the system in one write.
   file->BufferWrites(kWholeReadLimit);
 
@@ -378,7 +378,7 @@ TvMessage::StageResult TvMessage::Stage(const std::string& oldPath, size_t tag) 
     return StageResult::kFailed;
   }
   // The totals may have been rewritten for a staged file that changed length.
-  m_batch.Add(std::move(file), oldPath, key, DecodeFixed64(m_header + msg31::kTotalSize), tag);
+  m_batch->Add(std::move(file), oldPath, newPath, DecodeFixed64(m_header + msg31::kTotalSize), tag);
   return StageResult::kStaged;
 }
 

@@ -127,12 +127,15 @@ class TvMessage {
   // never replaced (two old files that map to one new name).
   TvBool Save(const std::string& oldPath);
 
-  enum class StageResult { kStaged, kFailed, kCommitFirst };
+  enum class StageResult { kStaged, kFailed, kNameTaken, kCommitFirst };
   // Writes the 3.1 file under its temporary name and adds it to Batch() with tag; it is in place
-  // only once the batch is committed. kCommitFirst: a file of the same new name waits in the
-  // batch; commit it and stage again, so the two meet as in a run of one file at a time.
+  // only once the batch is committed. kNameTaken: a file of the same new name was committed
+  // earlier by this object. kCommitFirst: a file of the same new name waits in the batch; commit
+  // it and stage again, so the two meet as in a run of one file at a time.
   StageResult Stage(const std::string& oldPath, size_t tag);
-  TvMessageBatch& Batch() { return m_batch; }
+  TvMessageBatch& Batch() { return *m_batch; }
+  // Replaces the committer (a dry run's); only between batches.
+  void SetBatch(std::unique_ptr<TvMessageBatch> batch) { m_batch = std::move(batch); }
 
   // Reads a 3.0 message file (one read for a file of up to kWholeReadLimit bytes, the rest
   // streamed), then stages its attachments from the same open file.
@@ -194,5 +197,5 @@ class TvMessage {
   std::vector<std::string> m_stagedFiles;
   // New files written by this object; it knows the names already committed (case-folded), so
   // one is never replaced by another.
-  TvMessageBatch m_batch;
+  std::unique_ptr<TvMessageBatch> m_batch = std::make_unique<TvMessageBatch>();
 };
