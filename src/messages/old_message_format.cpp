@@ -1,6 +1,7 @@
 #include "messages/old_message_format.h"
 
 #include <cstring>
+#include <utility>
 
 #include "foundation/coding.h"
 
@@ -14,7 +15,191 @@ std::string TextUpToZero(const uint8_t* field, uint32_t width) {
   return std::string(reinterpret_cast<const char*>(field), n);
 }
 
+Problem Stop(ProblemKind kind, uint64_t offset, std::string text) {
+  return Problem{kind, offset, std::move(text)};
+}
+
+// The header rule DecodeHeader found broken, with the offset of the field that breaks it.
+Problem HeaderRuleProblem(HeaderProblem rule, const uint8_t* bytes, const Header& header) {
+  std::string text = std::string("header rule broken: ") + HeaderProblemText(rule);
+  uint64_t offset = kMagic;
+  switch (rule) {
+    case HeaderProblem::kBadKind:
+      offset = kKind;
+      break;
+    case HeaderProblem::kBadTotalSize:
+      offset = kTotalSize;
+      text += " (header says " + std::to_string(header.totalSize) + ", the parts give " +
+              std::to_string(ExpectedTotalSize(header)) + ")";
+      break;
+    case HeaderProblem::kBadAttachmentSection:
+      offset = kAttachmentSectionSize;
+      break;
+    case HeaderProblem::kTextNotTerminated:
+      for (int i = 0; i < 4; ++i) {
+        const uint32_t last = kTextOffset[i] + kTextWidth[i] - 1;
+        if (bytes[last] != 0) {
+          offset = kTextOffset[i];
+          text += " (the text at " + std::to_string(offset) + " has no zero at byte " +
+                  std::to_string(last) + ")";
+          break;
+        }
+      }
+      break;
+    default:
+      break;
+  }
+  return Stop(ProblemKind::kHeaderRule, offset, text);
+}
+
+Problem ReadRecipients(ByteSource& source, Layout& layout, uint32_t limit) {
+  const Header& header = layout.header;
+  const uint32_t recordSize = RecipientRecordSize(header.kind);
+  const uint64_t recipientBytes = uint64_t{header.recipientCount} * recordSize;
+  const uint64_t start = source.Position();
+  if (recipientBytes > layout.length - start) {
+    return Stop(ProblemKind::kRecipientsCut, start,
+                std::to_string(header.recipientCount) + " recipient records of " +
+                    std::to_string(recordSize) + " bytes run past the end of the file");
+  }
+  const uint32_t keep = limit < header.recipientCount ? limit : header.recipientCount;
+  layout.recipients.reserve(keep);
+  for (uint32_t i = 0; i < keep; ++i) {
+    uint8_t buffer[kRecipientBufferSize] = {};
+    const uint64_t at = source.Position();
+    if (!source.Read(buffer, recordSize)) {
+      return Stop(ProblemKind::kRecipientsCut, at,
+                  "recipient record " + std::to_string(i + 1) + " cannot be read");
+    }
+    layout.recipients.push_back(DecodeRecipient(buffer));
+  }
+  if (!source.Skip(uint64_t{header.recipientCount - keep} * recordSize)) {
+    return Stop(ProblemKind::kRecipientsCut, source.Position(), "the recipients cannot be passed");
+  }
+  return Problem{};
+}
+
+Problem ReadBody(ByteSource& source, Layout& layout, uint32_t limit) {
+  const uint32_t size = layout.header.bodySize;
+  const uint64_t start = source.Position();
+  const uint64_t left = layout.length - start;
+  if (size > left) {
+    return Stop(ProblemKind::kBodyCut, start,
+                "the body of " + std::to_string(size) + " bytes runs past the end of the file (" +
+                    std::to_string(left) + " bytes left)");
+  }
+  layout.bodyOffset = start;
+  const uint32_t keep = limit < size ? limit : size;
+  layout.body.resize(keep);
+  if (!source.Read(layout.body.data(), keep) || !source.Skip(size - keep)) {
+    return Stop(ProblemKind::kBodyCut, start, "the body cannot be read");
+  }
+  return Problem{};
+}
+
+// One entry: its length byte, name and size; the contents are passed over, not read.
+Problem ReadAttachmentEntry(ByteSource& source, Layout& layout, uint32_t index) {
+  AttachmentEntry entry;
+  entry.entryOffset = source.Position();
+  const std::string which = "attachment " + std::to_string(index + 1);
+  uint8_t nameLength = 0;
+  if (!source.Read(&nameLength, 1)) {
+    return Stop(ProblemKind::kAttachmentEntryCut, entry.entryOffset,
+                which + ": the entry is cut off");
+  }
+  if (nameLength == 0) {
+    return Stop(ProblemKind::kAttachmentNameZero, entry.entryOffset, which + ": name length is 0");
+  }
+  entry.name.resize(nameLength);
+  if (!source.Read(entry.name.data(), nameLength) || !source.ReadUInt64(entry.size)) {
+    return Stop(ProblemKind::kAttachmentEntryCut, entry.entryOffset,
+                which + ": the name or size is cut off");
+  }
+  entry.contentOffset = source.Position();
+  layout.attachments.push_back(entry);
+  // The contents of the last entry may run past the end and still be passed over: its entry
+  // is read whole, and only copying its contents fails.
+  const bool passed = source.Skip(entry.size);
+  if (passed && index + 1 == layout.header.attachmentCount) layout.entriesRead = true;
+  const uint64_t available = layout.length - entry.contentOffset;
+  if (entry.size > available) {
+    return Stop(ProblemKind::kAttachmentPastEnd, entry.contentOffset,
+                which + " '" + entry.name + "': " + std::to_string(entry.size) +
+                    " bytes of contents, " + std::to_string(available) +
+                    " left in the file (an attachment past the end of the file)");
+  }
+  if (!passed) {
+    return Stop(ProblemKind::kAttachmentEntryCut, entry.contentOffset,
+                which + ": cannot move past it");
+  }
+  return Problem{};
+}
+
 }  // namespace
+
+const char* ProblemKey(ProblemKind kind) {
+  switch (kind) {
+    case ProblemKind::kNone:
+      return "none";
+    case ProblemKind::kCannotOpen:
+      return "cannot-open";
+    case ProblemKind::kTooShort:
+      return "too-short";
+    case ProblemKind::kHeaderRule:
+      return "header";
+    case ProblemKind::kRecipientsCut:
+      return "recipients-cut";
+    case ProblemKind::kBodyCut:
+      return "body-cut";
+    case ProblemKind::kAttachmentsCut:
+      return "attachments-cut";
+    case ProblemKind::kAttachmentNameZero:
+      return "attachment-name-length-0";
+    case ProblemKind::kAttachmentEntryCut:
+      return "attachment-entry-cut";
+    case ProblemKind::kAttachmentPastEnd:
+      return "attachment-past-end";
+    case ProblemKind::kStaging:
+      return "staging";
+  }
+  return "unknown";
+}
+
+Problem ReadLayout(ByteSource& source, Layout& layout, const Limits& limits) {
+  layout = Layout{};
+  layout.length = source.Length();
+  if (layout.length <= kHeaderSize) {
+    return Stop(ProblemKind::kTooShort, 0,
+                "the file is " + std::to_string(layout.length) + " bytes long, not more than the " +
+                    std::to_string(kHeaderSize) + "-byte header");
+  }
+  uint8_t bytes[kHeaderSize];
+  if (!source.Read(bytes, kHeaderSize)) {
+    return Stop(ProblemKind::kTooShort, 0, "the header cannot be read");
+  }
+  layout.headerRead = true;
+  const HeaderProblem rule = DecodeHeader(bytes, layout.header);
+  if (rule != HeaderProblem::kNone) return HeaderRuleProblem(rule, bytes, layout.header);
+
+  Problem problem = ReadRecipients(source, layout, limits.recipients);
+  if (problem.Ok()) problem = ReadBody(source, layout, limits.bodyBytes);
+  if (!problem.Ok()) return problem;
+
+  const uint32_t count = layout.header.attachmentCount;
+  const uint64_t start = source.Position();
+  const uint64_t left = layout.length - start;
+  if (uint64_t{count} * kMinAttachmentEntrySize > left) {
+    return Stop(ProblemKind::kAttachmentsCut, start,
+                std::to_string(count) + " attachment entries cannot fit in the " +
+                    std::to_string(left) + " bytes left");
+  }
+  layout.attachments.reserve(count);
+  if (count == 0) layout.entriesRead = true;
+  for (uint32_t i = 0; i < count && problem.Ok(); ++i) {
+    problem = ReadAttachmentEntry(source, layout, i);
+  }
+  return problem;
+}
 
 const char* HeaderProblemText(HeaderProblem problem) {
   switch (problem) {

@@ -3,12 +3,16 @@
 // the name, a 64-bit content size, the contents). Integers little-endian except the recipients'
 // numbers, which are big-endian.
 //
-// TvMessage::LoadOld parses files with these; the writers (tests, the companion tool's samples,
-// fuzz seeds) build files with the Encode functions.
+// ReadLayout is the one walk of the format: TvMessage::LoadOld and the companion tool both read
+// files with it. The writers (tests, the companion tool's samples, fuzz seeds) build files with
+// the Encode and Append functions.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "foundation/byte_source.h"
 
 namespace msg30 {
 
@@ -81,5 +85,56 @@ void AppendRecipient(const Recipient& recipient, uint8_t headerKind, std::string
 // is cut to 255 bytes; the length byte is written as nameLength when given (broken entries).
 void AppendAttachmentEntryHead(const std::string& name, uint64_t contentSize, std::string* out,
                                int nameLength = -1);
+
+// Why a 3.0 message file cannot be read (or, for kCannotOpen and kStaging, converted).
+enum class ProblemKind {
+  kNone,
+  kCannotOpen,          // missing or unreadable
+  kTooShort,            // 208 bytes or less, or the header cannot be read
+  kHeaderRule,          // a header rule is broken
+  kRecipientsCut,       // the recipient records run past the end of the file
+  kBodyCut,             // the body runs past the end of the file
+  kAttachmentsCut,      // the attachment entries cannot fit in what is left
+  kAttachmentNameZero,  // an entry's name length is 0
+  kAttachmentEntryCut,  // an entry's name or size is cut off
+  kAttachmentPastEnd,   // an attachment's contents run past the end of the file
+  kStaging,             // the file reads, but an attachment cannot be staged
+};
+// A short stable word for a problem kind, for JSON and tests ("header", "attachment-past-end").
+const char* ProblemKey(ProblemKind kind);
+using Problem = ReadProblem<ProblemKind>;
+
+struct AttachmentEntry {
+  std::string name;
+  uint64_t entryOffset = 0;    // where its length byte is
+  uint64_t size = 0;           // of its contents
+  uint64_t contentOffset = 0;  // where its contents start
+};
+
+// What ReadLayout found, as far as it got.
+struct Layout {
+  Header header;
+  bool headerRead = false;  // header holds the decoded fields (rules broken or not)
+  std::vector<Recipient> recipients;
+  uint64_t bodyOffset = 0;  // 0 until the body is known to fit
+  std::string body;         // up to Limits::bodyBytes
+  std::vector<AttachmentEntry> attachments;
+  uint64_t length = 0;  // of the input
+  // Every entry was read, even when the last one's contents run past the end of the input.
+  bool entriesRead = false;
+};
+
+// How much of the parts that only a reader of the contents needs is kept.
+struct Limits {
+  uint32_t recipients = UINT32_MAX;
+  uint32_t bodyBytes = UINT32_MAX;
+};
+
+// Walks the file front to back: the length, the header and its rules, then the recipients, the
+// body and the attachment entries, each count checked against what is left before anything is
+// read or allocated for it. Stops at the first problem, with the offset where the broken part
+// starts; what was read until then stays in layout. An attachment whose contents run past the
+// end is a problem whichever entry it is; when it is the last one, entriesRead is still set.
+Problem ReadLayout(ByteSource& source, Layout& layout, const Limits& limits = {});
 
 }  // namespace msg30

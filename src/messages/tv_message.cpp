@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "foundation/byte_source.h"
@@ -388,20 +389,46 @@ TvMessage::StageResult TvMessage::Stage(const std::string& oldPath, size_t tag) 
 TvBool TvMessage::LoadOld(const std::string& path) {
   Reset(1);
   m_oldAttachments.DeleteAll();
+  m_loadProblem = msg30::Problem{};
 
   // The 3.0 file is read silently: a file that is not a valid message just fails to load.
   TvFile file(0, 0);
-  if (!file.Open(path, kModeReadShared)) return 0;
+  if (!file.Open(path, kModeReadShared)) {
+    return Fail(msg30::ProblemKind::kCannotOpen, 0, "the file cannot be opened");
+  }
   if (!m_readBuffer) m_readBuffer.reset(new uint8_t[kWholeReadLimit]);
-  FileSource cursor(file, m_readBuffer.get());
-  if (!cursor.Prefetch(kWholeReadLimit)) return 0;
-  const uint64_t length = cursor.Length();
-  if (length <= msg30::kHeaderSize) return 0;
-  uint8_t bytes[msg30::kHeaderSize];
-  if (!cursor.Read(bytes, msg30::kHeaderSize)) return 0;
-  msg30::Header old;
-  if (msg30::DecodeHeader(bytes, old) != msg30::HeaderProblem::kNone) return 0;
+  FileSource source(file, m_readBuffer.get());
+  if (!source.Prefetch(kWholeReadLimit)) {
+    return Fail(msg30::ProblemKind::kCannotOpen, 0, "the file cannot be read");
+  }
+  msg30::Layout layout;
+  m_loadProblem = msg30::ReadLayout(source, layout);
+  if (layout.headerRead && m_loadProblem.kind != msg30::ProblemKind::kHeaderRule) {
+    TakeHeader(layout.header);
+  }
+  TakeParts(layout);
+  // Only the last attachment's contents running past the end lets the load go on: its entry was
+  // read whole, and staging fails at its copy with a log line of its own.
+  const bool stageAnyway =
+      m_loadProblem.kind == msg30::ProblemKind::kAttachmentPastEnd && layout.entriesRead;
+  if (!m_loadProblem.Ok() && !stageAnyway) return 0;
+  return ExtractAttachments(path, source);
+}
 
+TvBool TvMessage::Fail(msg30::ProblemKind kind, uint64_t offset, std::string text) {
+  // The first problem stands: the last attachment running past the end fails its staging too.
+  if (m_loadProblem.Ok()) m_loadProblem = msg30::Problem{kind, offset, std::move(text)};
+  return 0;
+}
+
+TvBool TvMessage::FailStaging(uint32_t index, const TvOldMessageFileIndex& entry,
+                              const std::string& why) {
+  return Fail(msg30::ProblemKind::kStaging, entry.m_dword64Position,
+              "attachment " + std::to_string(uint64_t{index} + 1) + " '" + entry.m_csName +
+                  "' cannot be staged: " + why);
+}
+
+void TvMessage::TakeHeader(const msg30::Header& old) {
   for (const TextMove& move : kTextMoves) {
     std::memset(m_header + move.offset, 0, move.width);
     CopyToFixedField(m_header + move.offset, move.width - 1, old.texts[move.oldIndex]);
@@ -413,19 +440,10 @@ TvBool TvMessage::LoadOld(const std::string& path) {
   EncodeFixed32(m_header + msg31::kRecipientCount, old.recipientCount);
   EncodeFixed32(m_header + msg31::kBodySize, old.bodySize);
   EncodeFixed32(m_header + msg31::kAttachmentCount, old.attachmentCount);
+}
 
-  // Every count and size is checked against what is left of the file before anything is made
-  // for it, so no allocation is larger than the file.
-  uint64_t left = length - msg30::kHeaderSize;
-  const uint32_t recordSize = msg30::RecipientRecordSize(old.kind);
-  const uint64_t recipientBytes = uint64_t{old.recipientCount} * recordSize;
-  if (recipientBytes > left) return 0;
-  left -= recipientBytes;
-  TvOldMessageRecepient holder;
-  for (uint32_t i = 0; i < old.recipientCount; ++i) {
-    std::memset(holder.m_buffer, 0, sizeof(holder.m_buffer));
-    if (!cursor.Read(holder.m_buffer, recordSize)) return 0;
-    msg30::Recipient r = msg30::DecodeRecipient(holder.m_buffer);
+void TvMessage::TakeParts(const msg30::Layout& layout) {
+  for (const msg30::Recipient& r : layout.recipients) {
     auto* recipient = new TvMessageRecipient;
     recipient->m_name = r.name;
     recipient->m_kind = r.kind;
@@ -433,32 +451,18 @@ TvBool TvMessage::LoadOld(const std::string& path) {
     recipient->m_dwordNumber2 = r.number2;
     m_recipients.Add(recipient);
   }
-
-  if (old.bodySize > left) return 0;
-  left -= old.bodySize;
-  AllocateBody(old.bodySize);
-  if (!cursor.Read(m_body.get(), old.bodySize)) return 0;
-
-  if (uint64_t{old.attachmentCount} * msg30::kMinAttachmentEntrySize > left) return 0;
-  for (uint32_t i = 0; i < old.attachmentCount; ++i) {
-    uint8_t nameLength = 0;
-    if (!cursor.Read(&nameLength, 1) || nameLength == 0) return 0;
+  if (layout.bodyOffset != 0) {
+    AllocateBody(static_cast<uint32_t>(layout.body.size()));
+    std::memcpy(m_body.get(), layout.body.data(), layout.body.size());
+  }
+  for (const msg30::AttachmentEntry& a : layout.attachments) {
     auto* entry = new TvOldMessageFileIndex;
-    std::string name(nameLength, '\0');
-    if (!cursor.Read(name.data(), nameLength) || !cursor.ReadUInt64(entry->m_dword64Size)) {
-      delete entry;
-      return 0;
-    }
-    entry->m_dword64Position = cursor.Position();
-    if (!cursor.Skip(entry->m_dword64Size)) {
-      delete entry;
-      return 0;
-    }
-    entry->m_csName = name;
+    entry->m_csName = a.name;
+    entry->m_dword64Size = a.size;
+    entry->m_dword64Position = a.contentOffset;
     entry->BuildDisplayText();
     m_oldAttachments.Add(entry);
   }
-  return ExtractAttachments(path, cursor);
 }
 
 std::string TvMessage::StagedName(const std::string& storedName, uint32_t index,
@@ -491,7 +495,7 @@ TvBool TvMessage::PrepareStagingFolder() {
   if (!platform::EnsurePrivateDirectory(bare)) {
     platform::UI().MessageBox("Can't create temp folder", platform::BoxButtons::kOk,
                               platform::BoxIcon::kWarning);
-    return 0;
+    return Fail(msg30::ProblemKind::kStaging, 0, "the temporary folder cannot be made");
   }
   TvStringList staleFiles;
   ListFiles(staleFiles, m_stagingFolder, "*.*");
@@ -521,13 +525,13 @@ TvBool TvMessage::ExtractAttachments(const std::string& path, FileSource& source
     // A new file only, no link followed: nothing planted in the folder is written through.
     if (!target.Open(staged, kModeReadWriteCreateMessage | platform::kOpenNewOnly)) {
       TvFileError error(staged.c_str(), 1);
-      return 0;
+      return FailStaging(i, *entry, "the staged file cannot be created");
     }
     m_stagedFiles.push_back(staged);
     if (!source.CopyTo(target, entry->m_dword64Position, entry->m_dword64Size, path)) {
       target.Close();
       m_log.Add("Problems with file: " + staged + " , message " + path, kLogError, kLogNoCategory);
-      return 0;
+      return FailStaging(i, *entry, "its contents cannot be copied");
     }
     target.Close();
     auto* attachment = new TvMessageAttachment;

@@ -18,6 +18,7 @@
 #include "foundation/types.h"
 #include "messages/message_batch.h"
 #include "messages/message_format.h"
+#include "messages/old_message_format.h"
 #include "messages/tv_folder_lookup.h"
 
 class FileSource;
@@ -141,6 +142,9 @@ class TvMessage {
   // streamed), then stages its attachments from the same open file.
   TvBool LoadOld(const std::string& path);
   static constexpr uint32_t kWholeReadLimit = 1u << 19;
+  // Why the last LoadOld failed: the reader's problem, kCannotOpen, or kStaging (the offset is
+  // that of the attachment's contents). No problem after a load that succeeded.
+  const msg30::Problem& LoadProblem() const { return m_loadProblem; }
 
   // The temporary folder for staged attachments, ending in a separator. By default the system's
   // temporary directory + kStagingFolderName.
@@ -168,6 +172,13 @@ class TvMessage {
   // The written file holds what was meant: its length and its header, read back from the open
   // file.
   TvBool VerifyWritten(TvFile& file) const;
+  // Sets the load problem, unless one is set already, and fails.
+  TvBool Fail(msg30::ProblemKind kind, uint64_t offset, std::string text);
+  TvBool FailStaging(uint32_t index, const TvOldMessageFileIndex& entry, const std::string& why);
+  // Take what the 3.0 reader found into the 3.1 header, the recipients, the body and the old
+  // attachment list.
+  void TakeHeader(const msg30::Header& old);
+  void TakeParts(const msg30::Layout& layout);
   TvBool ExtractAttachments(const std::string& path, FileSource& source);
   // The staging folder exists and holds nothing of an earlier run; made once per object.
   TvBool PrepareStagingFolder();
@@ -193,6 +204,7 @@ class TvMessage {
   std::string m_stagingFolder;
   bool m_stagingReady = false;
   std::unique_ptr<uint8_t[]> m_readBuffer;  // kWholeReadLimit bytes, made at the first read
+  msg30::Problem m_loadProblem;
   // Files this object staged for the message it holds; removed before the next one is staged.
   std::vector<std::string> m_stagedFiles;
   // New files written by this object; it knows the names already committed (case-folded), so

@@ -51,6 +51,8 @@ TEST_F(StagingTest, FolderThatCannotBeCreatedFailsEveryMessageWithABox) {
   full.hexName = HexName(3);
   EXPECT_FALSE(message.LoadOld(WriteOld(plain)));
   EXPECT_FALSE(message.LoadOld(WriteOld(full)));
+  EXPECT_EQ(message.LoadProblem().kind, msg30::ProblemKind::kStaging);
+  EXPECT_EQ(message.LoadProblem().text, "the temporary folder cannot be made");
   ASSERT_EQ(ui.boxes.size(), 2u);
   EXPECT_EQ(ui.boxes[0].text, "Can't create temp folder");
   EXPECT_EQ(ui.boxes[1].text, "Can't create temp folder");

@@ -1,5 +1,5 @@
-// The companion tool's library in process: the sample writer, the 3.0 message diagnosis against
-// the converter's own reader, the dry run's promise to change nothing, and the text helpers.
+// The companion tool's library in process: the sample writer, the new names of 3.0 messages, the
+// dry run's promise to change nothing, and the text helpers.
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -82,7 +82,7 @@ TEST_F(SampleTest, EveryMessageOfASampleConvertsWithoutAnErrorLine) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Diagnosis of 3.0 message files, against the converter's own reader
+// 3.0 message files for the tool
 
 std::string OldMessage(const std::string& body, const std::vector<std::string>& attachments) {
   msg30::Header header;
@@ -111,63 +111,9 @@ std::string OldMessage(const std::string& body, const std::vector<std::string>& 
          section;
 }
 
-class DiagnosisTest : public ScratchTest {
- protected:
-  // Writes bytes as a message file, diagnoses it and loads it with the converter's reader.
-  zvtool::OldMessageDiagnosis Diagnose(const std::string& bytes, bool* loaded) {
-    const std::string path = scratch.File("0A1B2C3D4E5F60718293A4B5C6D7E8F9.Message");
-    EXPECT_TRUE(tvtest::WriteWholeFile(path, bytes));
-    zvtool::OldMessageLoader loader(scratch.Path());
-    *loaded = loader.Load(path, nullptr);
-    return zvtool::DiagnoseOldMessage(path);
-  }
-};
+using NewNameTest = ScratchTest;
 
-TEST_F(DiagnosisTest, ASoundFileIsSoundForBoth) {
-  bool loaded = false;
-  auto d = Diagnose(OldMessage("hello", {"abc", "defg"}), &loaded);
-  EXPECT_TRUE(loaded);
-  EXPECT_TRUE(d.Ok()) << d.reason;
-  ASSERT_EQ(d.attachments.size(), 2u);
-  EXPECT_EQ(d.attachments[1].size, 4u);
-}
-
-TEST_F(DiagnosisTest, EachBrokenRuleIsNamedAndTheReaderRefusesTheFileToo) {
-  const std::string sound = OldMessage("hello world", {"0123456789"});
-  struct Case {
-    const char* what;
-    std::string bytes;
-    zvtool::OldProblem problem;
-  };
-  std::string badMagic = sound;
-  badMagic[3] = 'X';
-  std::string badTotal = sound;
-  badTotal[msg30::kTotalSize] ^= 1;
-  std::string zeroName = sound;
-  zeroName[msg30::kHeaderSize + 38 + 11] = 0;  // after the kind-2 record and the body
-  std::string unterminated = sound;
-  unterminated[56 + 32] = 'Z';
-  const std::vector<Case> cases = {
-      {"magic", badMagic, zvtool::OldProblem::kHeaderRule},
-      {"total size", badTotal, zvtool::OldProblem::kHeaderRule},
-      {"text not terminated", unterminated, zvtool::OldProblem::kHeaderRule},
-      {"only a header", sound.substr(0, msg30::kHeaderSize), zvtool::OldProblem::kTooShort},
-      {"cut in the body", sound.substr(0, msg30::kHeaderSize + 38 + 4),
-       zvtool::OldProblem::kBodyCut},
-      {"name length 0", zeroName, zvtool::OldProblem::kAttachmentNameZero},
-      {"attachment past the end", sound.substr(0, sound.size() - 3),
-       zvtool::OldProblem::kAttachmentPastEnd},
-  };
-  for (const Case& c : cases) {
-    bool loaded = true;
-    auto d = Diagnose(c.bytes, &loaded);
-    EXPECT_FALSE(loaded) << c.what;
-    EXPECT_EQ(d.problem, c.problem) << c.what << ": " << d.reason;
-    EXPECT_FALSE(d.reason.empty()) << c.what;
-  }
-}
-
-TEST_F(DiagnosisTest, NewNameComesFromBytesZeroToThreeAndEightToEleven) {
+TEST_F(NewNameTest, NewNameComesFromBytesZeroToThreeAndEightToEleven) {
   EXPECT_EQ(zvtool::NewMessageFileName("0A1B2C3D4E5F60718293A4B5C6D7E8F9.Message"),
             "3D2C1B0AB5A49382.Message");
 }

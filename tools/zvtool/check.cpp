@@ -266,7 +266,6 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
       progress.Step();
       ++found;
       const std::string path = folder->directory + name;
-      OldMessageDiagnosis diagnosis = DiagnoseOldMessage(path);
       std::string boxes;
       bool loaded = loader.Load(path, &boxes);
       const std::string newPath = folder->directory + NewMessageFileName(name);
@@ -275,10 +274,11 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
       if (!loaded) {
         ++notLoaded;
         entry["outcome"] = "NOT loaded";
-        entry["problem"] = diagnosis.Ok() ? "read-error" : OldProblemKey(diagnosis.problem);
-        std::string reason = diagnosis.Ok() ? (boxes.empty() ? "the file cannot be read" : boxes)
-                                            : diagnosis.reason;
-        entry["reason"] = JsonText(reason);
+        const msg30::Problem& problem = loader.Message().LoadProblem();
+        entry["problem"] = msg30::ProblemKey(problem.kind);
+        entry["offset"] = problem.offset;
+        entry["reason"] =
+            JsonText(boxes.empty() ? problem.text : problem.text + " (" + boxes + ")");
         failing.push_back(entry);
         continue;
       }
@@ -313,19 +313,20 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
         warnings.push_back(JsonText(path + ": the existing 3.1 file " + existing +
                                     " holds the same bytes and is written again"));
       }
-      for (const OldAttachmentEntry& attachment : diagnosis.attachments) {
-        if (!attachment.plainName) {
-          warnings.push_back(JsonText(path + ": attachment name '" + attachment.name +
+      TvMessage& message = loader.Message();
+      for (uint32_t i = 0; i < message.OldAttachments().GetSize(); ++i) {
+        const std::string& stored = message.OldAttachments()[i]->m_csName;
+        if (!IsPlainName(stored)) {
+          warnings.push_back(JsonText(path + ": attachment name '" + stored +
                                       "' is no plain file name; it is staged under a safe name "
                                       "and keeps its stored name in the 3.1 file"));
         }
       }
-      TvMessage& message = loader.Message();
       uint64_t attachments = 0;
       message.TotalAttachmentSize(attachments);
       space.stagingPeak = std::max(space.stagingPeak, attachments);
       space.Write(NewMessageSize(message), existing.empty() ? 0 : FileLength(existing));
-      space.DeleteOld(diagnosis.fileLength);
+      space.DeleteOld(FileLength(path));
     }
     Json f;
     f["folder"] = JsonText(folder->name);

@@ -2,9 +2,11 @@
 // by its name and confirmed by its content; records are read with the formats' own decoders and
 // readers. A damaged file is printed up to the damage, with the offset and the reason it stopped.
 #include <cstring>
+#include <vector>
 
 #include "contacts/tv_contact_list.h"
 #include "database/folders_format.h"
+#include "foundation/byte_source.h"
 #include "foundation/coding.h"
 #include "foundation/tv_file.h"
 #include "messages/message_format.h"
@@ -13,7 +15,6 @@
 #include "platform/recording_ui.h"
 #include "replies/tv_text_messages.h"
 #include "zvtool/commands.h"
-#include "zvtool/message_reader.h"
 #include "zvtool/tool_common.h"
 
 namespace zvtool {
@@ -21,6 +22,8 @@ namespace zvtool {
 namespace {
 
 constexpr uint32_t kBodyPreview = 256;
+// A 3.0 message is read through a buffer of this size; the rest of a larger file is streamed.
+constexpr uint32_t kMessagePrefetch = 1u << 16;
 
 enum class Kind {
   kUnknown,
@@ -141,7 +144,15 @@ void DumpNamesIndex(const std::string& path, Json& doc) {
 // --- message files ---------------------------------------------------------------------------
 
 void DumpMessage30(const std::string& path, Json& doc) {
-  OldMessageDiagnosis d = DiagnoseOldMessage(path, kBodyPreview, 0xFFFFFFFF);
+  TvFile file(0, 0);
+  if (!file.Open(path, kModeReadShared)) return Damage(doc, 0, "the file cannot be opened");
+  std::vector<uint8_t> buffer(kMessagePrefetch);
+  FileSource source(file, buffer.data());
+  if (!source.Prefetch(kMessagePrefetch)) return Damage(doc, 0, "the file cannot be read");
+  msg30::Layout d;
+  msg30::Limits limits;
+  limits.bodyBytes = kBodyPreview;
+  const msg30::Problem problem = msg30::ReadLayout(source, d, limits);
   if (d.headerRead) {
     Json h;
     h["magic"] = JsonText(Magic(path));
@@ -174,21 +185,21 @@ void DumpMessage30(const std::string& path, Json& doc) {
     Json body;
     body["offset"] = d.bodyOffset;
     body["size"] = d.header.bodySize;
-    body["preview"] = JsonText(d.bodyPreview);
+    body["preview"] = JsonText(d.body);
     doc["body"] = body;
   }
   Json attachments = Json::array();
-  for (const OldAttachmentEntry& a : d.attachments) {
+  for (const msg30::AttachmentEntry& a : d.attachments) {
     Json e;
     e["entry_offset"] = a.entryOffset;
     e["name"] = JsonText(a.name);
     e["size"] = a.size;
     e["contents_offset"] = a.contentOffset;
-    if (!a.plainName) e["note"] = "no plain file name: staged under a safe name";
+    if (!IsPlainName(a.name)) e["note"] = "no plain file name: staged under a safe name";
     attachments.push_back(e);
   }
   doc["attachments"] = attachments;
-  if (!d.Ok()) Damage(doc, d.stoppedAt, d.reason);
+  if (!problem.Ok()) Damage(doc, problem.offset, problem.text);
 }
 
 void DumpMessage31(const std::string& path, Json& doc) {

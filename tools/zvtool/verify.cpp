@@ -265,9 +265,9 @@ void VerifyMessages(const FolderPlan& plan, const std::string& newData, const st
       std::string boxes;
       if (!loader.Load(oldPath, &boxes)) {
         ++t.notConvertible;
-        OldMessageDiagnosis d = DiagnoseOldMessage(oldPath);
-        t.Problem("not convertible: " + oldPath + ": " +
-                  (d.Ok() ? (boxes.empty() ? std::string("cannot be read") : boxes) : d.reason));
+        const msg30::Problem& problem = loader.Message().LoadProblem();
+        t.Problem("not convertible: " + oldPath + ": " + problem.text + " at byte " +
+                  std::to_string(problem.offset) + (boxes.empty() ? "" : " (" + boxes + ")"));
         continue;
       }
       const std::string newPath =
