@@ -235,12 +235,11 @@ std::string TvDatabase::UnreadableFolderLine(const std::string& name,
          " cannot be read: " + reason;
 }
 
-TvBool TvDatabase::LoadFoldersList() {
+TvBool TvDatabase::LoadFoldersList(bool changeNothing) {
   Lock("LoadFoldersList");
   m_dropped.clear();
-  // A dry run reads no names index: loading one creates a missing file, and no message's
-  // outcome depends on it.
-  if (!DryRun()) m_namesIndex.Load();
+  // Loading the names index creates a missing one; no message's outcome depends on it.
+  if (!changeNothing) m_namesIndex.Load();
   const std::string oldPath = ExistingFileName(DataFolder() + folders::kOldFileName);
   const std::string newPath = ExistingFileName(DataFolder() + folders::kNewFileName);
   TvBool result;
@@ -250,9 +249,9 @@ TvBool TvDatabase::LoadFoldersList() {
     ReadFolderRecords(newPath, kModeReadShared);
     // The names index may not have been rewritten before the interruption; rewriting it again
     // writes the same records.
-    if (!DryRun()) m_namesIndex.Save();
+    if (!changeNothing) m_namesIndex.Save();
     result = 0;
-  } else if (DryRun()) {
+  } else if (changeNothing) {
     // The conversion creates a missing old file empty, which lists no folders.
     result = FileExists(oldPath) ? ReadFolderRecords(oldPath, kModeReadShared) : 0;
   } else {
@@ -354,6 +353,7 @@ bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBoo
     return true;
   }
   Progress().Folder(folder.m_csName);
+  m_listener->FolderEntered(folder.m_csName, work.directory, work.names.size());
   bool stopped = false;
   for (const std::string& name : work.names) {
     // A stop asked for by the user lands between messages: what is in flight is committed below.
@@ -422,7 +422,7 @@ int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
   } else {
     RemoveLeftoverTempFiles(DataFolder());
   }
-  const TvBool loaded = LoadFoldersList();
+  const TvBool loaded = LoadFoldersList(DryRun());
   // Messages of a dropped folder that no kept folder reaches would exist nowhere once the old
   // folders file is gone: each such folder is named, and the old folders file stays.
   const std::vector<TvStrandedFolder> stranded = StrandedFolders();

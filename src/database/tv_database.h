@@ -65,8 +65,9 @@ class TvDatabase : public TvFolderLookup {
 
   // Reads the names index and the old folders file into the list. When the old folders file is
   // gone but "Folders.List" is there (a run interrupted after deleting it), the user folders are
-  // taken from "Folders.List" and the result is false, so neither file is written again.
-  TvBool LoadFoldersList();
+  // taken from "Folders.List" and the result is false, so neither file is written again. With
+  // changeNothing no file is created or rewritten (a missing old file lists no folders).
+  TvBool LoadFoldersList(bool changeNothing = false);
   // Writes the names index and "Folders.List" (replacing an earlier one only when complete).
   TvBool SaveFoldersList();
 

@@ -108,8 +108,8 @@ std::vector<TvMessageBatch::Outcome> TvMessageBatch::Commit() {
   outcomes.reserve(m_entries.size());
   for (Entry& entry : m_entries) {
     if (entry.Ok()) m_committedKeys.insert(entry.key);
-    outcomes.push_back(Outcome{std::move(entry.oldPath), entry.tag, entry.Ok(), entry.refusal,
-                               entry.bytes, entry.replacedBytes});
+    outcomes.push_back(Outcome{std::move(entry.oldPath), std::move(entry.finalPath), entry.tag,
+                               entry.Ok(), entry.refusal, entry.bytes, entry.replacedBytes});
   }
   m_entries.clear();
   m_pendingKeys.clear();

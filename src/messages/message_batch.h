@@ -38,6 +38,7 @@ class TvMessageBatch {
   };
   struct Outcome {
     std::string oldPath;
+    std::string finalPath;  // where the new file belongs
     size_t tag = 0;  // the caller's, from Add
     bool committed = false;
     Refusal refusal = Refusal::kNone;

@@ -15,11 +15,22 @@
 #include "platform/system_error.h"
 #include "support/fault_sweep.h"
 #include "support/new_format_reader.h"
+#include "support/power_cut.h"
+#include "support/walk_verdicts.h"
 
 namespace tvtest {
 namespace {
 
 using ConvertDatabaseTest = DatabaseTest;
+
+// What the dry walk foretells for the data folder; it must not change the folder.
+MessageVerdicts Foretell(const std::string& dataFolder, ScratchDir& scratch) {
+  const auto before = SnapshotTree(dataFolder);
+  MessageVerdicts verdicts =
+      DryWalkVerdicts(dataFolder, scratch.Path() + "staging", scratch.MakeDir("dry") + platform::kPathSeparator);
+  EXPECT_EQ(SnapshotTree(dataFolder), before) << "the dry walk changed the data folder";
+  return verdicts;
+}
 
 OldMessage Message(uint64_t number, const std::string& body) {
   OldMessage m;
@@ -111,9 +122,11 @@ TEST_F(ConvertDatabaseTest, TwoOldFilesWithOneNewNameConvertOnlyTheFirst) {
   second.hexName = "0A1B2C3D000000008293A4B500000000";
   std::string a = data.Message("Inbox", first);
   std::string b = data.Message("Inbox", second);
+  const MessageVerdicts foretold = Foretell(data.Path(), scratch);
   db.CreateStandardFolders();
   db.ConvertDatabase(1);
   std::vector<std::string> entries = LogEntries();
+  EXPECT_EQ(foretold, LoggedVerdicts(entries));
   int converted = 0;
   int notSaved = 0;
   std::string kept;
@@ -288,6 +301,7 @@ TEST_F(ConvertDatabaseTest, RerunReplacesAnExistingNewFileOnlyWithIdenticalBytes
     ASSERT_TRUE(WriteWholeFile(newFile, earlier));
     data.Folders({Folder("Work", 7)});
     const uint32_t errorsBefore = log.m_dwordErrorCount;
+    const MessageVerdicts foretold = Foretell(data.Path(), scratch);
 
     TvDatabase rerun(log, paths);
     rerun.SetStagingFolder(scratch.Path() + "staging");
@@ -297,6 +311,7 @@ TEST_F(ConvertDatabaseTest, RerunReplacesAnExistingNewFileOnlyWithIdenticalBytes
     EXPECT_FALSE(PathExists(newFile + TvReplacingFile::kTempSuffix));
     EXPECT_EQ(PathExists(old), !c.identical);
     const std::vector<std::string> lines = LogEntries();
+    EXPECT_EQ(foretold, LoggedVerdicts(lines));
     const std::string outcome = old + (c.identical ? " , Converted" : " , NOT saved");
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
       return line.find(outcome) != std::string::npos;

@@ -19,6 +19,7 @@
 #include "support/new_format_reader.h"
 #include "support/old_contacts_writer.h"
 #include "support/power_cut.h"
+#include "support/walk_verdicts.h"
 
 namespace reliability {
 namespace {
@@ -82,12 +83,29 @@ class HostileInput : public tvtest::ScratchTest {
     const std::string oldPath = layout.data + kind.oldFile;
     fs::create_directories(fs::path(oldPath).parent_path());
     EXPECT_TRUE(tvtest::WriteWholeFile(oldPath, bytes));
+    // zvtool check's walk: dry, it changes nothing and foretells every message's verdict.
+    tvtest::MessageVerdicts foretold;
+    if (kind.stores & kDatabase) {
+      const Tree before = tvtest::SnapshotTree(layout.data);
+      fs::create_directories(layout.root + "dry");
+      foretold = tvtest::DryWalkVerdicts(layout.data, layout.staging,
+                                         layout.root + "dry" + platform::kPathSeparator);
+      EXPECT_EQ(tvtest::SnapshotTree(layout.data), before) << where << ": the dry walk wrote";
+    }
     tvtest::FileOpWatch watch({layout.data, layout.staging});
     watch.Start();
     RunConversion(layout, 1, kind.stores);
     watch.Cut();
     for (const std::string& change : watch.OutsideChanges()) {
       ADD_FAILURE() << where << ": changed outside: " << change;
+    }
+    if (kind.stores & kDatabase) {
+      // A run without an Error line leaves no log: then every message converted.
+      tvtest::MessageVerdicts told = tvtest::LoggedVerdicts(LogEntries(layout));
+      if (!tvtest::PathExists(layout.data + kLogName)) {
+        for (const auto& [path, verdict] : foretold) told[path] = "Converted";
+      }
+      EXPECT_EQ(foretold, told) << where;
     }
     const bool converted = tvtest::PathExists(layout.data + kind.newFile);
     if (!converted) {

@@ -1,17 +1,21 @@
-// zvtool check: a dry run of the conversion over a 3.0 data folder. Every file the conversion
-// reads is read with the conversion's own readers, opened read-only; nothing in the folder is
-// created, changed or deleted.
+// zvtool check: a dry run of the conversion over a 3.0 data folder. The message files go through
+// the conversion's own walk with a committer that keeps nothing, so each verdict is the one the
+// conversion reaches; the list files are read with the conversion's own readers, read-only.
+// Nothing in the folder is created, changed or deleted.
 #include <algorithm>
 #include <filesystem>
 #include <map>
 
 #include "contacts/tv_contact_list.h"
 #include "database/tv_database.h"
+#include "foundation/progress.h"
 #include "foundation/tv_file.h"
+#include "foundation/utilities.h"
 #include "messages/plain_names.h"
 #include "platform/recording_ui.h"
 #include "replies/tv_text_messages.h"
 #include "zvtool/commands.h"
+#include "database/walk_listener.h"
 #include "zvtool/folder_plan.h"
 #include "zvtool/message_reader.h"
 #include "zvtool/tool_common.h"
@@ -140,6 +144,146 @@ ListVerdict CheckReplies(const std::string& dataFolder, const std::string& scrat
   return v;
 }
 
+// Hears the dry walk's verdicts and turns them into the report's message entries.
+class MessageVerdicts : public TvWalkListener {
+ public:
+  explicit MessageVerdicts(SpaceLedger& space) : m_space(space) {}
+
+  void FolderSkipped(const std::string& line) override { unsafeFolders.push_back(JsonText(line)); }
+  void FolderEntered(const std::string& name, const std::string& directory,
+                     size_t oldFiles) override {
+    EndFolder();
+    m_folder = Json();
+    m_folder["folder"] = JsonText(name);
+    m_folder["old_files"] = oldFiles;
+    m_folderDirectory = directory;
+    m_folderConverts = 0;
+  }
+  void MessageFound(const std::string&) override { ++found; }
+  void NotLoaded(const std::string& oldPath, TvMessage& message) override {
+    ++notLoaded;
+    const msg30::Problem& problem = message.LoadProblem();
+    Json entry = Entry(oldPath, "NOT loaded", msg30::ProblemKey(problem.kind), problem.text);
+    entry["offset"] = problem.offset;
+    failing.push_back(entry);
+  }
+  void Loaded(const std::string& oldPath, TvMessage& message) override {
+    uint64_t attachments = 0;
+    message.TotalAttachmentSize(attachments);
+    m_space.stagingPeak = std::max(m_space.stagingPeak, attachments);
+    for (uint32_t i = 0; i < message.OldAttachments().GetSize(); ++i) {
+      const std::string& name = message.OldAttachments()[i]->m_csName;
+      if (IsPlainName(name)) continue;
+      warnings.push_back(JsonText(oldPath + ": attachment name '" + name +
+                                  "' is no plain file name; it is staged under a safe name and "
+                                  "keeps its stored name in the 3.1 file"));
+    }
+  }
+  void Decided(const TvMessageBatch::Outcome& outcome) override {
+    using Refusal = TvMessageBatch::Refusal;
+    const std::string& oldPath = outcome.oldPath;
+    if (outcome.committed) {
+      ++converts;
+      ++m_folderConverts;
+      m_newNames.emplace(FoldCase(outcome.finalPath), oldPath);
+      if (outcome.replacedBytes != 0) {
+        warnings.push_back(JsonText(oldPath + ": the existing 3.1 file " + outcome.finalPath +
+                                    " holds the same bytes and is written again"));
+      }
+      m_space.Write(outcome.bytes, outcome.replacedBytes);
+      m_space.DeleteOld(FileLength(oldPath));
+      return;
+    }
+    ++notSaved;
+    if (outcome.refusal == Refusal::kNameTaken) {
+      const std::string newName = NewMessageFileName(BaseName(oldPath));
+      const std::string newPath = oldPath.substr(0, oldPath.size() - BaseName(oldPath).size()) +
+                                  newName;
+      auto taken = m_newNames.find(FoldCase(newPath));
+      failing.push_back(Entry(oldPath, "NOT saved", "new-name-collision",
+                              "its new name " + newName + " is taken by " +
+                                  (taken == m_newNames.end() ? std::string("another old file")
+                                                             : taken->second) +
+                                  " earlier in the run"));
+    } else if (outcome.refusal == Refusal::kExistingDiffers) {
+      failing.push_back(Entry(oldPath, "NOT saved", "existing-new-file-differs",
+                              "the 3.1 file " + outcome.finalPath +
+                                  " is already there with other contents; it is kept, and so is "
+                                  "the old file"));
+    } else {
+      failing.push_back(Entry(oldPath, "NOT saved", "write-failed",
+                              "the new file cannot be written in the scratch folder"));
+    }
+  }
+  // Closes the folder entered last: its line in the report and the old index it leaves.
+  void EndFolder() {
+    if (m_folder.is_null()) return;
+    m_folder["converting"] = m_folderConverts;
+    perFolder.push_back(m_folder);
+    m_folder = Json();
+    const std::string index = m_folderDirectory + folders::kFolderIndexFileName;
+    if (IsExistingFile(index)) m_space.DeleteOld(FileLength(index));
+  }
+
+  uint32_t found = 0, converts = 0, notLoaded = 0, notSaved = 0;
+  Json failing = Json::array();
+  Json warnings = Json::array();
+  Json unsafeFolders = Json::array();
+  Json perFolder = Json::array();
+
+ private:
+  static Json Entry(const std::string& oldPath, const char* outcome, const char* problem,
+                    const std::string& reason) {
+    Json entry;
+    entry["file"] = JsonText(oldPath);
+    entry["outcome"] = outcome;
+    entry["problem"] = problem;
+    entry["reason"] = JsonText(reason);
+    return entry;
+  }
+
+  SpaceLedger& m_space;
+  Json m_folder;
+  std::string m_folderDirectory;
+  uint32_t m_folderConverts = 0;
+  std::map<std::string, std::string> m_newNames;  // case-folded new path -> old path that took it
+};
+
+// The walk's progress as the tool's progress line.
+class CheckProgress : public TvProgress {
+ public:
+  void Begin(uint64_t total) override {
+    m_line = std::make_unique<zvtool::Progress>("checking messages", total);
+  }
+  void Messages(uint64_t) override {
+    if (m_line) m_line->Step();
+  }
+  void End() override { m_line.reset(); }
+
+ private:
+  std::unique_ptr<zvtool::Progress> m_line;
+};
+
+// Runs the conversion's walk over the data folder without changing it.
+void WalkDry(const std::string& data, const std::string& scratch, MessageVerdicts& verdicts) {
+  TvFixedDataPaths dataPaths(data);
+  TvFixedDataPaths scratchPaths(scratch);  // the walk's log lines stay in the scratch folder
+  TvLog log(scratchPaths);
+  TvDatabase database(log, dataPaths);
+  database.CreateStandardFolders();
+  database.SetStagingFolder(scratch + "staging");
+  database.SetDryRun(scratch);
+  database.SetListener(&verdicts);
+  CheckProgress progress;
+  TvProgress* previous = SetProgress(&progress);
+  {
+    platform::ScopedRecordingUI quiet;
+    database.ConvertDatabase(0);
+  }
+  SetProgress(previous);
+  verdicts.EndFolder();
+}
+
 }  // namespace
 
 int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream& err) {
@@ -181,20 +325,20 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   }
   list["folders"] = walked;
   Json dropped = Json::array();
-  for (const DroppedFolder& d : plan.dropped) {
-    dropped.push_back(JsonText("'" + d.record.name + "' (id " + std::to_string(d.record.id) +
-                               "): " + d.reason));
+  for (const TvDroppedFolder& d : plan.dropped) {
+    dropped.push_back(
+        JsonText("'" + d.name + "' (id " + std::to_string(d.id) + "): " + d.reason));
   }
   list["dropped_folders"] = dropped;
-  // A dropped folder whose directory no kept folder walks leaves its messages behind unconverted,
-  // and without a line in the log: that is a failure worth knowing before the run.
+  // A dropped folder whose directory no kept folder walks leaves its messages behind unconverted:
+  // a failure worth knowing before the run.
   Json orphaned = Json::array();
-  for (const LeftBehind& left : MessagesLeftBehind(plan)) {
+  for (const TvStrandedFolder& left : plan.leftBehind) {
     ++failures;
-    orphaned.push_back(JsonText("'" + left.folder.record.name + "' (id " +
-                                std::to_string(left.folder.record.id) + "): " +
-                                std::to_string(left.names.size()) + " message file(s) in " +
-                                left.directory + " are NOT converted (" + left.folder.reason + ")"));
+    orphaned.push_back(JsonText("'" + left.folder.name + "' (id " + std::to_string(left.folder.id) +
+                                "): " + std::to_string(left.oldMessageFiles) +
+                                " message file(s) in " + left.directory + " are NOT converted (" +
+                                left.folder.reason + ")"));
   }
   list["messages_left_behind"] = orphaned;
   report["folders_list"] = list;
@@ -222,132 +366,23 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   }
   if (plan.listConverts) space.DeleteOld(plan.oldFileSize);
 
-  // The messages, folder by folder, in the conversion's order.
-  OldMessageLoader loader(scratch.Path());
-  std::vector<std::pair<const PlannedFolder*, std::vector<std::string>>> work;
-  uint64_t total = 0;
-  for (const PlannedFolder& folder : plan.folders) {
-    work.emplace_back(&folder, folder.usable ? OldMessageNames(folder.directory)
-                                             : std::vector<std::string>());
-    total += work.back().second.size();
-  }
-  Progress progress("checking messages", total);
-  std::map<std::string, std::string> newNames;  // case-folded new path -> old path that takes it
-  DirectoryIndex existingFiles;
-  uint32_t found = 0, converts = 0, notLoaded = 0, notSaved = 0;
-  Json failing = Json::array();
-  Json warnings = Json::array();
-  Json unsafeFolders = Json::array();
-  Json perFolder = Json::array();
-  for (const auto& [folder, fileNames] : work) {
-    if (!folder->usable) {
-      ++failures;
-      unsafeFolders.push_back(
-          JsonText("'" + folder->name + "' (id " + std::to_string(folder->id) +
-                   (folder->id == FOLDER_CURRENT ? "): the id is reserved for the current folder"
-                                                 : "): no plain folder name") +
-                   ", the folder is NOT converted"));
-      continue;
-    }
-    // A folder directory that exists but cannot be listed: the converter says so in an Error line.
-    std::string bare = folder->directory;
-    bare.pop_back();
-    if (IsExistingDirectory(bare) || IsExistingFile(bare)) {
-      const std::string unreadable =
-          TvDatabase::UnreadableFolderLine(folder->name, folder->directory);
-      if (!unreadable.empty()) {
-        ++failures;
-        unsafeFolders.push_back(JsonText(unreadable));
-        continue;
-      }
-    }
-    uint32_t folderConverts = 0;
-    for (const std::string& name : fileNames) {
-      progress.Step();
-      ++found;
-      const std::string path = folder->directory + name;
-      std::string boxes;
-      bool loaded = loader.Load(path, &boxes);
-      const std::string newPath = folder->directory + NewMessageFileName(name);
-      Json entry;
-      entry["file"] = JsonText(path);
-      if (!loaded) {
-        ++notLoaded;
-        entry["outcome"] = "NOT loaded";
-        const msg30::Problem& problem = loader.Message().LoadProblem();
-        entry["problem"] = msg30::ProblemKey(problem.kind);
-        entry["offset"] = problem.offset;
-        entry["reason"] =
-            JsonText(boxes.empty() ? problem.text : problem.text + " (" + boxes + ")");
-        failing.push_back(entry);
-        continue;
-      }
-      const std::string key = FoldCase(newPath);
-      auto taken = newNames.find(key);
-      if (taken != newNames.end()) {
-        ++notSaved;
-        entry["outcome"] = "NOT saved";
-        entry["problem"] = "new-name-collision";
-        entry["reason"] = JsonText("its new name " + NewMessageFileName(name) +
-                                   " is taken by " + taken->second + " earlier in the run");
-        failing.push_back(entry);
-        continue;
-      }
-      // A 3.1 file already there is replaced only by the same bytes; any other stays, and so
-      // does the old file.
-      const std::string existing = existingFiles.Find(newPath);
-      if (!existing.empty() && !loader.WritesSameAs(path, existing)) {
-        ++notSaved;
-        entry["outcome"] = "NOT saved";
-        entry["problem"] = "existing-new-file-differs";
-        entry["reason"] = JsonText("the 3.1 file " + existing +
-                                   " is already there with other contents; it is kept, and so is "
-                                   "the old file");
-        failing.push_back(entry);
-        continue;
-      }
-      newNames.emplace(key, path);
-      ++converts;
-      ++folderConverts;
-      if (!existing.empty()) {
-        warnings.push_back(JsonText(path + ": the existing 3.1 file " + existing +
-                                    " holds the same bytes and is written again"));
-      }
-      TvMessage& message = loader.Message();
-      for (uint32_t i = 0; i < message.OldAttachments().GetSize(); ++i) {
-        const std::string& stored = message.OldAttachments()[i]->m_csName;
-        if (!IsPlainName(stored)) {
-          warnings.push_back(JsonText(path + ": attachment name '" + stored +
-                                      "' is no plain file name; it is staged under a safe name "
-                                      "and keeps its stored name in the 3.1 file"));
-        }
-      }
-      uint64_t attachments = 0;
-      message.TotalAttachmentSize(attachments);
-      space.stagingPeak = std::max(space.stagingPeak, attachments);
-      space.Write(NewMessageSize(message), existing.empty() ? 0 : FileLength(existing));
-      space.DeleteOld(FileLength(path));
-    }
-    Json f;
-    f["folder"] = JsonText(folder->name);
-    f["old_files"] = fileNames.size();
-    f["converting"] = folderConverts;
-    perFolder.push_back(f);
-    const std::string index = folder->directory + folders::kFolderIndexFileName;
-    if (IsExistingFile(index)) space.DeleteOld(FileLength(index));
-  }
-  failures += notLoaded + notSaved;
+  // The messages, folder by folder, through the conversion's own walk.
+  MessageVerdicts verdicts(space);
+  WalkDry(data, scratch.Path(), verdicts);
+  const uint32_t found = verdicts.found, converts = verdicts.converts;
+  const uint32_t notLoaded = verdicts.notLoaded, notSaved = verdicts.notSaved;
+  failures += notLoaded + notSaved + static_cast<uint32_t>(verdicts.unsafeFolders.size());
 
   Json messages;
   messages["found"] = found;
   messages["convert"] = converts;
   messages["not_loaded"] = notLoaded;
   messages["not_saved"] = notSaved;
-  messages["per_folder"] = perFolder;
-  messages["failing"] = failing;
+  messages["per_folder"] = verdicts.perFolder;
+  messages["failing"] = verdicts.failing;
   report["messages"] = messages;
-  report["unsafe_folders"] = unsafeFolders;
-  report["warnings"] = warnings;
+  report["unsafe_folders"] = verdicts.unsafeFolders;
+  report["warnings"] = verdicts.warnings;
 
   ListVerdict contacts = CheckContacts(data, scratch.Path(), space);
   ListVerdict fast = CheckReplies(data, scratch.Path(), TvFastReplysService::kOldFileName,
@@ -390,7 +425,7 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   summary["messages"] = std::to_string(found) + " found, " + std::to_string(converts) +
                         " convert, " + std::to_string(notLoaded) + " NOT loaded, " +
                         std::to_string(notSaved) + " NOT saved";
-  summary["unsafe folders"] = unsafeFolders.size();
+  summary["unsafe folders"] = verdicts.unsafeFolders.size();
   summary["contact list"] = state(contacts.report);
   summary["fast replies"] = state(fast.report);
   summary["auto answers"] = state(answers.report);

@@ -6,6 +6,7 @@
 #include "foundation/utilities.h"
 #include "messages/plain_names.h"
 #include "platform/file_system.h"
+#include "platform/recording_ui.h"
 #include "zvtool/tool_common.h"
 
 namespace zvtool {
@@ -18,12 +19,18 @@ FolderPlan PlanFolders(const std::string& dataFolder) {
   plan.oldFileExists = IsExistingFile(oldPath);
   plan.newFileExists = IsExistingFile(newPath);
 
-  // The database object answers the name and id questions exactly as in the conversion; it is
-  // only asked questions that touch no file.
   TvFixedDataPaths paths(plan.dataFolder);
   TvLog log(paths);
   TvDatabase database(log, paths);
   database.CreateStandardFolders();
+  {
+    // The database reads the list as the conversion does; a damaged file's boxes are the
+    // reports' reasons below, not messages for the user.
+    platform::ScopedRecordingUI quiet;
+    database.LoadFoldersList(true);
+  }
+  plan.dropped = database.DroppedFolders();
+  plan.leftBehind = database.StrandedFolders();
 
   std::string listPath;
   if (!plan.oldFileExists && plan.newFileExists) {
@@ -44,52 +51,26 @@ FolderPlan PlanFolders(const std::string& dataFolder) {
     if (!folders::ReadWholeFile(listPath, bytes)) {
       plan.listProblem = "\"" + BaseName(listPath) + "\" cannot be read";
       plan.listDamaged = true;
-    } else {
-      if (!plan.fromNewList) plan.oldFileSize = bytes.size();
+    } else if (!plan.fromNewList) {
+      plan.oldFileSize = bytes.size();
       folders::FoldersFile file;
       std::string problem;
       folders::DecodeFoldersFile(bytes, file, &problem);
       plan.promisedRecords = file.count;
       // Bytes after the last record do not matter to the conversion; a short file or a record
       // cut short does.
-      bool complete = bytes.size() >= 8 && file.records.size() == file.count;
-      if (!plan.fromNewList) {
-        if (bytes.size() < 8) {
-          plan.listProblem = "\"Database.Folders\" is " + std::to_string(bytes.size()) +
-                             " bytes long, shorter than its 8-byte header: no \"Folders.List\" is "
-                             "written";
-        } else if (!complete) {
-          plan.listDamaged = true;
-          plan.listProblem = "\"Database.Folders\" promises " + std::to_string(file.count) +
-                             " folders but holds " + std::to_string(file.records.size()) +
-                             " complete records (" + problem +
-                             "): no \"Folders.List\" is written, the old file is kept";
-        } else {
-          plan.listConverts = true;
-        }
-      }
-      for (const folders::FolderRecord& record : file.records) {
-        if (record.id >= FOLDER_INBOX && record.id <= FOLDER_TEMP &&
-            database.FolderIdByName(record.name) == record.id) {
-          plan.dropped.push_back({record,
-                                  "the old entry of a standard folder, which is written "
-                                  "in its place"});
-          continue;
-        }
-        if (database.FolderIdByName(record.name) != FOLDER_NONE) {
-          plan.dropped.push_back({record, "its name is taken by a folder listed before it"});
-          continue;
-        }
-        if (database.FindFolder(record.id) != nullptr) {
-          plan.dropped.push_back({record, "its id is taken by a folder listed before it"});
-          continue;
-        }
-        auto* folder = new TvFolder(record.id);
-        folder->m_csName = record.name;
-        folder->m_csText = record.text;
-        folder->m_dwordStatus = record.status;
-        folder->m_flags = record.flags;
-        database.Folders().Add(folder);
+      if (bytes.size() < 8) {
+        plan.listProblem = "\"Database.Folders\" is " + std::to_string(bytes.size()) +
+                           " bytes long, shorter than its 8-byte header: no \"Folders.List\" is "
+                           "written";
+      } else if (file.records.size() != file.count) {
+        plan.listDamaged = true;
+        plan.listProblem = "\"Database.Folders\" promises " + std::to_string(file.count) +
+                           " folders but holds " + std::to_string(file.records.size()) +
+                           " complete records (" + problem +
+                           "): no \"Folders.List\" is written, the old file is kept";
+      } else {
+        plan.listConverts = true;
       }
     }
   }
@@ -144,22 +125,6 @@ std::vector<std::string> OldMessageNames(const std::string& directory) {
   if (directory.empty() || !IsExistingDirectory(directory)) return {};
   // The converter's own rule for what an old message file is.
   return TvDatabase::OldMessageFileNames(WithSeparator(directory));
-}
-
-std::vector<LeftBehind> MessagesLeftBehind(const FolderPlan& plan) {
-  std::vector<LeftBehind> result;
-  for (const DroppedFolder& d : plan.dropped) {
-    if (!IsPlainName(d.record.name)) continue;
-    const std::string directory = plan.dataFolder + d.record.name + platform::kPathSeparator;
-    bool covered = false;
-    for (const PlannedFolder& folder : plan.folders) {
-      covered = covered || (folder.usable && EqualNoCase(folder.directory, directory));
-    }
-    if (covered) continue;
-    std::vector<std::string> names = OldMessageNames(directory);
-    if (!names.empty()) result.push_back({d, directory, names});
-  }
-  return result;
 }
 
 std::string Rebase(const std::string& path, const std::string& fromDataFolder,

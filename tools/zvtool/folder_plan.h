@@ -1,6 +1,6 @@
-// What the conversion will do with a 3.0 data folder's folder list and message files, worked out
-// without changing anything: the folders it walks (the same dropping rules, through the
-// database's own look-ups), the directory of each, and the old message files it will take.
+// What the conversion will do with a 3.0 data folder's folder list, worked out without changing
+// anything: the database reads the list as the conversion does (its own dropping rules), and
+// the plan adds what the list files hold, for reports.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "database/folders_format.h"
+#include "database/tv_database.h"
 
 namespace zvtool {
 
@@ -21,11 +22,6 @@ struct PlannedFolder {
   bool standard = false;
   bool usable = true;     // its name can be a directory; otherwise the conversion skips it
   std::string directory;  // ends in a separator; empty when not usable
-};
-
-struct DroppedFolder {
-  folders::FolderRecord record;
-  std::string reason;
 };
 
 struct FolderPlan {
@@ -41,7 +37,9 @@ struct FolderPlan {
   bool listDamaged = false;  // the old file is there but cut short
   uint32_t promisedRecords = 0;
   std::vector<PlannedFolder> folders;  // the list the conversion walks, in its order
-  std::vector<DroppedFolder> dropped;
+  std::vector<TvDroppedFolder> dropped;
+  // Dropped folders whose messages no kept folder reaches: the conversion leaves them behind.
+  std::vector<TvStrandedFolder> leftBehind;
   uint64_t oldFileSize = 0;
   uint64_t newListSize = 0;  // bytes "Folders.List" will take
 
@@ -57,15 +55,6 @@ FolderPlan PlanFolders(const std::string& dataFolder);
 // Bare names of the old-format message files in a directory (names ending in ".Message", any
 // letter case, exactly 40 characters), in the order the directory listing gives them.
 std::vector<std::string> OldMessageNames(const std::string& directory);
-
-// Dropped folders whose directory no kept folder walks and that hold old message files: the
-// conversion leaves those messages behind without a log line. Directory with separator, names.
-struct LeftBehind {
-  DroppedFolder folder;
-  std::string directory;
-  std::vector<std::string> names;
-};
-std::vector<LeftBehind> MessagesLeftBehind(const FolderPlan& plan);
 
 // The same directory in another copy of the data folder (a backup against the converted folder).
 std::string Rebase(const std::string& path, const std::string& fromDataFolder,

@@ -282,11 +282,11 @@ void VerifyMessages(const FolderPlan& plan, const std::string& newData, const st
       }
     }
   }
-  for (const LeftBehind& left : MessagesLeftBehind(plan)) {
-    t.found += left.names.size();
-    t.notConvertible += left.names.size();
-    t.Problem("not convertible: " + std::to_string(left.names.size()) + " message file(s) in " +
-              left.directory + ": folder '" + left.folder.record.name + "' is dropped (" +
+  for (const TvStrandedFolder& left : plan.leftBehind) {
+    t.found += left.oldMessageFiles;
+    t.notConvertible += left.oldMessageFiles;
+    t.Problem("not convertible: " + std::to_string(left.oldMessageFiles) + " message file(s) in " +
+              left.directory + ": folder '" + left.folder.name + "' is dropped (" +
               left.folder.reason + ")");
   }
   Progress comparing("comparing messages", targets.size());
@@ -395,8 +395,8 @@ void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally
   // folders are carried by the standard folders themselves; other dropped ones are not convertible.
   for (const folders::FolderRecord& record : oldFile.records) {
     bool kept = true;
-    for (const DroppedFolder& d : plan.dropped) {
-      if (d.record.id == record.id && d.record.name == record.name) kept = false;
+    for (const TvDroppedFolder& d : plan.dropped) {
+      if (d.id == record.id && d.name == record.name) kept = false;
     }
     int i = -1;
     if (kept) {

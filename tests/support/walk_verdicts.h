@@ -1,0 +1,65 @@
+// The outcome of each old message file as the conversion's walk decides it dry (nothing written)
+// and as a real run's log tells it, so tests can hold the two equal. Header only: the tests that
+// use it link the database.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "database/tv_database.h"
+#include "foundation/data_paths.h"
+#include "foundation/tv_log.h"
+
+namespace tvtest {
+
+// Old message path -> "Converted", "NOT loaded" or "NOT saved".
+using MessageVerdicts = std::map<std::string, std::string>;
+
+class VerdictRecorder : public TvWalkListener {
+ public:
+  void NotLoaded(const std::string& oldPath, TvMessage&) override {
+    verdicts[oldPath] = "NOT loaded";
+  }
+  void Decided(const TvMessageBatch::Outcome& outcome) override {
+    verdicts[outcome.oldPath] = outcome.committed ? "Converted" : "NOT saved";
+  }
+  MessageVerdicts verdicts;
+};
+
+// Runs the walk dry over the data folder; its new files and log lines go to scratch (a folder
+// ending in a separator), its staged attachments to staging.
+inline MessageVerdicts DryWalkVerdicts(const std::string& dataFolder, const std::string& staging,
+                                       const std::string& scratch) {
+  TvFixedDataPaths data(dataFolder);
+  TvFixedDataPaths scratchPaths(scratch);
+  TvLog log(scratchPaths);
+  TvDatabase database(log, data);
+  database.CreateStandardFolders();
+  database.SetStagingFolder(staging);
+  database.SetDryRun(scratch);
+  VerdictRecorder recorder;
+  database.SetListener(&recorder);
+  database.ConvertDatabase(0);
+  return recorder.verdicts;
+}
+
+// The verdicts of a real run's log entries ("<level>: Message: <path> , <verdict>").
+inline MessageVerdicts LoggedVerdicts(const std::vector<std::string>& entries) {
+  MessageVerdicts verdicts;
+  for (const std::string& entry : entries) {
+    const size_t head = entry.find("Message: ");
+    if (head == std::string::npos) continue;
+    for (const char* verdict : {"Converted", "NOT loaded", "NOT saved"}) {
+      const std::string tail = std::string(" , ") + verdict;
+      const size_t start = head + 9;
+      if (entry.size() > start + tail.size() &&
+          entry.compare(entry.size() - tail.size(), tail.size(), tail) == 0) {
+        verdicts[entry.substr(start, entry.size() - tail.size() - start)] = verdict;
+      }
+    }
+  }
+  return verdicts;
+}
+
+}  // namespace tvtest
