@@ -148,22 +148,12 @@ Problem ReadLayout(ByteSource& source, MessageFile& out, uint32_t bodyKept) {
   const uint64_t bodyAt = attachmentsAt + uint64_t{h.attachmentCount} * kAttachmentRecordSize;
   const uint64_t extraAt = bodyAt + h.bodySize;
   const uint64_t contentsAt = extraAt + h.extraSize;
-  const struct {
-    uint64_t start, end;
-    const char* text;
-  } sections[] = {
-      {recipientsAt, attachmentsAt, "recipient count runs past the end"},
-      {attachmentsAt, bodyAt, "attachment count runs past the end"},
-      {bodyAt, extraAt, "body size runs past the end"},
-      {extraAt, contentsAt, "extra section runs past the end"},
-  };
-  for (const auto& section : sections) {
-    if (section.end > out.fileLength) {
-      return Stop(ProblemKind::kSectionPastEnd, section.start, section.text);
-    }
-  }
 
-  // The counts fit in the file, so these vectors are no larger than what it holds.
+  // Each part is checked against the file before it is read, so no vector grows larger than what
+  // the file holds, and the parts before one that runs past the end are still read.
+  if (attachmentsAt > out.fileLength) {
+    return Stop(ProblemKind::kSectionPastEnd, recipientsAt, "recipient count runs past the end");
+  }
   uint8_t record[kAttachmentRecordSize];
   out.recipients.reserve(h.recipientCount);
   for (uint32_t i = 0; i < h.recipientCount; ++i) {
@@ -173,6 +163,9 @@ Problem ReadLayout(ByteSource& source, MessageFile& out, uint32_t bodyKept) {
     }
     out.recipients.push_back(RecipientRecord::Decode(record));
   }
+  if (bodyAt > out.fileLength) {
+    return Stop(ProblemKind::kSectionPastEnd, attachmentsAt, "attachment count runs past the end");
+  }
   out.attachments.reserve(h.attachmentCount);
   for (uint32_t i = 0; i < h.attachmentCount; ++i) {
     const uint64_t at = source.Position();
@@ -181,12 +174,18 @@ Problem ReadLayout(ByteSource& source, MessageFile& out, uint32_t bodyKept) {
     }
     out.attachments.push_back(AttachmentRecord::Decode(record));
   }
+  if (extraAt > out.fileLength) {
+    return Stop(ProblemKind::kSectionPastEnd, bodyAt, "body size runs past the end");
+  }
   const uint32_t kept = std::min(h.bodySize, bodyKept);
   out.body.resize(kept);
   if (!source.Read(out.body.data(), kept) || !source.Skip(h.bodySize - kept)) {
     return Stop(ProblemKind::kCannotRead, bodyAt, "short body");
   }
   out.bodyOffset = bodyAt;
+  if (contentsAt > out.fileLength) {
+    return Stop(ProblemKind::kSectionPastEnd, extraAt, "extra section runs past the end");
+  }
 
   uint64_t position = contentsAt;
   uint64_t total = 0;

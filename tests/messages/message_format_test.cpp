@@ -1,5 +1,5 @@
 // Reading the 3.1 message file: every broken rule is named with the offset where the broken part
-// starts, the same over memory and over a file, and what was read before the damage is kept.
+// starts, the same over memory and over a file, and the parts read before the damage are kept.
 #include "messages/message_format.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +15,8 @@ namespace {
 
 using msg31::ProblemKind;
 
-// How far the reader got before it stopped.
-enum class Reached { kNothing, kHeader, kEverything };
+// How far the reader got before it stopped: each step includes the ones before it.
+enum class Reached { kNothing, kHeader, kRecipients, kRecords, kEverything };
 
 class MessageLayoutTest : public ScratchTest {
  protected:
@@ -48,11 +48,11 @@ TEST_F(MessageLayoutTest, EachBrokenRuleIsNamedWhereTheBrokenPartStarts) {
       {"recipient count", [](NewMessageBytes& m) { m.Put(34, 0xFFFFFFFF, 4); },
        ProblemKind::kSectionPastEnd, 512, Reached::kHeader},
       {"attachment count", [](NewMessageBytes& m) { m.Put(28, 100, 4); },
-       ProblemKind::kSectionPastEnd, sound.attachmentsAt, Reached::kHeader},
+       ProblemKind::kSectionPastEnd, sound.attachmentsAt, Reached::kRecipients},
       {"body size", [](NewMessageBytes& m) { m.Put(16, 10000, 4); }, ProblemKind::kSectionPastEnd,
-       sound.bodyAt, Reached::kHeader},
+       sound.bodyAt, Reached::kRecords},
       {"extra section past the end", [](NewMessageBytes& m) { m.Put(68, 9, 4); },
-       ProblemKind::kSectionPastEnd, sound.extraAt, Reached::kHeader},
+       ProblemKind::kSectionPastEnd, sound.extraAt, Reached::kEverything},
       {"extra section moves the contents", [](NewMessageBytes& m) { m.Put(68, 3, 4); },
        ProblemKind::kAttachmentMisplaced, sound.attachmentsAt, Reached::kEverything},
       {"second attachment misplaced",
@@ -90,12 +90,12 @@ TEST_F(MessageLayoutTest, EachBrokenRuleIsNamedWhereTheBrokenPartStarts) {
     }
     for (const msg31::MessageFile* f : {&fromMemory, &fromFile}) {
       SCOPED_TRACE(c.what);
-      const bool everything = c.reached == Reached::kEverything;
-      EXPECT_EQ(f->headerRead, c.reached != Reached::kNothing);
-      EXPECT_EQ(f->recipients.size(), everything ? 2u : 0u);
-      EXPECT_EQ(f->attachments.size(), everything ? 2u : 0u);
-      EXPECT_EQ(f->bodyOffset, everything ? sound.bodyAt : 0u);
-      EXPECT_EQ(f->body, everything ? "Hello, world" : "");
+      const bool body = c.reached == Reached::kEverything;
+      EXPECT_EQ(f->headerRead, c.reached >= Reached::kHeader);
+      EXPECT_EQ(f->recipients.size(), c.reached >= Reached::kRecipients ? 2u : 0u);
+      EXPECT_EQ(f->attachments.size(), c.reached >= Reached::kRecords ? 2u : 0u);
+      EXPECT_EQ(f->bodyOffset, body ? sound.bodyAt : 0u);
+      EXPECT_EQ(f->body, body ? "Hello, world" : "");
       EXPECT_EQ(f->fileLength, damaged.bytes.size());
     }
   }

@@ -171,8 +171,9 @@ std::string Quote(const std::string& text) { return "'" + text + "'"; }
 std::string CompareMessage(TvMessage& expected, const std::string& newPath) {
   msg31::MessageFile file;
   msg31::Problem problem;
-  if (!msg31::ReadMessageFile(newPath, file, &problem))
+  if (!msg31::ReadMessageFile(newPath, file, &problem)) {
     return "the 3.1 file is damaged: " + problem.text;
+  }
   const msg31::Header want = msg31::Header::Decode(expected.Header());
   const msg31::Header& got = file.header;
   for (int i = 0; i < 4; ++i) {
