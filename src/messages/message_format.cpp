@@ -180,6 +180,7 @@ Problem ReadLayout(ByteSource& source, MessageFile& out, uint32_t bodyKept) {
   const uint32_t kept = std::min(h.bodySize, bodyKept);
   out.body.resize(kept);
   if (!source.Read(out.body.data(), kept) || !source.Skip(h.bodySize - kept)) {
+    out.body.clear();
     return Stop(ProblemKind::kCannotRead, bodyAt, "short body");
   }
   out.bodyOffset = bodyAt;
