@@ -31,6 +31,20 @@ std::string Numbered(const char* what, size_t index, const char* rest) {
   return what + std::to_string(index + 1) + rest;
 }
 
+// Reads count records of size bytes each into out; false when one cannot be read, with *at where
+// it starts.
+template <uint32_t size, typename Record>
+bool ReadRecords(ByteSource& source, uint32_t count, std::vector<Record>& out, uint64_t* at) {
+  uint8_t record[size];
+  out.reserve(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    *at = source.Position();
+    if (!source.Read(record, size)) return false;
+    out.push_back(Record::Decode(record));
+  }
+  return true;
+}
+
 // Small files are read whole in one call; the rest of a large one is read where it is needed.
 constexpr uint32_t kPrefetch = 1u << 16;
 
@@ -154,25 +168,15 @@ Problem ReadLayout(ByteSource& source, MessageFile& out, uint32_t bodyKept) {
   if (attachmentsAt > out.fileLength) {
     return Stop(ProblemKind::kSectionPastEnd, recipientsAt, "recipient count runs past the end");
   }
-  uint8_t record[kAttachmentRecordSize];
-  out.recipients.reserve(h.recipientCount);
-  for (uint32_t i = 0; i < h.recipientCount; ++i) {
-    const uint64_t at = source.Position();
-    if (!source.Read(record, kRecipientRecordSize)) {
-      return Stop(ProblemKind::kCannotRead, at, "short recipient record");
-    }
-    out.recipients.push_back(RecipientRecord::Decode(record));
+  uint64_t at = 0;
+  if (!ReadRecords<kRecipientRecordSize>(source, h.recipientCount, out.recipients, &at)) {
+    return Stop(ProblemKind::kCannotRead, at, "short recipient record");
   }
   if (bodyAt > out.fileLength) {
     return Stop(ProblemKind::kSectionPastEnd, attachmentsAt, "attachment count runs past the end");
   }
-  out.attachments.reserve(h.attachmentCount);
-  for (uint32_t i = 0; i < h.attachmentCount; ++i) {
-    const uint64_t at = source.Position();
-    if (!source.Read(record, kAttachmentRecordSize)) {
-      return Stop(ProblemKind::kCannotRead, at, "short attachment record");
-    }
-    out.attachments.push_back(AttachmentRecord::Decode(record));
+  if (!ReadRecords<kAttachmentRecordSize>(source, h.attachmentCount, out.attachments, &at)) {
+    return Stop(ProblemKind::kCannotRead, at, "short attachment record");
   }
   if (extraAt > out.fileLength) {
     return Stop(ProblemKind::kSectionPastEnd, bodyAt, "body size runs past the end");

@@ -191,6 +191,24 @@ void DumpMessage30(const std::string& path, Json& doc) {
   if (!d.Ok()) Damage(doc, d.stoppedAt, d.reason);
 }
 
+// Recipient records of either message format, the first at offset, one every recordSize bytes.
+template <typename Recipient>
+Json RecipientsJson(const std::vector<Recipient>& recipients, uint64_t offset,
+                    uint32_t recordSize) {
+  Json out = Json::array();
+  for (const Recipient& r : recipients) {
+    Json e;
+    e["offset"] = offset;
+    e["name"] = JsonText(r.name);
+    e["kind"] = r.kind;
+    e["number1"] = Hex32(r.number1);
+    e["number2"] = Hex32(r.number2);
+    out.push_back(e);
+    offset += recordSize;
+  }
+  return out;
+}
+
 void DumpMessage31(const std::string& path, Json& doc) {
   msg31::MessageFile file;
   msg31::Problem problem;
@@ -216,20 +234,9 @@ void DumpMessage31(const std::string& path, Json& doc) {
     header["text_d"] = JsonText(h.textD);
     doc["header"] = header;
 
-    Json recipients = Json::array();
-    uint64_t offset = msg31::kHeaderSize;
-    for (const msg31::RecipientRecord& r : file.recipients) {
-      Json e;
-      e["offset"] = offset;
-      e["name"] = JsonText(r.name);
-      e["kind"] = r.kind;
-      e["number1"] = Hex32(r.number1);
-      e["number2"] = Hex32(r.number2);
-      recipients.push_back(e);
-      offset += msg31::kRecipientRecordSize;
-    }
-    doc["recipients"] = recipients;
-    offset = msg31::kHeaderSize + uint64_t{h.recipientCount} * msg31::kRecipientRecordSize;
+    doc["recipients"] =
+        RecipientsJson(file.recipients, msg31::kHeaderSize, msg31::kRecipientRecordSize);
+    uint64_t offset = msg31::kHeaderSize + uint64_t{h.recipientCount} * msg31::kRecipientRecordSize;
     Json attachments = Json::array();
     for (const msg31::AttachmentRecord& a : file.attachments) {
       Json e;
