@@ -1,4 +1,4 @@
-// Writes the seed corpora of the fuzz targets with the tests' 3.0 writers:
+// Writes the seed corpora of the fuzz targets with the tests' 3.0 writers (and a 3.1 file):
 //   fuzz_make_seeds <fuzz/corpus folder>
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +8,7 @@
 
 #include "contacts/old_contact_list_writer.h"
 #include "replies/text_messages_writer.h"
+#include "support/new_message_bytes.h"
 #include "support/old_contacts_writer.h"
 #include "support/old_data_writer.h"
 
@@ -60,6 +61,9 @@ int main(int argc, char** argv) {
     Put(corpus / "round_trip", "seed" + std::to_string(n), bytes);
     ++n;
   }
+  // The round trip reads its input as a 3.1 file too.
+  Put(corpus / "round_trip", "new_message",
+      tvtest::BuildNewMessage({"alice", "bob"}, "hello", {"abc", "de"}).bytes);
   Put(corpus / "folders_file", "standard_and_user",
       folders::EncodeFoldersFile({tvtest::Folder("Inbox", 0, 5), tvtest::Folder("Projects", 7, 1),
                                   tvtest::Folder("..", 8, 1), tvtest::Folder("a/b", 9, 1)}));

@@ -1,6 +1,8 @@
 #include "messages/message_format.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "foundation/coding.h"
 #include "foundation/tv_file.h"
@@ -21,10 +23,30 @@ void PutText(uint8_t* field, uint32_t width, const std::string& text) {
   std::memcpy(field, text.data(), n);
 }
 
-bool Fail(std::string* problem, const std::string& text) {
-  if (problem != nullptr) *problem = text;
-  return false;
+Problem Stop(ProblemKind kind, uint64_t offset, std::string text) {
+  return Problem{kind, offset, std::move(text)};
 }
+
+std::string Numbered(const char* what, size_t index, const char* rest) {
+  return what + std::to_string(index + 1) + rest;
+}
+
+// Reads count records of size bytes each into out; false when one cannot be read, with *at where
+// it starts.
+template <uint32_t size, typename Record>
+bool ReadRecords(ByteSource& source, uint32_t count, std::vector<Record>& out, uint64_t* at) {
+  uint8_t record[size];
+  out.reserve(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    *at = source.Position();
+    if (!source.Read(record, size)) return false;
+    out.push_back(Record::Decode(record));
+  }
+  return true;
+}
+
+// Small files are read whole in one call; the rest of a large one is read where it is needed.
+constexpr uint32_t kPrefetch = 1u << 16;
 
 }  // namespace
 
@@ -83,66 +105,141 @@ Header Header::Decode(const uint8_t* h) {
   return header;
 }
 
-bool ReadMessageFile(const std::string& path, MessageFile& out, std::string* problem) {
-  TvFile file(0, 0);
-  if (!file.Open(path, kModeReadShared)) return Fail(problem, "cannot be opened");
-  out.fileLength = file.GetLength();
-  if (out.fileLength < kHeaderSize) return Fail(problem, "shorter than the 512-byte header");
-  if (!file.Read(out.headerBytes, kHeaderSize)) return Fail(problem, "header cannot be read");
+const char* ProblemKey(ProblemKind kind) {
+  switch (kind) {
+    case ProblemKind::kNone:
+      return "none";
+    case ProblemKind::kCannotOpen:
+      return "cannot-open";
+    case ProblemKind::kCannotRead:
+      return "cannot-read";
+    case ProblemKind::kTooShort:
+      return "too-short";
+    case ProblemKind::kBadMagic:
+      return "bad-magic";
+    case ProblemKind::kBadRecordSize:
+      return "bad-record-size";
+    case ProblemKind::kSectionPastEnd:
+      return "section-past-end";
+    case ProblemKind::kAttachmentMisplaced:
+      return "attachment-misplaced";
+    case ProblemKind::kAttachmentPastEnd:
+      return "attachment-past-end";
+    case ProblemKind::kAttachmentTotalDiffers:
+      return "attachment-total";
+    case ProblemKind::kTotalSizeDiffers:
+      return "total-size";
+    case ProblemKind::kTrailingBytes:
+      return "trailing-bytes";
+  }
+  return "unknown";
+}
+
+Problem ReadLayout(ByteSource& source, MessageFile& out, uint32_t bodyKept) {
+  out = MessageFile{};
+  out.fileLength = source.Length();
+  if (out.fileLength < kHeaderSize) {
+    return Stop(ProblemKind::kTooShort, 0, "shorter than the 512-byte header");
+  }
+  if (!source.Read(out.headerBytes, kHeaderSize)) {
+    return Stop(ProblemKind::kCannotRead, 0, "header cannot be read");
+  }
   out.header = Header::Decode(out.headerBytes);
+  out.headerRead = true;
   const Header& h = out.header;
-  if (h.magic != "ZV31") return Fail(problem, "magic is not ZV31");
+  if (h.magic != "ZV31") return Stop(ProblemKind::kBadMagic, kMagic, "magic is not ZV31");
   if (h.recipientRecordSize != kRecipientRecordSize) {
-    return Fail(problem, "recipient record size is not 46");
+    return Stop(ProblemKind::kBadRecordSize, kRecipientRecord, "recipient record size is not 46");
   }
   if (h.attachmentRecordSize != kAttachmentRecordSize) {
-    return Fail(problem, "attachment record size is not 281");
+    return Stop(ProblemKind::kBadRecordSize, kAttachmentRecord,
+                "attachment record size is not 281");
   }
-  uint64_t left = out.fileLength - kHeaderSize;
-  uint64_t recipientBytes = uint64_t{h.recipientCount} * kRecipientRecordSize;
-  uint64_t attachmentBytes = uint64_t{h.attachmentCount} * kAttachmentRecordSize;
-  if (recipientBytes > left) return Fail(problem, "recipient count runs past the end");
-  left -= recipientBytes;
-  if (attachmentBytes > left) return Fail(problem, "attachment count runs past the end");
-  left -= attachmentBytes;
-  if (h.bodySize > left) return Fail(problem, "body size runs past the end");
-  left -= h.bodySize;
-  if (h.extraSize > left) return Fail(problem, "extra section runs past the end");
-  left -= h.extraSize;
 
-  uint8_t record[kAttachmentRecordSize];
-  for (uint32_t i = 0; i < h.recipientCount; ++i) {
-    if (!file.Read(record, kRecipientRecordSize)) return Fail(problem, "short recipient record");
-    out.recipients.push_back(RecipientRecord::Decode(record));
-  }
-  for (uint32_t i = 0; i < h.attachmentCount; ++i) {
-    if (!file.Read(record, kAttachmentRecordSize)) {
-      return Fail(problem, "short attachment record");
-    }
-    out.attachments.push_back(AttachmentRecord::Decode(record));
-  }
-  out.body.resize(h.bodySize);
-  if (!file.Read(out.body.data(), h.bodySize)) return Fail(problem, "short body");
+  // Where each part starts; every sum stays far below 2^64 (32-bit counts and sizes).
+  const uint64_t recipientsAt = kHeaderSize;
+  const uint64_t attachmentsAt = recipientsAt + uint64_t{h.recipientCount} * kRecipientRecordSize;
+  const uint64_t bodyAt = attachmentsAt + uint64_t{h.attachmentCount} * kAttachmentRecordSize;
+  const uint64_t extraAt = bodyAt + h.bodySize;
+  const uint64_t contentsAt = extraAt + h.extraSize;
 
-  uint64_t contentsStart =
-      kHeaderSize + recipientBytes + attachmentBytes + h.bodySize + h.extraSize;
-  uint64_t position = contentsStart;
+  // Each part is checked against the file before it is read, so no vector grows larger than what
+  // the file holds, and the parts before one that runs past the end are still read.
+  if (attachmentsAt > out.fileLength) {
+    return Stop(ProblemKind::kSectionPastEnd, recipientsAt, "recipient count runs past the end");
+  }
+  uint64_t at = 0;
+  if (!ReadRecords<kRecipientRecordSize>(source, h.recipientCount, out.recipients, &at)) {
+    return Stop(ProblemKind::kCannotRead, at, "short recipient record");
+  }
+  if (bodyAt > out.fileLength) {
+    return Stop(ProblemKind::kSectionPastEnd, attachmentsAt, "attachment count runs past the end");
+  }
+  if (!ReadRecords<kAttachmentRecordSize>(source, h.attachmentCount, out.attachments, &at)) {
+    return Stop(ProblemKind::kCannotRead, at, "short attachment record");
+  }
+  if (extraAt > out.fileLength) {
+    return Stop(ProblemKind::kSectionPastEnd, bodyAt, "body size runs past the end");
+  }
+  const uint32_t kept = std::min(h.bodySize, bodyKept);
+  out.body.resize(kept);
+  if (!source.Read(out.body.data(), kept) || !source.Skip(h.bodySize - kept)) {
+    out.body.clear();
+    return Stop(ProblemKind::kCannotRead, bodyAt, "short body");
+  }
+  out.bodyOffset = bodyAt;
+  if (contentsAt > out.fileLength) {
+    return Stop(ProblemKind::kSectionPastEnd, extraAt, "extra section runs past the end");
+  }
+
+  uint64_t position = contentsAt;
   uint64_t total = 0;
   for (size_t i = 0; i < out.attachments.size(); ++i) {
     const AttachmentRecord& a = out.attachments[i];
+    const uint64_t recordAt = attachmentsAt + i * kAttachmentRecordSize;
     if (a.offset != position) {
-      return Fail(problem, "attachment " + std::to_string(i + 1) + " is not where it belongs");
+      return Stop(ProblemKind::kAttachmentMisplaced, recordAt,
+                  Numbered("attachment ", i, " is not where it belongs"));
     }
     if (a.size > out.fileLength - position) {
-      return Fail(problem, "attachment " + std::to_string(i + 1) + " runs past the end");
+      return Stop(ProblemKind::kAttachmentPastEnd, recordAt,
+                  Numbered("attachment ", i, " runs past the end"));
     }
     position += a.size;
     total += a.size;
   }
-  if (total != h.attachmentTotal) return Fail(problem, "attachment total differs from records");
-  if (h.totalSize != out.fileLength) return Fail(problem, "total size differs from file length");
-  if (position != out.fileLength) return Fail(problem, "bytes after the last attachment");
-  return true;
+  if (total != h.attachmentTotal) {
+    return Stop(ProblemKind::kAttachmentTotalDiffers, kAttachmentTotal,
+                "attachment total differs from records");
+  }
+  if (h.totalSize != out.fileLength) {
+    return Stop(ProblemKind::kTotalSizeDiffers, kTotalSize, "total size differs from file length");
+  }
+  if (position != out.fileLength) {
+    return Stop(ProblemKind::kTrailingBytes, position, "bytes after the last attachment");
+  }
+  return Problem{};
+}
+
+bool ReadMessageFile(const std::string& path, MessageFile& out, Problem* problem,
+                     uint32_t bodyKept) {
+  Problem result;
+  TvFile file(0, 0);
+  if (!file.Open(path, kModeReadShared)) {
+    out = MessageFile{};
+    result = Stop(ProblemKind::kCannotOpen, 0, "cannot be opened");
+  } else {
+    std::vector<uint8_t> buffer(kPrefetch);
+    FileSource source(file, buffer.data());
+    if (source.Prefetch(kPrefetch)) {
+      result = ReadLayout(source, out, bodyKept);
+    } else {
+      out = MessageFile{};
+      result = Stop(ProblemKind::kCannotRead, 0, "cannot be read");
+    }
+  }
+  if (problem != nullptr) *problem = result;
+  return result.Ok();
 }
 
 bool ReadFileRange(const std::string& path, uint64_t offset, uint64_t size, std::string& out) {

@@ -2,13 +2,16 @@
 // records, the body, an extra section (empty in files this tool writes) and the contents of every
 // attachment, back to back, without gaps. All integers little-endian.
 //
-// The writer is TvMessage::Save; the reader here checks a whole file for the companion tool and
-// the tests, without trusting a length before it has checked what the file holds.
+// The writer is TvMessage::Save; the one layout reader here (ReadLayout) checks a whole file for
+// the companion tool, the fuzz targets and the tests, without trusting a length before it has
+// checked what the file holds, and names where and why a damaged file breaks the format.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "foundation/byte_source.h"
 
 namespace msg31 {
 
@@ -94,21 +97,52 @@ struct Header {
   static Header Decode(const uint8_t* header);
 };
 
-// A whole 3.1 message file, attachment contents left in the file (they may be very large).
+// A whole 3.1 message file, attachment contents left in the file (they may be very large). After
+// a failed read it holds what was read before the problem.
 struct MessageFile {
   uint8_t headerBytes[kHeaderSize] = {};
   Header header;
+  bool headerRead = false;  // header and headerBytes hold the file's first 512 bytes
   std::vector<RecipientRecord> recipients;
   std::vector<AttachmentRecord> attachments;
-  std::string body;
+  std::string body;         // the body's first bytes, up to the limit the reader was given
+  uint64_t bodyOffset = 0;  // where the body starts; 0 until the body has been read
   uint64_t fileLength = 0;
 };
 
-// Reads and checks a 3.1 message file: magic and record sizes, every count and size against what
-// the file holds, the total size against the file length, the attachment total against the
-// records, and each attachment's offset against the running end of the contents. On failure
-// returns false with problem naming the first rule broken (what was read so far stays in out).
-bool ReadMessageFile(const std::string& path, MessageFile& out, std::string* problem);
+// Why a file is not a sound 3.1 message file, in the order the reader checks.
+enum class ProblemKind {
+  kNone,
+  kCannotOpen,              // the file cannot be opened
+  kCannotRead,              // a read inside the file's length failed
+  kTooShort,                // shorter than the header
+  kBadMagic,                // the magic is not "ZV31"
+  kBadRecordSize,           // a record size field is not 46 / 281
+  kSectionPastEnd,          // recipient or attachment records, body or extra section past the end
+  kAttachmentMisplaced,     // an attachment's contents are not right after the previous ones
+  kAttachmentPastEnd,       // an attachment's contents run past the end
+  kAttachmentTotalDiffers,  // the header's attachment total differs from the records
+  kTotalSizeDiffers,        // the header's total size differs from the file length
+  kTrailingBytes,           // bytes follow the last attachment's contents
+};
+
+// A short stable word for kind ("bad-magic"), for machine-readable output.
+const char* ProblemKey(ProblemKind kind);
+
+using Problem = ReadProblem<ProblemKind>;
+
+// Reads and checks a 3.1 message file from the start of source: magic and record sizes, every
+// section against what the file holds, each attachment's offset against the running end of the
+// contents and its size against the file, the attachment total against the records, the total
+// size against the file length, and nothing after the last contents. Keeps at most bodyKept bytes
+// of the body in out.body. Returns the first rule broken, with the offset where the broken part
+// starts (the header field, the section or the attachment record), or a problem of kind kNone;
+// out holds what was read before the problem.
+Problem ReadLayout(ByteSource& source, MessageFile& out, uint32_t bodyKept = 0xFFFFFFFF);
+
+// ReadLayout over the file at path. False with *problem set (when given) on failure.
+bool ReadMessageFile(const std::string& path, MessageFile& out, Problem* problem,
+                     uint32_t bodyKept = 0xFFFFFFFF);
 
 // Reads size bytes of the file at offset (an attachment's contents); false when they are not all
 // there.

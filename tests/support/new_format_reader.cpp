@@ -7,7 +7,9 @@ namespace tvtest {
 
 NewMessage ReadNewMessage(const std::string& path, bool withContents) {
   NewMessage m;
-  m.ok = msg31::ReadMessageFile(path, m.file, &m.problem);
+  msg31::Problem problem;
+  m.ok = msg31::ReadMessageFile(path, m.file, &problem);
+  if (!m.ok) m.problem = problem.text + " (at byte " + std::to_string(problem.offset) + ")";
   if (m.ok && withContents) {
     for (const msg31::AttachmentRecord& a : m.file.attachments) {
       std::string bytes;

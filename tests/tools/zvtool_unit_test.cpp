@@ -1,11 +1,14 @@
-// The companion tool's library in process: the sample writer, the new names of 3.0 messages, the
-// dry run's promise to change nothing, and the text helpers.
-#include <sstream>
-
+// The companion tool's library in process: the sample writer, the new names of 3.0 messages,
+// dump's report of a damaged 3.1 file, the dry run's promise to change nothing, and the text
+// helpers.
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
 
 #include "foundation/coding.h"
 #include "messages/old_message_format.h"
+#include "support/new_message_bytes.h"
 #include "support/scratch_dir.h"
 #include "tools/tool_fixture.h"
 #include "zvtool/commands.h"
@@ -192,6 +195,69 @@ TEST_F(CheckTest, AnExistingNewFileIsReplacedOnlyByTheSameBytes) {
     if (!same) {
       ASSERT_EQ(report["messages"]["failing"].size(), 1u);
       EXPECT_EQ(report["messages"]["failing"][0]["problem"], "existing-new-file-differs");
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dump of a 3.1 message file
+
+class DumpTest : public ScratchTest {};
+
+// dump prints what the format's reader read and, for a damaged file, where the broken part starts.
+TEST_F(DumpTest, A31MessageIsPrintedUpToItsDamageWithTheOffsetAndKind) {
+  const tvtest::NewMessageBytes sound =
+      tvtest::BuildNewMessage({"alice", "bob"}, "Hello, world", {"abc", "defgh"});
+  const uint64_t size = sound.bytes.size();
+  const uint64_t second = sound.attachmentsAt + 281;  // the second attachment record
+  struct Case {
+    const char* what;
+    std::function<void(tvtest::NewMessageBytes&)> damage;
+    const char* problem;  // null for a sound file
+    uint64_t stoppedAt;
+    size_t recipients;
+    bool body;
+  };
+  const Case cases[] = {
+      {"sound", [](tvtest::NewMessageBytes&) {}, nullptr, 0, 2, true},
+      {"bad magic", [](tvtest::NewMessageBytes& m) { m.bytes[3] = 'X'; }, "bad-magic", 0, 0, false},
+      {"body past the end", [](tvtest::NewMessageBytes& m) { m.Put(16, 10000, 4); },
+       "section-past-end", sound.bodyAt, 2, false},
+      {"second attachment misplaced", [&](tvtest::NewMessageBytes& m) { m.Put(second + 12, 0, 8); },
+       "attachment-misplaced", second, 2, true},
+      {"trailing bytes",
+       [](tvtest::NewMessageBytes& m) {
+         m.bytes += 'x';
+         m.Put(8, m.bytes.size(), 8);
+       },
+       "trailing-bytes", size, 2, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    tvtest::NewMessageBytes damaged = sound;
+    c.damage(damaged);
+    const std::string path = scratch.File("0011223344556677.Message");
+    ASSERT_TRUE(tvtest::WriteWholeFile(path, damaged.bytes));
+    std::ostringstream out, err;
+    const int code = zvtool::RunDump(path, true, out, err);
+    auto doc = nlohmann::json::parse(out.str());
+    EXPECT_EQ(doc["kind"], "3.1 message file");
+    EXPECT_EQ(code, c.problem ? zvtool::kExitNo : zvtool::kExitOk);
+    EXPECT_EQ(doc["complete"], c.problem == nullptr);
+    if (c.problem) {
+      EXPECT_EQ(doc["problem"], c.problem);
+      EXPECT_EQ(doc["stopped_at"], c.stoppedAt);
+      EXPECT_FALSE(doc["reason"].get<std::string>().empty());
+    }
+    EXPECT_EQ(doc["header"]["recipient_count"], 2);
+    EXPECT_EQ(doc["recipients"].size(), c.recipients);
+    ASSERT_EQ(doc.contains("body"), c.body);
+    if (c.body) {
+      EXPECT_EQ(doc["body"]["offset"], sound.bodyAt);
+      EXPECT_EQ(doc["body"]["preview"], "Hello, world");
+      ASSERT_EQ(doc["attachments"].size(), 2u);
+      EXPECT_EQ(doc["attachments"][1]["record_offset"], second);
+      EXPECT_EQ(doc["attachments"][1]["name"], "file2.txt");
     }
   }
 }

@@ -202,102 +202,75 @@ void DumpMessage30(const std::string& path, Json& doc) {
   if (!problem.Ok()) Damage(doc, problem.offset, problem.text);
 }
 
-void DumpMessage31(const std::string& path, Json& doc) {
-  TvFile file(0, 0);
-  if (!file.Open(path, kModeReadShared)) return Damage(doc, 0, "the file cannot be opened");
-  const uint64_t length = file.GetLength();
-  uint8_t bytes[msg31::kHeaderSize];
-  if (length < msg31::kHeaderSize || !file.Read(bytes, msg31::kHeaderSize)) {
-    return Damage(doc, 0, "shorter than the 512-byte header");
-  }
-  const msg31::Header h = msg31::Header::Decode(bytes);
-  Json header;
-  header["magic"] = JsonText(h.magic);
-  header["format_bytes"] = HexBytes(std::string(reinterpret_cast<const char*>(h.formatBytes), 4));
-  header["total_size"] = h.totalSize;
-  header["body_size"] = h.bodySize;
-  header["attachment_total"] = h.attachmentTotal;
-  header["attachment_count"] = h.attachmentCount;
-  header["attachment_record_size"] = h.attachmentRecordSize;
-  header["recipient_count"] = h.recipientCount;
-  header["recipient_record_size"] = h.recipientRecordSize;
-  for (int i = 0; i < 4; ++i) header["carried_" + std::to_string(i + 1)] = Hex32(h.carried[i]);
-  header["extra_section_size"] = h.extraSize;
-  header["flag_bytes"] = HexBytes(std::string(reinterpret_cast<const char*>(h.flagBytes), 4));
-  header["text_a"] = JsonText(h.textA);
-  header["text_b"] = JsonText(h.textB);
-  header["text_c"] = JsonText(h.textC);
-  header["text_d"] = JsonText(h.textD);
-  doc["header"] = header;
-  if (h.magic != "ZV31") return Damage(doc, 0, "the magic is not ZV31");
-  if (h.recipientRecordSize != msg31::kRecipientRecordSize ||
-      h.attachmentRecordSize != msg31::kAttachmentRecordSize) {
-    return Damage(doc, msg31::kRecipientRecord, "a record size is not 46 / 281");
-  }
-  uint64_t position = msg31::kHeaderSize;
-  uint64_t left = length - position;
-  const uint64_t recipientBytes = uint64_t{h.recipientCount} * msg31::kRecipientRecordSize;
-  const uint64_t attachmentBytes = uint64_t{h.attachmentCount} * msg31::kAttachmentRecordSize;
-  Json recipients = Json::array();
-  if (recipientBytes > left) {
-    doc["recipients"] = recipients;
-    return Damage(doc, position, "the recipient records run past the end of the file");
-  }
-  for (uint32_t i = 0; i < h.recipientCount; ++i) {
-    uint8_t record[msg31::kRecipientRecordSize];
-    if (!file.Read(record, sizeof(record))) return Damage(doc, position, "short recipient record");
-    msg31::RecipientRecord r = msg31::RecipientRecord::Decode(record);
+// Recipient records of either message format, the first at offset, one every recordSize bytes.
+template <typename Recipient>
+Json RecipientsJson(const std::vector<Recipient>& recipients, uint64_t offset,
+                    uint32_t recordSize) {
+  Json out = Json::array();
+  for (const Recipient& r : recipients) {
     Json e;
-    e["offset"] = position;
+    e["offset"] = offset;
     e["name"] = JsonText(r.name);
     e["kind"] = r.kind;
     e["number1"] = Hex32(r.number1);
     e["number2"] = Hex32(r.number2);
-    recipients.push_back(e);
-    position += msg31::kRecipientRecordSize;
+    out.push_back(e);
+    offset += recordSize;
   }
-  doc["recipients"] = recipients;
-  left -= recipientBytes;
-  Json attachments = Json::array();
-  if (attachmentBytes > left) {
-    doc["attachments"] = attachments;
-    return Damage(doc, position, "the attachment records run past the end of the file");
-  }
-  std::vector<msg31::AttachmentRecord> records;
-  for (uint32_t i = 0; i < h.attachmentCount; ++i) {
-    uint8_t record[msg31::kAttachmentRecordSize];
-    if (!file.Read(record, sizeof(record))) return Damage(doc, position, "short attachment record");
-    records.push_back(msg31::AttachmentRecord::Decode(record));
-    Json e;
-    e["record_offset"] = position;
-    e["name"] = JsonText(records.back().name);
-    e["size"] = records.back().size;
-    e["contents_offset"] = records.back().offset;
-    attachments.push_back(e);
-    position += msg31::kAttachmentRecordSize;
-  }
-  doc["attachments"] = attachments;
-  left -= attachmentBytes;
-  if (h.bodySize > left) return Damage(doc, position, "the body runs past the end of the file");
-  Json body;
-  body["offset"] = position;
-  body["size"] = h.bodySize;
-  std::string preview(std::min<uint32_t>(h.bodySize, kBodyPreview), '\0');
-  if (!file.Read(preview.data(), static_cast<uint32_t>(preview.size()))) {
-    return Damage(doc, position, "the body cannot be read");
-  }
-  body["preview"] = JsonText(preview);
-  doc["body"] = body;
-  for (size_t i = 0; i < records.size(); ++i) {
-    if (records[i].offset > length || records[i].size > length - records[i].offset) {
-      return Damage(doc, msg31::kHeaderSize + recipientBytes + i * msg31::kAttachmentRecordSize,
-                    "attachment " + std::to_string(i + 1) + " runs past the end of the file");
+  return out;
+}
+
+void DumpMessage31(const std::string& path, Json& doc) {
+  msg31::MessageFile file;
+  msg31::Problem problem;
+  msg31::ReadMessageFile(path, file, &problem, kBodyPreview);
+  if (file.headerRead) {
+    const msg31::Header& h = file.header;
+    Json header;
+    header["magic"] = JsonText(h.magic);
+    header["format_bytes"] = HexBytes(std::string(reinterpret_cast<const char*>(h.formatBytes), 4));
+    header["total_size"] = h.totalSize;
+    header["body_size"] = h.bodySize;
+    header["attachment_total"] = h.attachmentTotal;
+    header["attachment_count"] = h.attachmentCount;
+    header["attachment_record_size"] = h.attachmentRecordSize;
+    header["recipient_count"] = h.recipientCount;
+    header["recipient_record_size"] = h.recipientRecordSize;
+    for (int i = 0; i < 4; ++i) header["carried_" + std::to_string(i + 1)] = Hex32(h.carried[i]);
+    header["extra_section_size"] = h.extraSize;
+    header["flag_bytes"] = HexBytes(std::string(reinterpret_cast<const char*>(h.flagBytes), 4));
+    header["text_a"] = JsonText(h.textA);
+    header["text_b"] = JsonText(h.textB);
+    header["text_c"] = JsonText(h.textC);
+    header["text_d"] = JsonText(h.textD);
+    doc["header"] = header;
+
+    doc["recipients"] =
+        RecipientsJson(file.recipients, msg31::kHeaderSize, msg31::kRecipientRecordSize);
+    uint64_t offset = msg31::kHeaderSize + uint64_t{h.recipientCount} * msg31::kRecipientRecordSize;
+    Json attachments = Json::array();
+    for (const msg31::AttachmentRecord& a : file.attachments) {
+      Json e;
+      e["record_offset"] = offset;
+      e["name"] = JsonText(a.name);
+      e["size"] = a.size;
+      e["contents_offset"] = a.offset;
+      attachments.push_back(e);
+      offset += msg31::kAttachmentRecordSize;
     }
+    doc["attachments"] = attachments;
   }
-  // The whole-file rules (sizes and offsets adding up) come from the format's own checker.
-  msg31::MessageFile whole;
-  std::string problem;
-  if (!msg31::ReadMessageFile(path, whole, &problem)) Damage(doc, length, problem);
+  if (file.bodyOffset != 0) {
+    Json body;
+    body["offset"] = file.bodyOffset;
+    body["size"] = file.header.bodySize;
+    body["preview"] = JsonText(file.body);
+    doc["body"] = body;
+  }
+  if (!problem.Ok()) {
+    Damage(doc, problem.offset, problem.text);
+    doc["problem"] = msg31::ProblemKey(problem.kind);
+  }
 }
 
 // --- contact lists -----------------------------------------------------------------------------

@@ -170,8 +170,10 @@ std::string Quote(const std::string& text) { return "'" + text + "'"; }
 // difference.
 std::string CompareMessage(TvMessage& expected, const std::string& newPath) {
   msg31::MessageFile file;
-  std::string problem;
-  if (!msg31::ReadMessageFile(newPath, file, &problem)) return "the 3.1 file is damaged: " + problem;
+  msg31::Problem problem;
+  if (!msg31::ReadMessageFile(newPath, file, &problem)) {
+    return "the 3.1 file is damaged: " + problem.text;
+  }
   const msg31::Header want = msg31::Header::Decode(expected.Header());
   const msg31::Header& got = file.header;
   for (int i = 0; i < 4; ++i) {
