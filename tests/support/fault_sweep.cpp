@@ -50,28 +50,44 @@ std::string FaultPoint::Where() const {
          std::to_string(k);
 }
 
+SweepStats SweepPoints(const char* name, const std::function<void()>& prepare,
+                       const std::function<bool(uint64_t k)>& runArmedAt,
+                       const std::function<void(uint64_t k)>& check, uint64_t stride,
+                       uint64_t limit) {
+  SweepStats stats;
+  uint64_t k = 1;
+  for (; k < limit; k += stride) {
+    if (::testing::Test::HasFailure()) return stats;
+    prepare();
+    if (::testing::Test::HasFailure()) return stats;
+    const bool reached = runArmedAt(k);
+    ++stats.runs;
+    if (!reached) break;
+    ++stats.points;
+    check(k);
+  }
+  EXPECT_LT(k, limit) << name << ": the sweep never ran out of operations";
+  return stats;
+}
+
 SweepStats SweepFaults(const std::vector<FaultMode>& modes, const std::function<void()>& prepare,
                        const std::function<void()>& run,
                        const std::function<void(const FaultPoint&)>& check, uint64_t stride,
                        uint64_t limit) {
   SweepStats stats;
   for (const FaultMode& mode : modes) {
-    uint64_t k = 1;
-    for (; k < limit; k += stride) {
-      if (::testing::Test::HasFailure()) return stats;
-      prepare();
-      uint64_t failures;
-      {
-        ScopedFault fault(mode.error, k, mode.persistent);
-        run();
-        failures = fault.Failures();
-      }
-      ++stats.runs;
-      if (failures == 0) break;
-      ++stats.points;
-      check(FaultPoint{mode, k});
-    }
-    EXPECT_LT(k, limit) << mode.name << ": the sweep never ran out of operations";
+    const auto runArmedAt = [&](uint64_t k) {
+      platform::FaultPlan plan = Plan(mode.error, k, mode.persistent);
+      plan.ops = mode.ops;
+      ScopedFault fault(plan);
+      run();
+      return fault.Failures() != 0;
+    };
+    const auto checkPoint = [&](uint64_t k) { check(FaultPoint{mode, k}); };
+    const SweepStats one = SweepPoints(mode.name, prepare, runArmedAt, checkPoint, stride, limit);
+    stats.points += one.points;
+    stats.runs += one.runs;
+    if (::testing::Test::HasFailure()) break;
   }
   return stats;
 }

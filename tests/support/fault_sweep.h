@@ -1,5 +1,6 @@
 // Faults for tests: ScopedFault arms the fault injector for one scope, and SweepFaults makes file
 // operation k fail, for k = 1, 2, ... until a run no longer reaches a fault, under several modes.
+// SweepPoints is the loop under it, for a sweep that arms point k its own way (a power cut).
 #pragma once
 
 #include <cstdint>
@@ -29,11 +30,13 @@ class ScopedFault {
   uint64_t Failures() const;  // operations made to fail so far
 };
 
-// One way of failing: a system error, at operation k only or at every operation from k on.
+// One way of failing: a system error, at operation k only or at every operation from k on,
+// counting only the operations of the kinds in ops (FileOp bits).
 struct FaultMode {
   const char* name;
   platform::SysError error;
   bool persistent;
+  uint32_t ops = platform::kAllFileOps;
 };
 
 // A failed write, a full disk, a denied access and a sharing violation, each once and persistent.
@@ -50,6 +53,15 @@ struct SweepStats {
   uint64_t points = 0;  // runs that reached a fault
   uint64_t runs = 0;
 };
+
+// For k = 1, 1 + stride, ...: prepare(), then runArmedAt(k), which runs with point k armed and
+// says whether the run reached it; when it did, check(k). The sweep ends with the first run that
+// reaches no fault, and the test fails when that does not happen below limit. It stops at the first
+// failed assertion, so one broken point is reported alone.
+SweepStats SweepPoints(const char* name, const std::function<void()>& prepare,
+                       const std::function<bool(uint64_t k)>& runArmedAt,
+                       const std::function<void(uint64_t k)>& check, uint64_t stride = 1,
+                       uint64_t limit = 20000);
 
 // For every mode and k = 1, 1 + stride, ...: prepare(), run() with the mode's fault armed at k,
 // then, when the run reached the fault, check(point) with the injector disarmed. A mode ends with
