@@ -11,7 +11,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -184,17 +183,16 @@ TEST_F(CrashSweep, AFolderIsWrittenThenFlushedThenMovedThenItsOldFilesDeleted) {
 }
 
 TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
-  layout.Reset();
-  const std::vector<Item> items = WriteSmallDataFolder(layout.data, 3);
+  const auto prepare = [&] {
+    layout.Reset();
+    return WriteSmallDataFolder(layout.data, 3);
+  };
+  const std::vector<Item> items = prepare();
   const Tree original = DataTree(layout);
   ASSERT_EQ(RunConversion(layout, 1).errorLines, 0u);
   const Tree reference = DataTree(layout);
 
   std::optional<tvtest::FileOpWatch> watch;
-  const auto prepare = [&] {
-    layout.Reset();
-    WriteSmallDataFolder(layout.data, 3);
-  };
   const auto cutAt = [&](uint64_t k) {
     watch.emplace(std::vector<std::string>{layout.data, layout.staging}, k,
                   platform::ErrorCode(platform::SysError::kWriteFault));
@@ -204,9 +202,7 @@ TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
   };
   const auto check = [&](uint64_t k) {
     const std::string where = "power cut at operation " + std::to_string(k);
-    for (const std::string& gap : watch->ModelGaps()) {
-      ADD_FAILURE() << where << ": model gap: " << gap;
-    }
+    for (const auto& gap : watch->ModelGaps()) ADD_FAILURE() << where << ": model gap: " << gap;
     for (const std::string& change : watch->OutsideChanges()) {
       ADD_FAILURE() << where << ": changed outside the data folder: " << change;
     }

@@ -6,8 +6,9 @@ namespace tvtest {
 
 namespace {
 
-platform::FaultPlan Plan(platform::SysError error, uint64_t failAt, bool persistent) {
+platform::FaultPlan Plan(platform::SysError error, uint64_t failAt, bool persistent, uint32_t ops) {
   platform::FaultPlan plan;
+  plan.ops = ops;
   plan.failAt = failAt;
   plan.errorCode = platform::ErrorCode(error);
   plan.persistent = persistent;
@@ -18,15 +19,9 @@ platform::FaultPlan Plan(platform::SysError error, uint64_t failAt, bool persist
 
 ScopedFault::ScopedFault(const platform::FaultPlan& plan) { platform::FaultInjector::Arm(plan); }
 
-ScopedFault::ScopedFault(platform::SysError error, uint64_t failAt, bool persistent)
-    : ScopedFault(Plan(error, failAt, persistent)) {}
-
 ScopedFault::ScopedFault(platform::FileOp op, platform::SysError error, uint64_t failAt,
-                         bool persistent) {
-  platform::FaultPlan plan = Plan(error, failAt, persistent);
-  plan.ops = static_cast<uint32_t>(op);
-  platform::FaultInjector::Arm(plan);
-}
+                         bool persistent)
+    : ScopedFault(Plan(error, failAt, persistent, static_cast<uint32_t>(op))) {}
 
 ScopedFault::~ScopedFault() { platform::FaultInjector::Disarm(); }
 
@@ -77,9 +72,7 @@ SweepStats SweepFaults(const std::vector<FaultMode>& modes, const std::function<
   SweepStats stats;
   for (const FaultMode& mode : modes) {
     const auto runArmedAt = [&](uint64_t k) {
-      platform::FaultPlan plan = Plan(mode.error, k, mode.persistent);
-      plan.ops = mode.ops;
-      ScopedFault fault(plan);
+      ScopedFault fault(Plan(mode.error, k, mode.persistent, mode.ops));
       run();
       return fault.Failures() != 0;
     };
@@ -87,7 +80,6 @@ SweepStats SweepFaults(const std::vector<FaultMode>& modes, const std::function<
     const SweepStats one = SweepPoints(mode.name, prepare, runArmedAt, checkPoint, stride, limit);
     stats.points += one.points;
     stats.runs += one.runs;
-    if (::testing::Test::HasFailure()) break;
   }
   return stats;
 }

@@ -1,6 +1,6 @@
 // Faults for tests: ScopedFault arms the fault injector for one scope, and SweepFaults makes file
 // operation k fail, for k = 1, 2, ... until a run no longer reaches a fault, under several modes.
-// SweepPoints is the loop under it, for a sweep that arms point k its own way (a power cut).
+// SweepPoints is the loop under it, also for a sweep that arms point k its own way (a power cut).
 #pragma once
 
 #include <cstdint>
@@ -17,9 +17,6 @@ namespace tvtest {
 class ScopedFault {
  public:
   explicit ScopedFault(const platform::FaultPlan& plan);
-  // The failAt-th operation (counting every kind) fails with error; with persistent, every
-  // operation from it on.
-  ScopedFault(platform::SysError error, uint64_t failAt, bool persistent = false);
   // The failAt-th operation of kind op fails with error; with persistent, every one from it on.
   ScopedFault(platform::FileOp op, platform::SysError error, uint64_t failAt = 1,
               bool persistent = false);
@@ -54,19 +51,16 @@ struct SweepStats {
   uint64_t runs = 0;
 };
 
-// For k = 1, 1 + stride, ...: prepare(), then runArmedAt(k), which runs with point k armed and
-// says whether the run reached it; when it did, check(k). The sweep ends with the first run that
-// reaches no fault, and the test fails when that does not happen below limit. It stops at the first
-// failed assertion, so one broken point is reported alone.
+// For k = 1, 1 + stride, ...: prepare(), then runArmedAt(k) runs with point k armed and says
+// whether it reached the fault; when it did, check(k). Ends with the first run that reaches no
+// fault (the test fails when none does below limit) or at the first failure, reported alone.
 SweepStats SweepPoints(const char* name, const std::function<void()>& prepare,
                        const std::function<bool(uint64_t k)>& runArmedAt,
                        const std::function<void(uint64_t k)>& check, uint64_t stride = 1,
                        uint64_t limit = 20000);
 
-// For every mode and k = 1, 1 + stride, ...: prepare(), run() with the mode's fault armed at k,
-// then, when the run reached the fault, check(point) with the injector disarmed. A mode ends with
-// the first run that reaches no fault; the test fails when that does not happen below limit. The
-// sweep stops at the first failed check, so one broken point is reported alone.
+// SweepPoints for every mode, with run() under the mode's fault armed at k, and check(point)
+// with the injector disarmed.
 SweepStats SweepFaults(const std::vector<FaultMode>& modes, const std::function<void()>& prepare,
                        const std::function<void()>& run,
                        const std::function<void(const FaultPoint&)>& check, uint64_t stride = 1,
