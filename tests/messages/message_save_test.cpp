@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
 #include "foundation/coding.h"
 #include "foundation/replacing_file.h"
 #include "messages/message_fixture.h"
-#include "platform/fault_injection.h"
 #include "platform/system_error.h"
 #include "support/fault_sweep.h"
 #include "support/new_format_reader.h"
@@ -231,30 +231,29 @@ TEST_F(MessageSaveTest, FailureAtAnyFileOperationKeepsTheEarlierNewFile) {
   OldMessage old = FullMessage();
   std::string oldPath = WriteOld(old);
   const std::string earlier = "an earlier 3.1 file of this name";
-  bool completed = false;
-  for (uint64_t failAt = 1; failAt < 200 && !completed; ++failAt) {
+  std::optional<TvMessage> fresh;
+  TvBool saved = false;
+  const auto prepare = [&] {
     ASSERT_TRUE(WriteWholeFile(NewPath(old), earlier));
-    TvMessage fresh(log, folders);  // a new run each time: no name is taken yet
-    fresh.SetStagingFolder(staging);
-    ASSERT_TRUE(fresh.LoadOld(oldPath));
-    platform::FaultPlan plan;
-    // Every operation that puts the new file in place: writes, the flush, the move.
-    plan.ops = static_cast<uint32_t>(platform::FileOp::kWrite) |
-               static_cast<uint32_t>(platform::FileOp::kFlush) |
-               static_cast<uint32_t>(platform::FileOp::kMove);
-    plan.failAt = failAt;
-    plan.errorCode = platform::ErrorCode(platform::SysError::kDiskFull);
-    platform::FaultInjector::Arm(plan);
-    TvBool saved = fresh.Save(oldPath);
-    bool failed = platform::FaultInjector::Failures() > 0;
-    platform::FaultInjector::Disarm();
-    EXPECT_FALSE(PathExists(NewPath(old) + TvReplacingFile::kTempSuffix)) << failAt;
-    // A different earlier file is never replaced, with a fault or without one.
-    EXPECT_FALSE(saved) << failAt;
-    EXPECT_EQ(ReadWholeFile(NewPath(old)), earlier) << "fault at operation " << failAt;
-    completed = !failed;
-  }
-  EXPECT_TRUE(completed);
+    fresh.emplace(log, folders);  // a new run each time: no name is taken yet
+    fresh->SetStagingFolder(staging);
+    ASSERT_TRUE(fresh->LoadOld(oldPath));
+  };
+  // A different earlier file is never replaced, with a fault or without one.
+  const auto check = [&](const std::string& where) {
+    EXPECT_FALSE(PathExists(NewPath(old) + TvReplacingFile::kTempSuffix)) << where;
+    EXPECT_FALSE(saved) << where;
+    EXPECT_EQ(ReadWholeFile(NewPath(old)), earlier) << where;
+  };
+  // Every operation that puts the new file in place: writes, the flush, the move.
+  const FaultMode diskFull{"disk full", platform::SysError::kDiskFull, false,
+                           static_cast<uint32_t>(platform::FileOp::kWrite) |
+                               static_cast<uint32_t>(platform::FileOp::kFlush) |
+                               static_cast<uint32_t>(platform::FileOp::kMove)};
+  const auto save = [&] { saved = fresh->Save(oldPath); };
+  const auto checkPoint = [&](const FaultPoint& point) { check(point.Where()); };
+  SweepFaults({diskFull}, prepare, save, checkPoint, 1, 200);
+  check("the last run, which reached no fault");
 }
 
 TEST_F(MessageSaveTest, NewFileThatCannotBeCreatedFailsWithOneReport) {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 #include "foundation/utilities.h"
 #include "platform/system_error.h"
 #include "reliability/reliability_fixture.h"
+#include "support/fault_sweep.h"
 #include "support/new_format_reader.h"
 #include "support/power_cut.h"
 #include "support/test_helpers.h"
@@ -181,26 +183,27 @@ TEST_F(CrashSweep, AFolderIsWrittenThenFlushedThenMovedThenItsOldFilesDeleted) {
 }
 
 TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
-  layout.Reset();
-  const std::vector<Item> items = WriteSmallDataFolder(layout.data, 3);
+  const auto prepare = [&] {
+    layout.Reset();
+    return WriteSmallDataFolder(layout.data, 3);
+  };
+  const std::vector<Item> items = prepare();
   const Tree original = DataTree(layout);
   ASSERT_EQ(RunConversion(layout, 1).errorLines, 0u);
   const Tree reference = DataTree(layout);
 
-  uint64_t cuts = 0;
-  uint64_t k = 1;
-  for (; k < 20000; k += kSweepStride) {
-    const std::string where = "power cut at operation " + std::to_string(k);
-    layout.Reset();
-    WriteSmallDataFolder(layout.data, 3);
-    tvtest::FileOpWatch watch({layout.data, layout.staging}, k,
-                              platform::ErrorCode(platform::SysError::kWriteFault));
-    watch.Start();
+  std::optional<tvtest::FileOpWatch> watch;
+  const auto cutAt = [&](uint64_t k) {
+    watch.emplace(std::vector<std::string>{layout.data, layout.staging}, k,
+                  platform::ErrorCode(platform::SysError::kWriteFault));
+    watch->Start();
     RunConversion(layout, 1);
-    if (!watch.Cut()) break;  // the run ended before operation k: every cut point was covered
-    ++cuts;
-    for (const std::string& gap : watch.ModelGaps()) ADD_FAILURE() << where << ": model gap: " << gap;
-    for (const std::string& change : watch.OutsideChanges()) {
+    return watch->Cut();  // false: the run ended before operation k
+  };
+  const auto check = [&](uint64_t k) {
+    const std::string where = "power cut at operation " + std::to_string(k);
+    for (const auto& gap : watch->ModelGaps()) ADD_FAILURE() << where << ": model gap: " << gap;
+    for (const std::string& change : watch->OutsideChanges()) {
       ADD_FAILURE() << where << ": changed outside the data folder: " << change;
     }
 
@@ -228,9 +231,9 @@ TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
       tvtest::NewMessage message = tvtest::ReadNewMessage(layout.data + item.newFile);
       EXPECT_TRUE(message.ok) << where << ": " << item.newFile << ": " << message.problem;
     }
-    if (::testing::Test::HasFailure()) break;
-  }
-  EXPECT_LT(k, 20000u);
+  };
+  const uint64_t cuts =
+      tvtest::SweepPoints("power cut", prepare, cutAt, check, kSweepStride).points;
   std::printf("[ sweep    ] power cut: %" PRIu64 " cut points, each followed by a rerun\n", cuts);
   EXPECT_GT(cuts, 150u / kSweepStride);
 }
