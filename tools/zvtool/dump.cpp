@@ -143,6 +143,24 @@ void DumpNamesIndex(const std::string& path, Json& doc) {
 
 // --- message files ---------------------------------------------------------------------------
 
+// Recipient records of either message format, the first at offset, one every recordSize bytes.
+template <typename Recipient>
+Json RecipientsJson(const std::vector<Recipient>& recipients, uint64_t offset,
+                    uint32_t recordSize) {
+  Json out = Json::array();
+  for (const Recipient& r : recipients) {
+    Json e;
+    e["offset"] = offset;
+    e["name"] = JsonText(r.name);
+    e["kind"] = r.kind;
+    e["number1"] = Hex32(r.number1);
+    e["number2"] = Hex32(r.number2);
+    out.push_back(e);
+    offset += recordSize;
+  }
+  return out;
+}
+
 void DumpMessage30(const std::string& path, Json& doc) {
   TvFile file(0, 0);
   if (!file.Open(path, kModeReadShared)) return Damage(doc, 0, "the file cannot be opened");
@@ -168,19 +186,8 @@ void DumpMessage30(const std::string& path, Json& doc) {
     for (int i = 0; i < 4; ++i) h[kTextNames[i]] = JsonText(d.header.texts[i]);
     doc["header"] = h;
   }
-  Json recipients = Json::array();
-  uint64_t offset = msg30::kHeaderSize;
-  for (const msg30::Recipient& r : d.recipients) {
-    Json e;
-    e["offset"] = offset;
-    e["name"] = JsonText(r.name);
-    e["kind"] = r.kind;
-    e["number1"] = Hex32(r.number1);
-    e["number2"] = Hex32(r.number2);
-    recipients.push_back(e);
-    offset += msg30::RecipientRecordSize(d.header.kind);
-  }
-  doc["recipients"] = recipients;
+  doc["recipients"] =
+      RecipientsJson(d.recipients, msg30::kHeaderSize, msg30::RecipientRecordSize(d.header.kind));
   if (d.bodyOffset != 0) {
     Json body;
     body["offset"] = d.bodyOffset;
@@ -200,24 +207,6 @@ void DumpMessage30(const std::string& path, Json& doc) {
   }
   doc["attachments"] = attachments;
   if (!problem.Ok()) Damage(doc, problem.offset, problem.text);
-}
-
-// Recipient records of either message format, the first at offset, one every recordSize bytes.
-template <typename Recipient>
-Json RecipientsJson(const std::vector<Recipient>& recipients, uint64_t offset,
-                    uint32_t recordSize) {
-  Json out = Json::array();
-  for (const Recipient& r : recipients) {
-    Json e;
-    e["offset"] = offset;
-    e["name"] = JsonText(r.name);
-    e["kind"] = r.kind;
-    e["number1"] = Hex32(r.number1);
-    e["number2"] = Hex32(r.number2);
-    out.push_back(e);
-    offset += recordSize;
-  }
-  return out;
 }
 
 void DumpMessage31(const std::string& path, Json& doc) {
