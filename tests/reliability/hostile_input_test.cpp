@@ -85,7 +85,7 @@ class HostileInput : public tvtest::ScratchTest {
     EXPECT_TRUE(tvtest::WriteWholeFile(oldPath, bytes));
     // zvtool check's walk: dry, it changes nothing and foretells every message's verdict.
     tvtest::MessageVerdicts foretold;
-    if (kind.stores & kDatabase) {
+    if (kind.label == "message") {
       const Tree before = tvtest::SnapshotTree(layout.data);
       fs::create_directories(layout.root + "dry");
       foretold = tvtest::DryWalkVerdicts(layout.data, layout.staging,
@@ -99,7 +99,7 @@ class HostileInput : public tvtest::ScratchTest {
     for (const std::string& change : watch.OutsideChanges()) {
       ADD_FAILURE() << where << ": changed outside: " << change;
     }
-    if (kind.stores & kDatabase) {
+    if (kind.label == "message") {
       // A run without an Error line leaves no log: then every message converted.
       tvtest::MessageVerdicts told = tvtest::LoggedVerdicts(LogEntries(layout));
       if (!tvtest::PathExists(layout.data + kLogName)) {
