@@ -48,9 +48,9 @@ TvBool Stop(TvContactListLayout* layout, ContactListProblem kind, uint64_t offse
   return 0;
 }
 
-// The fields of an item's record as just read.
-TvContactRecord RecordOf(TvContactListItem& item, uint32_t type, uint64_t offset) {
-  TvContactRecord record;
+// Notes the fields of an item's record as just read; a child's preceding type code and path text
+// stay as they were noted.
+void NoteItem(TvContactRecord& record, TvContactListItem& item, uint32_t type, uint64_t offset) {
   record.offset = offset;
   record.read = true;
   record.type = type;
@@ -60,16 +60,14 @@ TvContactRecord RecordOf(TvContactListItem& item, uint32_t type, uint64_t offset
   record.status = item.m_dwordStatus;
   record.flags = item.m_dwordFlags;
   record.itemText = item.m_csItemText;
-  return record;
 }
 
-TvContactRecord UserRecordOf(TvContactListUser& user, uint32_t type, uint64_t offset) {
-  TvContactRecord record = RecordOf(user, type, offset);
+void NoteUser(TvContactRecord& record, TvContactListUser& user, uint32_t type, uint64_t offset) {
+  NoteItem(record, user, type, offset);
   record.value1 = user.m_dwordValue1;
   record.value2 = user.m_dwordValue2;
   record.textValue1 = user.m_csValue1;
   record.textValue2 = user.m_csValue2;
-  return record;
 }
 
 // The user's first number as an address: most significant byte first, "192.168.1.148".
@@ -285,11 +283,8 @@ TvBool TvContactListGroup::LoadAtDepth(TvFile& file, uint32_t depth, TvContactLi
     return Stop(layout, ContactListProblem::kGroupCut, at, "a group record is cut short");
   }
   if (record != nullptr) {
-    TvContactRecord read = RecordOf(*this, type, at);
-    read.precedingType = record->precedingType;
-    read.pathText = std::move(record->pathText);
-    read.count = count;
-    *record = std::move(read);
+    NoteItem(*record, *this, type, at);
+    record->count = count;
   }
   // Each child consumes its bytes or stops the load, so a count larger than the file holds ends
   // at the first short read instead of looping over nothing.
@@ -323,12 +318,7 @@ TvBool TvContactListGroup::LoadAtDepth(TvFile& file, uint32_t depth, TvContactLi
       auto* user = new TvContactListUser;
       uint32_t userType = 0;
       TvBool read = user->ReadRecord(file, &userType);
-      if (read && child != nullptr) {
-        TvContactRecord fields = UserRecordOf(*user, userType, userAt);
-        fields.precedingType = childType;
-        fields.pathText = std::move(child->pathText);
-        *child = std::move(fields);
-      }
+      if (read && child != nullptr) NoteUser(*child, *user, userType, userAt);
       user->m_dwordStatus = 0;
       user->m_dwordStatusTime = 0;
       if (!read) {
@@ -357,7 +347,7 @@ TvBool TvContactListGroup::LoadOld(TvFile& file, TvContactListGroup& root,
   if (existing != nullptr) target = static_cast<TvContactListGroup*>(existing);
   std::vector<TvContactRecord>* userRecords = nullptr;
   if (layout != nullptr) {
-    layout->records.push_back(RecordOf(*this, type, at));
+    NoteItem(layout->records.emplace_back(), *this, type, at);
     layout->records.back().count = users;
     userRecords = &layout->records.back().children;
   }
@@ -370,7 +360,7 @@ TvBool TvContactListGroup::LoadOld(TvFile& file, TvContactListGroup& root,
     uint32_t userType = 0;
     TvBool read = user->LoadOld(file, &userType);
     if (read && userRecords != nullptr)
-      userRecords->push_back(UserRecordOf(*user, userType, userAt));
+      NoteUser(userRecords->emplace_back(), *user, userType, userAt);
     user->SetStatus(0);  // converted users start offline, stamped with the conversion's time
     if (!read) {
       delete user;
