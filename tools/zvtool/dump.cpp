@@ -406,9 +406,10 @@ void DumpReplies(const std::string& path, Json& doc) {
   doc["count"] = layout.count;
   Json items = Json::array();
   for (uint32_t i = 0; i < texts.GetSize(); ++i) {
-    const TvTextMessageItem& item = *texts.GetAt(i);
+    TvTextMessageItem& item = *texts.GetAt(i);
     const TvTextListLayout::Record& r = layout.records[i];
-    Json e = ObjectFields(r.offset, r.type, texts.GetAt(i)->GetData(), item.m_csName, item.m_csText,
+    // The item keeps no data word: its reader drops it, as the conversion does.
+    Json e = ObjectFields(r.offset, r.type, item.GetData(), item.m_csName, item.m_csText,
                           item.m_dwordStatus);
     e["value"] = Hex32(r.value);
     items.push_back(e);
