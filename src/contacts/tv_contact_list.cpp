@@ -35,6 +35,41 @@ TvBool SkipBytes(TvFile& file, uint32_t count) {
   return 1;
 }
 
+// Where the next record starts: asked of the file only when a layout wants offsets, so the
+// conversion's reading makes no extra calls.
+uint64_t Where(TvFile& file, const TvContactListLayout* layout) {
+  return layout != nullptr ? file.GetPosition() : 0;
+}
+
+// Names where and why the reading stopped, when a layout is kept. Returns 0, the reader's result.
+TvBool Stop(TvContactListLayout* layout, ContactListProblem kind, uint64_t offset,
+            std::string text) {
+  if (layout != nullptr) layout->problem = {kind, offset, std::move(text)};
+  return 0;
+}
+
+// Notes the fields of an item's record as just read; a child's preceding type code and path text
+// stay as they were noted.
+void NoteItem(TvContactRecord& record, TvContactListItem& item, uint32_t type, uint64_t offset) {
+  record.offset = offset;
+  record.read = true;
+  record.type = type;
+  record.data = item.GetData();
+  record.name = item.m_csName;
+  record.text = item.m_csText;
+  record.status = item.m_dwordStatus;
+  record.flags = item.m_dwordFlags;
+  record.itemText = item.m_csItemText;
+}
+
+void NoteUser(TvContactRecord& record, TvContactListUser& user, uint32_t type, uint64_t offset) {
+  NoteItem(record, user, type, offset);
+  record.value1 = user.m_dwordValue1;
+  record.value2 = user.m_dwordValue2;
+  record.textValue1 = user.m_csValue1;
+  record.textValue2 = user.m_csValue2;
+}
+
 // The user's first number as an address: most significant byte first, "192.168.1.148".
 std::string AddressText(uint32_t value) {
   return std::to_string(value >> 24) + "." + std::to_string((value >> 16) & 0xFF) + "." +
@@ -42,6 +77,28 @@ std::string AddressText(uint32_t value) {
 }
 
 }  // namespace
+
+const char* ProblemKey(ContactListProblem kind) {
+  switch (kind) {
+    case ContactListProblem::kNone:
+      return "none";
+    case ContactListProblem::kCannotOpen:
+      return "cannot-open";
+    case ContactListProblem::kHeaderCut:
+      return "header-cut";
+    case ContactListProblem::kBadVersion:
+      return "bad-version";
+    case ContactListProblem::kGroupCut:
+      return "group-cut";
+    case ContactListProblem::kUserCut:
+      return "user-cut";
+    case ContactListProblem::kChildCut:
+      return "child-cut";
+    case ContactListProblem::kTooDeep:
+      return "too-deep";
+  }
+  return "unknown";
+}
 
 std::string TvDroppedContact::Describe() const {
   std::string text = "user '" + user + "' (" + address;
@@ -67,8 +124,10 @@ TvBool TvContactListItem::Save(TvFile& file) {
   return file.WriteZeros(kItemReservedBytes) ? 1 : 0;
 }
 
-TvBool TvContactListItem::Load(TvFile& file) {
-  if (!LoadObject(file)) return 0;
+TvBool TvContactListItem::Load(TvFile& file) { return ReadItemPart(file, nullptr); }
+
+TvBool TvContactListItem::ReadItemPart(TvFile& file, uint32_t* typeCode) {
+  if (!LoadObject(file, typeCode)) return 0;
   if (!file.ReadUInt32(m_dwordFlags)) return 0;
   if (!file.ReadString(m_csItemText)) return 0;
   return SkipBytes(file, kItemReservedBytes);
@@ -115,8 +174,8 @@ TvBool TvContactListUser::Save(TvFile& file) {
   return file.WriteString(m_csValue2) ? 1 : 0;
 }
 
-TvBool TvContactListUser::ReadRecord(TvFile& file) {
-  if (!TvContactListItem::Load(file)) return 0;
+TvBool TvContactListUser::ReadRecord(TvFile& file, uint32_t* typeCode) {
+  if (!ReadItemPart(file, typeCode)) return 0;
   if (!SkipBytes(file, kRecordReservedBytes)) return 0;
   if (!file.ReadUInt32(m_dwordValue1)) return 0;
   if (!file.ReadUInt32(m_dwordValue2)) return 0;
@@ -132,8 +191,8 @@ TvBool TvContactListUser::Load(TvFile& file) {
   return (read && !HasFlag(kContactFlagHidden)) ? 1 : 0;
 }
 
-TvBool TvContactListUser::LoadOld(TvFile& file) {
-  if (!LoadObject(file)) return 0;
+TvBool TvContactListUser::LoadOld(TvFile& file, uint32_t* typeCode) {
+  if (!LoadObject(file, typeCode)) return 0;
   if (!SkipUInt32(file)) return 0;
   if (!file.ReadUInt32(m_dwordFlags)) return 0;
   if (!SkipString(file)) return 0;
@@ -206,35 +265,66 @@ TvBool TvContactListGroup::Save(TvFile& file) {
   return result;
 }
 
-TvBool TvContactListGroup::Load(TvFile& file) { return LoadAtDepth(file, 0); }
+TvBool TvContactListGroup::Load(TvFile& file) { return LoadAtDepth(file, 0, nullptr, nullptr); }
 
-TvBool TvContactListGroup::LoadAtDepth(TvFile& file, uint32_t depth) {
-  if (!TvContactListItem::Load(file)) return 0;
+TvBool TvContactListGroup::LoadTree(TvFile& file, TvContactListLayout* layout) {
+  if (layout == nullptr) return Load(file);
+  layout->records.assign(1, TvContactRecord());
+  return LoadAtDepth(file, 0, layout, &layout->records[0]);
+}
+
+TvBool TvContactListGroup::LoadAtDepth(TvFile& file, uint32_t depth, TvContactListLayout* layout,
+                                       TvContactRecord* record) {
+  const uint64_t at = Where(file, layout);
+  uint32_t type = 0;
   uint32_t count = 0;
-  if (!file.ReadUInt32(count)) return 0;
-  if (!SkipBytes(file, kRecordReservedBytes)) return 0;
+  if (!ReadItemPart(file, &type) || !file.ReadUInt32(count) ||
+      !SkipBytes(file, kRecordReservedBytes)) {
+    return Stop(layout, ContactListProblem::kGroupCut, at, "a group record is cut short");
+  }
+  if (record != nullptr) {
+    NoteItem(*record, *this, type, at);
+    record->count = count;
+  }
   // Each child consumes its bytes or stops the load, so a count larger than the file holds ends
   // at the first short read instead of looping over nothing.
   for (uint32_t i = 0; i < count; ++i) {
-    uint32_t type = 0;
-    if (!file.ReadUInt32(type)) return 0;
-    if (!SkipString(file)) return 0;  // the path text follows from the tree itself
-    if (type == kContactTypeGroup) {
-      if (depth + 1 >= kMaxLoadDepth) return 0;
+    const uint64_t childAt = Where(file, layout);
+    uint32_t childType = 0;
+    std::string path;  // dropped: the path text follows from the tree itself
+    if (!file.ReadUInt32(childType) || !file.ReadString(path)) {
+      return Stop(layout, ContactListProblem::kChildCut, childAt,
+                  "child " + std::to_string(i + 1) + " of '" + m_csName + "' is cut short");
+    }
+    if (childType == kContactTypeGroup && depth + 1 >= kMaxLoadDepth) {
+      return Stop(layout, ContactListProblem::kTooDeep, childAt,
+                  "groups nest deeper than " + std::to_string(kMaxLoadDepth) + " levels");
+    }
+    TvContactRecord* child = nullptr;
+    if (record != nullptr) {
+      child = &record->children.emplace_back();
+      child->precedingType = childType;
+      child->pathText = path;
+    }
+    if (childType == kContactTypeGroup) {
       auto* group = new TvContactListGroup;
-      if (!group->LoadAtDepth(file, depth + 1)) {
+      if (!group->LoadAtDepth(file, depth + 1, layout, child)) {
         delete group;
         return 0;
       }
       if (!AddItem(group)) delete group;
     } else {
+      const uint64_t userAt = Where(file, layout);
       auto* user = new TvContactListUser;
-      TvBool read = user->ReadRecord(file);
+      uint32_t userType = 0;
+      TvBool read = user->ReadRecord(file, &userType);
+      if (read && child != nullptr) NoteUser(*child, *user, userType, userAt);
       user->m_dwordStatus = 0;
       user->m_dwordStatusTime = 0;
       if (!read) {
         delete user;
-        return 0;
+        return Stop(layout, ContactListProblem::kUserCut, userAt,
+                    "a user record in '" + m_csName + "' is cut short");
       }
       if (user->HasFlag(kContactFlagHidden) || !AddItem(user)) delete user;
     }
@@ -243,25 +333,39 @@ TvBool TvContactListGroup::LoadAtDepth(TvFile& file, uint32_t depth) {
 }
 
 TvBool TvContactListGroup::LoadOld(TvFile& file, TvContactListGroup& root,
-                                   std::vector<TvDroppedContact>* dropped) {
-  if (!LoadObject(file)) return 0;
+                                   std::vector<TvDroppedContact>* dropped,
+                                   TvContactListLayout* layout) {
+  const uint64_t at = Where(file, layout);
+  uint32_t type = 0;
+  uint32_t users = 0;
+  if (!LoadObject(file, &type) || !SkipUInt32(file) || !SkipUInt32(file) || !SkipString(file) ||
+      !file.ReadUInt32(users)) {
+    return Stop(layout, ContactListProblem::kGroupCut, at, "the group record is cut short");
+  }
   TvContactListGroup* target = this;
   TvContactListItem* existing = root.FindItem(m_csName, kContactTypeGroup, 1);
   if (existing != nullptr) target = static_cast<TvContactListGroup*>(existing);
-
-  if (!SkipUInt32(file) || !SkipUInt32(file) || !SkipString(file)) return 0;
-  uint32_t users = 0;
-  if (!file.ReadUInt32(users)) return 0;
+  std::vector<TvContactRecord>* userRecords = nullptr;
+  if (layout != nullptr) {
+    NoteItem(layout->records.emplace_back(), *this, type, at);
+    layout->records.back().count = users;
+    userRecords = &layout->records.back().children;
+  }
 
   // Every user consumes its record or stops the load, so a hostile count cannot make a long
   // loop over nothing, and nothing is allocated ahead by the count.
   for (uint32_t i = 0; i < users; ++i) {
+    const uint64_t userAt = Where(file, layout);
     auto* user = new TvContactListUser;
-    TvBool read = user->LoadOld(file);
+    uint32_t userType = 0;
+    TvBool read = user->LoadOld(file, &userType);
+    if (read && userRecords != nullptr)
+      NoteUser(userRecords->emplace_back(), *user, userType, userAt);
     user->SetStatus(0);  // converted users start offline, stamped with the conversion's time
     if (!read) {
       delete user;
-      return 0;
+      return Stop(layout, ContactListProblem::kUserCut, userAt,
+                  "user " + std::to_string(i + 1) + " of '" + m_csName + "' is cut short");
     }
     if (user->HasFlag(kContactFlagHidden)) {
       delete user;
@@ -331,28 +435,57 @@ TvBool TvContactList::LoadOld() {
   return LoadOldFile(ExistingFileName(DataFilePath(kOldFileName)));
 }
 
-TvBool TvContactList::LoadOldFile(const std::string& path, uint32_t mode) {
+TvBool TvContactList::LoadOldFile(const std::string& path, uint32_t mode,
+                                  TvContactListLayout* layout) {
+  using Problem = ContactListProblem;
   TvBool result = 0;
   m_dropped.clear();
   TvFile file(0, 1);
-  if (!file.Open(path, mode) || file.GetLength() == 0) return 0;
+  if (!file.Open(path, mode)) return Stop(layout, Problem::kCannotOpen, 0, "cannot be opened");
+  const uint64_t length = file.GetLength();
+  if (layout != nullptr) layout->length = length;
+  if (length == 0) return 0;
 
   uint32_t version = 0;
-  if (!file.ReadUInt32(version) || version == 0) return 0;
-  if (version > 1 && !SkipUInt32(file)) return 0;
+  if (!file.ReadUInt32(version)) return Stop(layout, Problem::kHeaderCut, 0, "no version");
+  if (layout != nullptr) {
+    layout->versionRead = true;
+    layout->version = version;
+  }
+  if (version == 0) return 0;
+  uint32_t value = 0;
+  if (version > 1) {
+    if (!file.ReadUInt32(value)) {
+      return Stop(layout, Problem::kHeaderCut, 4, "the value after the version is cut short");
+    }
+    if (layout != nullptr) {
+      layout->headerValueRead = true;
+      layout->headerValue = value;
+    }
+  }
   uint32_t groups = 0;
-  if (!file.ReadUInt32(groups)) return 0;
+  if (!file.ReadUInt32(groups)) {
+    return Stop(layout, Problem::kHeaderCut, version > 1 ? 8 : 4, "the group count is cut short");
+  }
+  if (layout != nullptr) {
+    layout->groupCountRead = true;
+    layout->groupCount = groups;
+  }
 
   for (uint32_t i = 0; i < groups; ++i) {
     auto* group = new TvContactListGroup;
-    result = group->LoadOld(file, m_root, &m_dropped);
+    result = group->LoadOld(file, m_root, &m_dropped, layout);
     if (!result) {
       delete group;
+      if (layout != nullptr) {
+        layout->problem.text = "group " + std::to_string(i + 1) + ": " + layout->problem.text;
+      }
       break;
     }
     // A group of that name already took this one's users.
     if (FindGroup(group->m_csName) != nullptr || !m_root.AddItem(group)) delete group;
   }
+  if (layout != nullptr && layout->problem.Ok()) layout->end = file.GetPosition();
   file.Close();
   return result;
 }
@@ -369,12 +502,32 @@ TvBool TvContactList::SaveFile(const std::string& path) {
 
 TvBool TvContactList::Load() { return LoadFile(DataFilePath(kFileName)); }
 
-TvBool TvContactList::LoadFile(const std::string& path) {
+TvBool TvContactList::LoadFile(const std::string& path, TvContactListLayout* layout) {
+  using Problem = ContactListProblem;
   m_root.m_children.DeleteAll();
   TvFile file(0, 1);
-  if (!file.Open(path, kModeReadShared)) return 0;
+  if (!file.Open(path, kModeReadShared))
+    return Stop(layout, Problem::kCannotOpen, 0, "cannot be opened");
+  if (layout != nullptr) layout->length = file.GetLength();
   uint32_t version = 0;
-  if (!file.ReadUInt32(version) || version != kFileVersion) return 0;
-  if (!SkipUInt32(file)) return 0;
-  return m_root.Load(file);
+  if (!file.ReadUInt32(version)) return Stop(layout, Problem::kHeaderCut, 0, "no version");
+  if (layout != nullptr) {
+    layout->versionRead = true;
+    layout->version = version;
+  }
+  if (version != kFileVersion) {
+    return Stop(layout, Problem::kBadVersion, 0,
+                "the version is not " + std::to_string(kFileVersion));
+  }
+  uint32_t reserved = 0;
+  if (!file.ReadUInt32(reserved)) {
+    return Stop(layout, Problem::kHeaderCut, 4, "the reserved word is cut short");
+  }
+  if (layout != nullptr) {
+    layout->headerValueRead = true;
+    layout->headerValue = reserved;
+  }
+  if (!m_root.LoadTree(file, layout)) return 0;
+  if (layout != nullptr) layout->end = file.GetPosition();
+  return 1;
 }

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/byte_source.h"
 #include "foundation/data_paths.h"
 #include "foundation/ptr_array.h"
 #include "foundation/tv_log.h"
@@ -25,6 +26,59 @@
 
 class TvFile;
 class TvContactListGroup;
+
+// Why a contact list file (old or new) cannot be read.
+enum class ContactListProblem {
+  kNone,
+  kCannotOpen,  // missing or unreadable
+  kHeaderCut,   // the version or the word after it is cut off
+  kBadVersion,  // a new file whose version is not 2
+  kGroupCut,    // a group record (before its users or children) is cut off
+  kUserCut,     // a user record is cut off
+  kChildCut,    // the type code or path text before a new file's child is cut off
+  kTooDeep,     // groups nest deeper than the reader allows
+};
+// A short stable word for a problem kind, for JSON and tests ("user-cut").
+const char* ProblemKey(ContactListProblem kind);
+
+// One group or user record as the file holds it, before any merge, drop or status reset.
+struct TvContactRecord {
+  uint64_t offset = 0;  // where the record starts
+  bool read = false;    // its own fields were read completely (a group's children may not be)
+  uint32_t type = 0;    // the type code of its object record
+  uint32_t data = 0;
+  std::string name;
+  std::string text;
+  uint32_t status = 0;
+  uint32_t flags = 0;
+  std::string itemText;  // new file only
+  uint32_t value1 = 0;   // users
+  uint32_t value2 = 0;
+  std::string textValue1;
+  std::string textValue2;
+  // Groups: the users (old file) or children (new file) the record announces, and those read.
+  uint32_t count = 0;
+  std::vector<TvContactRecord> children;
+  // A new file's child: the type code and path text written before its record.
+  uint32_t precedingType = 0;
+  std::string pathText;
+};
+
+// What a reading of a contact list file found, as far as it got: asked for by the companion
+// tool and the tests; the conversion asks for none. Offsets cost a position query each, so they
+// are taken only when a layout is asked for.
+struct TvContactListLayout {
+  uint64_t length = 0;
+  bool versionRead = false;
+  uint32_t version = 0;
+  bool headerValueRead = false;
+  uint32_t headerValue = 0;  // old file: the dropped value after a version above 1; new: reserved
+  bool groupCountRead = false;
+  uint32_t groupCount = 0;               // old file only
+  std::vector<TvContactRecord> records;  // old file: its groups with their users; new: the root
+  uint64_t end = 0;                      // where the last record ended, when nothing stopped
+  ReadProblem<ContactListProblem> problem;
+};
 
 // Type codes of the contact items; also the bits of a type mask.
 inline constexpr uint32_t kContactTypeGroup = 1;
@@ -62,6 +116,8 @@ class TvContactListItem : public TvObject {
   // The item part of a 3.1 record. Stops at the first failing write or read.
   virtual TvBool Save(TvFile& file);
   virtual TvBool Load(TvFile& file);
+  // Load's reading, handing the object record's type code to typeCode when given.
+  TvBool ReadItemPart(TvFile& file, uint32_t* typeCode);
   // Number of children whose type is in typeMask, with their descendants when recursive.
   virtual uint32_t CountItems(uint32_t typeMask, TvBool recursive) = 0;
 
@@ -97,11 +153,11 @@ class TvContactListUser : public TvContactListItem {
   uint32_t CountItems(uint32_t typeMask, TvBool recursive) override;
 
   // Reads one 3.0 user record; false at the first failing read.
-  TvBool LoadOld(TvFile& file);
+  TvBool LoadOld(TvFile& file, uint32_t* typeCode = nullptr);
 
   // Reads the fields of a 3.1 user record (no status reset, no hidden check): false only when a
   // read fails, so a caller can tell a damaged file from a refused user.
-  TvBool ReadRecord(TvFile& file);
+  TvBool ReadRecord(TvFile& file, uint32_t* typeCode = nullptr);
 
   // Whole minutes since 1 January 1970, as status times are kept.
   static uint32_t CurrentMinutes();
@@ -143,6 +199,8 @@ class TvContactListGroup : public TvContactListItem {
   // Reads a 3.1 group record with its descendants. Children that cannot be added (a hidden user,
   // a name already taken) are destroyed and skipped; a failed read stops the load with false.
   TvBool Load(TvFile& file) override;
+  // Load, also noting every record read into layout's root and where and why it stopped.
+  TvBool LoadTree(TvFile& file, TvContactListLayout* layout);
   uint32_t CountItems(uint32_t typeMask, TvBool recursive) override;
 
   // Takes ownership on success. False when a direct child of either kind has the same name
@@ -155,14 +213,18 @@ class TvContactListGroup : public TvContactListItem {
   // Reads one 3.0 group record with its users. The users go into the group of the same name that
   // root already holds, if any (so 3.0 groups of one name merge into the first), else into this
   // group. Hidden users and users whose name is taken are dropped; the latter are added to
-  // dropped when it is given.
+  // dropped when it is given. With a layout, the group's record and its users' records as read
+  // (dropped ones too) are appended to its records, and a failure is named in its problem.
   TvBool LoadOld(TvFile& file, TvContactListGroup& root,
-                 std::vector<TvDroppedContact>* dropped = nullptr);
+                 std::vector<TvDroppedContact>* dropped = nullptr,
+                 TvContactListLayout* layout = nullptr);
 
   TvPtrAutoArray<TvContactListItem*> m_children;
 
  private:
-  TvBool LoadAtDepth(TvFile& file, uint32_t depth);
+  // record receives this group's record as read (null: none is kept).
+  TvBool LoadAtDepth(TvFile& file, uint32_t depth, TvContactListLayout* layout,
+                     TvContactRecord* record);
 };
 
 class TvContactList {
@@ -188,8 +250,11 @@ class TvContactList {
   // when at least one group was read and every record read completely.
   TvBool LoadOld();
   // mode is the open mode: the conversion's open-or-create by default; a dry run passes a
-  // read-only mode for an existing file, so that reading changes nothing.
-  TvBool LoadOldFile(const std::string& path, uint32_t mode = 0x3002);
+  // read-only mode for an existing file, so that reading changes nothing. layout, when given,
+  // receives every record as the file holds it and where and why the reading stopped; the
+  // reading itself is the same.
+  TvBool LoadOldFile(const std::string& path, uint32_t mode = 0x3002,
+                     TvContactListLayout* layout = nullptr);
 
   // Writes "Contacts.List" in the user data folder, or at path, through a temporary file that
   // replaces the final name only once it is completely written and flushed; a failed save leaves
@@ -200,7 +265,7 @@ class TvContactList {
   // Reads a 3.1 file (an existing one only) into an emptied tree. False when it cannot be read or
   // its version is not 2.
   TvBool Load();
-  TvBool LoadFile(const std::string& path);
+  TvBool LoadFile(const std::string& path, TvContactListLayout* layout = nullptr);
 
   // The users the last LoadOld or LoadOldFile could not add because their name was taken.
   const std::vector<TvDroppedContact>& DroppedContacts() const { return m_dropped; }

@@ -11,9 +11,10 @@ TvBool TvObject::SaveObject(TvFile& file) {
   return file.WriteUInt32(m_dwordStatus);
 }
 
-TvBool TvObject::LoadObject(TvFile& file) {
-  uint32_t type = 0;  // dropped: the object keeps the type of its class
+TvBool TvObject::LoadObject(TvFile& file, uint32_t* typeCode) {
+  uint32_t type = 0;
   if (!file.ReadUInt32(type)) return 0;
+  if (typeCode != nullptr) *typeCode = type;
   uint32_t data = 0;
   if (!file.ReadUInt32(data)) return 0;
   SetData(data);

@@ -24,9 +24,10 @@ class TvObject {
   virtual void SetData(uint32_t /*value*/) {}
 
   // The object record: type code, data word, name, second text, status. Each stops at the first
-  // failing write or read; fields read before a failure keep their new values.
+  // failing write or read; fields read before a failure keep their new values. LoadObject drops
+  // the type code (the object keeps its class's type) after handing it to typeCode when given.
   TvBool SaveObject(TvFile& file);
-  TvBool LoadObject(TvFile& file);
+  TvBool LoadObject(TvFile& file, uint32_t* typeCode = nullptr);
 
   // Case-insensitive comparison of m_csName with text.
   bool HasName(const std::string& text) const;

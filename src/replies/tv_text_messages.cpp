@@ -20,15 +20,38 @@ TvBool QueryLength(TvFile& file, uint64_t* length) {
   return 1;
 }
 
+// Names where and why the reading stopped, when a layout is kept. Returns 0, the reader's result.
+TvBool Stop(TvTextListLayout* layout, TextListProblem kind, uint64_t offset, std::string text) {
+  if (layout != nullptr) layout->problem = {kind, offset, std::move(text)};
+  return 0;
+}
+
 }  // namespace
+
+const char* ProblemKey(TextListProblem kind) {
+  switch (kind) {
+    case TextListProblem::kNone:
+      return "none";
+    case TextListProblem::kCannotOpen:
+      return "cannot-open";
+    case TextListProblem::kLengthUnknown:
+      return "length-unknown";
+    case TextListProblem::kHeaderCut:
+      return "header-cut";
+    case TextListProblem::kItemCut:
+      return "item-cut";
+  }
+  return "unknown";
+}
 
 // ---------------------------------------------------------------------------------------------
 // TvTextMessageItem
 
-TvBool TvTextMessageItem::LoadRecord(TvFile& file) {
-  if (!LoadObject(file)) return 0;
-  uint32_t dropped = 0;
-  return file.ReadUInt32(dropped);
+TvBool TvTextMessageItem::LoadRecord(TvFile& file, TvTextListLayout::Record* dropped) {
+  TvTextListLayout::Record ignored;
+  if (dropped == nullptr) dropped = &ignored;
+  if (!LoadObject(file, &dropped->type)) return 0;
+  return file.ReadUInt32(dropped->value);
 }
 
 TvBool TvTextMessageItem::SaveRecord(TvFile& file) {
@@ -110,32 +133,47 @@ TvBool TvTextMessagesArray::LoadOld(const std::string& name) {
   return ReadFrom(file);
 }
 
-TvBool TvTextMessagesArray::LoadFile(const std::string& path) {
+TvBool TvTextMessagesArray::LoadFile(const std::string& path, TvTextListLayout* layout) {
   TvFile file(0, 1);
-  if (!file.Open(path, kModeReadShared)) return 0;
-  return ReadFrom(file);
+  if (!file.Open(path, kModeReadShared)) {
+    return Stop(layout, TextListProblem::kCannotOpen, 0, "cannot be opened");
+  }
+  return ReadFrom(file, layout);
 }
 
-TvBool TvTextMessagesArray::ReadFrom(TvFile& file) {
+TvBool TvTextMessagesArray::ReadFrom(TvFile& file, TvTextListLayout* layout) {
   uint64_t length = 0;
-  if (!QueryLength(file, &length)) return 0;
+  if (!QueryLength(file, &length)) {
+    return Stop(layout, TextListProblem::kLengthUnknown, 0, "the length cannot be learnt");
+  }
+  if (layout != nullptr) layout->length = length;
   if (length == 0) return 1;
   uint32_t headerWord = 0;
   uint32_t count = 0;
   if (!file.ReadUInt32(headerWord) || !file.ReadUInt32(m_dwordHeaderValue) ||
       !file.ReadUInt32(count)) {
-    return 0;
+    return Stop(layout, TextListProblem::kHeaderCut, 0, "the 12-byte header is cut short");
+  }
+  if (layout != nullptr) {
+    layout->headerRead = true;
+    layout->headerWord = headerWord;
+    layout->count = count;
   }
   // Each item consumes its record or ends the load, so a count larger than the file holds stops
   // at the first short read; nothing is allocated ahead by the count.
   for (uint32_t i = 0; i < count; ++i) {
+    TvTextListLayout::Record record;
+    if (layout != nullptr) record.offset = file.GetPosition();
     auto* item = new TvTextMessageItem;
-    if (!item->LoadRecord(file)) {
+    if (!item->LoadRecord(file, &record)) {
       delete item;
-      return 0;
+      return Stop(layout, TextListProblem::kItemCut, record.offset,
+                  "text " + std::to_string(i + 1) + " is cut short");
     }
     Add(item);
+    if (layout != nullptr) layout->records.push_back(record);
   }
+  if (layout != nullptr) layout->end = file.GetPosition();
   file.Close();
   return 1;
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/byte_source.h"
 #include "foundation/data_paths.h"
 #include "foundation/ptr_array.h"
 #include "foundation/tv_log.h"
@@ -22,6 +23,36 @@
 
 class TvFile;
 
+// Why a canned-reply file cannot be read.
+enum class TextListProblem {
+  kNone,
+  kCannotOpen,     // missing or unreadable
+  kLengthUnknown,  // the file's length cannot be learnt
+  kHeaderCut,      // the 12-byte header is cut off
+  kItemCut,        // an item record is cut off
+};
+// A short stable word for a problem kind, for JSON and tests ("item-cut").
+const char* ProblemKey(TextListProblem kind);
+
+// What a reading of a canned-reply file found, as far as it got: asked for by the companion tool
+// and the tests; the conversion asks for none. The items themselves go into the array as always;
+// records[i] tells where the i-th item read starts and the codes its reading drops. Offsets cost
+// a position query each, so they are taken only when a layout is asked for.
+struct TvTextListLayout {
+  struct Record {
+    uint64_t offset = 0;
+    uint32_t type = 0;   // the type code of its object record
+    uint32_t value = 0;  // the trailing value
+  };
+  uint64_t length = 0;
+  bool headerRead = false;
+  uint32_t headerWord = 0;
+  uint32_t count = 0;  // the item count of the header
+  std::vector<Record> records;
+  uint64_t end = 0;  // where the last item ended, when nothing stopped
+  ReadProblem<TextListProblem> problem;
+};
+
 class TvTextMessageItem : public TvObject {
  public:
   TvTextMessageItem() { m_dwordImage = 3; }
@@ -29,7 +60,7 @@ class TvTextMessageItem : public TvObject {
 
   // The item record: the object record, then the item's own value. On reading the type code, the
   // data word and the trailing value are dropped. Both stop at the first failure.
-  TvBool LoadRecord(TvFile& file);
+  TvBool LoadRecord(TvFile& file, TvTextListLayout::Record* dropped = nullptr);
   TvBool SaveRecord(TvFile& file);
 
   uint32_t m_dwordValue = 0;  // written as the trailing value; never changed by the conversion
@@ -55,8 +86,10 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
   // completely written and flushed.
   TvBool Save(const std::string& name);
 
-  // The same for a full path: LoadFile reads an existing file only (it never creates one).
-  TvBool LoadFile(const std::string& path);
+  // The same for a full path: LoadFile reads an existing file only (it never creates one). layout,
+  // when given, receives where each item starts and where and why the reading stopped; the
+  // reading itself is the same.
+  TvBool LoadFile(const std::string& path, TvTextListLayout* layout = nullptr);
   TvBool SaveFile(const std::string& path);
 
   std::string DataFilePath(const std::string& name) const;
@@ -69,7 +102,7 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
   const TvDataPaths& m_paths;
 
  private:
-  TvBool ReadFrom(TvFile& file);
+  TvBool ReadFrom(TvFile& file, TvTextListLayout* layout = nullptr);
   // True when newName exists and holds texts, or exists and cannot be read (silently).
   bool NewListMayHoldTexts(const std::string& newName) const;
   // Deletes the old file and logs "Deleted" or "NOT deleted".

@@ -2,14 +2,13 @@
 // log lines, the tree operations and the reading of "Contacts.List". What it does alike with the
 // canned-reply stores (deleting the old file, reruns, damaged files, failed operations) is tested
 // for all three in replies/text_messages_test.cpp.
-#include "contacts/tv_contact_list.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "contacts/old_contact_list_writer.h"
+#include "contacts/tv_contact_list.h"
 #include "foundation/coding.h"
 #include "foundation/data_paths.h"
 #include "foundation/replacing_file.h"
@@ -218,6 +217,148 @@ TEST_F(ContactListTest, HostileCountsAndLengthsFailAtTheFirstShortRead) {
   }
 }
 
+// Where a record starts in bytes that hold it: found by its leading fields.
+uint64_t RecordAt(const std::string& bytes, uint32_t type, uint32_t data, const std::string& name) {
+  const size_t at = bytes.find(U32(type) + U32(data) + Str(name));
+  EXPECT_NE(at, std::string::npos) << name;
+  return at;
+}
+
+// What a reading with a layout found, checked against what one without it did.
+struct LayoutCase {
+  const char* what;
+  std::string bytes;
+  ContactListProblem kind;
+  uint64_t offset;
+  size_t records;       // groups (old file) or children of the root (new file) kept
+  size_t lastChildren;  // users or children of the last of them
+};
+
+TEST_F(ContactListTest, OldFileLayoutNamesWhereAndWhyTheReadingStopped) {
+  using P = ContactListProblem;
+  const std::string full = EncodeOldContactList(SmallOldList(2));
+  const uint64_t friends = RecordAt(full, 1, 7, "Friends");
+  const uint64_t bob = RecordAt(full, 2, 0, "bob");
+  const uint64_t again = RecordAt(full, 1, 99, "FRIENDS");
+  const uint64_t dave = RecordAt(full, 2, 0, "dave");
+  const std::string version1 = EncodeOldContactList(SmallOldList(1));
+  const LayoutCase cases[] = {
+      {"sound", full, P::kNone, 0, 3, 1},
+      {"version", full.substr(0, 3), P::kHeaderCut, 0, 0, 0},
+      {"value after the version", full.substr(0, 7), P::kHeaderCut, 4, 0, 0},
+      {"group count", full.substr(0, 11), P::kHeaderCut, 8, 0, 0},
+      {"group count of version 1", version1.substr(0, 7), P::kHeaderCut, 4, 0, 0},
+      {"first group's record", full.substr(0, friends + 5), P::kGroupCut, friends, 0, 0},
+      {"a user inside", full.substr(0, bob + 1), P::kUserCut, bob, 1, 2},
+      {"last group's record", full.substr(0, again + 30), P::kGroupCut, again, 2, 1},
+      {"last user", full.substr(0, full.size() - 1), P::kUserCut, dave, 3, 0},
+  };
+  for (const LayoutCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    tvtest::WriteWholeFile(OldPath(), c.bytes);
+    ui.boxes.clear();
+    TvContactList plain(log, paths);
+    const TvBool plainResult = plain.LoadOldFile(OldPath(), kModeReadShared);
+    const size_t plainBoxes = ui.boxes.size();
+    ui.boxes.clear();
+    TvContactList list(log, paths);
+    TvContactListLayout layout;
+    EXPECT_EQ(list.LoadOldFile(OldPath(), kModeReadShared, &layout), plainResult);
+    EXPECT_EQ(ui.boxes.size(), plainBoxes) << "the layout changes nothing in the reading";
+    EXPECT_EQ(list.m_root.CountItems(kContactTypeAny, 1),
+              plain.m_root.CountItems(kContactTypeAny, 1));
+
+    EXPECT_EQ(layout.problem.kind, c.kind) << ProblemKey(layout.problem.kind);
+    EXPECT_EQ(layout.problem.offset, c.offset);
+    EXPECT_EQ(layout.problem.Ok(), layout.problem.text.empty());
+    EXPECT_EQ(layout.length, c.bytes.size());
+    ASSERT_EQ(layout.records.size(), c.records);
+    if (c.records != 0) {
+      EXPECT_EQ(layout.records.back().children.size(), c.lastChildren);
+    }
+    if (c.kind == P::kNone) {
+      EXPECT_EQ(layout.end, c.bytes.size());
+    }
+  }
+  // Every record as the file holds it, before the merge, the hidden-user drop and the status reset.
+  tvtest::WriteWholeFile(OldPath(), full);
+  TvContactListLayout layout;
+  TvContactList list(log, paths);
+  ASSERT_TRUE(list.LoadOldFile(OldPath(), kModeReadShared, &layout));
+  const TvContactRecord& first = layout.records[0];
+  EXPECT_EQ(first.offset, friends);
+  EXPECT_EQ(first.type, 1u);
+  EXPECT_EQ(first.status, 5u);
+  EXPECT_EQ(first.count, 3u);
+  ASSERT_EQ(first.children.size(), 3u);
+  EXPECT_EQ(first.children[0].status, 3u);
+  EXPECT_EQ(first.children[0].value1, 100u);
+  EXPECT_EQ(first.children[0].textValue2, "ALICE-PC");
+  EXPECT_EQ(first.children[1].name, "ghost");
+  EXPECT_EQ(first.children[2].offset, bob);
+}
+
+TEST_F(ContactListTest, NewFileLayoutNamesWhereAndWhyTheReadingStopped) {
+  using P = ContactListProblem;
+  const std::string full = contacts_support::SmallNewList();
+  const uint64_t friends = RecordAt(full, 1, 7, "Friends");
+  const uint64_t friendsEntry = friends - 4 - Str("Friends").size();  // its type code and path
+  const uint64_t bob = RecordAt(full, 2, 0, "bob");
+  const uint64_t carol = RecordAt(full, 2, 0, "carol");
+  const LayoutCase cases[] = {
+      {"sound", full, P::kNone, 0, 2, 1},
+      {"version", full.substr(0, 2), P::kHeaderCut, 0, 0, 0},
+      {"reserved word", full.substr(0, 6), P::kHeaderCut, 4, 0, 0},
+      {"another version", U32(3) + full.substr(4), P::kBadVersion, 0, 0, 0},
+      {"root record", full.substr(0, 8 + 10), P::kGroupCut, 8, 0, 0},
+      {"first child's path", full.substr(0, friendsEntry + 6), P::kChildCut, friendsEntry, 0, 0},
+      {"a group record", full.substr(0, friends + 3), P::kGroupCut, friends, 1, 0},
+      {"a user record", full.substr(0, bob + 3), P::kUserCut, bob, 1, 2},
+      {"last user", full.substr(0, full.size() - 1), P::kUserCut, carol, 2, 1},
+  };
+  for (const LayoutCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    tvtest::WriteWholeFile(NewPath(), c.bytes);
+    ui.boxes.clear();
+    TvContactList plain(log, paths);
+    const TvBool plainResult = plain.LoadFile(NewPath());
+    const size_t plainBoxes = ui.boxes.size();
+    ui.boxes.clear();
+    TvContactList list(log, paths);
+    TvContactListLayout layout;
+    EXPECT_EQ(list.LoadFile(NewPath(), &layout), plainResult);
+    EXPECT_EQ(ui.boxes.size(), plainBoxes) << "the layout changes nothing in the reading";
+    EXPECT_EQ(list.m_root.CountItems(kContactTypeAny, 1),
+              plain.m_root.CountItems(kContactTypeAny, 1));
+
+    EXPECT_EQ(layout.problem.kind, c.kind) << ProblemKey(layout.problem.kind);
+    EXPECT_EQ(layout.problem.offset, c.offset);
+    EXPECT_EQ(layout.length, c.bytes.size());
+    const size_t kept = layout.records.empty() ? 0 : layout.records[0].children.size();
+    ASSERT_EQ(kept, c.records);
+    if (kept != 0) {
+      const TvContactRecord& last = layout.records[0].children.back();
+      EXPECT_EQ(last.children.size(), c.lastChildren);
+      // A record cut short is kept as its entry, its fields unread.
+      if (c.kind == P::kGroupCut) {
+        EXPECT_FALSE(last.read);
+      }
+      if (c.kind == P::kUserCut) {
+        EXPECT_FALSE(last.children.back().read);
+      }
+    }
+    if (c.kind == P::kNone) {
+      EXPECT_EQ(layout.end, c.bytes.size());
+      const TvContactRecord& friendsRecord = layout.records[0].children[0];
+      EXPECT_EQ(friendsRecord.offset, friends);
+      EXPECT_EQ(friendsRecord.precedingType, kContactTypeGroup);
+      EXPECT_EQ(friendsRecord.pathText, "Friends");
+      EXPECT_EQ(friendsRecord.children[1].offset, bob);
+      EXPECT_EQ(friendsRecord.children[0].value2, 200u);
+    }
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Tree operations
 
@@ -362,9 +503,8 @@ TEST_F(ContactTreeTest, FailedSaveLeavesTheEarlierFileUntouched) {
   TvContactList list(log, paths);
   list.m_root.AddItem(NewGroup("Friends"));
   tvtest::WriteWholeFile(NewPath(), "earlier list");
-  for (platform::FileOp op :
-       {platform::FileOp::kOpen, platform::FileOp::kWrite, platform::FileOp::kFlush,
-        platform::FileOp::kMove}) {
+  for (platform::FileOp op : {platform::FileOp::kOpen, platform::FileOp::kWrite,
+                              platform::FileOp::kFlush, platform::FileOp::kMove}) {
     SCOPED_TRACE(static_cast<uint32_t>(op));
     {
       tvtest::ScopedFault fault(op, platform::SysError::kDiskFull);
@@ -401,12 +541,11 @@ TEST_F(ContactTreeTest, LoadReadsBackWhatConvertWrote) {
 
 TEST_F(ContactTreeTest, LoadSkipsRefusedChildrenAndGoesOn) {
   std::string group = GroupRecord(0, "g", "", 0, {{2, "g", UserRecord(0, "c", "", 0)}});
-  std::string bytes = ContactsFile(GroupRecord(
-      0, "", "", 0,
-      {{2, "", UserRecord(0, "hidden", "", 0x8)},
-       {2, "", UserRecord(0, "b", "", 0)},
-       {2, "", UserRecord(0, "B", "", 0)},
-       {1, "g", group}}));
+  std::string bytes = ContactsFile(GroupRecord(0, "", "", 0,
+                                               {{2, "", UserRecord(0, "hidden", "", 0x8)},
+                                                {2, "", UserRecord(0, "b", "", 0)},
+                                                {2, "", UserRecord(0, "B", "", 0)},
+                                                {1, "g", group}}));
   tvtest::WriteWholeFile(NewPath(), bytes);
 
   TvContactList list(log, paths);
@@ -434,8 +573,8 @@ TEST_F(ContactTreeTest, LoadRejectsDamagedFilesWithOneReport) {
   }
 
   // A child count far beyond the file: one short read, not four billion.
-  std::string hostile = ContactsFile(
-      GroupRecord(0, "", "", 0, {{2, "", UserRecord(0, "only", "", 0)}}));
+  std::string hostile =
+      ContactsFile(GroupRecord(0, "", "", 0, {{2, "", UserRecord(0, "only", "", 0)}}));
   uint8_t count[4];
   EncodeFixed32(count, 0xFFFFFFFFu);
   hostile.replace(8 + 36, 4, reinterpret_cast<const char*>(count), 4);

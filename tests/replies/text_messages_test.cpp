@@ -1,8 +1,6 @@
 // Fast replies and auto answers: converting ".Array" to ".List", the delete-old log lines, damaged
 // old files, failed writes and the fast replies menu. What every store of one old file does
 // alike (the contact list too) runs once per store.
-#include "replies/tv_text_messages.h"
-
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -18,6 +16,7 @@
 #include "foundation/utilities.h"
 #include "platform/system_error.h"
 #include "replies/text_messages_writer.h"
+#include "replies/tv_text_messages.h"
 #include "support/fault_sweep.h"
 #include "support/old_contacts_writer.h"
 #include "support/scratch_dir.h"
@@ -50,11 +49,10 @@ TvTextMessagesImage BusyOldList() {
 // Spelled out field by field: header word 0, header value kept, the count, then each item with
 // type code, data word and trailing value 0 and its texts and status unchanged.
 std::string BusyNewList() {
-  return U32(0) + U32(0x01020304) + U32(3) +
-         U32(0) + U32(0) + Str("Busy") + Str("I am busy, later please.") + U32(7) + U32(0) +
-         U32(0) + U32(0) + Str("") + Str("") + U32(0) + U32(0) +
-         U32(0) + U32(0) + Str("Lunch") + Str("Out for lunch\r\nback at 2") + U32(0x80000000) +
-         U32(0);
+  return U32(0) + U32(0x01020304) + U32(3) + U32(0) + U32(0) + Str("Busy") +
+         Str("I am busy, later please.") + U32(7) + U32(0) + U32(0) + U32(0) + Str("") + Str("") +
+         U32(0) + U32(0) + U32(0) + U32(0) + Str("Lunch") + Str("Out for lunch\r\nback at 2") +
+         U32(0x80000000) + U32(0);
 }
 
 // Which store is under test: its file names, its log lines, how to run its conversion, and a busy
@@ -258,7 +256,8 @@ TEST_P(TextMessagesTest, ZeroesTheCodesAndKeepsTextsStatusesAndHeaderValue) {
   EXPECT_TRUE(ui.boxes.empty());
   TvTextMessagesImage parsed;
   std::string error;
-  EXPECT_TRUE(contacts_support::ParseTextMessages(tvtest::ReadWholeFile(NewPath()), &parsed, &error))
+  EXPECT_TRUE(
+      contacts_support::ParseTextMessages(tvtest::ReadWholeFile(NewPath()), &parsed, &error))
       << error;
 }
 
@@ -302,7 +301,8 @@ TEST_P(TextMessagesTest, AnOldFileWithoutTextsNeverEmptiesAListThatHoldsTexts) {
         tvtest::WriteWholeFile(NewPath(), list);
         Convert(deleteOld);
         EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), list);
-        EXPECT_EQ(tvtest::PathExists(OldPath()), !deleteOld) << "the empty old file goes with deleteOld";
+        EXPECT_EQ(tvtest::PathExists(OldPath()), !deleteOld)
+            << "the empty old file goes with deleteOld";
         EXPECT_TRUE(ui.boxes.empty());
         EXPECT_EQ(log.m_dwordErrorCount, 0u) << "nothing was lost";
       }
@@ -396,6 +396,72 @@ TEST_F(CannedStoresTest, EachStoreConvertsOnlyItsOwnFiles) {
       tvtest::ReadWholeFile(scratch.File("FastReplys.List")), &parsed, &error))
       << error;
   EXPECT_EQ(parsed.headerValue, 1u);
+}
+
+TEST_F(CannedStoresTest, LoadFileLayoutNamesWhereAndWhyTheReadingStopped) {
+  using P = TextListProblem;
+  const std::string full = EncodeTextMessages(BusyOldList());
+  // Each item found by its leading fields: type code, data word, name.
+  auto at = [&](uint32_t type, uint32_t data, const std::string& name) -> uint64_t {
+    const size_t found = full.find(U32(type) + U32(data) + Str(name));
+    EXPECT_NE(found, std::string::npos) << name;
+    return found;
+  };
+  const uint64_t first = at(5, 0x11111111, "Busy");
+  const uint64_t second = at(0xFFFFFFFF, 0, "");
+  const uint64_t third = at(0, 3, "Lunch");
+  TvTextMessagesImage more = BusyOldList();
+  more.count = 5;
+  const std::string counted = EncodeTextMessages(more);
+  struct Case {
+    const char* what;
+    std::string bytes;
+    P kind;
+    uint64_t offset;
+    uint32_t items;  // read before the problem
+  };
+  const Case cases[] = {
+      {"sound", full, P::kNone, 0, 3},
+      {"empty", "", P::kNone, 0, 0},
+      {"header", full.substr(0, 7), P::kHeaderCut, 0, 0},
+      {"first item", full.substr(0, first + 5), P::kItemCut, first, 0},
+      {"second item", full.substr(0, second + 9), P::kItemCut, second, 1},
+      {"last trailing value", full.substr(0, full.size() - 1), P::kItemCut, third, 2},
+      {"count beyond the items", counted, P::kItemCut, counted.size(), 3},
+  };
+  const std::string path = scratch.File("FastReplys.List");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    tvtest::WriteWholeFile(path, c.bytes);
+    ui.boxes.clear();
+    TvTextMessagesArray plain(log, paths);
+    const TvBool plainResult = plain.LoadFile(path);
+    const size_t plainBoxes = ui.boxes.size();
+    ui.boxes.clear();
+    TvTextMessagesArray texts(log, paths);
+    TvTextListLayout layout;
+    EXPECT_EQ(texts.LoadFile(path, &layout), plainResult);
+    EXPECT_EQ(ui.boxes.size(), plainBoxes) << "the layout changes nothing in the reading";
+    EXPECT_EQ(plainResult != 0, c.kind == P::kNone);
+
+    EXPECT_EQ(layout.problem.kind, c.kind) << ProblemKey(layout.problem.kind);
+    EXPECT_EQ(layout.problem.offset, c.offset);
+    EXPECT_EQ(layout.length, c.bytes.size());
+    ASSERT_EQ(texts.GetSize(), c.items);
+    ASSERT_EQ(layout.records.size(), c.items);
+    const uint64_t offsets[] = {first, second, third};
+    for (uint32_t i = 0; i < c.items; ++i) EXPECT_EQ(layout.records[i].offset, offsets[i]);
+    if (c.kind == P::kNone && c.items != 0) {
+      EXPECT_EQ(layout.end, c.bytes.size());
+      EXPECT_EQ(layout.headerWord, 0xAABBCCDDu);
+      EXPECT_EQ(layout.records[0].type, 5u);
+      EXPECT_EQ(layout.records[0].value, 0x22222222u);
+    }
+  }
+  TvTextMessagesArray texts(log, paths);
+  TvTextListLayout layout;
+  EXPECT_FALSE(texts.LoadFile(scratch.File("AutoAnswers.List"), &layout));
+  EXPECT_EQ(layout.problem.kind, P::kCannotOpen);
 }
 
 TEST_F(CannedStoresTest, LoadFileReadsAListBackAndNeverCreatesOne) {

@@ -8,8 +8,11 @@
 
 #include "foundation/coding.h"
 #include "messages/old_message_format.h"
+#include "replies/text_messages_writer.h"
 #include "support/new_message_bytes.h"
+#include "support/old_contacts_writer.h"
 #include "support/scratch_dir.h"
+#include "support/small_contact_list.h"
 #include "tools/tool_fixture.h"
 #include "zvtool/commands.h"
 #include "zvtool/message_reader.h"
@@ -258,6 +261,60 @@ TEST_F(DumpTest, A31MessageIsPrintedUpToItsDamageWithTheOffsetAndKind) {
       ASSERT_EQ(doc["attachments"].size(), 2u);
       EXPECT_EQ(doc["attachments"][1]["record_offset"], second);
       EXPECT_EQ(doc["attachments"][1]["name"], "file2.txt");
+    }
+  }
+}
+
+// The lists are printed as the engine's readers return them: the records before the damage, and
+// the reader's problem with its offset.
+TEST_F(DumpTest, ListsArePrintedUpToTheReadersProblem) {
+  using contacts_support::Str;
+  using contacts_support::U32;
+  auto at = [](const std::string& bytes, uint32_t type, uint32_t data, const std::string& name) {
+    return static_cast<uint64_t>(bytes.find(U32(type) + U32(data) + Str(name)));
+  };
+  const std::string oldList = EncodeOldContactList(contacts_support::SmallOldList(2));
+  const std::string newList = contacts_support::SmallNewList();
+  TvTextMessagesImage replies;
+  replies.items = {contacts_support::CannedText("Later", "Call you back"),
+                   contacts_support::CannedText("Busy", "In a meeting")};
+  const std::string texts = EncodeTextMessages(replies);
+  const uint64_t oldBob = at(oldList, 2, 0, "bob");
+  const uint64_t newBob = at(newList, 2, 0, "bob");
+  const uint64_t busy = at(texts, 0, 0, "Busy");
+  struct Case {
+    const char* file;
+    std::string bytes;
+    const char* problem;  // null for a sound file
+    uint64_t stoppedAt;
+    const char* records;  // where the records read are listed
+    size_t count;
+  };
+  const Case cases[] = {
+      {"ContactList.Users", oldList, nullptr, 0, "/groups", 3},
+      {"ContactList.Users", oldList.substr(0, oldBob + 1), "user-cut", oldBob, "/groups/0/users",
+       2},
+      {"Contacts.List", newList, nullptr, 0, "/root/children", 2},
+      {"Contacts.List", newList.substr(0, newBob + 3), "user-cut", newBob,
+       "/root/children/0/record/children", 2},
+      {"FastReplys.Array", texts, nullptr, 0, "/texts", 2},
+      {"AutoAnswers.List", texts.substr(0, busy + 9), "item-cut", busy, "/texts", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + (c.problem ? " cut" : ""));
+    const std::string path = scratch.File(c.file);
+    ASSERT_TRUE(tvtest::WriteWholeFile(path, c.bytes));
+    std::ostringstream out, err;
+    const int code = zvtool::RunDump(path, true, out, err);
+    auto doc = nlohmann::json::parse(out.str());
+    EXPECT_EQ(code, c.problem ? zvtool::kExitNo : zvtool::kExitOk);
+    EXPECT_EQ(doc["complete"], c.problem == nullptr);
+    ASSERT_TRUE(doc.contains(nlohmann::json::json_pointer(c.records))) << doc.dump(1);
+    EXPECT_EQ(doc[nlohmann::json::json_pointer(c.records)].size(), c.count);
+    if (c.problem) {
+      EXPECT_EQ(doc["problem"], c.problem);
+      EXPECT_EQ(doc["stopped_at"], c.stoppedAt);
+      EXPECT_FALSE(doc["reason"].get<std::string>().empty());
     }
   }
 }

@@ -8,7 +8,9 @@
 #include "database/folders_format.h"
 #include "foundation/byte_source.h"
 #include "foundation/coding.h"
+#include "foundation/data_paths.h"
 #include "foundation/tv_file.h"
+#include "foundation/tv_log.h"
 #include "messages/message_format.h"
 #include "messages/old_message_format.h"
 #include "messages/plain_names.h"
@@ -262,217 +264,159 @@ void DumpMessage31(const std::string& path, Json& doc) {
   }
 }
 
-// --- contact lists -----------------------------------------------------------------------------
+// --- contact lists and canned replies --------------------------------------------------------
+// Read by the engine's own readers, which hand back every record as the file holds it and, for a
+// damaged file, where and why they stopped.
 
-// The object record with its type code, which the item readers drop.
-bool ReadObject(TvFile& file, TvObject& item, uint32_t* type) {
-  uint64_t start = file.GetPosition();
-  if (!file.ReadUInt32(*type) || !file.SeekTo(start)) return false;
-  return item.LoadObject(file) != 0;
-}
+// What the engine's stores are made with. Their readers are given the file's full path and log
+// nothing, so the data folder is never used.
+struct StoreContext {
+  TvFixedDataPaths paths{std::string()};
+  TvLog log{paths};
+};
 
-Json ObjectFields(TvObject& item, uint32_t type, uint64_t offset) {
+Json ObjectFields(uint64_t offset, uint32_t type, uint32_t data, const std::string& name,
+                  const std::string& text, uint32_t status) {
   Json e;
   e["offset"] = offset;
   e["type"] = type;
-  e["data"] = item.GetData();
-  e["name"] = JsonText(item.m_csName);
-  e["text"] = JsonText(item.m_csText);
-  e["status"] = item.m_dwordStatus;
+  e["data"] = data;
+  e["name"] = JsonText(name);
+  e["text"] = JsonText(text);
+  e["status"] = status;
   return e;
+}
+
+Json ContactFields(const TvContactRecord& r) {
+  return ObjectFields(r.offset, r.type, r.data, r.name, r.text, r.status);
+}
+
+Json UserValues(const TvContactRecord& r, Json e) {
+  e["value1"] = Hex32(r.value1);
+  e["value2"] = Hex32(r.value2);
+  e["text_value1"] = JsonText(r.textValue1);
+  e["text_value2"] = JsonText(r.textValue2);
+  return e;
+}
+
+// The reader's problem, with the boxes the engine's file showed on the way.
+template <typename Kind>
+void ContactsOrTextsDamage(Json& doc, const ReadProblem<Kind>& problem,
+                           const platform::RecordingUserInterface& ui) {
+  std::string reason = problem.text;
+  if (!ui.boxes.empty()) reason += ": " + Boxes(ui);
+  Damage(doc, problem.offset, reason);
+  doc["problem"] = ProblemKey(problem.kind);
 }
 
 void DumpContacts30(const std::string& path, Json& doc) {
   platform::ScopedRecordingUI recording;
-  TvFile file(0, 1);
-  if (!file.Open(path, kModeReadShared)) return Damage(doc, 0, Boxes(recording.ui));
-  if (file.GetLength() == 0) {
+  StoreContext context;
+  TvContactList list(context.log, context.paths);
+  TvContactListLayout layout;
+  list.LoadOldFile(path, kModeReadShared, &layout);
+  const ReadProblem<ContactListProblem>& problem = layout.problem;
+  if (problem.kind == ContactListProblem::kCannotOpen) {
+    return ContactsOrTextsDamage(doc, problem, recording.ui);
+  }
+  if (layout.length == 0) {
     doc["groups"] = Json::array();
     doc["note"] = "empty file: no contact list";
     return;
   }
-  uint32_t version = 0, extra = 0, groupCount = 0;
-  if (!file.ReadUInt32(version)) return Damage(doc, 0, Boxes(recording.ui));
-  doc["version"] = version;
-  if (version == 0) {
+  if (layout.versionRead) doc["version"] = layout.version;
+  if (layout.versionRead && layout.version == 0) {
     doc["note"] = "version 0: an empty list";
     return;
   }
-  if (version > 1) {
-    if (!file.ReadUInt32(extra)) return Damage(doc, 4, Boxes(recording.ui));
-    doc["value_after_version"] = Hex32(extra);
-  }
-  if (!file.ReadUInt32(groupCount)) return Damage(doc, file.GetPosition(), Boxes(recording.ui));
-  doc["group_count"] = groupCount;
+  if (layout.headerValueRead) doc["value_after_version"] = Hex32(layout.headerValue);
+  if (layout.groupCountRead) doc["group_count"] = layout.groupCount;
   Json groups = Json::array();
-  for (uint32_t g = 0; g < groupCount; ++g) {
-    uint64_t at = file.GetPosition();
-    TvContactListGroup group;
-    uint32_t type = 0, v1 = 0, v2 = 0, userCount = 0;
-    std::string dropped;
-    if (!ReadObject(file, group, &type) || !file.ReadUInt32(v1) || !file.ReadUInt32(v2) ||
-        !file.ReadString(dropped) || !file.ReadUInt32(userCount)) {
-      doc["groups"] = groups;
-      return Damage(doc, at, "group " + std::to_string(g + 1) + ": " + Boxes(recording.ui));
-    }
-    Json e = ObjectFields(group, type, at);
-    e["user_count"] = userCount;
+  for (const TvContactRecord& group : layout.records) {
+    Json e = ContactFields(group);
+    e["user_count"] = group.count;
     Json users = Json::array();
-    for (uint32_t u = 0; u < userCount; ++u) {
-      uint64_t userAt = file.GetPosition();
-      TvContactListUser user;
-      uint32_t userType = 0;
-      uint64_t recordStart = file.GetPosition();
-      if (!file.ReadUInt32(userType) || !file.SeekTo(recordStart) || !user.LoadOld(file)) {
-        e["users"] = users;
-        groups.push_back(e);
-        doc["groups"] = groups;
-        return Damage(doc, userAt, "group " + std::to_string(g + 1) + ", user " +
-                                       std::to_string(u + 1) + ": " + Boxes(recording.ui));
-      }
-      Json ue;
-      ue["offset"] = userAt;
-      ue["type"] = userType;
-      ue["data"] = user.GetData();
-      ue["name"] = JsonText(user.m_csName);
-      ue["text"] = JsonText(user.m_csText);
-      ue["flags"] = Hex32(user.m_dwordFlags);
-      if (user.HasFlag(kContactFlagHidden)) ue["note"] = "hidden (flag 0x8): not converted";
-      ue["value1"] = Hex32(user.m_dwordValue1);
-      ue["value2"] = Hex32(user.m_dwordValue2);
-      ue["text_value1"] = JsonText(user.m_csValue1);
-      ue["text_value2"] = JsonText(user.m_csValue2);
-      users.push_back(ue);
+    for (const TvContactRecord& user : group.children) {
+      Json ue = ContactFields(user);
+      ue["flags"] = Hex32(user.flags);
+      if (user.flags & kContactFlagHidden) ue["note"] = "hidden (flag 0x8): not converted";
+      users.push_back(UserValues(user, ue));
     }
     e["users"] = users;
     groups.push_back(e);
   }
-  doc["groups"] = groups;
-  if (file.GetPosition() != file.GetLength()) {
-    doc["bytes_after_groups"] = file.GetLength() - file.GetPosition();
-  }
+  if (layout.groupCountRead) doc["groups"] = groups;
+  if (!problem.Ok()) return ContactsOrTextsDamage(doc, problem, recording.ui);
+  if (layout.end != layout.length) doc["bytes_after_groups"] = layout.length - layout.end;
 }
 
-// One 3.1 item with its descendants; false at damage (doc marked).
-bool DumpItem31(TvFile& file, uint32_t type, Json& out, Json& doc, uint32_t depth,
-                platform::RecordingUserInterface& ui) {
-  uint64_t at = file.GetPosition();
-  if (type == kContactTypeGroup) {
-    TvContactListGroup group;
-    uint32_t objectType = 0, count = 0;
-    uint8_t reserved[32];
-    uint64_t start = file.GetPosition();
-    if (!file.ReadUInt32(objectType) || !file.SeekTo(start) || !group.TvContactListItem::Load(file) ||
-        !file.ReadUInt32(count) || !file.Read(reserved, sizeof(reserved))) {
-      Damage(doc, at, "group record: " + Boxes(ui));
-      return false;
-    }
-    out = ObjectFields(group, objectType, at);
-    out["flags"] = Hex32(group.m_dwordFlags);
-    out["item_text"] = JsonText(group.m_csItemText);
-    out["child_count"] = count;
-    Json children = Json::array();
-    for (uint32_t i = 0; i < count; ++i) {
-      uint64_t childAt = file.GetPosition();
-      uint32_t childType = 0;
-      std::string pathText;
-      if (!file.ReadUInt32(childType) || !file.ReadString(pathText)) {
-        out["children"] = children;
-        Damage(doc, childAt, "child " + std::to_string(i + 1) + " of '" + group.m_csName +
-                                 "': " + Boxes(ui));
-        return false;
-      }
-      if (depth + 1 >= TvContactListGroup::kMaxLoadDepth && childType == kContactTypeGroup) {
-        out["children"] = children;
-        Damage(doc, childAt, "groups nest deeper than " +
-                                 std::to_string(TvContactListGroup::kMaxLoadDepth) + " levels");
-        return false;
-      }
-      Json child;
-      child["preceding_type"] = childType;
-      child["path_text"] = JsonText(pathText);
-      Json record;
-      bool ok = DumpItem31(file, childType == kContactTypeGroup ? kContactTypeGroup : kContactTypeUser,
-                           record, doc, depth + 1, ui);
-      child["record"] = record;
-      children.push_back(child);
-      if (!ok) {
-        out["children"] = children;
-        return false;
-      }
-    }
-    out["children"] = children;
-    return true;
+// One record of the new file's tree with its descendants; null when it was cut short. The reader
+// takes a child for a group when the type code before it says so, else for a user.
+Json ContactRecord31(const TvContactRecord& r, bool group) {
+  if (!r.read) return Json();
+  Json out = ContactFields(r);
+  out["flags"] = Hex32(r.flags);
+  out["item_text"] = JsonText(r.itemText);
+  if (!group) return UserValues(r, out);
+  out["child_count"] = r.count;
+  Json children = Json::array();
+  for (const TvContactRecord& c : r.children) {
+    Json child;
+    child["preceding_type"] = c.precedingType;
+    child["path_text"] = JsonText(c.pathText);
+    child["record"] = ContactRecord31(c, c.precedingType == kContactTypeGroup);
+    children.push_back(child);
   }
-  TvContactListUser user;
-  uint32_t objectType = 0;
-  uint64_t start = file.GetPosition();
-  if (!file.ReadUInt32(objectType) || !file.SeekTo(start) || !user.ReadRecord(file)) {
-    Damage(doc, at, "user record: " + Boxes(ui));
-    return false;
-  }
-  out = ObjectFields(user, objectType, at);
-  out["flags"] = Hex32(user.m_dwordFlags);
-  out["item_text"] = JsonText(user.m_csItemText);
-  out["value1"] = Hex32(user.m_dwordValue1);
-  out["value2"] = Hex32(user.m_dwordValue2);
-  out["text_value1"] = JsonText(user.m_csValue1);
-  out["text_value2"] = JsonText(user.m_csValue2);
-  return true;
+  out["children"] = children;
+  return out;
 }
 
 void DumpContacts31(const std::string& path, Json& doc) {
   platform::ScopedRecordingUI recording;
-  TvFile file(0, 1);
-  if (!file.Open(path, kModeReadShared)) return Damage(doc, 0, Boxes(recording.ui));
-  uint32_t version = 0, reserved = 0;
-  if (!file.ReadUInt32(version) || !file.ReadUInt32(reserved)) {
-    return Damage(doc, 0, Boxes(recording.ui));
-  }
-  doc["version"] = version;
-  doc["reserved"] = Hex32(reserved);
-  if (version != TvContactList::kFileVersion) return Damage(doc, 0, "the version is not 2");
-  Json root;
-  bool ok = DumpItem31(file, kContactTypeGroup, root, doc, 0, recording.ui);
-  doc["root"] = root;
-  if (ok && file.GetPosition() != file.GetLength()) {
-    Damage(doc, file.GetPosition(), "bytes follow the root record");
-  }
+  StoreContext context;
+  TvContactList list(context.log, context.paths);
+  TvContactListLayout layout;
+  list.LoadFile(path, &layout);
+  if (layout.versionRead) doc["version"] = layout.version;
+  if (layout.headerValueRead) doc["reserved"] = Hex32(layout.headerValue);
+  if (!layout.records.empty()) doc["root"] = ContactRecord31(layout.records[0], true);
+  if (!layout.problem.Ok()) return ContactsOrTextsDamage(doc, layout.problem, recording.ui);
+  if (layout.end != layout.length) Damage(doc, layout.end, "bytes follow the root record");
 }
-
-// --- canned replies ----------------------------------------------------------------------------
 
 void DumpReplies(const std::string& path, Json& doc) {
   platform::ScopedRecordingUI recording;
-  TvFile file(0, 1);
-  if (!file.Open(path, kModeReadShared)) return Damage(doc, 0, Boxes(recording.ui));
-  if (file.GetLength() == 0) {
+  StoreContext context;
+  TvTextMessagesArray texts(context.log, context.paths);
+  TvTextListLayout layout;
+  texts.LoadFile(path, &layout);
+  const ReadProblem<TextListProblem>& problem = layout.problem;
+  if (problem.kind == TextListProblem::kCannotOpen ||
+      problem.kind == TextListProblem::kLengthUnknown) {
+    return ContactsOrTextsDamage(doc, problem, recording.ui);
+  }
+  if (layout.length == 0) {
     doc["texts"] = Json::array();
     doc["note"] = "empty file: no texts";
     return;
   }
-  uint32_t headerWord = 0, headerValue = 0, count = 0;
-  if (!file.ReadUInt32(headerWord) || !file.ReadUInt32(headerValue) || !file.ReadUInt32(count)) {
-    return Damage(doc, 0, "the 12-byte header is cut short");
+  if (!layout.headerRead) return ContactsOrTextsDamage(doc, problem, recording.ui);
+  doc["header_word"] = Hex32(layout.headerWord);
+  doc["header_value"] = Hex32(texts.m_dwordHeaderValue);
+  doc["count"] = layout.count;
+  Json items = Json::array();
+  for (uint32_t i = 0; i < texts.GetSize(); ++i) {
+    TvTextMessageItem& item = *texts.GetAt(i);
+    const TvTextListLayout::Record& r = layout.records[i];
+    // The item keeps no data word: its reader drops it, as the conversion does.
+    Json e = ObjectFields(r.offset, r.type, item.GetData(), item.m_csName, item.m_csText,
+                          item.m_dwordStatus);
+    e["value"] = Hex32(r.value);
+    items.push_back(e);
   }
-  doc["header_word"] = Hex32(headerWord);
-  doc["header_value"] = Hex32(headerValue);
-  doc["count"] = count;
-  Json texts = Json::array();
-  for (uint32_t i = 0; i < count; ++i) {
-    uint64_t at = file.GetPosition();
-    TvTextMessageItem item;
-    uint32_t type = 0;
-    if (!file.ReadUInt32(type) || !file.SeekTo(at) || !item.LoadRecord(file)) {
-      doc["texts"] = texts;
-      return Damage(doc, at, "text " + std::to_string(i + 1) + ": " + Boxes(recording.ui));
-    }
-    texts.push_back(ObjectFields(item, type, at));
-  }
-  doc["texts"] = texts;
-  if (file.GetPosition() != file.GetLength()) {
-    doc["bytes_after_texts"] = file.GetLength() - file.GetPosition();
-  }
+  doc["texts"] = items;
+  if (!problem.Ok()) return ContactsOrTextsDamage(doc, problem, recording.ui);
+  if (layout.end != layout.length) doc["bytes_after_texts"] = layout.length - layout.end;
 }
 
 const char* KindName(Kind kind) {
