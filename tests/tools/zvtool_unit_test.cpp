@@ -165,6 +165,11 @@ TEST_F(CheckTest, DamagedListFilesAreFailuresAndLeftAsTheyWere) {
   auto report = nlohmann::json::parse(out.str());
   EXPECT_EQ(report["fast_replies"]["state"].get<std::string>().rfind("NOT converted", 0), 0u);
   EXPECT_EQ(report["contact_list"]["state"].get<std::string>().rfind("NOT converted", 0), 0u);
+  // The stores' own readers say why and where they stopped: both files were cut in a record.
+  EXPECT_EQ(report["fast_replies"]["problem"], "item-cut");
+  EXPECT_EQ(report["contact_list"]["problem"], "user-cut");
+  EXPECT_LT(report["fast_replies"]["offset"].get<uint64_t>(), replies.size() - 3);
+  EXPECT_LT(report["contact_list"]["offset"].get<uint64_t>(), contacts.size() - 5);
   EXPECT_EQ(report["auto_answers"]["state"], "converts");
   EXPECT_EQ(report["messages"]["convert"], 5);
 }

@@ -51,6 +51,14 @@ struct SpaceLedger {
   void DeleteOld(uint64_t bytes) { drop -= static_cast<int64_t>(bytes); }
 };
 
+// The reader's word for why a list file cannot be read, and where.
+template <typename Kind>
+void NameProblem(const ReadProblem<Kind>& problem, Json& report) {
+  if (problem.Ok()) return;
+  report["problem"] = ProblemKey(problem.kind);
+  report["offset"] = problem.offset;
+}
+
 // A list store: what the conversion will do with one old list file.
 struct ListVerdict {
   Json report;
@@ -71,7 +79,8 @@ ListVerdict CheckContacts(const std::string& dataFolder, const std::string& scra
   TvLog log(paths);
   TvContactList list(log, paths);
   platform::ScopedRecordingUI recording;
-  bool loaded = list.LoadOldFile(path, kModeReadShared) != 0;
+  TvContactListLayout layout;
+  bool loaded = list.LoadOldFile(path, kModeReadShared, &layout) != 0;
   if (!loaded) {
     std::string boxes = BoxTexts(recording.ui);
     if (boxes.empty()) {
@@ -80,6 +89,7 @@ ListVerdict CheckContacts(const std::string& dataFolder, const std::string& scra
       v.failure = true;
       v.report["state"] = "NOT converted: the file is damaged, no \"Contacts.List\" is written";
       v.report["reason"] = JsonText(boxes);
+      NameProblem(layout.problem, v.report);
     }
     return v;
   }
@@ -127,11 +137,13 @@ ListVerdict CheckReplies(const std::string& dataFolder, const std::string& scrat
   TvLog log(paths);
   TvTextMessagesArray texts(log, paths);
   platform::ScopedRecordingUI recording;
-  if (!texts.LoadFile(path)) {
+  TvTextListLayout layout;
+  if (!texts.LoadFile(path, &layout)) {
     v.failure = true;
     v.report["state"] = std::string("NOT converted: the file is damaged, no \"") + newName +
                         "\" is written";
     v.report["reason"] = JsonText(BoxTexts(recording.ui));
+    NameProblem(layout.problem, v.report);
     return v;
   }
   v.report["state"] = "converts";
