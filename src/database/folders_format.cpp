@@ -111,19 +111,26 @@ bool DecodeFoldersFile(const std::string& bytes, FoldersFile& out, std::string* 
   return Report(ReadFoldersFile(source, out), problem);
 }
 
-Problem ReadNamesIndex(ByteSource& in, NamesIndexFile& out) {
+Problem ReadNamesIndex(ByteSource& in, uint32_t& headerWord, uint32_t& count,
+                       const NamesIndexRecordSink& take) {
   if (in.Length() == 0) return {};
-  if (!in.ReadUInt32(out.headerWord) || !in.ReadUInt32(out.count)) return HeaderCut();
-  for (uint32_t i = 0; i < out.count; ++i) {
+  if (!in.ReadUInt32(headerWord) || !in.ReadUInt32(count)) return HeaderCut();
+  uint8_t record[kNamesIndexRecordSize];
+  for (uint32_t i = 0; i < count; ++i) {
     const uint64_t start = in.Position();
-    std::string record(kNamesIndexRecordSize, '\0');
-    if (!in.Read(record.data(), kNamesIndexRecordSize)) {
+    if (!in.Read(record, kNamesIndexRecordSize)) {
       return {ProblemKind::kRecordCut, start,
               "names index record " + std::to_string(i + 1) + " is cut short"};
     }
-    out.records.push_back(std::move(record));
+    take(record);
   }
   return {};
+}
+
+Problem ReadNamesIndex(ByteSource& in, NamesIndexFile& out) {
+  return ReadNamesIndex(in, out.headerWord, out.count, [&out](const uint8_t* record) {
+    out.records.emplace_back(reinterpret_cast<const char*>(record), kNamesIndexRecordSize);
+  });
 }
 
 bool DecodeNamesIndex(const std::string& bytes, NamesIndexFile& out, std::string* problem) {

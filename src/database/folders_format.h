@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,11 @@ struct NamesIndexFile {
 // Bytes after the last counted record are no problem: the file is rewritten in place without
 // being shortened.
 Problem ReadNamesIndex(ByteSource& source, NamesIndexFile& out);
+// The same walk handing each complete record's 38 bytes to take, in file order, instead of
+// keeping them (the database keeps them in its own blocks).
+using NamesIndexRecordSink = std::function<void(const uint8_t* record)>;
+Problem ReadNamesIndex(ByteSource& source, uint32_t& headerWord, uint32_t& count,
+                       const NamesIndexRecordSink& take);
 // The same over whole-file bytes; false with problem set.
 bool DecodeNamesIndex(const std::string& bytes, NamesIndexFile& out, std::string* problem);
 std::string EncodeNamesIndex(const std::vector<std::string>& records, uint32_t headerWord = 0,

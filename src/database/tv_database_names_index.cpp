@@ -33,13 +33,14 @@ TvBool TvDatabaseNamesIndex::Load() {
   if (length == 0 && platform::LastError() != 0) return 0;
   platform::SetLastError(savedError);
   TvFileSource source(file, length);
-  folders::NamesIndexFile read;
-  const folders::Problem problem = folders::ReadNamesIndex(source, read);
-  for (const std::string& bytes : read.records) {
-    auto* record = new NET_MESSAGE_NAME_INDEX;
-    std::memcpy(record->bytes, bytes.data(), sizeof(record->bytes));
-    m_records.Add(record);
-  }
+  uint32_t headerWord = 0;
+  uint32_t count = 0;
+  const folders::Problem problem =
+      folders::ReadNamesIndex(source, headerWord, count, [this](const uint8_t* bytes) {
+        auto* record = new NET_MESSAGE_NAME_INDEX;
+        std::memcpy(record->bytes, bytes, sizeof(record->bytes));
+        m_records.Add(record);
+      });
   switch (problem.kind) {
     case folders::ProblemKind::kHeaderCut:
       // A header that cannot be read from a file long enough to hold it is a disk error.
