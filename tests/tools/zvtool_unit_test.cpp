@@ -6,9 +6,11 @@
 #include <functional>
 #include <sstream>
 
+#include "database/folders_format.h"
 #include "foundation/coding.h"
 #include "messages/old_message_format.h"
 #include "support/new_message_bytes.h"
+#include "support/old_data_writer.h"
 #include "support/scratch_dir.h"
 #include "tools/tool_fixture.h"
 #include "zvtool/commands.h"
@@ -258,6 +260,54 @@ TEST_F(DumpTest, A31MessageIsPrintedUpToItsDamageWithTheOffsetAndKind) {
       ASSERT_EQ(doc["attachments"].size(), 2u);
       EXPECT_EQ(doc["attachments"][1]["record_offset"], second);
       EXPECT_EQ(doc["attachments"][1]["name"], "file2.txt");
+    }
+  }
+}
+
+// The folders file and the names index: dump prints the records the reader read and, for a
+// damaged file, the reader's problem and where the broken part starts.
+TEST_F(DumpTest, ListFilesArePrintedUpToTheirDamageWithTheOffsetAndKind) {
+  const std::vector<folders::FolderRecord> two = {tvtest::Folder("One", 10),
+                                                  tvtest::Folder("Two", 11)};
+  const std::string foldersFile = folders::EncodeFoldersFile(two);
+  const uint64_t secondFolder = 8 + folders::FolderRecordSize(two[0]);
+  const std::string namesIndex =
+      folders::EncodeNamesIndex({tvtest::NamesIndexRecord(1), tvtest::NamesIndexRecord(2)});
+  const uint64_t secondName = 8 + folders::kNamesIndexRecordSize;
+  struct Case {
+    const char* file;
+    const char* list;  // the key of the records in the dump
+    std::string bytes;
+    const char* problem;  // null for a sound file
+    uint64_t stoppedAt;
+    size_t records;
+  };
+  const Case cases[] = {
+      {"Database.Folders", "folders", foldersFile, nullptr, 0, 2},
+      {"Database.Folders", "folders", foldersFile.substr(0, 5), "header-cut", 0, 0},
+      {"Database.Folders", "folders", foldersFile.substr(0, secondFolder + 9), "record-cut",
+       secondFolder, 1},
+      {"Database.Folders", "folders", foldersFile + "x", "bytes-after-end", foldersFile.size(),
+       2},
+      {"Names.Index", "records", namesIndex, nullptr, 0, 2},
+      {"Names.Index", "records", namesIndex.substr(0, 5), "header-cut", 0, 0},
+      {"Names.Index", "records", namesIndex.substr(0, secondName + 37), "record-cut", secondName,
+       1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " " + (c.problem ? c.problem : "sound"));
+    const std::string path = scratch.File(c.file);
+    ASSERT_TRUE(tvtest::WriteWholeFile(path, c.bytes));
+    std::ostringstream out, err;
+    const int code = zvtool::RunDump(path, true, out, err);
+    auto doc = nlohmann::json::parse(out.str());
+    EXPECT_EQ(code, c.problem ? zvtool::kExitNo : zvtool::kExitOk);
+    EXPECT_EQ(doc["complete"], c.problem == nullptr);
+    EXPECT_EQ(doc[c.list].size(), c.records);
+    if (c.problem) {
+      EXPECT_EQ(doc["problem"], c.problem);
+      EXPECT_EQ(doc["stopped_at"], c.stoppedAt);
+      EXPECT_FALSE(doc["reason"].get<std::string>().empty());
     }
   }
 }
