@@ -75,14 +75,6 @@ TEST_F(FoldersListTest, StandardNamesTakenIdsAndDuplicatesAreDropped) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(FoldersListTest, CountPromisingMoreRecordsKeepsThoseReadAndReportsOnce) {
-  data.Folders({Folder("One", 10), Folder("Two", 11)}, 0, 3);
-  db.CreateStandardFolders();
-  EXPECT_FALSE(db.LoadFoldersList());
-  EXPECT_EQ(db.Folders().GetSize(), 8u);
-  EXPECT_EQ(ui.boxes.size(), 1u);
-}
-
 TEST_F(FoldersListTest, HugeCountIsReportedAsTheEndOfTheFileNotAsAMissingFile) {
   data.Folders({Folder("One", 10)}, 0, 0x7FFFFFFF);
   db.CreateStandardFolders();
