@@ -1,10 +1,17 @@
-// "Database.Folders" of any content: read into the folder list, written as "Folders.List". No
-// crash; every folder kept has a usable directory inside the data folder or none at all.
+// "Database.Folders" of any content: read by the format's reader, and into the folder list and
+// written as "Folders.List". No crash; the reader stops inside the input; every folder kept has a
+// usable directory inside the data folder or none at all.
+#include "database/folders_format.h"
 #include "database/tv_database.h"
 #include "foundation/utilities.h"
 #include "fuzz/fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  BufferSource source(data, size);
+  folders::FoldersFile file;
+  const folders::Problem problem = folders::ReadFoldersFile(source, file);
+  if (problem.offset > size) tvfuzz::Fail("problem offset past the end of the input");
+
   tvfuzz::Scratch& scratch = tvfuzz::TheScratch();
   scratch.Clean();
   tvfuzz::WriteFile(scratch.Data() + "Database.Folders", data, size);

@@ -1,11 +1,18 @@
-// "Names.Index" of any content: loaded and saved back. No crash; a file that loads completely is
-// written back with the same records.
+// "Names.Index" of any content: read by the format's reader, loaded and saved back. No crash; the
+// reader stops inside the input; a file that loads completely is written back with the same
+// records.
 #include <string>
 
+#include "database/folders_format.h"
 #include "database/tv_database_names_index.h"
 #include "fuzz/fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  BufferSource source(data, size);
+  folders::NamesIndexFile file;
+  const folders::Problem problem = folders::ReadNamesIndex(source, file);
+  if (problem.offset > size) tvfuzz::Fail("problem offset past the end of the input");
+
   tvfuzz::Scratch& scratch = tvfuzz::TheScratch();
   scratch.Clean();
   const std::string path = scratch.Data() + "Names.Index";

@@ -1,5 +1,7 @@
 #include "database/folders_format.h"
 
+#include <algorithm>
+
 #include "foundation/coding.h"
 #include "foundation/tv_file.h"
 
@@ -7,38 +9,59 @@ namespace folders {
 
 namespace {
 
-class Cursor {
- public:
-  explicit Cursor(const std::string& bytes) : m_bytes(bytes) {}
-  uint64_t Left() const { return m_bytes.size() - m_position; }
-  bool U32(uint32_t& value) {
-    if (Left() < 4) return false;
-    value = DecodeFixed32(reinterpret_cast<const uint8_t*>(m_bytes.data()) + m_position);
-    m_position += 4;
-    return true;
-  }
-  bool Bytes(uint64_t count, std::string& out) {
-    if (Left() < count) return false;
-    out.assign(m_bytes, m_position, count);
-    m_position += count;
-    return true;
-  }
-  bool String(std::string& out) {
-    uint32_t n = 0;
-    return U32(n) && Bytes(n, out);
-  }
+// Counted-string bytes are read in pieces of at most this size, so a declared length beyond the
+// end of the input costs no more memory than the input holds: the piece that reaches past the end
+// is the read that fails.
+constexpr uint32_t kStringPiece = 65536;
 
- private:
-  const std::string& m_bytes;
-  size_t m_position = 0;
-};
+bool ReadCountedString(ByteSource& in, std::string& text) {
+  uint32_t length = 0;
+  if (!in.ReadUInt32(length)) return false;
+  text.clear();
+  while (text.size() < length) {
+    const size_t at = text.size();
+    const uint32_t piece = std::min<uint32_t>(length - static_cast<uint32_t>(at), kStringPiece);
+    text.resize(at + piece);
+    if (!in.Read(text.data() + at, piece)) return false;
+  }
+  return true;
+}
 
-bool Fail(std::string* problem, const std::string& text) {
-  if (problem != nullptr) *problem = text;
+bool ReadFolderRecord(ByteSource& in, FolderRecord& record) {
+  uint32_t id = 0;
+  if (!in.ReadUInt32(record.version) || !in.ReadUInt32(record.type) ||
+      !in.ReadUInt32(record.data) || !ReadCountedString(in, record.name) ||
+      !ReadCountedString(in, record.text) || !in.ReadUInt32(record.status) ||
+      !in.ReadUInt32(record.flags) || !in.ReadUInt32(id)) {
+    return false;
+  }
+  record.id = static_cast<int32_t>(id);
+  return true;
+}
+
+Problem HeaderCut() { return {ProblemKind::kHeaderCut, 0, "shorter than the 8-byte header"}; }
+
+bool Report(const Problem& problem, std::string* text) {
+  if (problem.Ok()) return true;
+  if (text != nullptr) *text = problem.text;
   return false;
 }
 
 }  // namespace
+
+const char* ProblemKey(ProblemKind kind) {
+  switch (kind) {
+    case ProblemKind::kNone:
+      return "none";
+    case ProblemKind::kHeaderCut:
+      return "header-cut";
+    case ProblemKind::kRecordCut:
+      return "record-cut";
+    case ProblemKind::kBytesAfterEnd:
+      return "bytes-after-end";
+  }
+  return "unknown";
+}
 
 uint64_t FolderRecordSize(const FolderRecord& record) {
   return 4 + 4 + 4 + 4 + record.name.size() + 4 + record.text.size() + 4 + 4 + 4;
@@ -65,39 +88,54 @@ std::string EncodeFoldersFile(const std::vector<FolderRecord>& records, uint32_t
   return out;
 }
 
-bool DecodeFoldersFile(const std::string& bytes, FoldersFile& out, std::string* problem) {
-  Cursor in(bytes);
-  if (!in.U32(out.headerWord) || !in.U32(out.count)) {
-    return Fail(problem, "shorter than the 8-byte header");
-  }
+Problem ReadFoldersFile(ByteSource& in, FoldersFile& out) {
+  if (in.Length() < 8) return HeaderCut();
+  if (!in.ReadUInt32(out.headerWord) || !in.ReadUInt32(out.count)) return HeaderCut();
   for (uint32_t i = 0; i < out.count; ++i) {
-    FolderRecord r;
-    uint32_t id = 0;
-    if (!in.U32(r.version) || !in.U32(r.type) || !in.U32(r.data) || !in.String(r.name) ||
-        !in.String(r.text) || !in.U32(r.status) || !in.U32(r.flags) || !in.U32(id)) {
-      return Fail(problem, "folder record " + std::to_string(i + 1) + " is cut short");
+    const uint64_t start = in.Position();
+    FolderRecord record;
+    if (!ReadFolderRecord(in, record)) {
+      return {ProblemKind::kRecordCut, start,
+              "folder record " + std::to_string(i + 1) + " is cut short"};
     }
-    r.id = static_cast<int32_t>(id);
-    out.records.push_back(r);
+    out.records.push_back(std::move(record));
   }
-  if (in.Left() != 0) return Fail(problem, "bytes after the last folder record");
-  return true;
+  if (in.Position() < in.Length()) {
+    return {ProblemKind::kBytesAfterEnd, in.Position(), "bytes after the last folder record"};
+  }
+  return {};
+}
+
+bool DecodeFoldersFile(const std::string& bytes, FoldersFile& out, std::string* problem) {
+  BufferSource source(bytes);
+  return Report(ReadFoldersFile(source, out), problem);
+}
+
+Problem ReadNamesIndex(ByteSource& in, uint32_t& headerWord, uint32_t& count,
+                       const NamesIndexRecordSink& take) {
+  if (in.Length() == 0) return {};
+  if (!in.ReadUInt32(headerWord) || !in.ReadUInt32(count)) return HeaderCut();
+  uint8_t record[kNamesIndexRecordSize];
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint64_t start = in.Position();
+    if (!in.Read(record, kNamesIndexRecordSize)) {
+      return {ProblemKind::kRecordCut, start,
+              "names index record " + std::to_string(i + 1) + " is cut short"};
+    }
+    take(record);
+  }
+  return {};
+}
+
+Problem ReadNamesIndex(ByteSource& in, NamesIndexFile& out) {
+  return ReadNamesIndex(in, out.headerWord, out.count, [&out](const uint8_t* record) {
+    out.records.emplace_back(reinterpret_cast<const char*>(record), kNamesIndexRecordSize);
+  });
 }
 
 bool DecodeNamesIndex(const std::string& bytes, NamesIndexFile& out, std::string* problem) {
-  if (bytes.empty()) return true;
-  Cursor in(bytes);
-  if (!in.U32(out.headerWord) || !in.U32(out.count)) {
-    return Fail(problem, "shorter than the 8-byte header");
-  }
-  for (uint32_t i = 0; i < out.count; ++i) {
-    std::string record;
-    if (!in.Bytes(kNamesIndexRecordSize, record)) {
-      return Fail(problem, "names index record " + std::to_string(i + 1) + " is cut short");
-    }
-    out.records.push_back(record);
-  }
-  return true;
+  BufferSource source(bytes);
+  return Report(ReadNamesIndex(source, out), problem);
 }
 
 std::string EncodeNamesIndex(const std::vector<std::string>& records, uint32_t headerWord,

@@ -143,24 +143,16 @@ void TvDatabase::MessageFilePath(std::string& out, uint64_t messageId, int32_t f
 TvBool TvDatabase::ReadFolderRecords(const std::string& path, uint32_t mode) {
   TvFile file(0, 1);
   if (!file.Open(path, mode)) return 0;
-  if (file.GetLength() < 8) return 0;
-  uint32_t headerWord = 0;
-  uint32_t count = 0;
-  if (!file.ReadUInt32(headerWord) || !file.ReadUInt32(count)) return 0;
-  TvBool result = 1;
-  for (uint32_t i = 0; i < count; ++i) {
+  TvFileSource source(file, file.GetLength());
+  folders::FoldersFile read;
+  const folders::Problem problem = folders::ReadFoldersFile(source, read);
+  for (const folders::FolderRecord& record : read.records) {
     auto* folder = new TvFolder(FOLDER_NONE);
-    uint32_t version = 0;
-    uint32_t flags = 0;
-    uint32_t id = 0;
-    if (!file.ReadUInt32(version) || !folder->LoadObject(file) || !file.ReadUInt32(flags) ||
-        !file.ReadUInt32(id)) {
-      delete folder;
-      result = 0;
-      break;
-    }
-    folder->m_flags = flags;
-    folder->m_id = static_cast<int32_t>(id);
+    folder->m_csName = record.name;
+    folder->m_csText = record.text;
+    folder->m_dwordStatus = record.status;
+    folder->m_flags = record.flags;
+    folder->m_id = record.id;
     // Standard folders are already in the list: their old copies, and any folder whose name or
     // id is taken, are dropped.
     const int32_t byName = FolderIdByName(folder->m_csName);
@@ -175,7 +167,8 @@ TvBool TvDatabase::ReadFolderRecords(const std::string& path, uint32_t mode) {
     m_dropped.push_back({folder->m_csName, folder->m_id, reason});
     delete folder;
   }
-  return result;
+  // Whatever follows the counted records is never looked at.
+  return problem.Ok() || problem.kind == folders::ProblemKind::kBytesAfterEnd;
 }
 
 TvStringList TvDatabase::OldMessageFileNames(const std::string& directory) {

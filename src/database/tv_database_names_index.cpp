@@ -1,5 +1,7 @@
 #include "database/tv_database_names_index.h"
 
+#include <cstring>
+
 #include "database/folders_format.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
@@ -30,29 +32,29 @@ TvBool TvDatabaseNamesIndex::Load() {
   const uint64_t length = file.GetLength();
   if (length == 0 && platform::LastError() != 0) return 0;
   platform::SetLastError(savedError);
-  // A read that fails short of the end is an error of the disk, not the end of the records.
-  auto endReached = [&](uint64_t needed) {
-    uint64_t position = 0;
-    return file.GetPosition(&position) && position + needed >= length;
-  };
-  if (length == 0) {
-    m_loadSawWholeFile = true;
-    return 1;
-  }
+  TvFileSource source(file, length);
   uint32_t headerWord = 0;
   uint32_t count = 0;
-  if (!file.ReadUInt32(headerWord) || !file.ReadUInt32(count)) {
-    m_loadSawWholeFile = length < 8;
-    return 0;
-  }
-  for (uint32_t i = 0; i < count; ++i) {
-    auto* record = new NET_MESSAGE_NAME_INDEX;
-    if (!file.Read(record->bytes, sizeof(record->bytes))) {
-      delete record;
-      m_loadSawWholeFile = endReached(0);
+  const folders::Problem problem =
+      folders::ReadNamesIndex(source, headerWord, count, [this](const uint8_t* bytes) {
+        auto* record = new NET_MESSAGE_NAME_INDEX;
+        std::memcpy(record->bytes, bytes, sizeof(record->bytes));
+        m_records.Add(record);
+      });
+  switch (problem.kind) {
+    case folders::ProblemKind::kHeaderCut:
+      // A header that cannot be read from a file long enough to hold it is a disk error.
+      m_loadSawWholeFile = length < 8;
+      return 0;
+    case folders::ProblemKind::kRecordCut: {
+      // A read that fails short of the end is an error of the disk, not the end of the records.
+      uint64_t position = 0;
+      m_loadSawWholeFile = file.GetPosition(&position) && position >= length;
       return 0;
     }
-    m_records.Add(record);
+    case folders::ProblemKind::kNone:
+    case folders::ProblemKind::kBytesAfterEnd:
+      break;
   }
   m_loadSawWholeFile = true;
   return 1;

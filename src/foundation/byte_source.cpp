@@ -74,3 +74,15 @@ TvBool FileSource::CopyTo(TvFile& target, uint64_t position, uint64_t count,
   m_filePosition = copied ? position + count : ~uint64_t{0};
   return copied;
 }
+
+bool TvFileSource::Read(void* target, uint32_t count) {
+  if (m_filePosition != m_position) {
+    if (!m_file.SeekTo(m_position)) return false;
+    m_filePosition = m_position;
+  }
+  const bool read = m_file.Read(target, count) != 0;
+  // A short read leaves the file at an unknown place: seek before the next one.
+  m_filePosition = read ? m_position + count : ~uint64_t{0};
+  if (read) m_position += count;
+  return read;
+}

@@ -85,3 +85,19 @@ class FileSource : public ByteSource {
   uint64_t m_held = 0;
   uint64_t m_filePosition = 0;
 };
+
+// An open file read through TvFile::Read exactly where the reader asks, nothing read ahead: a
+// read that comes up short is reported by the file as any of its reads is. Length is the file's
+// length as the caller learned it.
+class TvFileSource : public ByteSource {
+ public:
+  TvFileSource(TvFile& file, uint64_t length) : m_file(file), m_length(length) {}
+  uint64_t Length() const override { return m_length; }
+  uint64_t Position() const override { return m_position; }
+  bool Read(void* target, uint32_t count) override;
+
+ private:
+  TvFile& m_file;
+  uint64_t m_length;
+  uint64_t m_filePosition = 0;  // where the file is, which Skip leaves behind
+};

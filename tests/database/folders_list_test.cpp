@@ -75,14 +75,6 @@ TEST_F(FoldersListTest, StandardNamesTakenIdsAndDuplicatesAreDropped) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(FoldersListTest, CountPromisingMoreRecordsKeepsThoseReadAndReportsOnce) {
-  data.Folders({Folder("One", 10), Folder("Two", 11)}, 0, 3);
-  db.CreateStandardFolders();
-  EXPECT_FALSE(db.LoadFoldersList());
-  EXPECT_EQ(db.Folders().GetSize(), 8u);
-  EXPECT_EQ(ui.boxes.size(), 1u);
-}
-
 TEST_F(FoldersListTest, HugeCountIsReportedAsTheEndOfTheFileNotAsAMissingFile) {
   data.Folders({Folder("One", 10)}, 0, 0x7FFFFFFF);
   db.CreateStandardFolders();
@@ -114,6 +106,60 @@ TEST_F(FoldersListTest, NameLongerThanTheFileFailsWithoutBeingAllocated) {
   EXPECT_LT(LargestAllocation(), 1u << 20);
   EXPECT_EQ(db.Folders().GetSize(), 7u) << "the complete record before it is kept";
   EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+// The one reader of the format, over bytes in memory and, through the database, over the file:
+// both stop at the same place, keep the same records, and the database shows a box exactly when
+// it read past the end.
+TEST_F(FoldersListTest, DamagedFilesReadTheSameInMemoryAndThroughTheDatabase) {
+  using folders::ProblemKind;
+  const std::vector<folders::FolderRecord> two = {Folder("One", 10), Folder("Two", 11)};
+  const std::string sound = folders::EncodeFoldersFile(two);
+  const uint64_t second = 8 + folders::FolderRecordSize(two[0]);
+  std::string hugeName = sound;
+  hugeName[second + 12 + 3] = '\x7F';  // the second name's length is beyond the file
+  struct Case {
+    const char* what;
+    std::string bytes;
+    ProblemKind kind;
+    uint64_t offset;
+    size_t records;
+  };
+  const Case cases[] = {
+      {"sound", sound, ProblemKind::kNone, 0, 2},
+      {"empty", "", ProblemKind::kHeaderCut, 0, 0},
+      {"seven bytes", sound.substr(0, 7), ProblemKind::kHeaderCut, 0, 0},
+      {"count promises a third record", folders::EncodeFoldersFile(two, 0, 3),
+       ProblemKind::kRecordCut, sound.size(), 2},
+      {"second record cut in its name", sound.substr(0, second + 18), ProblemKind::kRecordCut,
+       second, 1},
+      {"second record without its id", sound.substr(0, sound.size() - 1), ProblemKind::kRecordCut,
+       second, 1},
+      {"second name longer than the file", hugeName, ProblemKind::kRecordCut, second, 1},
+      {"a byte after the last record", sound + "x", ProblemKind::kBytesAfterEnd, sound.size(), 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    BufferSource source(c.bytes);
+    folders::FoldersFile read;
+    const folders::Problem problem = folders::ReadFoldersFile(source, read);
+    EXPECT_EQ(problem.kind, c.kind) << folders::ProblemKey(problem.kind);
+    if (c.kind != ProblemKind::kNone) {
+      EXPECT_EQ(problem.offset, c.offset);
+      EXPECT_FALSE(problem.text.empty());
+    }
+    ASSERT_EQ(read.records.size(), c.records);
+    for (size_t i = 0; i < c.records; ++i) EXPECT_EQ(read.records[i].name, two[i].name);
+
+    data.RawFile("Database.Folders", c.bytes);
+    ui.boxes.clear();
+    TvDatabase database(log, paths);
+    database.CreateStandardFolders();
+    const bool whole = c.kind == ProblemKind::kNone || c.kind == ProblemKind::kBytesAfterEnd;
+    EXPECT_EQ(database.LoadFoldersList() != 0, whole);
+    EXPECT_EQ(database.Folders().GetSize(), 6 + c.records);
+    EXPECT_EQ(ui.boxes.size(), c.kind == ProblemKind::kRecordCut ? 1u : 0u);
+  }
 }
 
 TEST_F(FoldersListTest, MissingOrShortFoldersFileLoadsNothing) {

@@ -58,6 +58,55 @@ TEST_F(NamesIndexTest, ShortFileFailsToLoadAndGetsAHeaderWrittenOverIt) {
   EXPECT_EQ(Bytes("Names.Index"), Header(0, 0));
 }
 
+// The one reader of the format, over bytes in memory and, through Load, over the file: both stop
+// at the same place and keep the same records, and Load shows a box exactly when it read past the
+// end.
+TEST_F(NamesIndexTest, DamagedFilesReadTheSameInMemoryAndThroughLoad) {
+  using folders::ProblemKind;
+  const std::vector<std::string> two = {NamesIndexRecord(1), NamesIndexRecord(2)};
+  const std::string sound = folders::EncodeNamesIndex(two, 7);
+  const uint64_t second = 8 + folders::kNamesIndexRecordSize;
+  struct Case {
+    const char* what;
+    std::string bytes;
+    ProblemKind kind;
+    uint64_t offset;
+    size_t records;
+  };
+  const Case cases[] = {
+      {"sound", sound, ProblemKind::kNone, 0, 2},
+      {"empty", "", ProblemKind::kNone, 0, 0},
+      {"bytes after the last record", sound + "xyz", ProblemKind::kNone, 0, 2},
+      {"three bytes", sound.substr(0, 3), ProblemKind::kHeaderCut, 0, 0},
+      {"count promises a third record", folders::EncodeNamesIndex(two, 7, 3),
+       ProblemKind::kRecordCut, sound.size(), 2},
+      {"second record cut", sound.substr(0, second + 20), ProblemKind::kRecordCut, second, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    BufferSource source(c.bytes);
+    folders::NamesIndexFile read;
+    const folders::Problem problem = folders::ReadNamesIndex(source, read);
+    EXPECT_EQ(problem.kind, c.kind) << folders::ProblemKey(problem.kind);
+    if (c.kind != ProblemKind::kNone) {
+      EXPECT_EQ(problem.offset, c.offset);
+      EXPECT_FALSE(problem.text.empty());
+    }
+    ASSERT_EQ(read.records.size(), c.records);
+
+    data.RawFile("Names.Index", c.bytes);
+    ui.boxes.clear();
+    TvDatabaseNamesIndex& index = db.NamesIndex();
+    EXPECT_EQ(index.Load() != 0, c.kind == ProblemKind::kNone);
+    EXPECT_EQ(ui.boxes.size(), c.kind == ProblemKind::kNone ? 0u : 1u);
+    ASSERT_EQ(index.m_records.GetSize(), c.records);
+    for (size_t i = 0; i < c.records; ++i) {
+      EXPECT_EQ(read.records[i], two[i]);
+      EXPECT_EQ(std::string(reinterpret_cast<const char*>(index.m_records[i]->bytes), 38), two[i]);
+    }
+  }
+}
+
 TEST_F(NamesIndexTest, EmptyIndexIsRewrittenOnlyWhenTheFoldersFileLoads) {
   data.RawFile("Names.Index", "");
   db.CreateStandardFolders();

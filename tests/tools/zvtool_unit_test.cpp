@@ -6,11 +6,13 @@
 #include <functional>
 #include <sstream>
 
+#include "database/folders_format.h"
 #include "foundation/coding.h"
 #include "messages/old_message_format.h"
 #include "replies/text_messages_writer.h"
 #include "support/new_message_bytes.h"
 #include "support/old_contacts_writer.h"
+#include "support/old_data_writer.h"
 #include "support/scratch_dir.h"
 #include "support/small_contact_list.h"
 #include "tools/tool_fixture.h"
@@ -270,8 +272,8 @@ TEST_F(DumpTest, A31MessageIsPrintedUpToItsDamageWithTheOffsetAndKind) {
   }
 }
 
-// The lists are printed as the engine's readers return them: the records before the damage, and
-// the reader's problem with its offset.
+// The list files are printed as the readers return them: the records before the damage, and the
+// reader's problem with the offset where the broken part starts.
 TEST_F(DumpTest, ListsArePrintedUpToTheReadersProblem) {
   using contacts_support::Str;
   using contacts_support::U32;
@@ -287,6 +289,13 @@ TEST_F(DumpTest, ListsArePrintedUpToTheReadersProblem) {
   const uint64_t oldBob = at(oldList, 2, 0, "bob");
   const uint64_t newBob = at(newList, 2, 0, "bob");
   const uint64_t busy = at(texts, 0, 0, "Busy");
+  const std::vector<folders::FolderRecord> two = {tvtest::Folder("One", 10),
+                                                  tvtest::Folder("Two", 11)};
+  const std::string foldersFile = folders::EncodeFoldersFile(two);
+  const uint64_t secondFolder = 8 + folders::FolderRecordSize(two[0]);
+  const std::string namesIndex =
+      folders::EncodeNamesIndex({tvtest::NamesIndexRecord(1), tvtest::NamesIndexRecord(2)});
+  const uint64_t secondName = 8 + folders::kNamesIndexRecordSize;
   struct Case {
     const char* file;
     std::string bytes;
@@ -304,9 +313,18 @@ TEST_F(DumpTest, ListsArePrintedUpToTheReadersProblem) {
        "/root/children/0/record/children", 2},
       {"FastReplys.Array", texts, nullptr, 0, "/texts", 2},
       {"AutoAnswers.List", texts.substr(0, busy + 9), "item-cut", busy, "/texts", 1},
+      {"Database.Folders", foldersFile, nullptr, 0, "/folders", 2},
+      {"Database.Folders", foldersFile.substr(0, 5), "header-cut", 0, "/folders", 0},
+      {"Database.Folders", foldersFile.substr(0, secondFolder + 9), "record-cut", secondFolder,
+       "/folders", 1},
+      {"Database.Folders", foldersFile + "x", "bytes-after-end", foldersFile.size(), "/folders", 2},
+      {"Names.Index", namesIndex, nullptr, 0, "/records", 2},
+      {"Names.Index", namesIndex.substr(0, 5), "header-cut", 0, "/records", 0},
+      {"Names.Index", namesIndex.substr(0, secondName + 37), "record-cut", secondName, "/records",
+       1},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.file) + (c.problem ? " cut" : ""));
+    SCOPED_TRACE(std::string(c.file) + " " + (c.problem ? c.problem : "sound"));
     const std::string path = scratch.File(c.file);
     ASSERT_TRUE(tvtest::WriteWholeFile(path, c.bytes));
     std::ostringstream out, err;

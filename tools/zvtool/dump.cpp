@@ -88,12 +88,18 @@ std::string Boxes(const platform::RecordingUserInterface& ui) {
 
 // --- folders files and names index -------------------------------------------------------------
 
+void DamageFromReader(Json& doc, const folders::Problem& problem) {
+  if (problem.Ok()) return;
+  Damage(doc, problem.offset, problem.text);
+  doc["problem"] = folders::ProblemKey(problem.kind);
+}
+
 void DumpFolders(const std::string& path, Json& doc) {
   std::string bytes;
   if (!folders::ReadWholeFile(path, bytes)) return Damage(doc, 0, "the file cannot be read");
   folders::FoldersFile file;
-  std::string problem;
-  bool ok = folders::DecodeFoldersFile(bytes, file, &problem);
+  BufferSource source(bytes);
+  const folders::Problem problem = folders::ReadFoldersFile(source, file);
   if (bytes.size() >= 8) {
     doc["header_word"] = Hex32(file.headerWord);
     doc["count"] = file.count;
@@ -115,15 +121,15 @@ void DumpFolders(const std::string& path, Json& doc) {
     offset += folders::FolderRecordSize(r);
   }
   doc["folders"] = records;
-  if (!ok) Damage(doc, bytes.size() < 8 ? 0 : offset, problem);
+  DamageFromReader(doc, problem);
 }
 
 void DumpNamesIndex(const std::string& path, Json& doc) {
   std::string bytes;
   if (!folders::ReadWholeFile(path, bytes)) return Damage(doc, 0, "the file cannot be read");
   folders::NamesIndexFile file;
-  std::string problem;
-  bool ok = bytes.empty() || folders::DecodeNamesIndex(bytes, file, &problem);
+  BufferSource source(bytes);
+  const folders::Problem problem = folders::ReadNamesIndex(source, file);
   if (bytes.size() >= 8) {
     doc["header_word"] = Hex32(file.headerWord);
     doc["count"] = file.count;
@@ -139,8 +145,8 @@ void DumpNamesIndex(const std::string& path, Json& doc) {
   }
   doc["records"] = records;
   uint64_t end = 8 + uint64_t{folders::kNamesIndexRecordSize} * file.records.size();
-  if (ok && bytes.size() > end) doc["bytes_after_records"] = bytes.size() - end;
-  if (!ok) Damage(doc, bytes.size() < 8 ? 0 : offset, problem);
+  if (problem.Ok() && bytes.size() > end) doc["bytes_after_records"] = bytes.size() - end;
+  DamageFromReader(doc, problem);
 }
 
 // --- message files ---------------------------------------------------------------------------

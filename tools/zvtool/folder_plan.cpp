@@ -11,6 +11,15 @@
 
 namespace zvtool {
 
+namespace {
+
+// The reader's reason with where the broken part starts.
+std::string ProblemWhere(const folders::Problem& problem) {
+  return problem.text + " at offset " + std::to_string(problem.offset);
+}
+
+}  // namespace
+
 FolderPlan PlanFolders(const std::string& dataFolder) {
   FolderPlan plan;
   plan.dataFolder = WithSeparator(dataFolder);
@@ -54,20 +63,20 @@ FolderPlan PlanFolders(const std::string& dataFolder) {
     } else if (!plan.fromNewList) {
       plan.oldFileSize = bytes.size();
       folders::FoldersFile file;
-      std::string problem;
-      folders::DecodeFoldersFile(bytes, file, &problem);
+      BufferSource source(bytes);
+      const folders::Problem problem = folders::ReadFoldersFile(source, file);
       plan.promisedRecords = file.count;
       // Bytes after the last record do not matter to the conversion; a short file or a record
       // cut short does.
-      if (bytes.size() < 8) {
+      if (problem.kind == folders::ProblemKind::kHeaderCut) {
         plan.listProblem = "\"Database.Folders\" is " + std::to_string(bytes.size()) +
                            " bytes long, shorter than its 8-byte header: no \"Folders.List\" is "
                            "written";
-      } else if (file.records.size() != file.count) {
+      } else if (problem.kind == folders::ProblemKind::kRecordCut) {
         plan.listDamaged = true;
         plan.listProblem = "\"Database.Folders\" promises " + std::to_string(file.count) +
                            " folders but holds " + std::to_string(file.records.size()) +
-                           " complete records (" + problem +
+                           " complete records (" + ProblemWhere(problem) +
                            "): no \"Folders.List\" is written, the old file is kept";
       } else {
         plan.listConverts = true;
@@ -109,10 +118,11 @@ FolderPlan PlanFolders(const std::string& dataFolder) {
       plan.namesIndexProblem = "\"Names.Index\" cannot be read";
     } else {
       plan.namesIndexSize = bytes.size();
-      std::string problem;
-      if (!bytes.empty() && !folders::DecodeNamesIndex(bytes, plan.namesIndex, &problem)) {
+      BufferSource source(bytes);
+      const folders::Problem problem = folders::ReadNamesIndex(source, plan.namesIndex);
+      if (!problem.Ok()) {
         plan.namesIndexOk = false;
-        plan.namesIndexProblem = "\"Names.Index\": " + problem + "; " +
+        plan.namesIndexProblem = "\"Names.Index\": " + ProblemWhere(problem) + "; " +
                                  std::to_string(plan.namesIndex.records.size()) +
                                  " complete records are carried";
       }
