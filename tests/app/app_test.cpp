@@ -53,6 +53,12 @@ class StartupTest : public AppTest {
     EXPECT_EQ(TheSettingsStore(), nullptr);
     return app.ExitStatus();
   }
+  // An old data folder in the default place, with an empty folders file.
+  tvtest::OldDataFolder OldData() const {
+    tvtest::OldDataFolder old(DataFolder());
+    old.Folders({});
+    return old;
+  }
   std::string Messenger() const { return facts.currentDirectory + s + "Zorvane.exe"; }
   bool Opened() const {
     for (const auto& e : services.events) {
@@ -64,9 +70,7 @@ class StartupTest : public AppTest {
 
 TEST_F(StartupTest, SilentConvertsDeletingOldFilesAndRecordsTheVersion) {
   // The old file lives in the default data folder, which a first run makes anyway.
-  tvtest::OldDataFolder old(DataFolder());
-  old.Folders({});
-  std::string oldFile = old.Message("Inbox", tvtest::SampleMessage());
+  std::string oldFile = OldData().Message("Inbox", tvtest::SampleMessage());
   EXPECT_EQ(Run("-x /SILENT -y"), kExitDone);
   EXPECT_FALSE(PathExists(oldFile));
   EXPECT_TRUE(PathExists(DataFolder() + "Inbox" + s +
@@ -93,9 +97,7 @@ TEST_F(StartupTest, LowerCaseSilentShowsTheDialog) {
 }
 
 TEST_F(StartupTest, ExitConvertsNothingWritesNoVersionAndStartsNothing) {
-  tvtest::OldDataFolder old(DataFolder());
-  old.Folders({});
-  std::string oldFile = old.Message("Inbox", tvtest::SampleMessage());
+  std::string oldFile = OldData().Message("Inbox", tvtest::SampleMessage());
   EXPECT_EQ(Run(""), kExitDone);
   EXPECT_TRUE(PathExists(oldFile));
   EXPECT_FALSE(VersionWritten());
@@ -187,10 +189,8 @@ TEST_F(StartupTest, AFailedCoreInitialisationSkipsTheConversion) {
 
 TEST_F(StartupTest, ErrorLinesMakeTheExitStatusOne) {
   // A message file that cannot be read logs an Error line and stays.
-  tvtest::OldDataFolder old(DataFolder());
-  old.Folders({});
-  std::string broken = old.RawFile(std::string("Inbox") + s + tvtest::HexName(7) + ".Message",
-                                   "too short to be a message");
+  std::string broken = OldData().RawFile(std::string("Inbox") + s + tvtest::HexName(7) + ".Message",
+                                         "too short to be a message");
   EXPECT_EQ(Run("/SILENT"), kExitConversionErrors);
   EXPECT_TRUE(PathExists(broken));
   EXPECT_TRUE(PathExists(DataFolder() + "Conversion3.0-3.1.Log.Txt"));
@@ -205,9 +205,7 @@ TEST_F(StartupTest, AConfiguredFolderThatCannotBeUsedIsKeptAndNothingIsConverted
   ASSERT_TRUE(tvtest::WriteWholeFile(plainFile, "not a folder"));
   const std::string unplugged = scratch.File("Unplugged") + s + "ZorvaneData";
   // Old data in the default folder, which a replacing run would convert.
-  tvtest::OldDataFolder old(DataFolder());
-  old.Folders({});
-  const std::string oldFile = old.Message("Inbox", tvtest::SampleMessage());
+  const std::string oldFile = OldData().Message("Inbox", tvtest::SampleMessage());
   for (const std::string& configured : {plainFile, unplugged}) {
     for (const char* commandLine : {"/SILENT", ""}) {
       store.PutText("RunTime Settings", "m_csUserDataFolder", configured);
@@ -274,8 +272,7 @@ class BoxFailureTest : public StartupTest, public ::testing::WithParamInterface<
 
 TEST_P(BoxFailureTest, GivesExitStatusOne) {
   const BoxFailure& failure = GetParam();
-  tvtest::OldDataFolder old(DataFolder());
-  old.Folders({});
+  tvtest::OldDataFolder old = OldData();
   std::string held = old.RawFile("ContactList.Users", std::string(8, '\0'));
   TvFile holder(0, 0);
   std::unique_ptr<ScopedTempDirectory> temp;

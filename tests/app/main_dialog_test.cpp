@@ -53,28 +53,26 @@ TEST_F(DialogTest, OpensWithBothBoxesChecked) {
   EXPECT_EQ(dialog.m_hIcon, 128);
 }
 
+// A chosen folder ending in a separator gets no second one.
 TEST_F(DialogTest, BackUpCopiesTheDataFolderIntoTheChosenOne) {
-  ui.folderChoices.push_back(m_chosen);
-  dialog.OnCommand(window, kIdBackUp);
-  ASSERT_EQ(copier.copies.size(), 1u);
   const char s = platform::kPathSeparator;
-  EXPECT_EQ(copier.copies[0].commandLine,
-            "xcopy \"" + DataFolder() + "*.*\" \"" + m_chosen + s + "Zorvane BackUp\\\" /E");
-  EXPECT_EQ(copier.copies[0].source, DataFolder());
-  EXPECT_EQ(copier.copies[0].target, m_chosen + s + "Zorvane BackUp");
-  EXPECT_EQ(dialog.m_bBackedUp, 1);
-  EXPECT_EQ(ui.folderTitles, std::vector<std::string>{"Select a folder:"});
-  EXPECT_EQ(ui.waitCursorDepth, 0);
-  EXPECT_FALSE(window.ended);
-}
-
-TEST_F(DialogTest, AChosenFolderEndingInASeparatorGetsNoSecondOne) {
-  const char s = platform::kPathSeparator;
-  ui.folderChoices.push_back(m_chosen + s);
-  dialog.OnBackUpDatabase();
-  ASSERT_EQ(copier.copies.size(), 1u);
-  EXPECT_EQ(copier.copies[0].commandLine,
-            "xcopy \"" + DataFolder() + "*.*\" \"" + m_chosen + s + "Zorvane BackUp\\\" /E");
+  for (const bool trailingSeparator : {false, true}) {
+    SCOPED_TRACE(trailingSeparator ? "chosen folder ending in a separator" : "chosen folder");
+    copier.copies.clear();
+    ui.folderTitles.clear();
+    dialog.m_bBackedUp = 0;
+    ui.folderChoices.push_back(trailingSeparator ? m_chosen + s : m_chosen);
+    dialog.OnCommand(window, kIdBackUp);
+    ASSERT_EQ(copier.copies.size(), 1u);
+    EXPECT_EQ(copier.copies[0].commandLine,
+              "xcopy \"" + DataFolder() + "*.*\" \"" + m_chosen + s + "Zorvane BackUp\\\" /E");
+    EXPECT_EQ(copier.copies[0].source, DataFolder());
+    EXPECT_EQ(copier.copies[0].target, m_chosen + s + "Zorvane BackUp");
+    EXPECT_EQ(dialog.m_bBackedUp, 1);
+    EXPECT_EQ(ui.folderTitles, std::vector<std::string>{"Select a folder:"});
+    EXPECT_EQ(ui.waitCursorDepth, 0);
+    EXPECT_FALSE(window.ended);
+  }
 }
 
 TEST_F(DialogTest, ACancelledBackUpCopiesNothingAndStillAsksBeforeConverting) {
@@ -117,14 +115,13 @@ TEST_F(DialogTest, ConvertAsksForABackupThenConvertsAndCloses) {
   dialog.OnCommand(window, kIdConvert);
   EXPECT_EQ(copier.copies.size(), 1u);
   EXPECT_EQ(dialog.m_bBackedUp, 1);
-  std::vector<std::string> texts;
-  for (const auto& box : ui.boxes) texts.push_back(box.text);
-  EXPECT_EQ(texts, (std::vector<std::string>{
-                       "Do the backup before conversion?",
-                       "Please be patient, the conversion procedure may take some time. You will "
-                       "be notified when it will be done.",
-                       "Done [ hit 'OK' ] to exit and launch Zorvane\n"
-                       "0 messages converted, 0 not converted, 2 list files converted, 0 errors"}));
+  EXPECT_EQ(BoxTexts(),
+            (std::vector<std::string>{
+                "Do the backup before conversion?",
+                "Please be patient, the conversion procedure may take some time. You will "
+                "be notified when it will be done.",
+                "Done [ hit 'OK' ] to exit and launch Zorvane\n"
+                "0 messages converted, 0 not converted, 2 list files converted, 0 errors"}));
   EXPECT_EQ(dialog.m_bDeleteOld, 0);
   EXPECT_EQ(g_pConversionCore->m_settingsSystem.conversionDone, 1);
   EXPECT_EQ(g_pConversionCore->m_settingsSystem.launchMessenger, 1);

@@ -87,24 +87,17 @@ TEST(RunSummaryText, CountsErrorsLogAndInterruption) {
 
 TEST(InformationArguments, HelpAndVersionWordsAnywhereOthersNot) {
   const struct {
-    const char* commandLine;
     TvInformation expected;
+    std::vector<const char*> commandLines;
   } cases[] = {
-      {"/?", TvInformation::kUsage},
-      {"-h", TvInformation::kUsage},
-      {"--help", TvInformation::kUsage},
-      {"--version", TvInformation::kVersion},
-      {"/SILENT --version", TvInformation::kVersion},
-      {"--version -h", TvInformation::kVersion},
-      {"", TvInformation::kNone},
-      {"/SILENT", TvInformation::kNone},
-      {"-help", TvInformation::kNone},
-      {"--versions", TvInformation::kNone},
-      {"/?x", TvInformation::kNone},
-      {"-H", TvInformation::kNone},
+      {TvInformation::kUsage, {"/?", "-h", "--help"}},
+      {TvInformation::kVersion, {"--version", "/SILENT --version", "--version -h"}},
+      {TvInformation::kNone, {"", "/SILENT", "-help", "--versions", "/?x", "-H"}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(FindInformationRequest(c.commandLine), c.expected) << c.commandLine;
+    for (const char* commandLine : c.commandLines) {
+      EXPECT_EQ(FindInformationRequest(commandLine), c.expected) << commandLine;
+    }
   }
   EXPECT_EQ(VersionText().rfind("ZV30TO31 1.0.0.137", 0), 0u) << VersionText();
   EXPECT_NE(UsageText().find("/SILENT"), std::string::npos);

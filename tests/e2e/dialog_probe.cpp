@@ -14,17 +14,22 @@
 
 namespace {
 
+// Says "held" on stderr and waits until the test closes the input.
+void HoldUntilInputEnds() {
+  std::fprintf(stderr, "held\n");
+  std::fflush(stderr);
+  char buffer[256];
+  while (std::fgets(buffer, sizeof(buffer), stdin) != nullptr) {
+  }
+}
+
 int Hold(const char* name) {
   HANDLE mutex = ::CreateMutexA(nullptr, TRUE, name);
   if (mutex == nullptr || ::GetLastError() == ERROR_ALREADY_EXISTS) {
     std::fprintf(stderr, "cannot hold the mutex\n");
     return 1;
   }
-  std::fprintf(stderr, "held\n");
-  std::fflush(stderr);
-  char buffer[256];
-  while (std::fgets(buffer, sizeof(buffer), stdin) != nullptr) {
-  }
+  HoldUntilInputEnds();
   ::ReleaseMutex(mutex);
   ::CloseHandle(mutex);
   return 0;
@@ -37,11 +42,7 @@ int Lock(const char* path) {
     std::fprintf(stderr, "cannot open the file\n");
     return 1;
   }
-  std::fprintf(stderr, "held\n");
-  std::fflush(stderr);
-  char buffer[256];
-  while (std::fgets(buffer, sizeof(buffer), stdin) != nullptr) {
-  }
+  HoldUntilInputEnds();
   ::CloseHandle(file);
   return 0;
 }

@@ -24,13 +24,15 @@ class TerminalTest : public E2eTest {
     if (!Native()) GTEST_SKIP() << "signals and terminals of the POSIX build";
   }
 
-  // A sample 3.0 data folder where the program looks for it.
-  void MakeSample(int messages) {
+  // A sample 3.0 data folder where the program looks for it, and a copy of it at `copy`.
+  void MakeSample(int messages, const std::string& copy) {
     std::filesystem::create_directories(harness->DefaultDataFolder());
     Result made =
         harness->RunInEnvironment({TV_E2E_ZVTOOL, "sample", harness->DefaultDataFolder(),
                                    "--messages", std::to_string(messages), "--seed", "5"});
     ASSERT_EQ(made.exitStatus, 0) << made.err;
+    std::filesystem::copy(harness->DefaultDataFolder(), copy,
+                          std::filesystem::copy_options::recursive);
   }
 
   static std::string Summary(int messages) {
@@ -54,11 +56,9 @@ TEST_F(TerminalTest, HelpAndVersionPrintAndTouchNothing) {
 
 TEST_F(TerminalTest, TheProgressLineShowsOnATerminalOnlyAndTheSummaryAlways) {
   constexpr int kMessages = 60;
-  MakeSample(kMessages);
-  // Through a pipe: the summary line and nothing else.
   const std::string copy = harness->Scratch() + "/copy";
-  std::filesystem::copy(harness->DefaultDataFolder(), copy,
-                        std::filesystem::copy_options::recursive);
+  MakeSample(kMessages, copy);
+  // Through a pipe: the summary line and nothing else.
   Result piped = harness->Run({"/SILENT"});
   EXPECT_EQ(piped.exitStatus, 0);
   EXPECT_EQ(piped.err, Summary(kMessages));
@@ -91,10 +91,8 @@ int NewMessageFiles(const std::string& dataFolder) {
 
 TEST_F(TerminalTest, SignalsStopBetweenMessagesAndARerunFinishesWithNothingLost) {
   constexpr int kMessages = 1500;
-  MakeSample(kMessages);
   const std::string backup = harness->Scratch() + "/Zorvane BackUp";
-  std::filesystem::copy(harness->DefaultDataFolder(), backup,
-                        std::filesystem::copy_options::recursive);
+  MakeSample(kMessages, backup);
   const std::string log = harness->DefaultDataFolder() + "/Conversion3.0-3.1.Log.Txt";
 
   // Each signal lands at a seeded point of the conversion's own progress (the number of new

@@ -1,8 +1,9 @@
+#include "foundation/ptr_array.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "foundation/ptr_array.h"
 #include "foundation/tv_object.h"
 
 namespace {
@@ -36,22 +37,28 @@ TEST(PtrArrayGrowth, FirstAddAllocatesOneSlotThenGrowsByFour) {
   for (uint32_t i = 0; i < 6; ++i) EXPECT_EQ(array[i], &g_dummy[i]);
 }
 
-TEST(PtrArrayGrowth, StepIsAnEighthOfTheSizeClampedTo1024) {
-  TvPtrArray<int*> array;
-  array.SetSize(40, -1);
-  ASSERT_EQ(array.GetCapacity(), 40u);
-  array.Add(nullptr);
-  EXPECT_EQ(array.GetCapacity(), 45u);  // 40 / 8
-
-  TvPtrArray<int*> big;
-  big.SetSize(10000, -1);
-  big.Add(nullptr);
-  EXPECT_EQ(big.GetCapacity(), 10000u + 1024u);
-
-  TvPtrArray<int*> small;
-  small.SetSize(16, -1);
-  small.Add(nullptr);
-  EXPECT_EQ(small.GetCapacity(), 20u);  // 16 / 8 = 2, raised to 4
+// The step an Add grows by: an eighth of the size, at least 4 and at most 1024, unless one was
+// given.
+TEST(PtrArrayGrowth, StepIsAnEighthOfTheSizeClampedOrTheOneGiven) {
+  const struct {
+    uint32_t size;
+    int growBy;
+    uint32_t capacityAfterAdd;
+    const char* what;
+  } cases[] = {
+      {40, -1, 45, "40 / 8"},
+      {10000, -1, 10000 + 1024, "clamped to 1024"},
+      {16, -1, 20, "16 / 8 = 2, raised to 4"},
+      {2, 10, 12, "a step given explicitly"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TvPtrArray<int*> array;
+    array.SetSize(c.size, c.growBy);
+    ASSERT_EQ(array.GetCapacity(), c.size);
+    array.Add(nullptr);
+    EXPECT_EQ(array.GetCapacity(), c.capacityAfterAdd);
+  }
 }
 
 TEST(PtrArrayGrowth, JumpBeyondTheStepTakesTheRequestedSizeAndNullsTheGap) {
@@ -66,13 +73,6 @@ TEST(PtrArrayGrowth, JumpBeyondTheStepTakesTheRequestedSizeAndNullsTheGap) {
   array.SetAtGrow(3, &g_dummy[2]);  // below the size: no growth
   EXPECT_EQ(array.GetSize(), 21u);
   EXPECT_EQ(array[3], &g_dummy[2]);
-}
-
-TEST(PtrArrayGrowth, ExplicitGrowStepIsUsed) {
-  TvPtrArray<int*> array;
-  array.SetSize(2, 10);
-  array.Add(nullptr);
-  EXPECT_EQ(array.GetCapacity(), 12u);
 }
 
 TEST(PtrArraySetSize, ZeroReleasesTheBufferButNotTheElements) {

@@ -1,7 +1,8 @@
+#include "foundation/tv_file.h"
+
 #include <gtest/gtest.h>
 
 #include "foundation/coding.h"
-#include "foundation/tv_file.h"
 #include "platform/fault_injection.h"
 #include "platform/system_error.h"
 #include "support/fault_sweep.h"
@@ -23,11 +24,18 @@ class FileTest : public tvtest::ScratchTest {
     EXPECT_TRUE(tvtest::WriteWholeFile(path, bytes));
     return path;
   }
+  // Writes `bytes` to `name` and opens it in `file`.
+  std::string OpenMade(const std::string& name, const std::string& bytes,
+                       uint32_t mode = kModeReadShared) {
+    std::string path = MakeFile(name, bytes);
+    EXPECT_TRUE(file.Open(path, mode));
+    return path;
+  }
+  TvFile file{0, 1};
 };
 
 TEST_F(FileTest, OpenMissingFileReportsNameAndSystemTextAndKeepsTheName) {
   std::string path = scratch.File("missing.bin");
-  TvFile file(0, 1);
   EXPECT_FALSE(file.Open(path, kModeReadShared));
   EXPECT_FALSE(file.IsOpen());
   EXPECT_EQ(file.FileName(), path);
@@ -40,14 +48,13 @@ TEST_F(FileTest, OpenMissingFileReportsNameAndSystemTextAndKeepsTheName) {
 }
 
 TEST_F(FileTest, SilentFileShowsNothing) {
-  TvFile file(0, 0);
-  EXPECT_FALSE(file.Open(scratch.File("missing"), kModeReadShared));
+  TvFile silent(0, 0);
+  EXPECT_FALSE(silent.Open(scratch.File("missing"), kModeReadShared));
   EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(FileTest, OpenClosesThePreviousFileEvenWhenTheNewOpenFails) {
   std::string first = MakeFile("first", "abc");
-  TvFile file(0, 1);
   ASSERT_TRUE(file.Open(first, kModeReadWriteOpenOrCreate));  // no sharing
   EXPECT_FALSE(file.Open(scratch.File("missing"), kModeReadShared));
   EXPECT_FALSE(file.IsOpen());
@@ -57,9 +64,7 @@ TEST_F(FileTest, OpenClosesThePreviousFileEvenWhenTheNewOpenFails) {
 }
 
 TEST_F(FileTest, CloseEmptiesTheNameAndClosingTwiceIsHarmless) {
-  std::string path = MakeFile("f", "x");
-  TvFile file(0, 1);
-  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  std::string path = OpenMade("f", "x");
   EXPECT_TRUE(file.Close());
   EXPECT_TRUE(file.FileName().empty());
   EXPECT_TRUE(file.Close());
@@ -69,8 +74,8 @@ TEST_F(FileTest, CloseEmptiesTheNameAndClosingTwiceIsHarmless) {
 TEST_F(FileTest, DestructorReleasesTheFile) {
   std::string path = MakeFile("f", "x");
   {
-    TvFile file(0, 1);
-    ASSERT_TRUE(file.Open(path, kModeLog));
+    TvFile scoped(0, 1);
+    ASSERT_TRUE(scoped.Open(path, kModeLog));
   }
   TvFile again(0, 1);
   EXPECT_TRUE(again.Open(path, kModeLog));
@@ -106,7 +111,6 @@ TEST_F(FileTest, CreateModes) {
 
 TEST_F(FileTest, ReadAndWriteExactCounts) {
   std::string path = scratch.File("f");
-  TvFile file(0, 1);
   ASSERT_TRUE(file.Open(path, kModeReadWriteCreate));
   EXPECT_TRUE(file.Write("hello", 5));
   EXPECT_TRUE(file.Write(nullptr, 0));
@@ -118,16 +122,13 @@ TEST_F(FileTest, ReadAndWriteExactCounts) {
 }
 
 TEST_F(FileTest, ReadOfZeroBytesSucceedsOnAClosedFile) {
-  TvFile file(0, 1);
   char c;
   EXPECT_TRUE(file.Read(&c, 0));
   EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(FileTest, ShortReadFailsReportsAndConsumesTheRest) {
-  std::string path = MakeFile("f", "abc");
-  TvFile file(0, 1);
-  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  std::string path = OpenMade("f", "abc");
   uint32_t value = 0;
   EXPECT_FALSE(file.ReadUInt32(value));
   EXPECT_EQ(file.GetPosition(), 3u);
@@ -137,9 +138,7 @@ TEST_F(FileTest, ShortReadFailsReportsAndConsumesTheRest) {
 }
 
 TEST_F(FileTest, WriteToAFileOpenedForReadingFails) {
-  std::string path = MakeFile("f", "abc");
-  TvFile file(0, 1);
-  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  std::string path = OpenMade("f", "abc");
   EXPECT_FALSE(file.Write("x", 1));
   EXPECT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(tvtest::ReadWholeFile(path), "abc");
@@ -147,7 +146,6 @@ TEST_F(FileTest, WriteToAFileOpenedForReadingFails) {
 
 TEST_F(FileTest, IntegersAreLittleEndian) {
   std::string path = scratch.File("f");
-  TvFile file(0, 1);
   ASSERT_TRUE(file.Open(path, kModeReadWriteCreate));
   EXPECT_TRUE(file.WriteUInt32(0x11223344));
   EXPECT_TRUE(file.WriteUInt64(0x0102030405060708ull));
@@ -167,7 +165,6 @@ TEST_F(FileTest, IntegersAreLittleEndian) {
 TEST_F(FileTest, CountedStrings) {
   std::string path = scratch.File("f");
   std::string binary("a\0b\xFF", 4);
-  TvFile file(0, 1);
   ASSERT_TRUE(file.Open(path, kModeReadWriteCreate));
   EXPECT_TRUE(file.WriteString(""));
   EXPECT_TRUE(file.WriteString(binary));
@@ -192,9 +189,7 @@ TEST_F(FileTest, HostileStringLengthFailsAsAShortReadWithoutAllocatingIt) {
   std::string bytes;
   PutFixed32(&bytes, 0xFFFFFFFFu);
   bytes += "only these bytes";
-  std::string path = MakeFile("f", bytes);
-  TvFile file(0, 1);
-  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  std::string path = OpenMade("f", bytes);
   std::string text;
   EXPECT_FALSE(file.ReadString(text));
   EXPECT_LT(text.capacity(), 1024u);
@@ -206,17 +201,14 @@ TEST_F(FileTest, StringLengthOneBeyondTheEndFails) {
   std::string bytes;
   PutFixed32(&bytes, 5);
   bytes += "four";
-  std::string path = MakeFile("f", bytes);
-  TvFile file(0, 0);
-  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  TvFile silent(0, 0);
+  ASSERT_TRUE(silent.Open(MakeFile("f", bytes), kModeReadShared));
   std::string text;
-  EXPECT_FALSE(file.ReadString(text));
+  EXPECT_FALSE(silent.ReadString(text));
 }
 
 TEST_F(FileTest, SeekFromEachOrigin) {
-  std::string path = MakeFile("f", "0123456789");
-  TvFile file(0, 1);
-  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  std::string path = OpenMade("f", "0123456789");
   EXPECT_EQ(file.GetLength(), 10u);
   EXPECT_TRUE(file.Seek(4, 2, 0));
   EXPECT_EQ(file.GetPosition(), 6u);
@@ -237,9 +229,7 @@ TEST_F(FileTest, SeekFromEachOrigin) {
 }
 
 TEST_F(FileTest, SeekBeforeTheStartFailsAndReports) {
-  std::string path = MakeFile("f", "0123");
-  TvFile file(0, 1);
-  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  std::string path = OpenMade("f", "0123");
   EXPECT_FALSE(file.Seek(5, 2, 0));
   EXPECT_EQ(ui.boxes.size(), 1u);
   EXPECT_FALSE(file.SeekRaw(-1, 0));
@@ -247,9 +237,7 @@ TEST_F(FileTest, SeekBeforeTheStartFailsAndReports) {
 }
 
 TEST_F(FileTest, SeekRawGivesTheLowPartOfTheNewPosition) {
-  std::string path = MakeFile("f", "0123456789");
-  TvFile file(0, 1);
-  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  std::string path = OpenMade("f", "0123456789");
   uint32_t where = 99;
   EXPECT_TRUE(file.SeekRaw(0, 2, &where));
   EXPECT_EQ(where, 10u);
@@ -260,7 +248,6 @@ TEST_F(FileTest, SeekRawGivesTheLowPartOfTheNewPosition) {
 }
 
 TEST_F(FileTest, QueriesOnAClosedFileReportAndGiveZero) {
-  TvFile file(0, 1);
   EXPECT_EQ(file.GetLength(), 0u);
   EXPECT_EQ(file.GetPosition(), 0u);
   uint64_t position = 5;
@@ -272,9 +259,9 @@ TEST_F(FileTest, QueriesOnAClosedFileReportAndGiveZero) {
 }
 
 TEST_F(FileTest, ThrowingFileReportsThenThrowsItsValue) {
-  TvFile file(1, 1);
+  TvFile throwing(1, 1);
   try {
-    file.Open(scratch.File("missing"), kModeReadShared);
+    throwing.Open(scratch.File("missing"), kModeReadShared);
     FAIL() << "no exception";
   } catch (TvFile::ErrorExceptions e) {
     EXPECT_EQ(e, TvFile::ErrorOpen);
@@ -283,19 +270,17 @@ TEST_F(FileTest, ThrowingFileReportsThenThrowsItsValue) {
   EXPECT_EQ(platform::LastError(), ErrorCode(SysError::kFileNotFound));
 
   std::string path = MakeFile("f", "ab");
-  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  ASSERT_TRUE(throwing.Open(path, kModeReadShared));
   char buffer[4];
-  EXPECT_THROW(file.Read(buffer, 4), TvFile::ErrorExceptions);
-  EXPECT_THROW(file.Seek(10, 2, 0), TvFile::ErrorExceptions);
-  EXPECT_THROW(file.Write("x", 1), TvFile::ErrorExceptions);
-  file.Close();
-  EXPECT_THROW(file.GetLength(), TvFile::ErrorExceptions);
+  EXPECT_THROW(throwing.Read(buffer, 4), TvFile::ErrorExceptions);
+  EXPECT_THROW(throwing.Seek(10, 2, 0), TvFile::ErrorExceptions);
+  EXPECT_THROW(throwing.Write("x", 1), TvFile::ErrorExceptions);
+  throwing.Close();
+  EXPECT_THROW(throwing.GetLength(), TvFile::ErrorExceptions);
 }
 
 TEST_F(FileTest, InjectedFailureCarriesItsCodeIntoTheReport) {
-  std::string path = MakeFile("f", "abcd");
-  TvFile file(0, 1);
-  ASSERT_TRUE(file.Open(path, kModeReadShared));
+  std::string path = OpenMade("f", "abcd");
   tvtest::ScopedFault fault(platform::FileOp::kRead, platform::SysError::kReadFault);
   char buffer[4];
   EXPECT_FALSE(file.Read(buffer, 4));
@@ -306,9 +291,7 @@ TEST_F(FileTest, InjectedFailureCarriesItsCodeIntoTheReport) {
 }
 
 TEST_F(FileTest, FailedCloseIsReportedAndTheFileIsClosedAnyway) {
-  std::string path = MakeFile("f", "x");
-  TvFile file(0, 1);
-  ASSERT_TRUE(file.Open(path, kModeLog));
+  std::string path = OpenMade("f", "x", kModeLog);
   {
     tvtest::ScopedFault fault(platform::FileOp::kClose, platform::SysError::kWriteFault);
     EXPECT_FALSE(file.Close());
@@ -322,7 +305,6 @@ TEST_F(FileTest, FailedCloseIsReportedAndTheFileIsClosedAnyway) {
 }
 
 TEST_F(FileTest, FailedFlushIsReported) {
-  TvFile file(0, 1);
   ASSERT_TRUE(file.Open(scratch.File("f"), kModeReadWriteCreate));
   EXPECT_TRUE(file.Flush());
   tvtest::ScopedFault fault(platform::FileOp::kFlush, platform::SysError::kDiskFull);
@@ -333,8 +315,7 @@ TEST_F(FileTest, FailedFlushIsReported) {
 TEST_F(FileTest, StringWhoseSizeCannotBeCheckedIsNotRead) {
   std::string bytes;
   PutCountedString(&bytes, "abc");
-  TvFile file(0, 1);
-  ASSERT_TRUE(file.Open(MakeFile("f", bytes), kModeReadShared));
+  OpenMade("f", bytes);
   tvtest::ScopedFault fault(platform::FileOp::kSize, platform::SysError::kReadFault);
   std::string text;
   EXPECT_FALSE(file.ReadString(text));

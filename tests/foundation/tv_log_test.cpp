@@ -1,3 +1,5 @@
+#include "foundation/tv_log.h"
+
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -6,34 +8,32 @@
 
 #include "foundation/data_paths.h"
 #include "foundation/tv_file.h"
-#include "foundation/tv_log.h"
 #include "platform/file_system.h"
 #include "support/scratch_dir.h"
 
 namespace {
 
-TEST(LogLayout, TimeStampIsMonthDayYearAndTwentyFourHourClock) {
+// The stamp for a broken-down time: years since 1900, months from 0.
+std::string Stamp(int year, int month, int day, int hour, int minute, int second) {
   std::tm t{};
-  t.tm_year = 126;  // 2026
-  t.tm_mon = 11;
-  t.tm_mday = 6;
-  t.tm_hour = 9;
-  t.tm_min = 24;
-  t.tm_sec = 0;
-  EXPECT_EQ(TvLog::FormatTimeStamp(t), "12/06/26 09:24:00");
-  t.tm_year = 100;  // 2000
-  t.tm_mon = 0;
-  t.tm_mday = 31;
-  t.tm_hour = 23;
-  t.tm_min = 5;
-  t.tm_sec = 59;
-  EXPECT_EQ(TvLog::FormatTimeStamp(t), "01/31/00 23:05:59");
+  t.tm_year = year;
+  t.tm_mon = month;
+  t.tm_mday = day;
+  t.tm_hour = hour;
+  t.tm_min = minute;
+  t.tm_sec = second;
+  return TvLog::FormatTimeStamp(t);
+}
+
+TEST(LogLayout, TimeStampIsMonthDayYearAndTwentyFourHourClock) {
+  EXPECT_EQ(Stamp(126, 11, 6, 9, 24, 0), "12/06/26 09:24:00");   // 2026
+  EXPECT_EQ(Stamp(100, 0, 31, 23, 5, 59), "01/31/00 23:05:59");  // 2000
 }
 
 TEST(LogLayout, InfoWithoutCategory) {
-  EXPECT_EQ(TvLog::FormatLine("12/06/26 09:24:00", "Message: x , Converted", kLogInfo,
-                              kLogNoCategory),
-            " 2 12/06/26 09:24:00 @  Info: Message: x , Converted\r\n");
+  EXPECT_EQ(
+      TvLog::FormatLine("12/06/26 09:24:00", "Message: x , Converted", kLogInfo, kLogNoCategory),
+      " 2 12/06/26 09:24:00 @  Info: Message: x , Converted\r\n");
 }
 
 TEST(LogLayout, CategoryAndLevelCodes) {

@@ -1,43 +1,42 @@
+#include "platform/wildcard.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/wildcard.h"
+#include <string>
+#include <vector>
 
 namespace {
 
 using platform::WildcardMatch;
 
-TEST(Wildcard, StarAndQuestionMark) {
-  EXPECT_TRUE(WildcardMatch("*.Message", "0123.Message"));
-  EXPECT_TRUE(WildcardMatch("*.Message", ".Message"));
-  EXPECT_FALSE(WildcardMatch("*.Message", "x.Message.zvtmp"));
-  EXPECT_TRUE(WildcardMatch("a?c", "abc"));
-  EXPECT_FALSE(WildcardMatch("a?c", "ac"));
-  EXPECT_FALSE(WildcardMatch("a?c", "abbc"));
-  EXPECT_TRUE(WildcardMatch("*", ""));
-  EXPECT_TRUE(WildcardMatch("a*b*c", "a-b-b-c"));
-  EXPECT_FALSE(WildcardMatch("a*b*c", "a-b-b-d"));
-  EXPECT_TRUE(WildcardMatch("**x", "yyx"));
-}
-
-TEST(Wildcard, CaseIsIgnored) {
-  EXPECT_TRUE(WildcardMatch("*.message", "x.MESSAGE"));
-  EXPECT_TRUE(WildcardMatch("NAMES.INDEX", "Names.Index"));
-  EXPECT_FALSE(WildcardMatch("names.index", "Names.Indey"));
-}
-
-TEST(Wildcard, DotStarAlsoMatchesNamesWithoutExtension) {
-  EXPECT_TRUE(WildcardMatch("*.*", "noext"));
-  EXPECT_TRUE(WildcardMatch("*.*", "a.b.c"));
-  EXPECT_TRUE(WildcardMatch("*.*", "."));
-  EXPECT_TRUE(WildcardMatch("*.*", ".."));
-  EXPECT_TRUE(WildcardMatch("Inbox.*", "Inbox"));
-  EXPECT_FALSE(WildcardMatch("Inbox.*", "Outbox"));
-}
-
-TEST(Wildcard, LongNamesStayLinear) {
-  std::string name(5000, 'a');
-  EXPECT_FALSE(WildcardMatch("*a*a*a*a*a*a*a*a*b", name));
-  EXPECT_TRUE(WildcardMatch("*a*a*a*a*a*a*a*a*", name));
+TEST(Wildcard, MatchesLikeTheFileSystem) {
+  const std::string longName(5000, 'a');  // many stars over a long name must stay linear
+  const struct {
+    const char* pattern;
+    std::vector<std::string> matched, unmatched;
+  } cases[] = {
+      // star and question mark
+      {"*.Message", {"0123.Message", ".Message"}, {"x.Message.zvtmp"}},
+      {"a?c", {"abc"}, {"ac", "abbc"}},
+      {"*", {""}, {}},
+      {"a*b*c", {"a-b-b-c"}, {"a-b-b-d"}},
+      {"**x", {"yyx"}, {}},
+      // case is ignored
+      {"*.message", {"x.MESSAGE"}, {}},
+      {"NAMES.INDEX", {"Names.Index"}, {}},
+      {"names.index", {}, {"Names.Indey"}},
+      // "*.*" and "name.*" also match names without an extension
+      {"*.*", {"noext", "a.b.c", ".", ".."}, {}},
+      {"Inbox.*", {"Inbox"}, {"Outbox"}},
+      // long names
+      {"*a*a*a*a*a*a*a*a*", {longName}, {}},
+      {"*a*a*a*a*a*a*a*a*b", {}, {longName}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pattern);
+    for (const auto& name : c.matched) EXPECT_TRUE(WildcardMatch(c.pattern, name)) << name;
+    for (const auto& name : c.unmatched) EXPECT_FALSE(WildcardMatch(c.pattern, name)) << name;
+  }
 }
 
 }  // namespace

@@ -73,39 +73,43 @@ TEST_F(RunTimeTest, AFirstRunMakesTheDefaultFolderAndWritesItBack) {
   EXPECT_EQ(runTime.Save(), 1);
 }
 
-TEST_F(RunTimeTest, AConfiguredFolderThatExistsIsUsedAndWrittenBackUnchanged) {
-  std::string configured = scratch.MakeDir("Elsewhere");
-  store.PutText("RunTime Settings", "m_csUserDataFolder", configured);
-  TvSettingsRunTime runTime;
-  EXPECT_EQ(runTime.Load(), 1);
-  EXPECT_EQ(runTime.m_csUserDataFolder, configured + kSep);
-  EXPECT_EQ(StoredFolder(), configured + '\0');
-  // The default levels are made all the same; the subfolders go into the folder in use.
-  EXPECT_TRUE(platform::IsDirectory(DefaultFolder()));
-  EXPECT_FALSE(PathExists(DefaultFolder() + kSep + "Inbox"));
-  for (const char* sub : kSubfolders) {
-    EXPECT_TRUE(platform::IsDirectory(configured + kSep + sub)) << sub;
+// A usable configured folder is used and written back unchanged, and the subfolders go into it;
+// the default levels are still made (all the same) while application data is there.
+TEST_F(RunTimeTest, AUsableConfiguredFolderIsUsedAndWrittenBackUnchanged) {
+  struct Case {
+    const char* what;
+    bool exists;             // else only its parent exists and the folder is created
+    bool trailingSeparator;  // it gets no second one
+    bool appDataAvailable;   // without it the load fails but the later steps still run
+    TvBool loaded;
+  };
+  const Case cases[] = {
+      {"an existing folder", true, false, true, 1},
+      {"a folder whose parent exists", false, false, true, 1},
+      {"a folder ending in a separator", true, true, true, 1},
+      {"a folder without application data", true, false, false, 0},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string name = "Data" + std::to_string(n++);
+    const std::string base = c.exists ? scratch.MakeDir(name) : scratch.File(name);
+    const std::string configured = c.trailingSeparator ? base + kSep : base;
+    facts.appDataAvailable = c.appDataAvailable;
+    store.PutText("RunTime Settings", "m_csUserDataFolder", configured);
+    TvSettingsRunTime runTime;
+    EXPECT_EQ(runTime.Load(), c.loaded);
+    EXPECT_EQ(runTime.m_csUserDataFolder, base + kSep);
+    EXPECT_EQ(StoredFolder(), configured + '\0');
+    EXPECT_EQ(runTime.m_csTempFolder, base + kSep + "Temp");
+    for (const char* sub : kSubfolders) {
+      EXPECT_TRUE(platform::IsDirectory(base + kSep + sub)) << sub;
+    }
+    if (c.appDataAvailable) {
+      EXPECT_TRUE(platform::IsDirectory(DefaultFolder()));
+      EXPECT_FALSE(PathExists(DefaultFolder() + kSep + "Inbox"));
+    }
   }
-}
-
-TEST_F(RunTimeTest, AConfiguredFolderWhoseParentExistsIsCreated) {
-  std::string configured = scratch.File("NewData");
-  store.PutText("RunTime Settings", "m_csUserDataFolder", configured);
-  TvSettingsRunTime runTime;
-  EXPECT_EQ(runTime.Load(), 1);
-  EXPECT_TRUE(platform::IsDirectory(configured));
-  EXPECT_EQ(runTime.m_csUserDataFolder, configured + kSep);
-  EXPECT_TRUE(platform::IsDirectory(configured + kSep + "Drafts"));
-}
-
-TEST_F(RunTimeTest, AConfiguredFolderEndingInASeparatorGetsNoSecondOne) {
-  std::string configured = scratch.MakeDir("Trailing") + kSep;
-  store.PutText("RunTime Settings", "m_csUserDataFolder", configured);
-  TvSettingsRunTime runTime;
-  EXPECT_EQ(runTime.Load(), 1);
-  EXPECT_EQ(StoredFolder(), configured + '\0');
-  EXPECT_EQ(runTime.m_csUserDataFolder, configured);
-  EXPECT_EQ(runTime.m_csTempFolder, configured + "Temp");
 }
 
 // A configured folder that cannot be used today is kept in the store, never replaced by the
@@ -130,18 +134,6 @@ TEST_F(RunTimeTest, AConfiguredFolderThatCannotBeUsedIsKeptAndFailsTheLoad) {
   store.PutText("RunTime Settings", "m_csUserDataFolder", plainFile);
   runTime.Load();
   EXPECT_EQ(runTime.m_csDataFolderProblem, "it is not a folder");
-}
-
-TEST_F(RunTimeTest, WithoutApplicationDataLoadFailsEvenWithAUsableConfiguredFolder) {
-  facts.appDataAvailable = false;
-  std::string configured = scratch.MakeDir("Usable");
-  store.PutText("RunTime Settings", "m_csUserDataFolder", configured);
-  TvSettingsRunTime runTime;
-  EXPECT_EQ(runTime.Load(), 0);
-  // The later steps still ran: the folder is in use, written back, its subfolders made.
-  EXPECT_EQ(runTime.m_csUserDataFolder, configured + kSep);
-  EXPECT_EQ(StoredFolder(), configured + '\0');
-  EXPECT_TRUE(platform::IsDirectory(configured + kSep + "Sent"));
 }
 
 TEST_F(RunTimeTest, WithoutApplicationDataAndAnEmptyStoreTheFoldersAreMadeInTheCurrentOne) {

@@ -8,17 +8,13 @@
 #include "settings/settings_store.h"
 #include "settings/staged_facts.h"
 #include "settings/tv_settings.h"
+#include "support/test_helpers.h"
 
 namespace {
 
+using tvtest::Bytes;
 using tvtest::ScopedSettingsStore;
 using tvtest::ScopedSystemFacts;
-
-std::string Bytes(std::initializer_list<int> bytes) {
-  std::string out;
-  for (int b : bytes) out.push_back(static_cast<char>(b));
-  return out;
-}
 
 class SectionsTest : public ::testing::Test {
  protected:

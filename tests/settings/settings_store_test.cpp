@@ -10,16 +10,12 @@
 
 #include "platform/settings_store.h"
 #include "support/scratch_dir.h"
+#include "support/test_helpers.h"
 
 namespace {
 
+using tvtest::Bytes;
 using tvtest::ScratchTest;
-
-std::string Bytes(std::initializer_list<int> bytes) {
-  std::string out;
-  for (int b : bytes) out.push_back(static_cast<char>(b));
-  return out;
-}
 
 // ---- The rules, on memory --------------------------------------------------------------------
 

@@ -1,17 +1,25 @@
-// Small helpers shared by the tests: text suffixes, differences between two file trees, whole
-// files and the message files of a folder. Standard library only: the Wine end-to-end driver,
-// built for the build machine, uses it too.
+// Small helpers shared by the tests: bytes written as numbers, text suffixes, differences between
+// two file trees, whole files and the message files of a folder. Standard library only: the Wine
+// end-to-end driver, built for the build machine, uses it too.
 #pragma once
 
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <string>
 #include <system_error>
 
 namespace tvtest {
+
+// The bytes given as numbers (0..255), e.g. Bytes({0x01, 0x03, 0, 0}).
+inline std::string Bytes(std::initializer_list<int> bytes) {
+  std::string out;
+  for (int b : bytes) out.push_back(static_cast<char>(b));
+  return out;
+}
 
 inline bool EndsWith(const std::string& text, const std::string& suffix) {
   return text.size() >= suffix.size() &&
