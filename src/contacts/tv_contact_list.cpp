@@ -79,25 +79,10 @@ std::string AddressText(uint32_t value) {
 }  // namespace
 
 const char* ProblemKey(ContactListProblem kind) {
-  switch (kind) {
-    case ContactListProblem::kNone:
-      return "none";
-    case ContactListProblem::kCannotOpen:
-      return "cannot-open";
-    case ContactListProblem::kHeaderCut:
-      return "header-cut";
-    case ContactListProblem::kBadVersion:
-      return "bad-version";
-    case ContactListProblem::kGroupCut:
-      return "group-cut";
-    case ContactListProblem::kUserCut:
-      return "user-cut";
-    case ContactListProblem::kChildCut:
-      return "child-cut";
-    case ContactListProblem::kTooDeep:
-      return "too-deep";
-  }
-  return "unknown";
+  // In the order of ContactListProblem.
+  static const char* const kKeys[] = {"none",      "cannot-open", "header-cut", "bad-version",
+                                      "group-cut", "user-cut",    "child-cut",  "too-deep"};
+  return KeyOf(kind, kKeys);
 }
 
 std::string TvDroppedContact::Describe() const {

@@ -50,17 +50,9 @@ bool Report(const Problem& problem, std::string* text) {
 }  // namespace
 
 const char* ProblemKey(ProblemKind kind) {
-  switch (kind) {
-    case ProblemKind::kNone:
-      return "none";
-    case ProblemKind::kHeaderCut:
-      return "header-cut";
-    case ProblemKind::kRecordCut:
-      return "record-cut";
-    case ProblemKind::kBytesAfterEnd:
-      return "bytes-after-end";
-  }
-  return "unknown";
+  // In the order of ProblemKind.
+  static const char* const kKeys[] = {"none", "header-cut", "record-cut", "bytes-after-end"};
+  return KeyOf(kind, kKeys);
 }
 
 uint64_t FolderRecordSize(const FolderRecord& record) {

@@ -3,6 +3,7 @@
 // ReadProblem, so the converter, the companion tool and the tests all learn the same reason.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -19,6 +20,13 @@ struct ReadProblem {
   std::string text;     // for people
   bool Ok() const { return kind == Kind{}; }
 };
+
+// The word for a problem kind from the words listed in the kind's order ("unknown" past them).
+template <typename Kind, size_t N>
+const char* KeyOf(Kind kind, const char* const (&keys)[N]) {
+  const auto index = static_cast<size_t>(kind);
+  return index < N ? keys[index] : "unknown";
+}
 
 class ByteSource {
  public:

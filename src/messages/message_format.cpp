@@ -106,33 +106,20 @@ Header Header::Decode(const uint8_t* h) {
 }
 
 const char* ProblemKey(ProblemKind kind) {
-  switch (kind) {
-    case ProblemKind::kNone:
-      return "none";
-    case ProblemKind::kCannotOpen:
-      return "cannot-open";
-    case ProblemKind::kCannotRead:
-      return "cannot-read";
-    case ProblemKind::kTooShort:
-      return "too-short";
-    case ProblemKind::kBadMagic:
-      return "bad-magic";
-    case ProblemKind::kBadRecordSize:
-      return "bad-record-size";
-    case ProblemKind::kSectionPastEnd:
-      return "section-past-end";
-    case ProblemKind::kAttachmentMisplaced:
-      return "attachment-misplaced";
-    case ProblemKind::kAttachmentPastEnd:
-      return "attachment-past-end";
-    case ProblemKind::kAttachmentTotalDiffers:
-      return "attachment-total";
-    case ProblemKind::kTotalSizeDiffers:
-      return "total-size";
-    case ProblemKind::kTrailingBytes:
-      return "trailing-bytes";
-  }
-  return "unknown";
+  // In the order of ProblemKind.
+  static const char* const kKeys[] = {"none",
+                                      "cannot-open",
+                                      "cannot-read",
+                                      "too-short",
+                                      "bad-magic",
+                                      "bad-record-size",
+                                      "section-past-end",
+                                      "attachment-misplaced",
+                                      "attachment-past-end",
+                                      "attachment-total",
+                                      "total-size",
+                                      "trailing-bytes"};
+  return KeyOf(kind, kKeys);
 }
 
 Problem ReadLayout(ByteSource& source, MessageFile& out, uint32_t bodyKept) {

@@ -138,31 +138,19 @@ Problem ReadAttachmentEntry(ByteSource& source, Layout& layout, uint32_t index) 
 }  // namespace
 
 const char* ProblemKey(ProblemKind kind) {
-  switch (kind) {
-    case ProblemKind::kNone:
-      return "none";
-    case ProblemKind::kCannotOpen:
-      return "cannot-open";
-    case ProblemKind::kTooShort:
-      return "too-short";
-    case ProblemKind::kHeaderRule:
-      return "header";
-    case ProblemKind::kRecipientsCut:
-      return "recipients-cut";
-    case ProblemKind::kBodyCut:
-      return "body-cut";
-    case ProblemKind::kAttachmentsCut:
-      return "attachments-cut";
-    case ProblemKind::kAttachmentNameZero:
-      return "attachment-name-length-0";
-    case ProblemKind::kAttachmentEntryCut:
-      return "attachment-entry-cut";
-    case ProblemKind::kAttachmentPastEnd:
-      return "attachment-past-end";
-    case ProblemKind::kStaging:
-      return "staging";
-  }
-  return "unknown";
+  // In the order of ProblemKind.
+  static const char* const kKeys[] = {"none",
+                                      "cannot-open",
+                                      "too-short",
+                                      "header",
+                                      "recipients-cut",
+                                      "body-cut",
+                                      "attachments-cut",
+                                      "attachment-name-length-0",
+                                      "attachment-entry-cut",
+                                      "attachment-past-end",
+                                      "staging"};
+  return KeyOf(kind, kKeys);
 }
 
 Problem ReadLayout(ByteSource& source, Layout& layout, const Limits& limits) {

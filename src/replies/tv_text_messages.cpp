@@ -29,19 +29,10 @@ TvBool Stop(TvTextListLayout* layout, TextListProblem kind, uint64_t offset, std
 }  // namespace
 
 const char* ProblemKey(TextListProblem kind) {
-  switch (kind) {
-    case TextListProblem::kNone:
-      return "none";
-    case TextListProblem::kCannotOpen:
-      return "cannot-open";
-    case TextListProblem::kLengthUnknown:
-      return "length-unknown";
-    case TextListProblem::kHeaderCut:
-      return "header-cut";
-    case TextListProblem::kItemCut:
-      return "item-cut";
-  }
-  return "unknown";
+  // In the order of TextListProblem.
+  static const char* const kKeys[] = {"none", "cannot-open", "length-unknown", "header-cut",
+                                      "item-cut"};
+  return KeyOf(kind, kKeys);
 }
 
 // ---------------------------------------------------------------------------------------------
