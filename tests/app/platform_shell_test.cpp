@@ -42,20 +42,14 @@ TEST(InstanceGuard, ASecondHolderIsRefusedUntilTheFirstReleases) {
 
 #ifndef _WIN32
 TEST(InstanceGuard, TheLockFileFollowsTheRuntimeFolder) {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  std::string saved = runtime != nullptr ? runtime : "";
-  ::setenv("XDG_RUNTIME_DIR", "/run/user/1000", 1);
+  tvtest::ScopedEnvironment runtime("XDG_RUNTIME_DIR", "/run/user/1000");
   EXPECT_EQ(platform::InstanceGuardPath("Tarvo software Zorvane 3.0"),
             "/run/user/1000/Tarvo software Zorvane 3.0.lock");
   ::unsetenv("XDG_RUNTIME_DIR");
-  const char* temp = std::getenv("TMPDIR");
-  std::string savedTemp = temp != nullptr ? temp : "";
-  ::setenv("TMPDIR", "/var/tmp/", 1);
+  tvtest::ScopedEnvironment temp("TMPDIR", "/var/tmp/");
   EXPECT_EQ(platform::InstanceGuardPath("G"), "/var/tmp/G.lock");
   ::unsetenv("TMPDIR");
   EXPECT_EQ(platform::InstanceGuardPath("G"), "/tmp/G.lock");
-  if (temp != nullptr) ::setenv("TMPDIR", savedTemp.c_str(), 1);
-  if (runtime != nullptr) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
 }
 #endif
 
