@@ -4,6 +4,7 @@
 
 #include <regex>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "foundation/data_paths.h"
@@ -16,12 +17,8 @@ namespace {
 // The stamp for a broken-down time: years since 1900, months from 0.
 std::string Stamp(int year, int month, int day, int hour, int minute, int second) {
   std::tm t{};
-  t.tm_year = year;
-  t.tm_mon = month;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  t.tm_sec = second;
+  std::tie(t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec) =
+      std::tie(year, month, day, hour, minute, second);
   return TvLog::FormatTimeStamp(t);
 }
 
