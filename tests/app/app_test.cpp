@@ -2,6 +2,7 @@
 // rule, the version record, the failures and the exit status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,10 +60,8 @@ class StartupTest : public AppTest {
   }
   std::string Messenger() const { return facts.currentDirectory + s + "Zorvane.exe"; }
   bool Opened() const {
-    for (const auto& e : services.events) {
-      if (e.rfind("open ", 0) == 0) return true;
-    }
-    return false;
+    return std::any_of(services.events.begin(), services.events.end(),
+                       [](const std::string& e) { return e.rfind("open ", 0) == 0; });
   }
 };
 

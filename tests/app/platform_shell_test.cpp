@@ -138,19 +138,13 @@ TEST(TerminalDialog, LettersChooseControlsAndToggleBoxes) {
   EXPECT_EQ(handler.commands, (std::vector<int>{1005, 1003, 1007, 1}));
   EXPECT_EQ(handler.states, (std::vector<std::string>{"dL", "dL", "dl", "dl"}));
   // Texts read top to bottom, the boxes with their state.
-  size_t backup = shown.find("b)  BackUp");
-  size_t convert = shown.find("c)  Convert");
-  size_t remove = shown.find("d)  [x] Delete");
-  size_t launch = shown.find("l)  [x] Launch");
-  size_t line = shown.find("----");
-  size_t exit = shown.find("x)  Exit");
-  EXPECT_LT(shown.find("Tool"), backup);
-  EXPECT_LT(backup, convert);
-  EXPECT_LT(convert, remove);
-  EXPECT_LT(remove, launch);
-  EXPECT_LT(launch, line);
-  EXPECT_LT(line, exit);
-  EXPECT_NE(exit, std::string::npos);
+  size_t at = shown.find("Tool");
+  for (const char* text :
+       {"b)  BackUp", "c)  Convert", "d)  [x] Delete", "l)  [x] Launch", "----", "x)  Exit"}) {
+    EXPECT_LT(at, shown.find(text)) << text;
+    at = shown.find(text);
+  }
+  EXPECT_NE(at, std::string::npos);
   EXPECT_NE(shown.find("d)  [ ] Delete"), std::string::npos);
 }
 
