@@ -62,10 +62,6 @@ class LogTest : public tvtest::ScratchTest {
   TvLog log;
 };
 
-TEST_F(LogTest, FileIsInTheUserDataFolder) {
-  EXPECT_EQ(log.FilePath(), scratch.Path() + "Conversion3.0-3.1.Log.Txt");
-}
-
 TEST_F(LogTest, AppendsLinesWithACurrentTimeStamp) {
   EXPECT_TRUE(log.Add("first", kLogInfo));
   EXPECT_TRUE(log.Add("second", kLogError));
@@ -102,7 +98,8 @@ TEST_F(LogTest, ErrorLineThatCannotBeWrittenIsStillCounted) {
   EXPECT_EQ(Lines().size(), 1u);
 }
 
-TEST_F(LogTest, MissingDataFolderLosesTheLine) {
+TEST_F(LogTest, FileIsInTheUserDataFolderAndAMissingFolderLosesTheLine) {
+  EXPECT_EQ(log.FilePath(), scratch.Path() + "Conversion3.0-3.1.Log.Txt");
   TvFixedDataPaths missing(scratch.File("no such folder"));
   TvLog other(missing);
   EXPECT_FALSE(other.Add("x", kLogError));
