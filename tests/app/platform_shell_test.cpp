@@ -2,6 +2,7 @@
 // dialog.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -57,9 +58,8 @@ class FolderCopyTest : public tvtest::ScratchTest {};
 
 TEST_F(FolderCopyTest, CopiesFilesSubfoldersAndEmptyFoldersOverwritingOldFiles) {
   std::string source = scratch.MakeDir("Data");
-  scratch.MakeDir(std::string("Data") + s + "Inbox");
-  scratch.MakeDir(std::string("Data") + s + "Empty");
-  scratch.MakeDir(std::string("Data") + s + "Inbox" + s + "Deep");
+  std::filesystem::create_directories(source + s + "Inbox" + s + "Deep");
+  std::filesystem::create_directories(source + s + "Empty");
   ASSERT_TRUE(WriteWholeFile(source + s + "Names.Index", std::string("\0\1\2", 3)));
   ASSERT_TRUE(WriteWholeFile(source + s + "Inbox" + s + "a.Message", "new contents"));
   ASSERT_TRUE(WriteWholeFile(source + s + "Inbox" + s + "Deep" + s + "b", "b"));
