@@ -77,23 +77,13 @@ class RecordingServices : public TvStartupServices {
 
   void InitUserInterface() override { events.push_back("ui"); }
   std::string ProgramPath() override { return programPath; }
-  bool SetCurrentDirectory(const std::string& path) override {
-    events.push_back("cd " + path);
-    return true;
-  }
-  bool StartSockets() override {
-    events.push_back("sockets");
-    return socketsOk;
-  }
+  bool SetCurrentDirectory(const std::string& path) override { return Record("cd " + path, true); }
+  bool StartSockets() override { return Record("sockets", socketsOk); }
   platform::GuardResult AcquireInstanceGuard(const std::string& name) override {
-    events.push_back("guard " + name);
-    guardHeld = guard == platform::GuardResult::kAcquired;
+    guardHeld = Record("guard " + name, guard == platform::GuardResult::kAcquired);
     return guard;
   }
-  void ReleaseInstanceGuard() override {
-    events.push_back("release");
-    guardHeld = false;
-  }
+  void ReleaseInstanceGuard() override { guardHeld = Record("release", false); }
   void AbandonInstanceGuard() override { events.push_back("abandon"); }
   SettingsStore& SelectSettingsStore(const std::string& company,
                                      const std::string& application) override {
@@ -101,10 +91,7 @@ class RecordingServices : public TvStartupServices {
     return m_store;
   }
   void InitComLibrary() override { events.push_back("com"); }
-  bool LoadRichEditLibraries() override {
-    events.push_back("richedit");
-    return richEditOk;
-  }
+  bool LoadRichEditLibraries() override { return Record("richedit", richEditOk); }
   int RunDialog(CZV30TO31Dlg& dialog) override {
     events.push_back("dialog");
     dialog.OnInitDialog(window);
@@ -122,6 +109,11 @@ class RecordingServices : public TvStartupServices {
   }
 
  private:
+  // Records the event and gives the result the call hands back.
+  bool Record(const std::string& event, bool result) {
+    events.push_back(event);
+    return result;
+  }
   SettingsStore& m_store;
 };
 

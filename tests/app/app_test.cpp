@@ -2,9 +2,8 @@
 // rule, the version record, the failures and the exit status.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <functional>
-#include <memory>
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,10 +60,8 @@ class StartupTest : public AppTest {
   }
   std::string Messenger() const { return facts.currentDirectory + s + "Zorvane.exe"; }
   bool Opened() const {
-    for (const auto& e : services.events) {
-      if (e.rfind("open ", 0) == 0) return true;
-    }
-    return false;
+    return std::any_of(services.events.begin(), services.events.end(),
+                       [](const std::string& e) { return e.rfind("open ", 0) == 0; });
   }
 };
 
@@ -227,37 +224,12 @@ TEST_F(StartupTest, AConfiguredFolderThatCannotBeUsedIsKeptAndNothingIsConverted
   EXPECT_NE(ui.boxes[0].text.find("because: "), std::string::npos);
 }
 
-// The system's temporary directory, pointed elsewhere for the life of the object.
-class ScopedTempDirectory {
- public:
+// The variable that names the system's temporary directory.
 #ifdef _WIN32
-  static constexpr const char* kVariable = "TMP";
+const char* const kTempVariable = "TMP";
 #else
-  static constexpr const char* kVariable = "TMPDIR";
+const char* const kTempVariable = "TMPDIR";
 #endif
-  explicit ScopedTempDirectory(const std::string& path) {
-    const char* old = std::getenv(kVariable);
-    m_had = old != nullptr;
-    if (m_had) m_old = old;
-    Set(path.c_str());
-  }
-  ~ScopedTempDirectory() { Set(m_had ? m_old.c_str() : nullptr); }
-
- private:
-  static void Set(const char* value) {
-#ifdef _WIN32
-    _putenv_s(kVariable, value != nullptr ? value : "");
-#else
-    if (value != nullptr) {
-      setenv(kVariable, value, 1);
-    } else {
-      unsetenv(kVariable);
-    }
-#endif
-  }
-  bool m_had = false;
-  std::string m_old;
-};
 
 // A failure reported by a box counts, whichever store raised it and whether or not an Error line
 // goes with it; the exit status is 1.
@@ -275,7 +247,7 @@ TEST_P(BoxFailureTest, GivesExitStatusOne) {
   tvtest::OldDataFolder old = OldData();
   std::string held = old.RawFile("ContactList.Users", std::string(8, '\0'));
   TvFile holder(0, 0);
-  std::unique_ptr<ScopedTempDirectory> temp;
+  std::optional<tvtest::ScopedEnvironment> temp;
   if (failure.icon == platform::BoxIcon::kError) {
     // Another handle holds the old contact list without sharing it.
     ASSERT_EQ(holder.Open(held, platform::kOpenReadWrite | platform::kOpenExclusive), 1);
@@ -284,7 +256,7 @@ TEST_P(BoxFailureTest, GivesExitStatusOne) {
     tvtest::OldMessage withAttachment = tvtest::SampleMessage();
     withAttachment.attachments = {{"a.txt", "attached"}};
     old.Message("Inbox", withAttachment);
-    temp = std::make_unique<ScopedTempDirectory>(old.RawFile("NotAFolder", "x"));
+    temp.emplace(kTempVariable, old.RawFile("NotAFolder", "x").c_str());
   }
   EXPECT_EQ(Run("/SILENT"), kExitConversionErrors);
   ASSERT_EQ(ui.boxes.size(), 1u) << failure.name;

@@ -18,6 +18,8 @@ using tvtest::AppTest;
 using tvtest::RecordingCopier;
 using tvtest::ScriptedDialogWindow;
 
+const char s = platform::kPathSeparator;
+
 TEST(CopyCommands, BackupAndRestoreLinesAreExact) {
   EXPECT_EQ(BuildBackupCommand("C:\\Data\\Zorvane\\", "D:\\Safe\\"),
             "xcopy \"C:\\Data\\Zorvane\\*.*\" \"D:\\Safe\\Zorvane BackUp\\\" /E");
@@ -55,7 +57,6 @@ TEST_F(DialogTest, OpensWithBothBoxesChecked) {
 
 // A chosen folder ending in a separator gets no second one.
 TEST_F(DialogTest, BackUpCopiesTheDataFolderIntoTheChosenOne) {
-  const char s = platform::kPathSeparator;
   for (const bool trailingSeparator : {false, true}) {
     SCOPED_TRACE(trailingSeparator ? "chosen folder ending in a separator" : "chosen folder");
     copier.copies.clear();
@@ -87,14 +88,13 @@ TEST_F(DialogTest, ACancelledBackUpCopiesNothingAndStillAsksBeforeConverting) {
 }
 
 TEST_F(DialogTest, RestoreShowsItsMessageBeforeTheChoiceAndCopiesBack) {
-  ASSERT_TRUE(tvtest::WriteWholeFile(m_chosen + platform::kPathSeparator + "Folders.List", ""));
+  ASSERT_TRUE(tvtest::WriteWholeFile(m_chosen + s + "Folders.List", ""));
   ui.folderChoices.push_back(m_chosen);
   dialog.OnCommand(window, kIdRestore);
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, "Please, select the folder 'Zorvane BackUp'");
   EXPECT_EQ(ui.boxes[0].caption, platform::ApplicationName());
   ASSERT_EQ(copier.copies.size(), 1u);
-  const char s = platform::kPathSeparator;
   EXPECT_EQ(copier.copies[0].commandLine,
             "xcopy \"" + m_chosen + s + "*.*\" \"" + DataFolder() + "\" /E");
   EXPECT_EQ(copier.copies[0].source, m_chosen + s);
@@ -170,7 +170,7 @@ TEST_F(DialogTest, AFailedBackUpIsToldAndStopsTheConversionItWasAskedFor) {
   ui.folderChoices.push_back(m_chosen);
   dialog.OnCommand(window, kIdBackUp);
   ASSERT_EQ(ui.boxes.size(), 1u);
-  const std::string target = m_chosen + platform::kPathSeparator + "Zorvane BackUp";
+  const std::string target = m_chosen + s + "Zorvane BackUp";
   EXPECT_EQ(ui.boxes[0].text,
             "The backup into '" + target + "' has failed, because: No space left on device.");
   EXPECT_EQ(ui.boxes[0].icon, platform::BoxIcon::kError);
@@ -207,7 +207,6 @@ TEST_F(DialogTest, ABackUpCancelledFromTheConvertCommandLetsTheConversionGoOn) {
 // Restore copies only from a folder that holds some of the messenger's files (names found
 // without regard to case), and says so when it refuses or when the copy fails.
 TEST_F(DialogTest, RestoreRefusesAFolderWithoutTheMessengersFilesAndToldWhenItFails) {
-  const char s = platform::kPathSeparator;
   struct Case {
     const char* file;  // the one file in the chosen folder; none when null
     bool copied;
@@ -253,7 +252,6 @@ TEST_F(DialogTest, RestoreRefusesAFolderWithoutTheMessengersFilesAndToldWhenItFa
 
 // The system's copier tells a copy that did not complete.
 TEST_F(DialogTest, TheSystemCopierReportsACopyThatFailed) {
-  const char s = platform::kPathSeparator;
   ASSERT_TRUE(tvtest::WriteWholeFile(DataFolder() + "Folders.List", "list"));
   // "Zorvane BackUp" is taken by a plain file, so the backup folder cannot be made.
   ASSERT_TRUE(tvtest::WriteWholeFile(m_chosen + s + "Zorvane BackUp", "in the way"));

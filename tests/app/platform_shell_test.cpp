@@ -2,6 +2,7 @@
 // dialog.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -42,20 +43,14 @@ TEST(InstanceGuard, ASecondHolderIsRefusedUntilTheFirstReleases) {
 
 #ifndef _WIN32
 TEST(InstanceGuard, TheLockFileFollowsTheRuntimeFolder) {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  std::string saved = runtime != nullptr ? runtime : "";
-  ::setenv("XDG_RUNTIME_DIR", "/run/user/1000", 1);
+  tvtest::ScopedEnvironment runtime("XDG_RUNTIME_DIR", "/run/user/1000");
   EXPECT_EQ(platform::InstanceGuardPath("Tarvo software Zorvane 3.0"),
             "/run/user/1000/Tarvo software Zorvane 3.0.lock");
   ::unsetenv("XDG_RUNTIME_DIR");
-  const char* temp = std::getenv("TMPDIR");
-  std::string savedTemp = temp != nullptr ? temp : "";
-  ::setenv("TMPDIR", "/var/tmp/", 1);
+  tvtest::ScopedEnvironment temp("TMPDIR", "/var/tmp/");
   EXPECT_EQ(platform::InstanceGuardPath("G"), "/var/tmp/G.lock");
   ::unsetenv("TMPDIR");
   EXPECT_EQ(platform::InstanceGuardPath("G"), "/tmp/G.lock");
-  if (temp != nullptr) ::setenv("TMPDIR", savedTemp.c_str(), 1);
-  if (runtime != nullptr) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
 }
 #endif
 
@@ -63,9 +58,8 @@ class FolderCopyTest : public tvtest::ScratchTest {};
 
 TEST_F(FolderCopyTest, CopiesFilesSubfoldersAndEmptyFoldersOverwritingOldFiles) {
   std::string source = scratch.MakeDir("Data");
-  scratch.MakeDir(std::string("Data") + s + "Inbox");
-  scratch.MakeDir(std::string("Data") + s + "Empty");
-  scratch.MakeDir(std::string("Data") + s + "Inbox" + s + "Deep");
+  std::filesystem::create_directories(source + s + "Inbox" + s + "Deep");
+  std::filesystem::create_directories(source + s + "Empty");
   ASSERT_TRUE(WriteWholeFile(source + s + "Names.Index", std::string("\0\1\2", 3)));
   ASSERT_TRUE(WriteWholeFile(source + s + "Inbox" + s + "a.Message", "new contents"));
   ASSERT_TRUE(WriteWholeFile(source + s + "Inbox" + s + "Deep" + s + "b", "b"));
@@ -144,19 +138,13 @@ TEST(TerminalDialog, LettersChooseControlsAndToggleBoxes) {
   EXPECT_EQ(handler.commands, (std::vector<int>{1005, 1003, 1007, 1}));
   EXPECT_EQ(handler.states, (std::vector<std::string>{"dL", "dL", "dl", "dl"}));
   // Texts read top to bottom, the boxes with their state.
-  size_t backup = shown.find("b)  BackUp");
-  size_t convert = shown.find("c)  Convert");
-  size_t remove = shown.find("d)  [x] Delete");
-  size_t launch = shown.find("l)  [x] Launch");
-  size_t line = shown.find("----");
-  size_t exit = shown.find("x)  Exit");
-  EXPECT_LT(shown.find("Tool"), backup);
-  EXPECT_LT(backup, convert);
-  EXPECT_LT(convert, remove);
-  EXPECT_LT(remove, launch);
-  EXPECT_LT(launch, line);
-  EXPECT_LT(line, exit);
-  EXPECT_NE(exit, std::string::npos);
+  size_t at = shown.find("Tool");
+  for (const char* text :
+       {"b)  BackUp", "c)  Convert", "d)  [x] Delete", "l)  [x] Launch", "----", "x)  Exit"}) {
+    EXPECT_LT(at, shown.find(text)) << text;
+    at = shown.find(text);
+  }
+  EXPECT_NE(at, std::string::npos);
   EXPECT_NE(shown.find("d)  [ ] Delete"), std::string::npos);
 }
 

@@ -106,10 +106,7 @@ TEST(PtrArrayRemoveAt, ClosesTheGapWithoutDestroying) {
   std::vector<int> journal;
   Tracked a(1, &journal), b(2, &journal), c(3, &journal), d(4, &journal);
   TvPtrArray<Tracked*> array;
-  array.Add(&a);
-  array.Add(&b);
-  array.Add(&c);
-  array.Add(&d);
+  for (Tracked* t : {&a, &b, &c, &d}) array.Add(t);
   array.RemoveAt(1, 2);
   ASSERT_EQ(array.GetSize(), 2u);
   EXPECT_EQ(array[0], &a);

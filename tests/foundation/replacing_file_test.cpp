@@ -14,17 +14,21 @@ using platform::SysError;
 
 class ReplacingFileTest : public tvtest::ScratchTest {
  protected:
+  // Opens `file` on the final name and writes bytes under the temporary one.
+  void OpenAndWrite(const std::string& bytes) {
+    ASSERT_TRUE(file.Open(final_, kModeReadWriteCreate));
+    EXPECT_TRUE(file.Write(bytes.data(), static_cast<uint32_t>(bytes.size())));
+  }
+  TvReplacingFile file;
   std::string final_ = scratch.File("Folders.List");
   std::string temp_ = final_ + ".zvtmp";
 };
 
 TEST_F(ReplacingFileTest, WritesUnderTheTemporaryNameUntilCommit) {
   ASSERT_TRUE(tvtest::WriteWholeFile(final_, "old"));
-  TvReplacingFile file;
-  ASSERT_TRUE(file.Open(final_, kModeReadWriteCreate));
+  OpenAndWrite("new contents");
   EXPECT_EQ(file.FileName(), final_);
   EXPECT_EQ(file.TempName(), temp_);
-  EXPECT_TRUE(file.Write("new contents", 12));
   EXPECT_EQ(tvtest::ReadWholeFile(final_), "old");
   EXPECT_TRUE(tvtest::PathExists(temp_));
   EXPECT_TRUE(file.Commit());
@@ -37,18 +41,16 @@ TEST_F(ReplacingFileTest, WritesUnderTheTemporaryNameUntilCommit) {
 TEST_F(ReplacingFileTest, UncommittedFileIsAbandoned) {
   ASSERT_TRUE(tvtest::WriteWholeFile(final_, "old"));
   {
-    TvReplacingFile file;
-    ASSERT_TRUE(file.Open(final_, kModeReadWriteCreate));
-    file.Write("partial", 7);
+    TvReplacingFile abandoned;
+    ASSERT_TRUE(abandoned.Open(final_, kModeReadWriteCreate));
+    abandoned.Write("partial", 7);
   }
   EXPECT_EQ(tvtest::ReadWholeFile(final_), "old");
   EXPECT_FALSE(tvtest::PathExists(temp_));
 }
 
 TEST_F(ReplacingFileTest, ClosedWithoutCommitIsNotCommittedLater) {
-  TvReplacingFile file;
-  ASSERT_TRUE(file.Open(final_, kModeReadWriteCreate));
-  file.Write("x", 1);
+  OpenAndWrite("x");
   file.Close();
   EXPECT_FALSE(file.Commit());
   EXPECT_FALSE(tvtest::PathExists(final_));
@@ -57,9 +59,7 @@ TEST_F(ReplacingFileTest, ClosedWithoutCommitIsNotCommittedLater) {
 
 TEST_F(ReplacingFileTest, FailedMoveKeepsTheOldFileAndRemovesTheTemporary) {
   ASSERT_TRUE(tvtest::WriteWholeFile(final_, "old"));
-  TvReplacingFile file;
-  ASSERT_TRUE(file.Open(final_, kModeReadWriteCreate));
-  file.Write("new", 3);
+  OpenAndWrite("new");
   {
     tvtest::ScopedFault fault(platform::FileOp::kMove, platform::SysError::kAccessDenied);
     EXPECT_FALSE(file.Commit());
@@ -74,9 +74,7 @@ TEST_F(ReplacingFileTest, FailedMoveKeepsTheOldFileAndRemovesTheTemporary) {
 }
 
 TEST_F(ReplacingFileTest, FailedFlushAbandonsTheFile) {
-  TvReplacingFile file;
-  ASSERT_TRUE(file.Open(final_, kModeReadWriteCreate));
-  file.Write("new", 3);
+  OpenAndWrite("new");
   {
     tvtest::ScopedFault fault(platform::FileOp::kFlush, platform::SysError::kDiskFull);
     EXPECT_FALSE(file.Commit());
@@ -88,7 +86,6 @@ TEST_F(ReplacingFileTest, FailedFlushAbandonsTheFile) {
 
 TEST_F(ReplacingFileTest, FailedOpenNamesTheFinalFile) {
   std::string missing = scratch.File("no folder") + platform::kPathSeparator + "x.List";
-  TvReplacingFile file;
   EXPECT_FALSE(file.Open(missing, kModeReadWriteCreate));
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text.rfind("Operation with file '" + missing + "'", 0), 0u);
@@ -97,7 +94,6 @@ TEST_F(ReplacingFileTest, FailedOpenNamesTheFinalFile) {
 
 TEST_F(ReplacingFileTest, FlushesBeforeMovingAndNothingAfter) {
   std::vector<platform::FileOp> ops;
-  TvReplacingFile file;
   ASSERT_TRUE(file.Open(final_, kModeReadWriteCreate));
   platform::FaultInjector::SetObserver(
       [&](platform::FileOp op, const std::string&, platform::FileHandle) { ops.push_back(op); });
@@ -108,15 +104,14 @@ TEST_F(ReplacingFileTest, FlushesBeforeMovingAndNothingAfter) {
 }
 
 TEST_F(ReplacingFileTest, RemoveLeftoverTempFilesLeavesOtherFiles) {
-  ASSERT_TRUE(tvtest::WriteWholeFile(scratch.File("a.List.zvtmp"), "x"));
-  ASSERT_TRUE(tvtest::WriteWholeFile(scratch.File("b.Message.ZVTMP"), "x"));
-  ASSERT_TRUE(tvtest::WriteWholeFile(scratch.File("c.List"), "x"));
-  ASSERT_TRUE(tvtest::WriteWholeFile(scratch.File("zvtmp"), "x"));
+  const std::pair<const char*, bool> kFiles[] = {
+      {"a.List.zvtmp", false}, {"b.Message.ZVTMP", false}, {"c.List", true}, {"zvtmp", true}};
+  for (const auto& entry : kFiles)
+    ASSERT_TRUE(tvtest::WriteWholeFile(scratch.File(entry.first), "x"));
   RemoveLeftoverTempFiles(scratch.Path());
-  EXPECT_FALSE(tvtest::PathExists(scratch.File("a.List.zvtmp")));
-  EXPECT_FALSE(tvtest::PathExists(scratch.File("b.Message.ZVTMP")));
-  EXPECT_TRUE(tvtest::PathExists(scratch.File("c.List")));
-  EXPECT_TRUE(tvtest::PathExists(scratch.File("zvtmp")));
+  for (const auto& [name, kept] : kFiles) {
+    EXPECT_EQ(tvtest::PathExists(scratch.File(name)), kept) << name;
+  }
   EXPECT_TRUE(ui.boxes.empty());
 }
 

@@ -4,6 +4,7 @@
 
 #include <regex>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "foundation/data_paths.h"
@@ -16,12 +17,8 @@ namespace {
 // The stamp for a broken-down time: years since 1900, months from 0.
 std::string Stamp(int year, int month, int day, int hour, int minute, int second) {
   std::tm t{};
-  t.tm_year = year;
-  t.tm_mon = month;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  t.tm_sec = second;
+  std::tie(t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec) =
+      std::tie(year, month, day, hour, minute, second);
   return TvLog::FormatTimeStamp(t);
 }
 
@@ -65,10 +62,6 @@ class LogTest : public tvtest::ScratchTest {
   TvLog log;
 };
 
-TEST_F(LogTest, FileIsInTheUserDataFolder) {
-  EXPECT_EQ(log.FilePath(), scratch.Path() + "Conversion3.0-3.1.Log.Txt");
-}
-
 TEST_F(LogTest, AppendsLinesWithACurrentTimeStamp) {
   EXPECT_TRUE(log.Add("first", kLogInfo));
   EXPECT_TRUE(log.Add("second", kLogError));
@@ -105,7 +98,8 @@ TEST_F(LogTest, ErrorLineThatCannotBeWrittenIsStillCounted) {
   EXPECT_EQ(Lines().size(), 1u);
 }
 
-TEST_F(LogTest, MissingDataFolderLosesTheLine) {
+TEST_F(LogTest, FileIsInTheUserDataFolderAndAMissingFolderLosesTheLine) {
+  EXPECT_EQ(log.FilePath(), scratch.Path() + "Conversion3.0-3.1.Log.Txt");
   TvFixedDataPaths missing(scratch.File("no such folder"));
   TvLog other(missing);
   EXPECT_FALSE(other.Add("x", kLogError));

@@ -32,7 +32,16 @@ std::string Record(uint32_t type, uint32_t data, const std::string& name, const 
   return bytes;
 }
 
-class ObjectRecord : public tvtest::ScratchTest {};
+class ObjectRecord : public tvtest::ScratchTest {
+ protected:
+  // Writes bytes as the record file and opens it for reading in `file`.
+  void OpenRecord(const std::string& bytes) {
+    ASSERT_TRUE(tvtest::WriteWholeFile(path, bytes));
+    ASSERT_TRUE(file.Open(path, kModeReadShared));
+  }
+  std::string path = scratch.File("rec");
+  TvFile file{0, 1};
+};
 
 TEST_F(ObjectRecord, SavesTheFiveFieldsInOrder) {
   TypedItem item;
@@ -41,19 +50,15 @@ TEST_F(ObjectRecord, SavesTheFiveFieldsInOrder) {
   item.m_csText = "";
   item.m_dwordStatus = 0xAABBCCDD;
   item.m_dwordImage = 9;  // not saved
-  TvFile file(0, 1);
-  ASSERT_TRUE(file.Open(scratch.File("rec"), kModeReadWriteCreate));
+  ASSERT_TRUE(file.Open(path, kModeReadWriteCreate));
   EXPECT_TRUE(item.SaveObject(file));
   file.Close();
-  EXPECT_EQ(tvtest::ReadWholeFile(scratch.File("rec")),
-            Record(2, 0x01020304, "Alice", "", 0xAABBCCDD));
+  EXPECT_EQ(tvtest::ReadWholeFile(path), Record(2, 0x01020304, "Alice", "", 0xAABBCCDD));
 }
 
 TEST_F(ObjectRecord, LoadKeepsTheClassTypeAndStoresStatusDirectly) {
-  ASSERT_TRUE(tvtest::WriteWholeFile(scratch.File("rec"), Record(77, 5, "Bob", "x\\y", 3)));
+  OpenRecord(Record(77, 5, "Bob", "x\\y", 3));
   TypedItem item;
-  TvFile file(0, 1);
-  ASSERT_TRUE(file.Open(scratch.File("rec"), kModeReadShared));
   EXPECT_TRUE(item.LoadObject(file));
   EXPECT_EQ(item.GetType(), 2u);
   EXPECT_EQ(item.m_data, 5u);
@@ -66,11 +71,8 @@ TEST_F(ObjectRecord, LoadKeepsTheClassTypeAndStoresStatusDirectly) {
 
 TEST_F(ObjectRecord, TruncatedRecordFailsAndKeepsWhatWasRead) {
   std::string bytes = Record(0, 1, "Name", "Second", 4);
-  bytes.resize(bytes.size() - 6);  // cut inside the second text
-  ASSERT_TRUE(tvtest::WriteWholeFile(scratch.File("rec"), bytes));
+  OpenRecord(bytes.substr(0, bytes.size() - 6));  // cut inside the second text
   TvObject object;
-  TvFile file(0, 1);
-  ASSERT_TRUE(file.Open(scratch.File("rec"), kModeReadShared));
   EXPECT_FALSE(object.LoadObject(file));
   EXPECT_EQ(object.m_csName, "Name");
   EXPECT_EQ(object.m_dwordStatus, 0u);
@@ -80,8 +82,7 @@ TEST_F(ObjectRecord, TruncatedRecordFailsAndKeepsWhatWasRead) {
 TEST_F(ObjectRecord, SaveStopsAtTheFirstFailingWrite) {
   TvObject object;
   object.m_csName = "n";
-  TvFile file(0, 1);
-  ASSERT_TRUE(file.Open(scratch.File("rec"), kModeReadWriteCreate));
+  ASSERT_TRUE(file.Open(path, kModeReadWriteCreate));
   {
     tvtest::ScopedFault fault(platform::FileOp::kWrite, platform::SysError::kDiskFull, 2, true);
     EXPECT_FALSE(object.SaveObject(file));

@@ -10,8 +10,11 @@
 #include "platform/system_error.h"
 #include "platform/text.h"
 #include "support/scratch_dir.h"
+#include "support/test_helpers.h"
 
 namespace {
+
+using tvtest::Bytes;
 
 const char kSep = platform::kPathSeparator;
 
@@ -23,17 +26,12 @@ std::string P(const std::string& text) {
 }
 
 TEST(PathText, AppendBackslash) {
-  std::string drive = "C:";
-  AppendBackslash(drive);
-  EXPECT_EQ(drive, P("C:/"));
-  AppendBackslash(drive);
-  EXPECT_EQ(drive, P("C:/"));
-  std::string one = "C";
-  AppendBackslash(one);
-  EXPECT_EQ(one, "C");
-  std::string empty;
-  AppendBackslash(empty);
-  EXPECT_EQ(empty, "");
+  // A separator is added once; a one-letter or empty text is left alone.
+  for (const auto& [text, after] : {std::pair{"C:", "C:/"}, {"C:/", "C:/"}, {"C", "C"}, {"", ""}}) {
+    std::string path = P(text);
+    AppendBackslash(path);
+    EXPECT_EQ(path, P(after)) << text;
+  }
 }
 
 TEST(PathText, FileNameFromPath) {
@@ -119,32 +117,22 @@ TEST(Hex, AppendHex64) {
 }
 
 TEST(Hex, HexToBytes) {
-  uint8_t out[4] = {0xEE, 0xEE, 0xEE, 0xEE};
-  HexToBytes(out, 2, "0aFf");
-  EXPECT_EQ(out[0], 0x0A);
-  EXPECT_EQ(out[1], 0xFF);
-  EXPECT_EQ(out[2], 0xEE);
-
-  uint8_t lower[2] = {0, 0}, upper[2] = {0, 0};
-  HexToBytes(lower, 2, "abcd");
-  HexToBytes(upper, 2, "ABCD");
-  EXPECT_EQ(lower[0], upper[0]);
-  EXPECT_EQ(lower[1], upper[1]);
-
-  uint8_t three[2] = {0xEE, 0xEE};
-  HexToBytes(three, 2, "12A");  // the unpaired digit is dropped
-  EXPECT_EQ(three[0], 0x12);
-  EXPECT_EQ(three[1], 0xEE);
-
-  uint8_t limited[3] = {0xEE, 0xEE, 0xEE};
-  HexToBytes(limited, 1, "123456");  // at most maxBytes
-  EXPECT_EQ(limited[0], 0x12);
-  EXPECT_EQ(limited[1], 0xEE);
-
-  uint8_t none[1] = {0xEE};
-  HexToBytes(none, 0, "12");
-  HexToBytes(none, -3, "12");
-  EXPECT_EQ(none[0], 0xEE);
+  // Pairs of digits of either case, at most maxBytes of them; an unpaired digit is dropped.
+  const struct {
+    const char* text;
+    int32_t maxBytes;
+    std::string bytes;  // the 4-byte buffer afterwards: 0xEE where nothing was written
+  } kCases[] = {
+      {"0aFf", 2, Bytes({0x0A, 0xFF, 0xEE, 0xEE})},   {"abcd", 2, Bytes({0xAB, 0xCD, 0xEE, 0xEE})},
+      {"ABCD", 2, Bytes({0xAB, 0xCD, 0xEE, 0xEE})},   {"12A", 2, Bytes({0x12, 0xEE, 0xEE, 0xEE})},
+      {"123456", 1, Bytes({0x12, 0xEE, 0xEE, 0xEE})}, {"12", 0, Bytes({0xEE, 0xEE, 0xEE, 0xEE})},
+      {"12", -3, Bytes({0xEE, 0xEE, 0xEE, 0xEE})},
+  };
+  for (const auto& c : kCases) {
+    uint8_t out[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+    HexToBytes(out, c.maxBytes, c.text);
+    EXPECT_EQ(std::string(out, out + 4), c.bytes) << c.text << " at most " << c.maxBytes;
+  }
 }
 
 TEST(Hex, RoundTripOfAMessageId) {
@@ -205,12 +193,10 @@ TEST(Text, FormatSizeExamples) {
 TEST(DataPaths, FixedPathsBuildTheStandardFolders) {
   TvFixedDataPaths paths(P("/data/Zorvane"));
   EXPECT_EQ(paths.UserDataFolder(), P("/data/Zorvane/"));
-  EXPECT_EQ(paths.StandardFolderDirectory(0), P("/data/Zorvane/Inbox"));
-  EXPECT_EQ(paths.StandardFolderDirectory(1), P("/data/Zorvane/Outbox"));
-  EXPECT_EQ(paths.StandardFolderDirectory(2), P("/data/Zorvane/Sent"));
-  EXPECT_EQ(paths.StandardFolderDirectory(3), P("/data/Zorvane/Deleted"));
-  EXPECT_EQ(paths.StandardFolderDirectory(4), P("/data/Zorvane/Drafts"));
-  EXPECT_EQ(paths.StandardFolderDirectory(5), P("/data/Zorvane/Temp"));
+  const char* const kNames[] = {"Inbox", "Outbox", "Sent", "Deleted", "Drafts", "Temp"};
+  for (int id = 0; id < 6; ++id) {
+    EXPECT_EQ(paths.StandardFolderDirectory(id), P("/data/Zorvane/") + kNames[id]);
+  }
   EXPECT_EQ(paths.StandardFolderDirectory(6), "");
   EXPECT_EQ(paths.StandardFolderDirectory(-1), "");
   TvFixedDataPaths ended(P("/data/"));
@@ -240,7 +226,7 @@ TEST_F(FileSystemUtilities, DeleteFileIfExists) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(FileSystemUtilities, DeletingAFileInUseShowsTheFileError) {
+TEST_F(FileSystemUtilities, DeletingAFileInUseOrRemovingAMissingOneShowsTheFileError) {
   std::string path = scratch.File("busy");
   TvFile holder(0, 1);
   ASSERT_TRUE(holder.Open(path, kModeLog));
@@ -250,11 +236,9 @@ TEST_F(FileSystemUtilities, DeletingAFileInUseShowsTheFileError) {
             0u);
   holder.Close();
   EXPECT_TRUE(RemoveFile(path));
-}
-
-TEST_F(FileSystemUtilities, RemoveFileOfAMissingFileReports) {
-  EXPECT_FALSE(RemoveFile(scratch.File("missing")));
-  EXPECT_EQ(ui.boxes.size(), 1u);
+  // Removing a missing file reports too.
+  EXPECT_FALSE(RemoveFile(path));
+  EXPECT_EQ(ui.boxes.size(), 2u);
 }
 
 TEST_F(FileSystemUtilities, EnsureDirectory) {

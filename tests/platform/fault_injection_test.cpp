@@ -23,11 +23,8 @@ class FaultInjection : public tvtest::ScratchTest {
 TEST_F(FaultInjection, FailsOnlyTheNthCountedOperation) {
   FileHandle h = OpenFile(path, kOpenReadWrite | kOpenCreate);
   ASSERT_NE(h, kInvalidFile);
-  FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(FileOp::kWrite);
-  plan.failAt = 3;
-  plan.errorCode = code;
-  FaultInjector::Arm(plan);
+  FaultInjector::Arm(
+      {.ops = static_cast<uint32_t>(FileOp::kWrite), .failAt = 3, .errorCode = code});
   EXPECT_TRUE(WriteOnce(h));
   uint64_t size;
   EXPECT_TRUE(FileSize(h, &size));  // not counted
@@ -44,11 +41,7 @@ TEST_F(FaultInjection, FailsOnlyTheNthCountedOperation) {
 }
 
 TEST_F(FaultInjection, PersistentPlanFailsEveryOperationFromNOn) {
-  FaultPlan plan;
-  plan.failAt = 2;
-  plan.errorCode = code;
-  plan.persistent = true;
-  FaultInjector::Arm(plan);
+  FaultInjector::Arm({.failAt = 2, .errorCode = code, .persistent = true});
   FileHandle h = OpenFile(path, kOpenReadWrite | kOpenCreate);
   ASSERT_NE(h, kInvalidFile);
   EXPECT_FALSE(WriteOnce(h));
@@ -66,11 +59,9 @@ TEST_F(FaultInjection, PersistentPlanFailsEveryOperationFromNOn) {
 }
 
 TEST_F(FaultInjection, InjectedOpenCreatesNothing) {
-  FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(FileOp::kOpen);
-  plan.failAt = 1;
-  plan.errorCode = ErrorCode(SysError::kAccessDenied);
-  FaultInjector::Arm(plan);
+  FaultInjector::Arm({.ops = static_cast<uint32_t>(FileOp::kOpen),
+                      .failAt = 1,
+                      .errorCode = ErrorCode(SysError::kAccessDenied)});
   EXPECT_EQ(OpenFile(path, kOpenReadWrite | kOpenCreate), kInvalidFile);
   EXPECT_EQ(LastError(), ErrorCode(SysError::kAccessDenied));
   EXPECT_FALSE(tvtest::PathExists(path));
@@ -78,12 +69,11 @@ TEST_F(FaultInjection, InjectedOpenCreatesNothing) {
 
 TEST_F(FaultInjection, DeleteAndMoveCanFail) {
   ASSERT_TRUE(tvtest::WriteWholeFile(path, "x"));
-  FaultPlan plan;
-  plan.ops = static_cast<uint32_t>(FileOp::kDelete) | static_cast<uint32_t>(FileOp::kMove);
-  plan.failAt = 1;
-  plan.persistent = true;
-  plan.errorCode = code;
-  FaultInjector::Arm(plan);
+  FaultInjector::Arm(
+      {.ops = static_cast<uint32_t>(FileOp::kDelete) | static_cast<uint32_t>(FileOp::kMove),
+       .failAt = 1,
+       .errorCode = code,
+       .persistent = true});
   EXPECT_FALSE(DeleteFile(path));
   EXPECT_FALSE(MoveFileReplace(path, scratch.File("g")));
   FaultInjector::Disarm();

@@ -32,17 +32,16 @@ class FakeInput {
 };
 
 TEST(TerminalUI, YesNoReadsOneLineAndDefaultsToNo) {
-  UserInterface& ui = SystemUserInterface();
-  {
-    FakeInput input("y\nYES\n  yes please\nn\nmaybe\n\n");
-    EXPECT_EQ(ui.MessageBox("q1", BoxButtons::kYesNo, BoxIcon::kQuestion), BoxAnswer::kYes);
-    EXPECT_EQ(ui.MessageBox("q2", BoxButtons::kYesNo, BoxIcon::kQuestion), BoxAnswer::kYes);
-    EXPECT_EQ(ui.MessageBox("q3", BoxButtons::kYesNo, BoxIcon::kQuestion), BoxAnswer::kYes);
-    EXPECT_EQ(ui.MessageBox("q4", BoxButtons::kYesNo, BoxIcon::kQuestion), BoxAnswer::kNo);
-    EXPECT_EQ(ui.MessageBox("q5", BoxButtons::kYesNo, BoxIcon::kQuestion), BoxAnswer::kNo);
-    EXPECT_EQ(ui.MessageBox("q6", BoxButtons::kYesNo, BoxIcon::kQuestion), BoxAnswer::kNo);
-    // End of input.
-    EXPECT_EQ(ui.MessageBox("q7", BoxButtons::kYesNo, BoxIcon::kQuestion), BoxAnswer::kNo);
+  FakeInput input("y\nYES\n  yes please\nn\nmaybe\n\n");
+  // The last answer is read at the end of input.
+  const BoxAnswer kAnswers[] = {BoxAnswer::kYes, BoxAnswer::kYes, BoxAnswer::kYes, BoxAnswer::kNo,
+                                BoxAnswer::kNo,  BoxAnswer::kNo,  BoxAnswer::kNo};
+  int question = 0;
+  for (BoxAnswer answer : kAnswers) {
+    EXPECT_EQ(SystemUserInterface().MessageBox("q" + std::to_string(++question), BoxButtons::kYesNo,
+                                               BoxIcon::kQuestion),
+              answer)
+        << question;
   }
 }
 

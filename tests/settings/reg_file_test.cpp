@@ -4,9 +4,7 @@
 
 #ifndef _WIN32
 
-#include <dirent.h>
-
-#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,54 +16,24 @@ namespace {
 
 class RegFileTest : public tvtest::ScratchTest {
  protected:
-  RegFileTest() {
-    SaveEnv("XDG_CONFIG_HOME", &m_config);
-    SaveEnv("HOME", &m_home);
-    m_configHome = scratch.MakeDir("config");
-    ::setenv("XDG_CONFIG_HOME", m_configHome.c_str(), 1);
-    m_folder = m_configHome + "/Tarvo software";
-    m_file = m_folder + "/Zorvane.reg";
-  }
-  ~RegFileTest() override {
-    RestoreEnv("XDG_CONFIG_HOME", m_config);
-    RestoreEnv("HOME", m_home);
-  }
-
-  struct Saved {
-    bool present = false;
-    std::string value;
-  };
-  static void SaveEnv(const char* name, Saved* saved) {
-    const char* value = std::getenv(name);
-    saved->present = value != nullptr;
-    if (value != nullptr) saved->value = value;
-  }
-  static void RestoreEnv(const char* name, const Saved& saved) {
-    if (saved.present) {
-      ::setenv(name, saved.value.c_str(), 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-
   void WriteStore(const std::string& content) {
     scratch.MakeDir("config/Tarvo software");
     ASSERT_TRUE(tvtest::WriteWholeFile(m_file, content));
   }
   std::vector<std::string> FolderNames() const {
     std::vector<std::string> names;
-    DIR* dir = ::opendir(m_folder.c_str());
-    if (dir == nullptr) return names;
-    while (dirent* entry = ::readdir(dir)) {
-      std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(m_folder, error)) {
+      names.push_back(entry.path().filename().string());
     }
-    ::closedir(dir);
     return names;
   }
 
-  Saved m_config, m_home;
-  std::string m_configHome, m_folder, m_file;
+  std::string m_configHome = scratch.MakeDir("config");
+  tvtest::ScopedEnvironment m_configVariable{"XDG_CONFIG_HOME", m_configHome.c_str()};
+  tvtest::ScopedEnvironment m_home{"HOME"};
+  std::string m_folder = m_configHome + "/Tarvo software";
+  std::string m_file = m_folder + "/Zorvane.reg";
   TvRegistrySettingsStore store{"Tarvo software", "Zorvane"};
 };
 

@@ -45,22 +45,19 @@ TEST_F(RunTimeTest, AFirstRunMakesTheDefaultFolderAndWritesItBack) {
   TvSettingsRunTime runTime;
   EXPECT_EQ(runTime.m_csWorkgroup, "WORKGROUP");
   EXPECT_EQ(runTime.Load(), 1);
-  EXPECT_TRUE(platform::IsDirectory(facts.appDataFolder + kSep + "Tarvo software"));
-  EXPECT_TRUE(platform::IsDirectory(DefaultFolder()));
   // Stored without the trailing separator, kept in memory with it.
   EXPECT_EQ(StoredFolder(), DefaultFolder() + '\0');
   EXPECT_EQ(runTime.m_csUserDataFolder, DefaultFolder() + kSep);
   EXPECT_EQ(runTime.UserDataFolder(), runTime.m_csUserDataFolder);
+  // Every subfolder is made, and with it the two levels above it.
   for (const char* sub : kSubfolders) {
     EXPECT_TRUE(platform::IsDirectory(DefaultFolder() + kSep + sub)) << sub;
   }
   EXPECT_EQ(runTime.m_csInboxFolder, DefaultFolder() + kSep + "Inbox");
-  EXPECT_EQ(runTime.StandardFolderDirectory(0), runTime.m_csInboxFolder);
-  EXPECT_EQ(runTime.StandardFolderDirectory(1), runTime.m_csOutboxFolder);
-  EXPECT_EQ(runTime.StandardFolderDirectory(2), runTime.m_csSentFolder);
-  EXPECT_EQ(runTime.StandardFolderDirectory(3), runTime.m_csDeletedFolder);
-  EXPECT_EQ(runTime.StandardFolderDirectory(4), runTime.m_csDraftsFolder);
-  EXPECT_EQ(runTime.StandardFolderDirectory(5), runTime.m_csTempFolder);
+  const std::string* const kStandard[] = {&runTime.m_csInboxFolder,  &runTime.m_csOutboxFolder,
+                                          &runTime.m_csSentFolder,   &runTime.m_csDeletedFolder,
+                                          &runTime.m_csDraftsFolder, &runTime.m_csTempFolder};
+  for (int id = 0; id < 6; ++id) EXPECT_EQ(runTime.StandardFolderDirectory(id), *kStandard[id]);
   EXPECT_EQ(runTime.StandardFolderDirectory(6), "");
   EXPECT_EQ(runTime.StandardFolderDirectory(65535), "");
   EXPECT_EQ(runTime.m_csCurrentFolder, facts.currentDirectory + kSep);

@@ -2,7 +2,9 @@
 // system section's database version record.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/settings_store.h"
 #include "settings/settings_store.h"
@@ -29,8 +31,19 @@ TEST_F(SectionsTest, AnEmptyStoreGivesEveryDefault) {
   runTime.m_csWorkgroup = "SALES";
 
   TvSettingsContactList contacts;
-  EXPECT_EQ(contacts.Load(), 1);
-  EXPECT_EQ(contacts.m_csSectionName, "Contact List Settings");
+  TvSettingsInterface ui(&runTime);
+  TvSettingsNetworking net;
+  TvSettingsUserInfo user(&runTime);
+  TvSettingsWindows windows;
+  auto system = std::make_unique<TvSettingsSystem>();
+  const std::pair<TvSettings*, const char*> kSections[] = {
+      {&contacts, "Contact List Settings"}, {&ui, "Interface Settings"},
+      {&net, "Networking Settings"},        {&user, "User Info Settings"},
+      {&windows, "Windows Settings"},       {system.get(), "System Settings"}};
+  for (const auto& [section, name] : kSections) {
+    EXPECT_EQ(section->Load(), 1) << name;
+    EXPECT_EQ(section->m_csSectionName, name);
+  }
   EXPECT_EQ(contacts.m_boolDoNotRegisterNewContacts, 0);
   EXPECT_EQ(contacts.m_boolTemporaryContactsByDefault, 1);
   EXPECT_EQ(contacts.m_csExternalContactListPath, "");
@@ -41,9 +54,6 @@ TEST_F(SectionsTest, AnEmptyStoreGivesEveryDefault) {
   EXPECT_EQ(contacts.m_dwordSetNAstatusAfter, 600000u);
   EXPECT_EQ(contacts.m_boolAutomaticlyChangeStatus, 1);
 
-  TvSettingsInterface ui(&runTime);
-  EXPECT_EQ(ui.Load(), 1);
-  EXPECT_EQ(ui.m_csSectionName, "Interface Settings");
   EXPECT_EQ(ui.m_csLanguage, "English");
   EXPECT_EQ(ui.m_csSkin, "Default");
   EXPECT_EQ(ui.m_boolListCtrlGrid, 1);
@@ -67,9 +77,6 @@ TEST_F(SectionsTest, AnEmptyStoreGivesEveryDefault) {
   EXPECT_EQ(ui.m_dwordMessageDisplayFlags, 0x101u);
   EXPECT_EQ(ui.m_boolCheckForUpdates, 0);
 
-  TvSettingsNetworking net;
-  EXPECT_EQ(net.Load(), 1);
-  EXPECT_EQ(net.m_csSectionName, "Networking Settings");
   EXPECT_EQ(net.m_intMessagingPort, 2307);
   EXPECT_EQ(net.m_intContactListPort, 2307);
   EXPECT_EQ(net.m_intServerConnectionsCount, 100);
@@ -80,28 +87,18 @@ TEST_F(SectionsTest, AnEmptyStoreGivesEveryDefault) {
   EXPECT_EQ(net.m_dwordDefaultConnectionTimeOut, 600u);
   EXPECT_EQ(net.m_boolGracefulClose, 1);
 
-  TvSettingsUserInfo user(&runTime);
-  EXPECT_EQ(user.Load(), 1);
-  EXPECT_EQ(user.m_csSectionName, "User Info Settings");
   EXPECT_EQ(user.m_csUserName, "alice");
   EXPECT_EQ(user.m_csGroupName, "SALES");
   EXPECT_EQ(user.m_csEmail, TvSettingsUserInfo::kDefaultEmail);
 
-  TvSettingsWindows windows;
-  EXPECT_EQ(windows.Load(), 1);
-  EXPECT_EQ(windows.m_csSectionName, "Windows Settings");
   for (uint8_t b : windows.m_stSearchInMessages) EXPECT_EQ(b, 0);
 
-  {
-    TvSettingsSystem system;
-    EXPECT_EQ(system.Load(), 1);
-    EXPECT_EQ(system.m_csSectionName, "System Settings");
-    EXPECT_EQ(system.m_dwordThisBuild, 137u);
-    EXPECT_EQ(system.m_dwordBuild, 0u);
-    EXPECT_EQ(system.m_dwordCheckedBuild, 0u);
-    EXPECT_EQ(system.conversionDone, 0);
-    EXPECT_EQ(system.launchMessenger, 0);
-  }
+  EXPECT_EQ(system->m_dwordThisBuild, 137u);
+  EXPECT_EQ(system->m_dwordBuild, 0u);
+  EXPECT_EQ(system->m_dwordCheckedBuild, 0u);
+  EXPECT_EQ(system->conversionDone, 0);
+  EXPECT_EQ(system->launchMessenger, 0);
+  system.reset();
   // Loading with defaults writes nothing (the system section without a conversion neither).
   for (const auto& access : store.journal) EXPECT_EQ(access.kind, 'R') << access.name;
 }

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -101,38 +100,28 @@ TEST(SettingsStoreRules, NoSelectedStoreMeansNone) {
 class SystemSettingsStoreTest : public ScratchTest {
  protected:
   SystemSettingsStoreTest() {
-#ifndef _WIN32
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    m_hadConfigHome = old != nullptr;
-    if (old != nullptr) m_oldConfigHome = old;
-    ::setenv("XDG_CONFIG_HOME", scratch.MakeDir("config").c_str(), 1);
-#endif
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    m_application = std::string("Store test ") + info->name();
     platform::DeleteSettingsTree(platform::SettingsRoot::kCurrentUser, CompanyPath());
   }
   ~SystemSettingsStoreTest() override {
     platform::DeleteSettingsTree(platform::SettingsRoot::kCurrentUser, CompanyPath());
-#ifndef _WIN32
-    if (m_hadConfigHome) {
-      ::setenv("XDG_CONFIG_HOME", m_oldConfigHome.c_str(), 1);
-    } else {
-      ::unsetenv("XDG_CONFIG_HOME");
-    }
-#endif
   }
   static std::string CompanyPath() { return "software\\Tarvo software tests"; }
   std::string SectionPath(const std::string& section) const {
     return CompanyPath() + "\\" + m_application + "\\" + section;
   }
+  // The current user's key at path, or kNoSettingsKey when it does not exist.
+  static platform::SettingsKey OpenKey(const std::string& path) {
+    return platform::OpenSettingsKey(platform::SettingsRoot::kCurrentUser, path, false);
+  }
 
-  std::string m_application;
-  bool m_hadConfigHome = false;
-  std::string m_oldConfigHome;
+  // Set on Windows too, where nothing reads it.
+  tvtest::ScopedEnvironment m_configHome{"XDG_CONFIG_HOME", scratch.MakeDir("config").c_str()};
+  std::string m_application =
+      std::string("Store test ") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  TvRegistrySettingsStore store{"Tarvo software tests", m_application};
 };
 
 TEST_F(SystemSettingsStoreTest, ValuesRoundTripWithTheirTypes) {
-  TvRegistrySettingsStore store("Tarvo software tests", m_application);
   EXPECT_EQ(store.SectionPath("Sec"), SectionPath("Sec"));
   EXPECT_EQ(store.WriteInt("Sec", "m_dwordX", 0xDEADBEEF), 1);
   EXPECT_EQ(store.WriteText("Sec", "m_csPath", "C:\\a \"quoted\" \\path\\"), 1);
@@ -148,8 +137,7 @@ TEST_F(SystemSettingsStoreTest, ValuesRoundTripWithTheirTypes) {
   EXPECT_EQ(std::memcmp(read, block, 5), 0);
   EXPECT_EQ(read[5], 0);
 
-  platform::SettingsKey key = platform::OpenSettingsKey(platform::SettingsRoot::kCurrentUser,
-                                                        SectionPath("Sec"), false);
+  platform::SettingsKey key = OpenKey(SectionPath("Sec"));
   ASSERT_NE(key, platform::kNoSettingsKey);
   uint32_t type = 0;
   std::string data;
@@ -166,20 +154,16 @@ TEST_F(SystemSettingsStoreTest, ValuesRoundTripWithTheirTypes) {
 }
 
 TEST_F(SystemSettingsStoreTest, AReadCreatesTheSectionKeyWithoutValues) {
-  EXPECT_EQ(platform::OpenSettingsKey(platform::SettingsRoot::kCurrentUser, SectionPath("Empty"),
-                                      false),
-            platform::kNoSettingsKey);
-  TvRegistrySettingsStore store("Tarvo software tests", m_application);
+  EXPECT_EQ(OpenKey(SectionPath("Empty")), platform::kNoSettingsKey);
   EXPECT_EQ(store.ReadInt("Empty", "m_dwordNothing", 3), 3u);
-  platform::SettingsKey key = platform::OpenSettingsKey(platform::SettingsRoot::kCurrentUser,
-                                                        SectionPath("Empty"), false);
+  platform::SettingsKey key = OpenKey(SectionPath("Empty"));
   EXPECT_NE(key, platform::kNoSettingsKey);
   uint32_t type;
   std::string data;
   EXPECT_FALSE(platform::QuerySettingsValue(key, "m_dwordNothing", &type, &data));
   platform::CloseSettingsKey(key);
   // The parents exist as the registry keeps them.
-  key = platform::OpenSettingsKey(platform::SettingsRoot::kCurrentUser, CompanyPath(), false);
+  key = OpenKey(CompanyPath());
   EXPECT_NE(key, platform::kNoSettingsKey);
   platform::CloseSettingsKey(key);
 }
@@ -187,7 +171,6 @@ TEST_F(SystemSettingsStoreTest, AReadCreatesTheSectionKeyWithoutValues) {
 #ifndef _WIN32
 // (On Windows the machine's Run key exists and needs administrator rights.)
 TEST_F(SystemSettingsStoreTest, TheStartupEntryIsNeverCreatedWhereTheKeyIsMissing) {
-  TvRegistrySettingsStore store("Tarvo software tests", m_application);
   std::string command = "/opt/zorvane/Zorvane.exe";
   store.SetStartupEntry("Zorvane", &command);
   EXPECT_EQ(platform::OpenSettingsKey(platform::SettingsRoot::kLocalMachine,
@@ -197,14 +180,11 @@ TEST_F(SystemSettingsStoreTest, TheStartupEntryIsNeverCreatedWhereTheKeyIsMissin
 #endif
 
 TEST_F(SystemSettingsStoreTest, DeletingATreeRemovesItsSubkeys) {
-  TvRegistrySettingsStore store("Tarvo software tests", m_application);
   store.WriteInt("A", "v", 1);
   store.WriteInt("B", "v", 2);
   EXPECT_TRUE(platform::DeleteSettingsTree(platform::SettingsRoot::kCurrentUser,
                                            CompanyPath() + "\\" + m_application));
-  EXPECT_EQ(platform::OpenSettingsKey(platform::SettingsRoot::kCurrentUser, SectionPath("A"),
-                                      false),
-            platform::kNoSettingsKey);
+  EXPECT_EQ(OpenKey(SectionPath("A")), platform::kNoSettingsKey);
   EXPECT_EQ(store.ReadInt("B", "v", 77), 77u);
 }
 

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "platform/file_system.h"
@@ -37,27 +36,7 @@ TEST(SystemInfo, TheApplicationDataFolderExists) {
 #ifndef _WIN32
 class XdgDataTest : public tvtest::ScratchTest {
  protected:
-  XdgDataTest() {
-    for (const char* name : {"XDG_DATA_HOME", "HOME"}) {
-      const char* value = std::getenv(name);
-      m_saved.push_back({name, value != nullptr, value != nullptr ? value : ""});
-    }
-  }
-  ~XdgDataTest() override {
-    for (const auto& saved : m_saved) {
-      if (saved.present) {
-        ::setenv(saved.name, saved.value.c_str(), 1);
-      } else {
-        ::unsetenv(saved.name);
-      }
-    }
-  }
-  struct Saved {
-    const char* name;
-    bool present;
-    std::string value;
-  };
-  std::vector<Saved> m_saved;
+  tvtest::ScopedEnvironment m_dataHome{"XDG_DATA_HOME"}, m_home{"HOME"};
 };
 
 TEST_F(XdgDataTest, TheXdgFolderIsCreatedWhenMissing) {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -73,6 +74,37 @@ bool RemoveTree(const std::string& path) {
   std::error_code ec;
   fs::remove_all(fs::path(path), ec);
   return !PathExists(path);
+}
+
+namespace {
+
+void SetEnvironment(const char* name, const char* value) {
+#ifdef _WIN32
+  _putenv_s(name, value != nullptr ? value : "");
+#else
+  if (value != nullptr) {
+    setenv(name, value, 1);
+  } else {
+    unsetenv(name);
+  }
+#endif
+}
+
+}  // namespace
+
+ScopedEnvironment::ScopedEnvironment(const char* name) : m_name(name) {
+  const char* old = std::getenv(name);
+  m_had = old != nullptr;
+  if (m_had) m_old = old;
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const char* value)
+    : ScopedEnvironment(name) {
+  SetEnvironment(name, value);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  SetEnvironment(m_name.c_str(), m_had ? m_old.c_str() : nullptr);
 }
 
 ScratchTest::ScratchTest() { platform::FaultInjector::Disarm(); }

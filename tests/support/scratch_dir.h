@@ -2,9 +2,9 @@
 // with everything in it when the object dies, plus whole-file helpers.
 #pragma once
 
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "platform/recording_ui.h"
 
@@ -37,6 +37,21 @@ std::string ReadWholeFile(const std::string& path);
 bool PathExists(const std::string& path);
 // Removes a file or a folder tree; true when nothing is left.
 bool RemoveTree(const std::string& path);
+
+// Sets an environment variable (removes it when value is null) for the life of the object, then
+// puts back what was there; without a value it only keeps what is there now for the restore.
+class ScopedEnvironment {
+ public:
+  explicit ScopedEnvironment(const char* name);
+  ScopedEnvironment(const char* name, const char* value);
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::string m_name, m_old;
+  bool m_had = false;
+};
 
 // Fixture base: a fresh scratch folder and a recording user interface for every test, so no test
 // ever blocks on a message box. The fault injector is disarmed before and after each test.
