@@ -7,6 +7,7 @@
 #include <set>
 
 #include "database/folders_format.h"
+#include "foundation/coding.h"
 #include "support/conversion_log_reader.h"
 #include "support/old_contacts_writer.h"
 #include "support/old_data_writer.h"
@@ -53,11 +54,10 @@ class ZvtoolTest : public tvtest::ScratchTest {
     const std::string home = scratch.File("home");
     tvtest::RemoveTree(scratch.File("tmp"));
     scratch.MakeDir("tmp");
-    RunResult r = tooltest::Run(
-        tooltest::Binary("zv30to31"), {"/SILENT"}, scratch.Path(),
-        {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
-         "XDG_DATA_HOME=" + home + "/.local/share", "XDG_RUNTIME_DIR=" + home,
-         "TMPDIR=" + scratch.File("tmp")});
+    RunResult r = tooltest::Run(tooltest::Binary("zv30to31"), {"/SILENT"}, scratch.Path(),
+                                {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
+                                 "XDG_DATA_HOME=" + home + "/.local/share",
+                                 "XDG_RUNTIME_DIR=" + home, "TMPDIR=" + scratch.File("tmp")});
     ASSERT_EQ(r.exitCode, expectedExit) << r.err;
 #endif
   }
@@ -180,7 +180,8 @@ TEST_F(ZvtoolTest, CheckAgreesWithWhatTheConversionThenDoes) {
   ASSERT_TRUE(tooltest::Truncate(cutBody, dumped["body"]["offset"].get<uint64_t>() + 1));
   // A message with an attachment, cut inside the attachment's contents.
   std::string withAttachment;
-  for (const std::string& dir : {std::string("Inbox"), std::string("Sent"), std::string("Deleted")}) {
+  for (const std::string& dir :
+       {std::string("Inbox"), std::string("Sent"), std::string("Deleted")}) {
     for (const std::string& name : tooltest::FilesIn(data + dir)) {
       std::string path = data + dir + kSep + name;
       if (name.size() == 40 && path != badHeader && path != cutBody &&
@@ -230,8 +231,9 @@ TEST_F(ZvtoolTest, CheckAgreesWithWhatTheConversionThenDoes) {
     }
   }
   EXPECT_TRUE(staged);
-  EXPECT_EQ(report["messages"]["convert"].get<size_t>() + checkNotLoaded.size() + checkNotSaved.size(),
-            report["messages"]["found"].get<size_t>());
+  EXPECT_EQ(
+      report["messages"]["convert"].get<size_t>() + checkNotLoaded.size() + checkNotSaved.size(),
+      report["messages"]["found"].get<size_t>());
 }
 
 TEST_F(ZvtoolTest, CheckReportsAFolderWhoseNameIsNoPlainNameAsTheConversionDoes) {
@@ -243,12 +245,12 @@ TEST_F(ZvtoolTest, CheckReportsAFolderWhoseNameIsNoPlainNameAsTheConversionDoes)
   // One more user folder, whose name would not stay a single folder under the data folder.
   folders::FoldersFile file;
   std::string problem;
-  ASSERT_TRUE(folders::DecodeFoldersFile(tvtest::ReadWholeFile(data + "Database.Folders"), file,
-                                         &problem))
+  ASSERT_TRUE(
+      folders::DecodeFoldersFile(tvtest::ReadWholeFile(data + "Database.Folders"), file, &problem))
       << problem;
   file.records.push_back(tvtest::Folder("bad:name", 20));
-  ASSERT_TRUE(tvtest::WriteWholeFile(data + "Database.Folders",
-                                     folders::EncodeFoldersFile(file.records)));
+  ASSERT_TRUE(
+      tvtest::WriteWholeFile(data + "Database.Folders", folders::EncodeFoldersFile(file.records)));
   RunResult check = Zvtool({"check", data, "--json"});
   EXPECT_EQ(check.exitCode, 1);
   json report = json::parse(check.out);
@@ -258,8 +260,8 @@ TEST_F(ZvtoolTest, CheckReportsAFolderWhoseNameIsNoPlainNameAsTheConversionDoes)
   // A folder whose id is taken by one listed before it is dropped: the messages in its
   // directory would be left behind without a log line, which check calls a failure.
   file.records.push_back(tvtest::Folder("Second Projects", 10));
-  ASSERT_TRUE(tvtest::WriteWholeFile(data + "Database.Folders",
-                                     folders::EncodeFoldersFile(file.records)));
+  ASSERT_TRUE(
+      tvtest::WriteWholeFile(data + "Database.Folders", folders::EncodeFoldersFile(file.records)));
   const std::string orphan = scratch.MakeDir("data" + kSep + "Second Projects") + kSep;
   tvtest::OldMessage message;
   message.body = "left behind";
@@ -316,18 +318,29 @@ TEST_F(ZvtoolTest, VerifyPassesAfterACleanConversionAndNamesEachLoss) {
     const char* what;
     const char* expected;
   };
-  const Damage damages[] = {{"removed", "missing: "}, {"truncated", "different: "},
-                            {"body byte", "body differs at byte 3"}};
+  const Damage damages[] = {
+      {"removed", "missing: "},
+      {"truncated", "different: "},
+      {"body byte", "body differs at byte 3"},
+      {"trailing byte", "the 3.1 file is damaged: bytes after the last attachment at byte "}};
   for (const Damage& damage : damages) {
     const std::string copy = scratch.File(std::string("after ") + damage.what);
     ASSERT_TRUE(tooltest::CopyTree(data, copy));
     const std::string victim = copy + kSep + "Inbox" + kSep + newName;
     ASSERT_TRUE(tvtest::PathExists(victim)) << victim;
     const std::string bytes = tvtest::ReadWholeFile(victim);
+    std::string expected = damage.expected;
     if (std::string(damage.what) == "removed") {
       ASSERT_TRUE(tvtest::RemoveTree(victim));
     } else if (std::string(damage.what) == "truncated") {
       ASSERT_TRUE(tooltest::Truncate(victim, bytes.size() - 1));
+    } else if (std::string(damage.what) == "trailing byte") {
+      // One byte more, with the header's total size saying so: the problem is at the old end.
+      std::string longer = bytes + 'x';
+      std::string total;
+      PutFixed64(&total, longer.size());
+      ASSERT_TRUE(tvtest::WriteWholeFile(victim, longer.replace(8, 8, total)));
+      expected += std::to_string(bytes.size());
     } else {
       json dumped = json::parse(Zvtool({"dump", victim, "--json"}).out);
       ASSERT_TRUE(tooltest::FlipByte(victim, dumped["body"]["offset"].get<uint64_t>() + 3));
@@ -335,7 +348,7 @@ TEST_F(ZvtoolTest, VerifyPassesAfterACleanConversionAndNamesEachLoss) {
     RunResult r = Zvtool({"verify", backup, copy});
     EXPECT_EQ(r.exitCode, 1) << damage.what << "\n" << r.out;
     EXPECT_NE(r.out.find(victimOld), std::string::npos) << damage.what << "\n" << r.out;
-    EXPECT_NE(r.out.find(damage.expected), std::string::npos) << damage.what << "\n" << r.out;
+    EXPECT_NE(r.out.find(expected), std::string::npos) << damage.what << "\n" << r.out;
     EXPECT_NE(r.out.find("LOSS OR DIFFERENCE FOUND"), std::string::npos) << r.out;
   }
 }
