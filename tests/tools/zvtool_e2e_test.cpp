@@ -1,8 +1,10 @@
 // zvtool end to end: the built binary on generated data folders, beside the conversion itself
 // (the real converter binary natively; the conversion's stores in process under Wine, where the
 // converter would need the prefix's registry).
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <set>
 
@@ -17,6 +19,10 @@
 namespace {
 
 using nlohmann::json;
+using testing::AllOf;
+using testing::Contains;
+using testing::HasSubstr;
+using testing::StartsWith;
 using tooltest::kSep;
 using tooltest::RunResult;
 
@@ -34,12 +40,13 @@ class ZvtoolTest : public tvtest::ScratchTest {
     return where + kSep;
   }
 
-  // The data folder the converter binary uses in a private home: natively under
-  // XDG_DATA_HOME; under Wine the in-process conversion takes any folder.
+  // The data folder the converter binary uses in a private home (its parents made here):
+  // natively under XDG_DATA_HOME; under Wine the in-process conversion takes any folder.
   std::string ConverterDataFolder() {
 #ifdef _WIN32
     return scratch.File("data");
 #else
+    std::filesystem::create_directories(scratch.File("home/.local/share/Tarvo software"));
     return scratch.File("home/.local/share/Tarvo software/Zorvane");
 #endif
   }
@@ -62,36 +69,35 @@ class ZvtoolTest : public tvtest::ScratchTest {
 #endif
   }
 
-  void MakeConverterHome() {
-#ifndef _WIN32
-    scratch.MakeDir("home");
-    scratch.MakeDir("home/.local");
-    scratch.MakeDir("home/.local/share");
-    scratch.MakeDir("home/.local/share/Tarvo software");
-#endif
+  // A sample that the converter converted, and its 3.0 copy in backup taken before.
+  void ConvertSampleKeepingBackup(int messages, int seed) {
+    converted = Sample(ConverterDataFolder(), messages, seed);
+    ASSERT_TRUE(tooltest::CopyTree(converted, backup));
+    Convert(0);
   }
+
+  const std::string backup = scratch.File("Zorvane BackUp");
+  std::string converted;
 };
 
 TEST_F(ZvtoolTest, HelpListsEveryCommandAndBadPathsAreClearErrors) {
   RunResult help = Zvtool({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   for (const char* command : {"sample", "dump", "check", "verify"}) {
-    EXPECT_NE(help.out.find(command), std::string::npos) << command;
+    EXPECT_THAT(help.out, HasSubstr(command));
   }
   RunResult checkHelp = Zvtool({"check", "--help"});
   EXPECT_EQ(checkHelp.exitCode, 0);
-  EXPECT_NE(checkHelp.out.find("Changes nothing"), std::string::npos);
+  EXPECT_THAT(checkHelp.out, HasSubstr("Changes nothing"));
 
   const std::string missing = scratch.File("no such folder");
-  RunResult check = Zvtool({"check", missing});
-  EXPECT_EQ(check.exitCode, 2);
-  EXPECT_NE(check.err.find(missing), std::string::npos) << check.err;
-  RunResult verify = Zvtool({"verify", missing, scratch.Path()});
-  EXPECT_EQ(verify.exitCode, 2);
-  EXPECT_NE(verify.err.find(missing), std::string::npos) << verify.err;
-  RunResult dump = Zvtool({"dump", missing});
-  EXPECT_EQ(dump.exitCode, 2);
-  EXPECT_NE(dump.err.find(missing), std::string::npos) << dump.err;
+  for (const std::vector<std::string>& command : {std::vector<std::string>{"check", missing},
+                                                  {"verify", missing, scratch.Path()},
+                                                  {"dump", missing}}) {
+    RunResult r = Zvtool(command);
+    EXPECT_EQ(r.exitCode, 2) << command[0];
+    EXPECT_THAT(r.err, HasSubstr(missing)) << command[0];
+  }
   EXPECT_EQ(Zvtool({"frobnicate"}).exitCode, 2);
   EXPECT_EQ(Zvtool({"sample"}).exitCode, 2);
 }
@@ -146,8 +152,8 @@ TEST_F(ZvtoolTest, DumpJsonOfEveryFileKindParses) {
   EXPECT_TRUE(doc.contains("stopped_at"));
   EXPECT_TRUE(doc["header"].contains("recipient_count"));
   RunResult text = Zvtool({"dump", cut});
-  EXPECT_NE(text.out.find("stopped_at: "), std::string::npos) << text.out;
-  EXPECT_NE(text.out.find("reason: "), std::string::npos) << text.out;
+  EXPECT_THAT(text.out, HasSubstr("stopped_at: "));
+  EXPECT_THAT(text.out, HasSubstr("reason: "));
 }
 
 // Paths of the log's "Message: <path> , <outcome>" entries with that outcome.
@@ -166,7 +172,6 @@ std::set<std::string> LoggedMessages(const std::vector<std::string>& entries,
 }
 
 TEST_F(ZvtoolTest, CheckAgreesWithWhatTheConversionThenDoes) {
-  MakeConverterHome();
   const std::string data = Sample(ConverterDataFolder(), 30, 3);
   // Break some messages, one way each.
   std::vector<std::string> inbox = tooltest::FilesIn(data + "Inbox");
@@ -223,14 +228,7 @@ TEST_F(ZvtoolTest, CheckAgreesWithWhatTheConversionThenDoes) {
   EXPECT_EQ(LoggedMessages(log, "NOT loaded"), checkNotLoaded);
   EXPECT_EQ(LoggedMessages(log, "NOT saved"), checkNotSaved);
   // The attachment past the end is the one the conversion had "Problems with" while staging.
-  bool staged = false;
-  for (const std::string& entry : log) {
-    if (entry.find("Problems with file: ") != std::string::npos &&
-        entry.find(withAttachment) != std::string::npos) {
-      staged = true;
-    }
-  }
-  EXPECT_TRUE(staged);
+  EXPECT_THAT(log, Contains(AllOf(HasSubstr("Problems with file: "), HasSubstr(withAttachment))));
   EXPECT_EQ(
       report["messages"]["convert"].get<size_t>() + checkNotLoaded.size() + checkNotSaved.size(),
       report["messages"]["found"].get<size_t>());
@@ -255,7 +253,7 @@ TEST_F(ZvtoolTest, CheckReportsAFolderWhoseNameIsNoPlainNameAsTheConversionDoes)
   EXPECT_EQ(check.exitCode, 1);
   json report = json::parse(check.out);
   ASSERT_EQ(report["unsafe_folders"].size(), 1u);
-  EXPECT_NE(report["unsafe_folders"][0].get<std::string>().find("'bad:name'"), std::string::npos);
+  EXPECT_THAT(report["unsafe_folders"][0].get<std::string>(), HasSubstr("'bad:name'"));
 
   // A folder whose id is taken by one listed before it is dropped: the messages in its
   // directory would be left behind without a log line, which check calls a failure.
@@ -269,31 +267,22 @@ TEST_F(ZvtoolTest, CheckReportsAFolderWhoseNameIsNoPlainNameAsTheConversionDoes)
   ASSERT_TRUE(tvtest::WriteWholeFile(orphan + someMessage, tvtest::EncodeOldMessage(message)));
   report = json::parse(Zvtool({"check", data, "--json"}).out);
   ASSERT_EQ(report["folders_list"]["messages_left_behind"].size(), 1u);
-  EXPECT_NE(report["folders_list"]["messages_left_behind"][0].get<std::string>().find(
-                "'Second Projects' (id 10): 1 message file(s)"),
-            std::string::npos);
+  EXPECT_THAT(report["folders_list"]["messages_left_behind"][0].get<std::string>(),
+              HasSubstr("'Second Projects' (id 10): 1 message file(s)"));
 
   tooltest::ConvertInProcess(data, scratch.File("staging"), false);
   // The dropped folder's message is indeed not touched by the conversion.
   EXPECT_EQ(tooltest::FilesIn(orphan), std::vector<std::string>{someMessage});
-  bool logged = false;
-  for (const std::string& entry :
-       tvtest::ConversionLogEntries(data + "Conversion3.0-3.1.Log.Txt")) {
-    if (entry.find("Folder: 'bad:name' , NOT converted") != std::string::npos) logged = true;
-  }
-  EXPECT_TRUE(logged);
+  EXPECT_THAT(tvtest::ConversionLogEntries(data + "Conversion3.0-3.1.Log.Txt"),
+              Contains(HasSubstr("Folder: 'bad:name' , NOT converted")));
 }
 
 TEST_F(ZvtoolTest, VerifyPassesAfterACleanConversionAndNamesEachLoss) {
-  MakeConverterHome();
-  const std::string data = Sample(ConverterDataFolder(), 24, 11);
-  const std::string backup = scratch.File("Zorvane BackUp");
-  ASSERT_TRUE(tooltest::CopyTree(data, backup));
-  Convert(0);
-
+  ASSERT_NO_FATAL_FAILURE(ConvertSampleKeepingBackup(24, 11));
+  const std::string& data = converted;
   RunResult clean = Zvtool({"verify", backup, data});
   EXPECT_EQ(clean.exitCode, 0) << clean.out << clean.err;
-  EXPECT_NE(clean.out.find("result: nothing lost"), std::string::npos) << clean.out;
+  EXPECT_THAT(clean.out, HasSubstr("result: nothing lost"));
   json table = json::parse(Zvtool({"verify", backup, data, "--json"}).out);
   for (const json& store : table["stores"]) {
     EXPECT_EQ(store["found"], store["converted"]) << store.dump();
@@ -307,13 +296,7 @@ TEST_F(ZvtoolTest, VerifyPassesAfterACleanConversionAndNamesEachLoss) {
   }
   ASSERT_FALSE(oldInbox.empty());
   const std::string victimOld = backup + kSep + "Inbox" + kSep + oldInbox[0];
-  std::string newName;
-  {
-    // The 3.1 name: bytes 0 to 3 and 8 to 11 of the old name, each half least significant first.
-    newName = oldInbox[0].substr(6, 2) + oldInbox[0].substr(4, 2) + oldInbox[0].substr(2, 2) +
-              oldInbox[0].substr(0, 2) + oldInbox[0].substr(22, 2) + oldInbox[0].substr(20, 2) +
-              oldInbox[0].substr(18, 2) + oldInbox[0].substr(16, 2) + ".Message";
-  }
+  const std::string newName = tvtest::NewMessageName(oldInbox[0].substr(0, 32));
   struct Damage {
     const char* what;
     const char* expected;
@@ -324,6 +307,7 @@ TEST_F(ZvtoolTest, VerifyPassesAfterACleanConversionAndNamesEachLoss) {
       {"body byte", "body differs at byte 3"},
       {"trailing byte", "the 3.1 file is damaged: bytes after the last attachment at byte "}};
   for (const Damage& damage : damages) {
+    SCOPED_TRACE(damage.what);
     const std::string copy = scratch.File(std::string("after ") + damage.what);
     ASSERT_TRUE(tooltest::CopyTree(data, copy));
     const std::string victim = copy + kSep + "Inbox" + kSep + newName;
@@ -346,24 +330,20 @@ TEST_F(ZvtoolTest, VerifyPassesAfterACleanConversionAndNamesEachLoss) {
       ASSERT_TRUE(tooltest::FlipByte(victim, dumped["body"]["offset"].get<uint64_t>() + 3));
     }
     RunResult r = Zvtool({"verify", backup, copy});
-    EXPECT_EQ(r.exitCode, 1) << damage.what << "\n" << r.out;
-    EXPECT_NE(r.out.find(victimOld), std::string::npos) << damage.what << "\n" << r.out;
-    EXPECT_NE(r.out.find(expected), std::string::npos) << damage.what << "\n" << r.out;
-    EXPECT_NE(r.out.find("LOSS OR DIFFERENCE FOUND"), std::string::npos) << r.out;
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_THAT(r.out, HasSubstr(victimOld));
+    EXPECT_THAT(r.out, HasSubstr(expected));
+    EXPECT_THAT(r.out, HasSubstr("LOSS OR DIFFERENCE FOUND"));
   }
 }
 
 TEST_F(ZvtoolTest, VerifyTellsTheSidesApartAndARerunApartFromLoss) {
-  MakeConverterHome();
-  const std::string data = Sample(ConverterDataFolder(), 12, 5);
-  const std::string backup = scratch.File("Zorvane BackUp");
-  ASSERT_TRUE(tooltest::CopyTree(data, backup));
-  Convert(0);
-
+  ASSERT_NO_FATAL_FAILURE(ConvertSampleKeepingBackup(12, 5));
+  const std::string& data = converted;
   RunResult swapped = Zvtool({"verify", data, backup});
   EXPECT_EQ(swapped.exitCode, 0) << swapped.out << swapped.err;
-  EXPECT_NE(swapped.out.find("result: nothing lost"), std::string::npos) << swapped.out;
-  EXPECT_NE(swapped.err.find("taking it as the converted folder"), std::string::npos);
+  EXPECT_THAT(swapped.out, HasSubstr("result: nothing lost"));
+  EXPECT_THAT(swapped.err, HasSubstr("taking it as the converted folder"));
 
   struct Mismatch {
     std::string oldSide, newSide, why;
@@ -375,7 +355,7 @@ TEST_F(ZvtoolTest, VerifyTellsTheSidesApartAndARerunApartFromLoss) {
         Mismatch{other, data, "not an old and a new folder of the same data"}}) {
     RunResult r = Zvtool({"verify", m.oldSide, m.newSide});
     EXPECT_EQ(r.exitCode, 2) << m.why << "\n" << r.out << r.err;
-    EXPECT_NE(r.err.find(m.why), std::string::npos) << r.err;
+    EXPECT_THAT(r.err, HasSubstr(m.why));
   }
 
   // An interrupted run: one message's new file is not there yet and its old file still is.
@@ -396,9 +376,9 @@ TEST_F(ZvtoolTest, VerifyTellsTheSidesApartAndARerunApartFromLoss) {
   EXPECT_EQ(report["stores"][2]["not_converted_yet"], 1);
   EXPECT_EQ(report["stores"][2]["missing"], 0);
   EXPECT_EQ(report["result"], "NOT COMPLETE: nothing lost, but see the problems above");
-  EXPECT_NE(report["stores"][2]["problems"][0].get<std::string>().find(
-                "not converted yet, old file present: rerun the conversion: " + inbox + oldName),
-            std::string::npos)
+  EXPECT_THAT(
+      report["stores"][2]["problems"][0].get<std::string>(),
+      HasSubstr("not converted yet, old file present: rerun the conversion: " + inbox + oldName))
       << report.dump(1);
 
   // A damaged folders header promises far more folders than the file holds: counts come from
@@ -413,7 +393,6 @@ TEST_F(ZvtoolTest, VerifyTellsTheSidesApartAndARerunApartFromLoss) {
 
 // Item by item, what the stores cannot convert is kept, told in the log, and foretold by check.
 TEST_F(ZvtoolTest, WhatTheStoresCannotConvertIsKeptToldAndForetold) {
-  MakeConverterHome();
   const std::string data = ConverterDataFolder() + kSep;
   tvtest::OldDataFolder old(data);
   old.Folders({tvtest::Folder("Archive", 12), tvtest::Folder("Projects", 12)});
@@ -434,7 +413,6 @@ TEST_F(ZvtoolTest, WhatTheStoresCannotConvertIsKeptToldAndForetold) {
   const std::string filledList = EncodeTextMessages(replies);
   ASSERT_TRUE(tvtest::WriteWholeFile(data + "FastReplys.List", filledList));
   ASSERT_TRUE(tvtest::WriteWholeFile(data + "FastReplys.Array", ""));
-  const std::string backup = scratch.File("backup");
   ASSERT_TRUE(tooltest::CopyTree(data, backup));
 
   RunResult check = Zvtool({"check", data, "--json"});
@@ -446,15 +424,12 @@ TEST_F(ZvtoolTest, WhatTheStoresCannotConvertIsKeptToldAndForetold) {
   Convert(1);
   const std::vector<std::string> log =
       tvtest::ConversionLogEntries(data + "Conversion3.0-3.1.Log.Txt");
-  auto logged = [&](const std::string& start) {
-    for (const std::string& entry : log) {
-      if (entry.rfind(start, 0) == 0) return true;
-    }
-    return false;
-  };
-  EXPECT_TRUE(
-      logged("Error: Contact: user 'Sales' (192.168.1.148) of group 'work' , NOT converted"));
-  EXPECT_TRUE(logged("Error: Folder: 'Projects' , NOT converted, dropped from the folders list"));
+  EXPECT_THAT(log,
+              Contains(StartsWith(
+                  "Error: Contact: user 'Sales' (192.168.1.148) of group 'work' , NOT converted")));
+  EXPECT_THAT(log,
+              Contains(StartsWith(
+                  "Error: Folder: 'Projects' , NOT converted, dropped from the folders list")));
   EXPECT_TRUE(tvtest::PathExists(data + "ContactList.Users"));
   EXPECT_TRUE(tvtest::PathExists(data + "Database.Folders"));
   EXPECT_TRUE(tvtest::PathExists(strandedPath));
@@ -463,10 +438,9 @@ TEST_F(ZvtoolTest, WhatTheStoresCannotConvertIsKeptToldAndForetold) {
 
   RunResult verify = Zvtool({"verify", backup, data});
   EXPECT_EQ(verify.exitCode, 1) << verify.out;
-  EXPECT_NE(verify.out.find("result: NOT COMPLETE"), std::string::npos) << verify.out;
-  EXPECT_NE(verify.out.find("not convertible: user 'Sales' (192.168.1.148) of group 'work'"),
-            std::string::npos)
-      << verify.out;
+  EXPECT_THAT(verify.out, HasSubstr("result: NOT COMPLETE"));
+  EXPECT_THAT(verify.out,
+              HasSubstr("not convertible: user 'Sales' (192.168.1.148) of group 'work'"));
 }
 
 }  // namespace
