@@ -14,6 +14,7 @@
 #include "support/old_contacts_writer.h"
 #include "support/old_data_writer.h"
 #include "support/scratch_dir.h"
+#include "support/test_helpers.h"
 #include "tools/tool_fixture.h"
 
 namespace {
@@ -159,12 +160,11 @@ TEST_F(ZvtoolTest, DumpJsonOfEveryFileKindParses) {
 // Paths of the log's "Message: <path> , <outcome>" entries with that outcome.
 std::set<std::string> LoggedMessages(const std::vector<std::string>& entries,
                                      const std::string& outcome) {
+  const std::string head = "Error: Message: ", tail = " , " + outcome;
   std::set<std::string> paths;
   for (const std::string& entry : entries) {
-    const std::string head = "Error: Message: ";
-    const std::string tail = " , " + outcome;
-    if (entry.rfind(head, 0) == 0 && entry.size() > head.size() + tail.size() &&
-        entry.compare(entry.size() - tail.size(), tail.size(), tail) == 0) {
+    if (entry.size() > head.size() + tail.size() && entry.rfind(head, 0) == 0 &&
+        tvtest::EndsWith(entry, tail)) {
       paths.insert(entry.substr(head.size(), entry.size() - head.size() - tail.size()));
     }
   }
