@@ -37,7 +37,7 @@ class E2eTest : public ::testing::Test {
   }
   bool Native() const { return harness->mode() == Harness::Mode::kNative; }
 
-  // folder, holding an empty 3.0 folders file (header word and count, both zero): old data.
+  // Gives folder old data to convert: an empty 3.0 folders file (header word and count zero).
   static std::string WithOldData(const std::string& folder) {
     Write(folder + "/Database.Folders", std::string(8, '\0'));
     return folder;
