@@ -1,19 +1,23 @@
-// The real program, run silently over a generated data folder of a few hundred messages in five
-// folders (some with attachments): every message is converted and no log is left.
-//
-// The data folder is made by the benchmark's generator, built for the same target as the program
-// (so under Wine it runs under Wine too).
+// The real program, run silently over whole data folders written by programs built for the same
+// target as the program (so under Wine they run under Wine too): the benchmark's generated folder
+// of a few hundred messages in five folders (some with attachments), and a folder that holds every
+// kind of 3.0 file (folders file, names index, folder indexes, message files, contact list, fast
+// replies, auto answers). Everything is converted and no log is left.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 #include <string>
 
+#include "e2e/complete_data_folder.h"
 #include "e2e/e2e_fixture.h"
+#include "support/new_contacts_reader.h"
 #include "support/test_helpers.h"
 
 #ifndef TV_E2E_GENERATOR
 #define TV_E2E_GENERATOR ""
+#endif
+#ifndef TV_E2E_COMPLETE_FOLDER
+#define TV_E2E_COMPLETE_FOLDER ""
 #endif
 
 namespace tvtest::e2e {
@@ -22,37 +26,89 @@ namespace {
 TEST_F(E2eTest, SilentConvertsEveryMessageOfAGeneratedDataFolder) {
   if (std::string(TV_E2E_GENERATOR).empty()) GTEST_SKIP() << "no data folder generator";
   const int kMessages = 300;
-  const std::string data = harness->DefaultDataFolder();
-  std::filesystem::create_directories(data);
-  std::vector<std::string> generate = {TV_E2E_GENERATOR, harness->ProgramPathOf(data),
-                                       std::to_string(kMessages), "7"};
-  if (!Native()) generate.insert(generate.begin(), "wine");
-  Result made = harness->RunInEnvironment(generate);
-  ASSERT_EQ(made.exitStatus, 0) << made.err;
-  const std::string folder = data + "/";
+  ASSERT_NO_FATAL_FAILURE(WriteDefaultFolder(TV_E2E_GENERATOR, {std::to_string(kMessages), "7"}));
+  const std::string folder = harness->DefaultDataFolder() + "/";
   const char* folders[] = {"Inbox", "Sent", "Drafts", "Projects", "Archive"};
   for (const char* f : folders) {
     ASSERT_EQ(MessageNames(folder + f)[40], kMessages / 5) << f;
   }
 
-  Result run = harness->Run({"/SILENT"});
-  ASSERT_FALSE(run.timedOut);
-  EXPECT_EQ(run.exitStatus, 0) << run.err;
-  EXPECT_FALSE(Exists(folder + "Conversion3.0-3.1.Log.Txt"))
-      << ReadAll(folder + "Conversion3.0-3.1.Log.Txt");
-
-  int converted = 0;
+  ASSERT_NO_FATAL_FAILURE(ExpectCleanSilentRun(folder));
+  // Every folder's share is converted (five shares of kMessages / 5: every message).
   for (const char* f : folders) {
     std::map<size_t, int> names = MessageNames(folder + f);
     EXPECT_EQ(names[40], 0) << "old files left in " << f;
     EXPECT_EQ(names[24], kMessages / 5) << "new files in " << f;
-    converted += names[24];
     EXPECT_FALSE(Exists(folder + f + "/Messages.Index"));
   }
-  EXPECT_EQ(converted, kMessages);
   EXPECT_TRUE(Exists(folder + "Folders.List"));
   EXPECT_TRUE(Exists(folder + "Names.Index"));
   EXPECT_FALSE(Exists(folder + "Database.Folders"));
+}
+
+TEST_F(E2eTest, SilentConvertsACompleteDataFolderAndLeavesNoLog) {
+  if (std::string(TV_E2E_COMPLETE_FOLDER).empty()) GTEST_SKIP() << "no data folder writer";
+  ASSERT_NO_FATAL_FAILURE(WriteDefaultFolder(TV_E2E_COMPLETE_FOLDER, {}));
+  const std::string folder = harness->DefaultDataFolder() + "/";
+  const std::string projects = std::string(complete::kProjectFolder);
+  for (const std::string& f : {std::string("Inbox"), projects}) {
+    ASSERT_EQ(MessageNames(folder + f)[40], 1) << f;
+  }
+
+  ASSERT_NO_FATAL_FAILURE(ExpectCleanSilentRun(folder));
+  EXPECT_EQ(harness->QueryDword("System Settings", "m_dwordDatabaseVersion"), 0x301u);
+
+  // Every old file is gone and its new file is there.
+  for (const char* gone :
+       {"Database.Folders", "ContactList.Users", "FastReplys.Array", "AutoAnswers.Array",
+        "Inbox/Messages.Index", "Projects/Messages.Index"}) {
+    EXPECT_FALSE(Exists(folder + gone)) << gone;
+  }
+  for (const char* made :
+       {"Folders.List", "Names.Index", "Contacts.List", "FastReplys.List", "AutoAnswers.List"}) {
+    EXPECT_TRUE(Exists(folder + made)) << made;
+  }
+  for (const std::string& f : {std::string("Inbox"), projects}) {
+    std::map<size_t, int> names = MessageNames(folder + f);
+    EXPECT_EQ(names[40], 0) << "old message left in " << f;
+    EXPECT_EQ(names[24], 1) << "new message in " << f;
+  }
+
+  // The contact list: groups merged across case, the hidden user dropped, a repeated name kept
+  // once, every user offline.
+  contacts_support::NewContactsFile list;
+  std::string error;
+  ASSERT_TRUE(contacts_support::ParseContactsList(ReadAll(folder + "Contacts.List"), &list, &error))
+      << error;
+  ASSERT_EQ(list.root.children.size(), 2u);
+  const contacts_support::NewContactItem& friends = list.root.children[0];
+  EXPECT_EQ(friends.name, "Friends");
+  ASSERT_EQ(friends.children.size(), 2u);
+  EXPECT_EQ(friends.children[0].name, "ann");
+  EXPECT_EQ(friends.children[0].status, 0u);
+  EXPECT_EQ(friends.children[1].name, "ben");
+  EXPECT_EQ(friends.children[1].pathText, "Friends");
+  EXPECT_EQ(list.root.children[1].name, "Work");
+
+  // The canned replies: header word and codes zeroed, the rest kept.
+  TvTextMessagesImage fastNew;
+  ASSERT_TRUE(
+      contacts_support::ParseTextMessages(ReadAll(folder + "FastReplys.List"), &fastNew, &error))
+      << error;
+  EXPECT_EQ(fastNew.headerWord, 0u);
+  EXPECT_EQ(fastNew.headerValue, complete::kFastHeaderValue);
+  ASSERT_EQ(fastNew.items.size(), 2u);
+  EXPECT_EQ(fastNew.items[0].type, 0u);
+  EXPECT_EQ(fastNew.items[0].trailing, 0u);
+  EXPECT_EQ(fastNew.items[0].status, 1u);
+  EXPECT_EQ(fastNew.items[1].text, "text two");
+  TvTextMessagesImage answersNew;
+  ASSERT_TRUE(contacts_support::ParseTextMessages(ReadAll(folder + "AutoAnswers.List"), &answersNew,
+                                                  &error))
+      << error;
+  EXPECT_EQ(answersNew.headerValue, complete::kAnswersHeaderValue);
+  ASSERT_EQ(answersNew.items.size(), 1u);
+  EXPECT_EQ(answersNew.items[0].name, "Away");
 }
 
 }  // namespace

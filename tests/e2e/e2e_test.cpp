@@ -1,5 +1,6 @@
 // The real program, started as its users start it.
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -11,8 +12,7 @@
 namespace tvtest::e2e {
 namespace {
 
-// An empty 3.0 folders file: header word and count, both zero.
-const std::string kEmptyFoldersFile(8, '\0');
+using testing::HasSubstr;
 
 TEST_F(E2eTest, SilentOnAFreshStoreMakesTheDefaultFolderAndRecordsTheVersion) {
   Result run = harness->Run({"/SILENT"});
@@ -36,8 +36,7 @@ TEST_F(E2eTest, SilentOnAFreshStoreMakesTheDefaultFolderAndRecordsTheVersion) {
 }
 
 TEST_F(E2eTest, SilentDeletesOldFilesAndAConfiguredFolderIsUsed) {
-  std::string data = harness->Scratch() + "/My Data";
-  Write(data + "/Database.Folders", kEmptyFoldersFile);
+  const std::string data = WithOldData(harness->Scratch() + "/My Data");
   ASSERT_TRUE(
       harness->SetText("RunTime Settings", "m_csUserDataFolder", harness->ProgramPathOf(data)));
   ASSERT_TRUE(harness->SetDword("System Settings", "m_dwordDatabaseVersion", 0x300));
@@ -54,8 +53,7 @@ TEST_F(E2eTest, SilentDeletesOldFilesAndAConfiguredFolderIsUsed) {
 }
 
 TEST_F(E2eTest, ErrorLinesKeepTheLogAndGiveExitStatusOne) {
-  std::string data = harness->DefaultDataFolder();
-  Write(data + "/Database.Folders", kEmptyFoldersFile);
+  const std::string data = WithOldData(harness->DefaultDataFolder());
   std::string broken = data + "/Inbox/0123456789ABCDEF0123456789ABCDEF.Message";
   Write(broken, "not a message");
   Result run = harness->Run({"/SILENT"});
@@ -68,8 +66,7 @@ TEST_F(E2eTest, ErrorLinesKeepTheLogAndGiveExitStatusOne) {
 // A failure told only by a file-error box (the contact list store logs nothing when its old file
 // cannot be read) still gives exit status 1.
 TEST_F(E2eTest, AnOldContactListHeldOpenElsewhereGivesExitStatusOne) {
-  std::string data = harness->DefaultDataFolder();
-  Write(data + "/Database.Folders", kEmptyFoldersFile);
+  const std::string data = WithOldData(harness->DefaultDataFolder());
   std::string contacts = data + "/ContactList.Users";
   Write(contacts, std::string(8, '\0'));
   std::unique_ptr<Child> holder;
@@ -92,8 +89,7 @@ TEST_F(E2eTest, AnOldContactListHeldOpenElsewhereGivesExitStatusOne) {
   }
   EXPECT_EQ(run.exitStatus, 1) << run.err;
   if (Native()) {
-    EXPECT_NE(run.err.find("Operation with file '" + contacts + "' has failed"), std::string::npos)
-        << run.err;
+    EXPECT_THAT(run.err, HasSubstr("Operation with file '" + contacts + "' has failed"));
   }
   EXPECT_TRUE(Exists(contacts));
   EXPECT_FALSE(Exists(data + "/Contacts.List"));
@@ -103,8 +99,7 @@ TEST_F(E2eTest, AnOldContactListHeldOpenElsewhereGivesExitStatusOne) {
 // recorded, one box says why, exit status 2.
 TEST_F(E2eTest, AConfiguredDataFolderThatCannotBeUsedIsKept) {
   // Old data in the default folder, which a run that replaced the setting would convert.
-  std::string fallback = harness->DefaultDataFolder();
-  Write(fallback + "/Database.Folders", kEmptyFoldersFile);
+  const std::string fallback = WithOldData(harness->DefaultDataFolder());
   std::string plainFile = harness->Scratch() + "/PlainFile";
   Write(plainFile, "not a folder");
   for (const std::string& configured : {plainFile, harness->Scratch() + "/Unplugged/ZorvaneData"}) {
@@ -120,7 +115,7 @@ TEST_F(E2eTest, AConfiguredDataFolderThatCannotBeUsedIsKept) {
     if (Native()) {
       // One box, naming the folder; in silent mode as with the dialog, which is not shown.
       std::string box = "The data folder '" + stored + "' named in the settings cannot be used";
-      EXPECT_NE(run.err.find(box), std::string::npos) << run.err;
+      EXPECT_THAT(run.err, HasSubstr(box));
       EXPECT_EQ(run.err.find(box), run.err.rfind(box));
       Result dialog = harness->Run({}, "x\n");
       EXPECT_EQ(dialog.exitStatus, 2);
@@ -128,89 +123,6 @@ TEST_F(E2eTest, AConfiguredDataFolderThatCannotBeUsedIsKept) {
       EXPECT_EQ(harness->QueryText("RunTime Settings", "m_csUserDataFolder"), stored);
     }
   }
-}
-
-// ---- The terminal dialog (the POSIX build's own rendition) ---------------------------------
-
-TEST_F(E2eTest, TheTerminalDialogConvertsWithoutDeletingWhenTold) {
-  if (!Native()) GTEST_SKIP() << "the terminal dialog is the POSIX rendition";
-  std::string data = harness->DefaultDataFolder();
-  Write(data + "/Database.Folders", kEmptyFoldersFile);
-  // d: clear "Delete old database when done"; c: convert; n: no backup first.
-  Result run = harness->Run({}, "d\nc\nn\n");
-  EXPECT_EQ(run.exitStatus, 0) << run.err;
-  EXPECT_EQ(run.out, "");
-  EXPECT_NE(run.err.find("Zorvane Database Tool"), std::string::npos);
-  EXPECT_NE(run.err.find("Do the backup before conversion?"), std::string::npos);
-  EXPECT_NE(run.err.find("Done [ hit 'OK' ] to exit and launch Zorvane"), std::string::npos);
-  EXPECT_TRUE(Exists(data + "/Database.Folders"));
-  EXPECT_TRUE(Exists(data + "/Folders.List"));
-  EXPECT_EQ(harness->QueryDword("System Settings", "m_dwordDatabaseVersion"), 0x301u);
-}
-
-TEST_F(E2eTest, ExitOrTheEndOfInputConvertsNothing) {
-  if (!Native()) GTEST_SKIP() << "the terminal dialog is the POSIX rendition";
-  for (const char* input : {"x\n", "", "what\nX\n"}) {
-    Result run = harness->Run({}, input);
-    EXPECT_EQ(run.exitStatus, 0) << input;
-    EXPECT_NE(run.err.find("Convert 3.0 -> 3.1"), std::string::npos) << input;
-    EXPECT_FALSE(harness->QueryDword("System Settings", "m_dwordDatabaseVersion").has_value());
-  }
-  // The folder is found and written back at every start, converted or not.
-  EXPECT_TRUE(harness->StoredDataFolder().has_value());
-}
-
-TEST_F(E2eTest, LowerCaseSilentShowsTheDialog) {
-  if (!Native()) GTEST_SKIP() << "under Wine the dialog is seen on a screen (gui_test)";
-  Result run = harness->Run({"/silent"}, "x\n");
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_NE(run.err.find("Zorvane Database Tool"), std::string::npos);
-  EXPECT_FALSE(harness->QueryDword("System Settings", "m_dwordDatabaseVersion").has_value());
-}
-
-TEST_F(E2eTest, BackUpThroughTheDialogCopiesTheDataFolder) {
-  if (!Native()) GTEST_SKIP() << "the terminal dialog is the POSIX rendition";
-  std::string data = harness->DefaultDataFolder();
-  Write(data + "/Inbox/keep.txt", "kept");
-  std::string target = harness->Scratch() + "/Safe";
-  std::filesystem::create_directories(target);
-  Result run = harness->Run({}, "b\n" + target + "\nx\n");
-  EXPECT_EQ(run.exitStatus, 0) << run.err;
-  EXPECT_TRUE(Exists(target + "/Zorvane BackUp/Inbox/keep.txt"));
-  EXPECT_TRUE(IsDir(target + "/Zorvane BackUp/Drafts"));
-}
-
-TEST_F(E2eTest, TheFolderChooserTakesARelativeAnswerFromWhereTheUserStarted) {
-  if (!Native()) GTEST_SKIP() << "the terminal folder chooser is the POSIX rendition";
-  std::string data = harness->DefaultDataFolder();
-  Write(data + "/Inbox/keep.txt", "kept");
-  std::string start = harness->Scratch() + "/Start";
-  std::filesystem::create_directories(start);
-  std::unique_ptr<Child> run = harness->StartInEnvironment({"env", "-C", start, TV_E2E_PROGRAM});
-  run->WriteInput("b\n.\nx\n");
-  run->CloseInput();
-  Result ended = run->Wait(60000);
-  EXPECT_EQ(ended.exitStatus, 0) << ended.err;
-  EXPECT_TRUE(Exists(start + "/Zorvane BackUp/Inbox/keep.txt"));
-}
-
-TEST_F(E2eTest, ABackUpThatFailsBeforeConvertingStopsTheConversion) {
-  if (!Native()) GTEST_SKIP() << "the terminal dialog is the POSIX rendition";
-  std::string data = harness->DefaultDataFolder();
-  Write(data + "/Database.Folders", kEmptyFoldersFile);
-  std::string target = harness->Scratch() + "/Full";
-  // The backup folder's name is taken by a plain file, so the copy cannot be made.
-  Write(target + "/Zorvane BackUp", "in the way");
-  // c: convert; y: back up first; the folder; then x: exit.
-  Result run = harness->Run({}, "c\ny\n" + target + "\nx\n");
-  EXPECT_EQ(run.exitStatus, 1) << run.err;
-  EXPECT_NE(run.err.find("The backup into '" + target + "/Zorvane BackUp' has failed"),
-            std::string::npos)
-      << run.err;
-  EXPECT_EQ(run.err.find("Please be patient"), std::string::npos);
-  EXPECT_TRUE(Exists(data + "/Database.Folders"));
-  EXPECT_FALSE(Exists(data + "/Folders.List"));
-  EXPECT_FALSE(harness->QueryDword("System Settings", "m_dwordDatabaseVersion").has_value());
 }
 
 TEST_F(E2eTest, ASecondCopyExitsAtOnceSayingWhyOnPosixOnly) {

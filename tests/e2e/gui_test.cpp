@@ -120,17 +120,9 @@ class GuiTest : public E2eTest {
     return false;
   }
 
-  bool Click(int x, int y) {
-    return RunCommand({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"},
-                      {"DISPLAY=" + screen.Display()}, "", 30000)
-               .exitStatus == 0;
-  }
-
-  Probe ProbeDialog() { return ProbeWindow("Zorvane Database Tool"); }
-
-  Probe ProbeWindow(const std::string& title) {
+  Probe ProbeDialog() {
     Probe probe;
-    Result r = harness->RunInEnvironment({"wine", TV_E2E_PROBE, "dialog", title});
+    Result r = harness->RunInEnvironment({"wine", TV_E2E_PROBE, "dialog", "Zorvane Database Tool"});
     EXPECT_EQ(r.exitStatus, 0) << r.err;
     EXPECT_TRUE(ParseProbe(r.out, &probe)) << r.out;
     return probe;
@@ -153,7 +145,12 @@ class GuiTest : public E2eTest {
     return false;
   }
 
-  bool ClickCenter(const Control& c) { return Click(c.x + c.width / 2, c.y + c.height / 2); }
+  bool ClickCenter(const Control& c) {
+    return RunCommand({"xdotool", "mousemove", std::to_string(c.x + c.width / 2),
+                       std::to_string(c.y + c.height / 2), "click", "1"},
+                      {"DISPLAY=" + screen.Display()}, "", 30000)
+               .exitStatus == 0;
+  }
 
   // Waits for the message box whose text matches, then clicks its button of that text.
   bool AnswerBox(const std::string& text, const std::string& button) {
@@ -221,8 +218,7 @@ TEST_F(GuiTest, TheDialogOpensInTemplateOrderAndExitWritesNoVersion) {
   std::filesystem::create_directories(artifacts);
   EXPECT_TRUE(screen.Screenshot(artifacts + "/dialog.png", windowId));
 
-  const Control& exitButton = probe.controls[1];
-  ASSERT_TRUE(Click(exitButton.x + exitButton.width / 2, exitButton.y + exitButton.height / 2));
+  ASSERT_TRUE(ClickCenter(probe.controls[1]));
   Result ended = app->Wait(60000);
   EXPECT_FALSE(ended.timedOut);
   EXPECT_EQ(ended.exitStatus, 0);
@@ -238,8 +234,7 @@ TEST_F(GuiTest, LowerCaseSilentShowsTheDialogAndASecondCopyEndsAtOnce) {
   EXPECT_EQ(second.out, "");
   Probe probe = ProbeDialog();
   ASSERT_EQ(probe.controls.size(), 7u);
-  const Control& exitButton = probe.controls[1];
-  ASSERT_TRUE(Click(exitButton.x + exitButton.width / 2, exitButton.y + exitButton.height / 2));
+  ASSERT_TRUE(ClickCenter(probe.controls[1]));
   Result ended = app->Wait(60000);
   EXPECT_EQ(ended.exitStatus, 0);
   EXPECT_FALSE(harness->QueryDword("System Settings", "m_dwordDatabaseVersion").has_value());

@@ -1,6 +1,8 @@
 // The native program as a person at a terminal or a script sees it: the progress line only on a
 // terminal, the summary line, help and version without side effects, a second copy that says
-// why it did nothing, and SIGINT/SIGTERM that stop a conversion a rerun finishes.
+// why it did nothing, SIGINT/SIGTERM that stop a conversion a rerun finishes, and the terminal
+// dialog (the POSIX build's own rendition of the dialog) with its folder chooser.
+#include <gmock/gmock.h>
 #include <signal.h>
 
 #include <chrono>
@@ -15,6 +17,9 @@
 
 namespace tvtest::e2e {
 namespace {
+
+using testing::HasSubstr;
+using testing::Not;
 
 class TerminalTest : public E2eTest {
  protected:
@@ -143,6 +148,79 @@ TEST_F(TerminalTest, SignalsStopBetweenMessagesAndARerunFinishesWithNothingLost)
       harness->RunInEnvironment({TV_E2E_ZVTOOL, "verify", backup, harness->DefaultDataFolder()});
   EXPECT_EQ(verify.exitStatus, 0) << verify.out << verify.err;
   EXPECT_NE(verify.out.find("result: nothing lost"), std::string::npos) << verify.out;
+}
+
+// ---- The terminal dialog ------------------------------------------------------------------
+
+TEST_F(TerminalTest, TheTerminalDialogConvertsWithoutDeletingWhenTold) {
+  const std::string data = WithOldData(harness->DefaultDataFolder());
+  // d: clear "Delete old database when done"; c: convert; n: no backup first.
+  Result run = harness->Run({}, "d\nc\nn\n");
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_THAT(run.err, HasSubstr("Zorvane Database Tool"));
+  EXPECT_THAT(run.err, HasSubstr("Do the backup before conversion?"));
+  EXPECT_THAT(run.err, HasSubstr("Done [ hit 'OK' ] to exit and launch Zorvane"));
+  EXPECT_TRUE(Exists(data + "/Database.Folders"));
+  EXPECT_TRUE(Exists(data + "/Folders.List"));
+  EXPECT_EQ(harness->QueryDword("System Settings", "m_dwordDatabaseVersion"), 0x301u);
+}
+
+TEST_F(TerminalTest, ExitOrTheEndOfInputConvertsNothing) {
+  for (const char* input : {"x\n", "", "what\nX\n"}) {
+    Result run = harness->Run({}, input);
+    EXPECT_EQ(run.exitStatus, 0) << input;
+    EXPECT_THAT(run.err, HasSubstr("Convert 3.0 -> 3.1")) << input;
+    EXPECT_FALSE(harness->QueryDword("System Settings", "m_dwordDatabaseVersion").has_value());
+  }
+  // The folder is found and written back at every start, converted or not.
+  EXPECT_TRUE(harness->StoredDataFolder().has_value());
+}
+
+TEST_F(TerminalTest, LowerCaseSilentShowsTheDialog) {
+  Result run = harness->Run({"/silent"}, "x\n");
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_THAT(run.err, HasSubstr("Zorvane Database Tool"));
+  EXPECT_FALSE(harness->QueryDword("System Settings", "m_dwordDatabaseVersion").has_value());
+}
+
+TEST_F(TerminalTest, BackUpThroughTheDialogCopiesTheDataFolder) {
+  std::string data = harness->DefaultDataFolder();
+  Write(data + "/Inbox/keep.txt", "kept");
+  std::string target = harness->Scratch() + "/Safe";
+  std::filesystem::create_directories(target);
+  Result run = harness->Run({}, "b\n" + target + "\nx\n");
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(Exists(target + "/Zorvane BackUp/Inbox/keep.txt"));
+  EXPECT_TRUE(IsDir(target + "/Zorvane BackUp/Drafts"));
+}
+
+TEST_F(TerminalTest, TheFolderChooserTakesARelativeAnswerFromWhereTheUserStarted) {
+  std::string data = harness->DefaultDataFolder();
+  Write(data + "/Inbox/keep.txt", "kept");
+  std::string start = harness->Scratch() + "/Start";
+  std::filesystem::create_directories(start);
+  std::unique_ptr<Child> run = harness->StartInEnvironment({"env", "-C", start, TV_E2E_PROGRAM});
+  run->WriteInput("b\n.\nx\n");
+  run->CloseInput();
+  Result ended = run->Wait(60000);
+  EXPECT_EQ(ended.exitStatus, 0) << ended.err;
+  EXPECT_TRUE(Exists(start + "/Zorvane BackUp/Inbox/keep.txt"));
+}
+
+TEST_F(TerminalTest, ABackUpThatFailsBeforeConvertingStopsTheConversion) {
+  const std::string data = WithOldData(harness->DefaultDataFolder());
+  std::string target = harness->Scratch() + "/Full";
+  // The backup folder's name is taken by a plain file, so the copy cannot be made.
+  Write(target + "/Zorvane BackUp", "in the way");
+  // c: convert; y: back up first; the folder; then x: exit.
+  Result run = harness->Run({}, "c\ny\n" + target + "\nx\n");
+  EXPECT_EQ(run.exitStatus, 1) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("The backup into '" + target + "/Zorvane BackUp' has failed"));
+  EXPECT_THAT(run.err, Not(HasSubstr("Please be patient")));
+  EXPECT_TRUE(Exists(data + "/Database.Folders"));
+  EXPECT_FALSE(Exists(data + "/Folders.List"));
+  EXPECT_FALSE(harness->QueryDword("System Settings", "m_dwordDatabaseVersion").has_value());
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "support/e2e_runner.h"
 
+#include "support/test_helpers.h"
+
 #ifndef _WIN32
 
 #include <dirent.h>
@@ -60,13 +62,6 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 bool WriteFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << content;
@@ -82,7 +77,8 @@ std::string SectionKey(const std::string& section) {
 
 // ---- Processes -----------------------------------------------------------------------------
 
-Child* StartChild(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+std::unique_ptr<Child> Start(const std::vector<std::string>& argv,
+                             const std::vector<std::string>& env) {
   int in[2], out[2], err[2];
   if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0) return nullptr;
   std::vector<std::string> envStrings = MergedEnvironment(env);
@@ -110,7 +106,7 @@ Child* StartChild(const std::vector<std::string>& argv, const std::vector<std::s
   ::close(out[1]);
   ::close(err[1]);
   ::signal(SIGPIPE, SIG_IGN);
-  Child* child = new Child();
+  std::unique_ptr<Child> child(new Child());
   child->m_pid = pid;
   child->m_in = in[1];
   child->m_out = out[0];
@@ -118,11 +114,6 @@ Child* StartChild(const std::vector<std::string>& argv, const std::vector<std::s
   ::fcntl(child->m_out, F_SETFL, O_NONBLOCK);
   ::fcntl(child->m_err, F_SETFL, O_NONBLOCK);
   return child;
-}
-
-std::unique_ptr<Child> Start(const std::vector<std::string>& argv,
-                             const std::vector<std::string>& env) {
-  return std::unique_ptr<Child>(StartChild(argv, env));
 }
 
 Child::~Child() {
@@ -252,22 +243,22 @@ std::string WineUserFolder(const std::string& prefix) {
   return prefix + "/drive_c/users/" + (std::getenv("USER") ? std::getenv("USER") : "root");
 }
 
-}  // namespace
-
+// The wine prefix shared by the harnesses of this process (made on first use).
 const std::string& SharedWinePrefix() {
   static WinePrefix prefix;
   if (prefix.path.empty()) {
     char pattern[] = "/tmp/tv-e2e-wine-XXXXXX";
     if (::mkdtemp(pattern) == nullptr) return prefix.path;
     prefix.path = pattern;
-    Result boot = RunCommand({"wineboot", "-u"},
-                             {"WINEPREFIX=" + prefix.path, "WINEDEBUG=-all", "DISPLAY"}, "",
-                             600000);
+    Result boot = RunCommand(
+        {"wineboot", "-u"}, {"WINEPREFIX=" + prefix.path, "WINEDEBUG=-all", "DISPLAY"}, "", 600000);
     if (boot.exitStatus != 0) std::fprintf(stderr, "wineboot failed: %s\n", boot.err.c_str());
     RunCommand({"wineserver", "-w"}, {"WINEPREFIX=" + prefix.path}, "", 120000);
   }
   return prefix.path;
 }
+
+}  // namespace
 
 // ---- Harness -------------------------------------------------------------------------------
 
@@ -312,8 +303,7 @@ std::vector<std::string> Harness::ProgramCommand(const std::vector<std::string>&
   return argv;
 }
 
-Result Harness::Run(const std::vector<std::string>& args, const std::string& input,
-                    int timeoutMs) {
+Result Harness::Run(const std::vector<std::string>& args, const std::string& input, int timeoutMs) {
   return RunCommand(ProgramCommand(args), Environment(), input, timeoutMs);
 }
 
@@ -357,7 +347,8 @@ std::string WithValue(const std::string& content, const std::string& section,
         break;
       }
     }
-    if (i >= lines.size() || lines[i] != line) lines.insert(lines.begin() + static_cast<long>(at) + 1, line);
+    if (i >= lines.size() || lines[i] != line)
+      lines.insert(lines.begin() + static_cast<long>(at) + 1, line);
   }
   std::string out;
   for (const std::string& l : lines) out += l + "\n";
@@ -390,24 +381,16 @@ std::string Quote(const std::string& text) {
   return out + "\"";
 }
 
-// The value column of `wine reg query` for one value.
+// The type and value columns of `wine reg query` for one value: "    <name>    <type>    <value>".
 std::optional<std::pair<std::string, std::string>> WineValue(const std::string& output,
                                                              const std::string& name) {
   std::stringstream in(output);
   for (std::string l; std::getline(in, l);) {
     if (!l.empty() && l.back() == '\r') l.pop_back();
-    std::string trimmed = l.substr(std::min(l.find_first_not_of(' '), l.size()));
-    if (Lower(trimmed).rfind(Lower(name) + "    ", 0) != 0) continue;
-    std::string rest = trimmed.substr(name.size());
-    size_t typeStart = rest.find_first_not_of(' ');
-    if (typeStart == std::string::npos) continue;
-    size_t typeEnd = rest.find(' ', typeStart);
-    std::string type = rest.substr(typeStart, typeEnd - typeStart);
-    std::string value;
-    if (typeEnd != std::string::npos) {
-      size_t valueStart = rest.find_first_not_of(' ', typeEnd);
-      if (valueStart != std::string::npos) value = rest.substr(valueStart);
-    }
+    std::istringstream columns(l);
+    std::string found, type, value;
+    if (!(columns >> found >> type) || Lower(found) != Lower(name)) continue;
+    std::getline(columns >> std::ws, value);
     return std::make_pair(type, value);
   }
   return std::nullopt;
@@ -415,34 +398,43 @@ std::optional<std::pair<std::string, std::string>> WineValue(const std::string& 
 
 }  // namespace
 
-bool Harness::SetText(const std::string& section, const std::string& name,
-                      const std::string& value) {
+// A value written as the registry file's line holds it (native) or as `wine reg add` takes it.
+bool Harness::SetValue(const std::string& section, const std::string& name,
+                       const std::string& fileValue, const std::string& wineType,
+                       const std::string& wineValue) {
   if (m_mode == Mode::kNative) {
     ::mkdir((m_root + "/config/Tarvo software").c_str(), 0700);
     return WriteFile(RegFile(),
-                     WithValue(ReadFile(RegFile()), section, name, Quote(name) + "=" + Quote(value)));
+                     WithValue(ReadAll(RegFile()), section, name, Quote(name) + "=" + fileValue));
   }
-  return RunInEnvironment({"wine", "reg", "add", SectionKey(section), "/v", name, "/t", "REG_SZ",
-                           "/d", value, "/f"})
+  return RunInEnvironment({"wine", "reg", "add", SectionKey(section), "/v", name, "/t", wineType,
+                           "/d", wineValue, "/f"})
              .exitStatus == 0;
+}
+
+bool Harness::SetText(const std::string& section, const std::string& name,
+                      const std::string& value) {
+  return SetValue(section, name, Quote(value), "REG_SZ", value);
 }
 
 bool Harness::SetDword(const std::string& section, const std::string& name, uint32_t value) {
-  if (m_mode == Mode::kNative) {
-    ::mkdir((m_root + "/config/Tarvo software").c_str(), 0700);
-    char line[32];
-    std::snprintf(line, sizeof(line), "dword:%08x", value);
-    return WriteFile(RegFile(), WithValue(ReadFile(RegFile()), section, name, Quote(name) + "=" + line));
-  }
-  return RunInEnvironment({"wine", "reg", "add", SectionKey(section), "/v", name, "/t",
-                           "REG_DWORD", "/d", std::to_string(value), "/f"})
-             .exitStatus == 0;
+  char line[32];
+  std::snprintf(line, sizeof(line), "dword:%08x", value);
+  return SetValue(section, name, line, "REG_DWORD", std::to_string(value));
 }
 
-std::optional<std::string> Harness::QueryText(const std::string& section,
-                                              const std::string& name) {
+// The value as `wine reg query` prints it, when it has that type.
+std::optional<std::string> Harness::WineQuery(const std::string& section, const std::string& name,
+                                              const std::string& type) {
+  Result r = RunInEnvironment({"wine", "reg", "query", SectionKey(section), "/v", name});
+  auto value = WineValue(r.out, name);
+  if (r.exitStatus != 0 || !value || value->first != type) return std::nullopt;
+  return value->second;
+}
+
+std::optional<std::string> Harness::QueryText(const std::string& section, const std::string& name) {
   if (m_mode == Mode::kNative) {
-    std::optional<std::string> raw = RawValue(ReadFile(RegFile()), section, name);
+    std::optional<std::string> raw = RawValue(ReadAll(RegFile()), section, name);
     if (!raw || raw->size() < 2 || raw->front() != '"' || raw->back() != '"') return std::nullopt;
     std::string out;
     for (size_t i = 1; i + 1 < raw->size(); ++i) {
@@ -451,22 +443,18 @@ std::optional<std::string> Harness::QueryText(const std::string& section,
     }
     return out;
   }
-  Result r = RunInEnvironment({"wine", "reg", "query", SectionKey(section), "/v", name});
-  auto value = WineValue(r.out, name);
-  if (r.exitStatus != 0 || !value || value->first != "REG_SZ") return std::nullopt;
-  return value->second;
+  return WineQuery(section, name, "REG_SZ");
 }
 
 std::optional<uint32_t> Harness::QueryDword(const std::string& section, const std::string& name) {
   if (m_mode == Mode::kNative) {
-    std::optional<std::string> raw = RawValue(ReadFile(RegFile()), section, name);
+    std::optional<std::string> raw = RawValue(ReadAll(RegFile()), section, name);
     if (!raw || raw->rfind("dword:", 0) != 0) return std::nullopt;
     return static_cast<uint32_t>(std::strtoul(raw->c_str() + 6, nullptr, 16));
   }
-  Result r = RunInEnvironment({"wine", "reg", "query", SectionKey(section), "/v", name});
-  auto value = WineValue(r.out, name);
-  if (r.exitStatus != 0 || !value || value->first != "REG_DWORD") return std::nullopt;
-  return static_cast<uint32_t>(std::strtoul(value->second.c_str(), nullptr, 0));
+  std::optional<std::string> value = WineQuery(section, name, "REG_DWORD");
+  if (!value) return std::nullopt;
+  return static_cast<uint32_t>(std::strtoul(value->c_str(), nullptr, 0));
 }
 
 std::optional<std::string> Harness::StoredDataFolder() {

@@ -48,7 +48,8 @@ class Child {
   int Pid() const { return m_pid; }
 
  private:
-  friend Child* StartChild(const std::vector<std::string>&, const std::vector<std::string>&);
+  friend std::unique_ptr<Child> Start(const std::vector<std::string>&,
+                                      const std::vector<std::string>&);
   Child() = default;
   void Pump(int timeoutMs);
   int m_pid = -1;
@@ -104,10 +105,14 @@ class Harness {
   std::vector<std::string> Environment() const;
   std::string RegFile() const;
   std::vector<std::string> ProgramCommand(const std::vector<std::string>& args) const;
+  bool SetValue(const std::string& section, const std::string& name, const std::string& fileValue,
+                const std::string& wineType, const std::string& wineValue);
+  std::optional<std::string> WineQuery(const std::string& section, const std::string& name,
+                                       const std::string& type);
 
   Mode m_mode;
   std::string m_program;
-  std::string m_root;     // private folder of this harness
+  std::string m_root;  // private folder of this harness
   std::string m_scratch;
   std::string m_display;
   // Native mode: the registry file as the test last wrote it is read back from the disk.
@@ -129,8 +134,5 @@ class VirtualScreen {
   std::unique_ptr<Child> m_server;
   std::string m_display;
 };
-
-// The wine prefix shared by the harnesses of this process (made on first use).
-const std::string& SharedWinePrefix();
 
 }  // namespace tvtest::e2e

@@ -71,25 +71,20 @@ RunResult Run(const std::string& program, const std::vector<std::string>& argume
   const std::string outPath = scratch + "run-" + std::to_string(++counter) + ".out";
   const std::string errPath = scratch + "run-" + std::to_string(counter) + ".err";
   std::string command;
-#ifndef _WIN32
+#ifdef _WIN32
+  (void)environment;
+  const std::string nullDevice = "NUL";
+#else
+  const std::string nullDevice = "/dev/null";
   if (!environment.empty()) {
     command = "env";
     for (const std::string& pair : environment) command += " " + Quoted(pair);
     command += " ";
   }
-#else
-  (void)environment;
 #endif
   command += Quoted(program);
   for (const std::string& argument : arguments) command += " " + Quoted(argument);
-  command += " < " + Quoted(
-#ifdef _WIN32
-                        "NUL"
-#else
-                        "/dev/null"
-#endif
-                        ) +
-             " > " + Quoted(outPath) + " 2> " + Quoted(errPath);
+  command += " < " + Quoted(nullDevice) + " > " + Quoted(outPath) + " 2> " + Quoted(errPath);
 #ifdef _WIN32
   // cmd /c drops the outermost quotes of its command line: give it a pair to drop.
   command = "\"" + command + "\"";
@@ -134,8 +129,8 @@ std::map<std::string, std::string> Snapshot(const std::string& root) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(fs::path(root))) {
     const std::string relative = fs::relative(entry.path(), fs::path(root)).generic_string();
-    files[relative] = entry.is_directory() ? std::string("<dir>")
-                                           : tvtest::ReadWholeFile(entry.path().string());
+    files[relative] =
+        entry.is_directory() ? std::string("<dir>") : tvtest::ReadWholeFile(entry.path().string());
   }
   return files;
 }

@@ -1,21 +1,29 @@
 // zvtool end to end: the built binary on generated data folders, beside the conversion itself
 // (the real converter binary natively; the conversion's stores in process under Wine, where the
 // converter would need the prefix's registry).
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <set>
 
 #include "database/folders_format.h"
+#include "foundation/coding.h"
 #include "support/conversion_log_reader.h"
 #include "support/old_contacts_writer.h"
 #include "support/old_data_writer.h"
 #include "support/scratch_dir.h"
+#include "support/test_helpers.h"
 #include "tools/tool_fixture.h"
 
 namespace {
 
 using nlohmann::json;
+using testing::AllOf;
+using testing::Contains;
+using testing::HasSubstr;
+using testing::StartsWith;
 using tooltest::kSep;
 using tooltest::RunResult;
 
@@ -33,12 +41,13 @@ class ZvtoolTest : public tvtest::ScratchTest {
     return where + kSep;
   }
 
-  // The data folder the converter binary uses in a private home: natively under
-  // XDG_DATA_HOME; under Wine the in-process conversion takes any folder.
+  // The data folder the converter binary uses in a private home (its parents made here):
+  // natively under XDG_DATA_HOME; under Wine the in-process conversion takes any folder.
   std::string ConverterDataFolder() {
 #ifdef _WIN32
     return scratch.File("data");
 #else
+    std::filesystem::create_directories(scratch.File("home/.local/share/Tarvo software"));
     return scratch.File("home/.local/share/Tarvo software/Zorvane");
 #endif
   }
@@ -53,45 +62,43 @@ class ZvtoolTest : public tvtest::ScratchTest {
     const std::string home = scratch.File("home");
     tvtest::RemoveTree(scratch.File("tmp"));
     scratch.MakeDir("tmp");
-    RunResult r = tooltest::Run(
-        tooltest::Binary("zv30to31"), {"/SILENT"}, scratch.Path(),
-        {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
-         "XDG_DATA_HOME=" + home + "/.local/share", "XDG_RUNTIME_DIR=" + home,
-         "TMPDIR=" + scratch.File("tmp")});
+    RunResult r = tooltest::Run(tooltest::Binary("zv30to31"), {"/SILENT"}, scratch.Path(),
+                                {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
+                                 "XDG_DATA_HOME=" + home + "/.local/share",
+                                 "XDG_RUNTIME_DIR=" + home, "TMPDIR=" + scratch.File("tmp")});
     ASSERT_EQ(r.exitCode, expectedExit) << r.err;
 #endif
   }
 
-  void MakeConverterHome() {
-#ifndef _WIN32
-    scratch.MakeDir("home");
-    scratch.MakeDir("home/.local");
-    scratch.MakeDir("home/.local/share");
-    scratch.MakeDir("home/.local/share/Tarvo software");
-#endif
+  // A sample that the converter converted, and its 3.0 copy in backup taken before.
+  void ConvertSampleKeepingBackup(int messages, int seed) {
+    converted = Sample(ConverterDataFolder(), messages, seed);
+    ASSERT_TRUE(tooltest::CopyTree(converted, backup));
+    Convert(0);
   }
+
+  const std::string backup = scratch.File("Zorvane BackUp");
+  std::string converted;
 };
 
 TEST_F(ZvtoolTest, HelpListsEveryCommandAndBadPathsAreClearErrors) {
   RunResult help = Zvtool({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   for (const char* command : {"sample", "dump", "check", "verify"}) {
-    EXPECT_NE(help.out.find(command), std::string::npos) << command;
+    EXPECT_THAT(help.out, HasSubstr(command));
   }
   RunResult checkHelp = Zvtool({"check", "--help"});
   EXPECT_EQ(checkHelp.exitCode, 0);
-  EXPECT_NE(checkHelp.out.find("Changes nothing"), std::string::npos);
+  EXPECT_THAT(checkHelp.out, HasSubstr("Changes nothing"));
 
   const std::string missing = scratch.File("no such folder");
-  RunResult check = Zvtool({"check", missing});
-  EXPECT_EQ(check.exitCode, 2);
-  EXPECT_NE(check.err.find(missing), std::string::npos) << check.err;
-  RunResult verify = Zvtool({"verify", missing, scratch.Path()});
-  EXPECT_EQ(verify.exitCode, 2);
-  EXPECT_NE(verify.err.find(missing), std::string::npos) << verify.err;
-  RunResult dump = Zvtool({"dump", missing});
-  EXPECT_EQ(dump.exitCode, 2);
-  EXPECT_NE(dump.err.find(missing), std::string::npos) << dump.err;
+  for (const std::vector<std::string>& command : {std::vector<std::string>{"check", missing},
+                                                  {"verify", missing, scratch.Path()},
+                                                  {"dump", missing}}) {
+    RunResult r = Zvtool(command);
+    EXPECT_EQ(r.exitCode, 2) << command[0];
+    EXPECT_THAT(r.err, HasSubstr(missing)) << command[0];
+  }
   EXPECT_EQ(Zvtool({"frobnicate"}).exitCode, 2);
   EXPECT_EQ(Zvtool({"sample"}).exitCode, 2);
 }
@@ -146,19 +153,18 @@ TEST_F(ZvtoolTest, DumpJsonOfEveryFileKindParses) {
   EXPECT_TRUE(doc.contains("stopped_at"));
   EXPECT_TRUE(doc["header"].contains("recipient_count"));
   RunResult text = Zvtool({"dump", cut});
-  EXPECT_NE(text.out.find("stopped_at: "), std::string::npos) << text.out;
-  EXPECT_NE(text.out.find("reason: "), std::string::npos) << text.out;
+  EXPECT_THAT(text.out, HasSubstr("stopped_at: "));
+  EXPECT_THAT(text.out, HasSubstr("reason: "));
 }
 
 // Paths of the log's "Message: <path> , <outcome>" entries with that outcome.
 std::set<std::string> LoggedMessages(const std::vector<std::string>& entries,
                                      const std::string& outcome) {
+  const std::string head = "Error: Message: ", tail = " , " + outcome;
   std::set<std::string> paths;
   for (const std::string& entry : entries) {
-    const std::string head = "Error: Message: ";
-    const std::string tail = " , " + outcome;
-    if (entry.rfind(head, 0) == 0 && entry.size() > head.size() + tail.size() &&
-        entry.compare(entry.size() - tail.size(), tail.size(), tail) == 0) {
+    if (entry.size() > head.size() + tail.size() && entry.rfind(head, 0) == 0 &&
+        tvtest::EndsWith(entry, tail)) {
       paths.insert(entry.substr(head.size(), entry.size() - head.size() - tail.size()));
     }
   }
@@ -166,7 +172,6 @@ std::set<std::string> LoggedMessages(const std::vector<std::string>& entries,
 }
 
 TEST_F(ZvtoolTest, CheckAgreesWithWhatTheConversionThenDoes) {
-  MakeConverterHome();
   const std::string data = Sample(ConverterDataFolder(), 30, 3);
   // Break some messages, one way each.
   std::vector<std::string> inbox = tooltest::FilesIn(data + "Inbox");
@@ -180,7 +185,8 @@ TEST_F(ZvtoolTest, CheckAgreesWithWhatTheConversionThenDoes) {
   ASSERT_TRUE(tooltest::Truncate(cutBody, dumped["body"]["offset"].get<uint64_t>() + 1));
   // A message with an attachment, cut inside the attachment's contents.
   std::string withAttachment;
-  for (const std::string& dir : {std::string("Inbox"), std::string("Sent"), std::string("Deleted")}) {
+  for (const std::string& dir :
+       {std::string("Inbox"), std::string("Sent"), std::string("Deleted")}) {
     for (const std::string& name : tooltest::FilesIn(data + dir)) {
       std::string path = data + dir + kSep + name;
       if (name.size() == 40 && path != badHeader && path != cutBody &&
@@ -222,16 +228,10 @@ TEST_F(ZvtoolTest, CheckAgreesWithWhatTheConversionThenDoes) {
   EXPECT_EQ(LoggedMessages(log, "NOT loaded"), checkNotLoaded);
   EXPECT_EQ(LoggedMessages(log, "NOT saved"), checkNotSaved);
   // The attachment past the end is the one the conversion had "Problems with" while staging.
-  bool staged = false;
-  for (const std::string& entry : log) {
-    if (entry.find("Problems with file: ") != std::string::npos &&
-        entry.find(withAttachment) != std::string::npos) {
-      staged = true;
-    }
-  }
-  EXPECT_TRUE(staged);
-  EXPECT_EQ(report["messages"]["convert"].get<size_t>() + checkNotLoaded.size() + checkNotSaved.size(),
-            report["messages"]["found"].get<size_t>());
+  EXPECT_THAT(log, Contains(AllOf(HasSubstr("Problems with file: "), HasSubstr(withAttachment))));
+  EXPECT_EQ(
+      report["messages"]["convert"].get<size_t>() + checkNotLoaded.size() + checkNotSaved.size(),
+      report["messages"]["found"].get<size_t>());
 }
 
 TEST_F(ZvtoolTest, CheckReportsAFolderWhoseNameIsNoPlainNameAsTheConversionDoes) {
@@ -243,23 +243,23 @@ TEST_F(ZvtoolTest, CheckReportsAFolderWhoseNameIsNoPlainNameAsTheConversionDoes)
   // One more user folder, whose name would not stay a single folder under the data folder.
   folders::FoldersFile file;
   std::string problem;
-  ASSERT_TRUE(folders::DecodeFoldersFile(tvtest::ReadWholeFile(data + "Database.Folders"), file,
-                                         &problem))
+  ASSERT_TRUE(
+      folders::DecodeFoldersFile(tvtest::ReadWholeFile(data + "Database.Folders"), file, &problem))
       << problem;
   file.records.push_back(tvtest::Folder("bad:name", 20));
-  ASSERT_TRUE(tvtest::WriteWholeFile(data + "Database.Folders",
-                                     folders::EncodeFoldersFile(file.records)));
+  ASSERT_TRUE(
+      tvtest::WriteWholeFile(data + "Database.Folders", folders::EncodeFoldersFile(file.records)));
   RunResult check = Zvtool({"check", data, "--json"});
   EXPECT_EQ(check.exitCode, 1);
   json report = json::parse(check.out);
   ASSERT_EQ(report["unsafe_folders"].size(), 1u);
-  EXPECT_NE(report["unsafe_folders"][0].get<std::string>().find("'bad:name'"), std::string::npos);
+  EXPECT_THAT(report["unsafe_folders"][0].get<std::string>(), HasSubstr("'bad:name'"));
 
   // A folder whose id is taken by one listed before it is dropped: the messages in its
   // directory would be left behind without a log line, which check calls a failure.
   file.records.push_back(tvtest::Folder("Second Projects", 10));
-  ASSERT_TRUE(tvtest::WriteWholeFile(data + "Database.Folders",
-                                     folders::EncodeFoldersFile(file.records)));
+  ASSERT_TRUE(
+      tvtest::WriteWholeFile(data + "Database.Folders", folders::EncodeFoldersFile(file.records)));
   const std::string orphan = scratch.MakeDir("data" + kSep + "Second Projects") + kSep;
   tvtest::OldMessage message;
   message.body = "left behind";
@@ -267,31 +267,22 @@ TEST_F(ZvtoolTest, CheckReportsAFolderWhoseNameIsNoPlainNameAsTheConversionDoes)
   ASSERT_TRUE(tvtest::WriteWholeFile(orphan + someMessage, tvtest::EncodeOldMessage(message)));
   report = json::parse(Zvtool({"check", data, "--json"}).out);
   ASSERT_EQ(report["folders_list"]["messages_left_behind"].size(), 1u);
-  EXPECT_NE(report["folders_list"]["messages_left_behind"][0].get<std::string>().find(
-                "'Second Projects' (id 10): 1 message file(s)"),
-            std::string::npos);
+  EXPECT_THAT(report["folders_list"]["messages_left_behind"][0].get<std::string>(),
+              HasSubstr("'Second Projects' (id 10): 1 message file(s)"));
 
   tooltest::ConvertInProcess(data, scratch.File("staging"), false);
   // The dropped folder's message is indeed not touched by the conversion.
   EXPECT_EQ(tooltest::FilesIn(orphan), std::vector<std::string>{someMessage});
-  bool logged = false;
-  for (const std::string& entry :
-       tvtest::ConversionLogEntries(data + "Conversion3.0-3.1.Log.Txt")) {
-    if (entry.find("Folder: 'bad:name' , NOT converted") != std::string::npos) logged = true;
-  }
-  EXPECT_TRUE(logged);
+  EXPECT_THAT(tvtest::ConversionLogEntries(data + "Conversion3.0-3.1.Log.Txt"),
+              Contains(HasSubstr("Folder: 'bad:name' , NOT converted")));
 }
 
 TEST_F(ZvtoolTest, VerifyPassesAfterACleanConversionAndNamesEachLoss) {
-  MakeConverterHome();
-  const std::string data = Sample(ConverterDataFolder(), 24, 11);
-  const std::string backup = scratch.File("Zorvane BackUp");
-  ASSERT_TRUE(tooltest::CopyTree(data, backup));
-  Convert(0);
-
+  ASSERT_NO_FATAL_FAILURE(ConvertSampleKeepingBackup(24, 11));
+  const std::string& data = converted;
   RunResult clean = Zvtool({"verify", backup, data});
   EXPECT_EQ(clean.exitCode, 0) << clean.out << clean.err;
-  EXPECT_NE(clean.out.find("result: nothing lost"), std::string::npos) << clean.out;
+  EXPECT_THAT(clean.out, HasSubstr("result: nothing lost"));
   json table = json::parse(Zvtool({"verify", backup, data, "--json"}).out);
   for (const json& store : table["stores"]) {
     EXPECT_EQ(store["found"], store["converted"]) << store.dump();
@@ -305,52 +296,54 @@ TEST_F(ZvtoolTest, VerifyPassesAfterACleanConversionAndNamesEachLoss) {
   }
   ASSERT_FALSE(oldInbox.empty());
   const std::string victimOld = backup + kSep + "Inbox" + kSep + oldInbox[0];
-  std::string newName;
-  {
-    // The 3.1 name: bytes 0 to 3 and 8 to 11 of the old name, each half least significant first.
-    newName = oldInbox[0].substr(6, 2) + oldInbox[0].substr(4, 2) + oldInbox[0].substr(2, 2) +
-              oldInbox[0].substr(0, 2) + oldInbox[0].substr(22, 2) + oldInbox[0].substr(20, 2) +
-              oldInbox[0].substr(18, 2) + oldInbox[0].substr(16, 2) + ".Message";
-  }
+  const std::string newName = tvtest::NewMessageName(oldInbox[0].substr(0, 32));
   struct Damage {
     const char* what;
     const char* expected;
   };
-  const Damage damages[] = {{"removed", "missing: "}, {"truncated", "different: "},
-                            {"body byte", "body differs at byte 3"}};
+  const Damage damages[] = {
+      {"removed", "missing: "},
+      {"truncated", "different: "},
+      {"body byte", "body differs at byte 3"},
+      {"trailing byte", "the 3.1 file is damaged: bytes after the last attachment at byte "}};
   for (const Damage& damage : damages) {
+    SCOPED_TRACE(damage.what);
     const std::string copy = scratch.File(std::string("after ") + damage.what);
     ASSERT_TRUE(tooltest::CopyTree(data, copy));
     const std::string victim = copy + kSep + "Inbox" + kSep + newName;
     ASSERT_TRUE(tvtest::PathExists(victim)) << victim;
     const std::string bytes = tvtest::ReadWholeFile(victim);
+    std::string expected = damage.expected;
     if (std::string(damage.what) == "removed") {
       ASSERT_TRUE(tvtest::RemoveTree(victim));
     } else if (std::string(damage.what) == "truncated") {
       ASSERT_TRUE(tooltest::Truncate(victim, bytes.size() - 1));
+    } else if (std::string(damage.what) == "trailing byte") {
+      // One byte more, with the header's total size saying so: the problem is at the old end.
+      std::string longer = bytes + 'x';
+      std::string total;
+      PutFixed64(&total, longer.size());
+      ASSERT_TRUE(tvtest::WriteWholeFile(victim, longer.replace(8, 8, total)));
+      expected += std::to_string(bytes.size());
     } else {
       json dumped = json::parse(Zvtool({"dump", victim, "--json"}).out);
       ASSERT_TRUE(tooltest::FlipByte(victim, dumped["body"]["offset"].get<uint64_t>() + 3));
     }
     RunResult r = Zvtool({"verify", backup, copy});
-    EXPECT_EQ(r.exitCode, 1) << damage.what << "\n" << r.out;
-    EXPECT_NE(r.out.find(victimOld), std::string::npos) << damage.what << "\n" << r.out;
-    EXPECT_NE(r.out.find(damage.expected), std::string::npos) << damage.what << "\n" << r.out;
-    EXPECT_NE(r.out.find("LOSS OR DIFFERENCE FOUND"), std::string::npos) << r.out;
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_THAT(r.out, HasSubstr(victimOld));
+    EXPECT_THAT(r.out, HasSubstr(expected));
+    EXPECT_THAT(r.out, HasSubstr("LOSS OR DIFFERENCE FOUND"));
   }
 }
 
 TEST_F(ZvtoolTest, VerifyTellsTheSidesApartAndARerunApartFromLoss) {
-  MakeConverterHome();
-  const std::string data = Sample(ConverterDataFolder(), 12, 5);
-  const std::string backup = scratch.File("Zorvane BackUp");
-  ASSERT_TRUE(tooltest::CopyTree(data, backup));
-  Convert(0);
-
+  ASSERT_NO_FATAL_FAILURE(ConvertSampleKeepingBackup(12, 5));
+  const std::string& data = converted;
   RunResult swapped = Zvtool({"verify", data, backup});
   EXPECT_EQ(swapped.exitCode, 0) << swapped.out << swapped.err;
-  EXPECT_NE(swapped.out.find("result: nothing lost"), std::string::npos) << swapped.out;
-  EXPECT_NE(swapped.err.find("taking it as the converted folder"), std::string::npos);
+  EXPECT_THAT(swapped.out, HasSubstr("result: nothing lost"));
+  EXPECT_THAT(swapped.err, HasSubstr("taking it as the converted folder"));
 
   struct Mismatch {
     std::string oldSide, newSide, why;
@@ -362,7 +355,7 @@ TEST_F(ZvtoolTest, VerifyTellsTheSidesApartAndARerunApartFromLoss) {
         Mismatch{other, data, "not an old and a new folder of the same data"}}) {
     RunResult r = Zvtool({"verify", m.oldSide, m.newSide});
     EXPECT_EQ(r.exitCode, 2) << m.why << "\n" << r.out << r.err;
-    EXPECT_NE(r.err.find(m.why), std::string::npos) << r.err;
+    EXPECT_THAT(r.err, HasSubstr(m.why));
   }
 
   // An interrupted run: one message's new file is not there yet and its old file still is.
@@ -383,9 +376,9 @@ TEST_F(ZvtoolTest, VerifyTellsTheSidesApartAndARerunApartFromLoss) {
   EXPECT_EQ(report["stores"][2]["not_converted_yet"], 1);
   EXPECT_EQ(report["stores"][2]["missing"], 0);
   EXPECT_EQ(report["result"], "NOT COMPLETE: nothing lost, but see the problems above");
-  EXPECT_NE(report["stores"][2]["problems"][0].get<std::string>().find(
-                "not converted yet, old file present: rerun the conversion: " + inbox + oldName),
-            std::string::npos)
+  EXPECT_THAT(
+      report["stores"][2]["problems"][0].get<std::string>(),
+      HasSubstr("not converted yet, old file present: rerun the conversion: " + inbox + oldName))
       << report.dump(1);
 
   // A damaged folders header promises far more folders than the file holds: counts come from
@@ -400,7 +393,6 @@ TEST_F(ZvtoolTest, VerifyTellsTheSidesApartAndARerunApartFromLoss) {
 
 // Item by item, what the stores cannot convert is kept, told in the log, and foretold by check.
 TEST_F(ZvtoolTest, WhatTheStoresCannotConvertIsKeptToldAndForetold) {
-  MakeConverterHome();
   const std::string data = ConverterDataFolder() + kSep;
   tvtest::OldDataFolder old(data);
   old.Folders({tvtest::Folder("Archive", 12), tvtest::Folder("Projects", 12)});
@@ -421,7 +413,6 @@ TEST_F(ZvtoolTest, WhatTheStoresCannotConvertIsKeptToldAndForetold) {
   const std::string filledList = EncodeTextMessages(replies);
   ASSERT_TRUE(tvtest::WriteWholeFile(data + "FastReplys.List", filledList));
   ASSERT_TRUE(tvtest::WriteWholeFile(data + "FastReplys.Array", ""));
-  const std::string backup = scratch.File("backup");
   ASSERT_TRUE(tooltest::CopyTree(data, backup));
 
   RunResult check = Zvtool({"check", data, "--json"});
@@ -433,15 +424,12 @@ TEST_F(ZvtoolTest, WhatTheStoresCannotConvertIsKeptToldAndForetold) {
   Convert(1);
   const std::vector<std::string> log =
       tvtest::ConversionLogEntries(data + "Conversion3.0-3.1.Log.Txt");
-  auto logged = [&](const std::string& start) {
-    for (const std::string& entry : log) {
-      if (entry.rfind(start, 0) == 0) return true;
-    }
-    return false;
-  };
-  EXPECT_TRUE(
-      logged("Error: Contact: user 'Sales' (192.168.1.148) of group 'work' , NOT converted"));
-  EXPECT_TRUE(logged("Error: Folder: 'Projects' , NOT converted, dropped from the folders list"));
+  EXPECT_THAT(log,
+              Contains(StartsWith(
+                  "Error: Contact: user 'Sales' (192.168.1.148) of group 'work' , NOT converted")));
+  EXPECT_THAT(log,
+              Contains(StartsWith(
+                  "Error: Folder: 'Projects' , NOT converted, dropped from the folders list")));
   EXPECT_TRUE(tvtest::PathExists(data + "ContactList.Users"));
   EXPECT_TRUE(tvtest::PathExists(data + "Database.Folders"));
   EXPECT_TRUE(tvtest::PathExists(strandedPath));
@@ -450,10 +438,9 @@ TEST_F(ZvtoolTest, WhatTheStoresCannotConvertIsKeptToldAndForetold) {
 
   RunResult verify = Zvtool({"verify", backup, data});
   EXPECT_EQ(verify.exitCode, 1) << verify.out;
-  EXPECT_NE(verify.out.find("result: NOT COMPLETE"), std::string::npos) << verify.out;
-  EXPECT_NE(verify.out.find("not convertible: user 'Sales' (192.168.1.148) of group 'work'"),
-            std::string::npos)
-      << verify.out;
+  EXPECT_THAT(verify.out, HasSubstr("result: NOT COMPLETE"));
+  EXPECT_THAT(verify.out,
+              HasSubstr("not convertible: user 'Sales' (192.168.1.148) of group 'work'"));
 }
 
 }  // namespace

@@ -3,18 +3,18 @@
 // helpers.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <sstream>
 
 #include "database/folders_format.h"
-#include "foundation/coding.h"
-#include "messages/old_message_format.h"
 #include "replies/text_messages_writer.h"
 #include "support/new_message_bytes.h"
 #include "support/old_contacts_writer.h"
 #include "support/old_data_writer.h"
 #include "support/scratch_dir.h"
 #include "support/small_contact_list.h"
+#include "support/test_helpers.h"
 #include "tools/tool_fixture.h"
 #include "zvtool/commands.h"
 #include "zvtool/message_reader.h"
@@ -22,24 +22,50 @@
 
 namespace {
 
-using tvtest::ScratchTest;
 using tooltest::kSep;
+
+class ToolTest : public tvtest::ScratchTest {
+ protected:
+  // A sample 3.0 data folder written into the scratch folder's subfolder name.
+  void WriteSample(const std::string& name, const zvtool::SampleOptions& options) {
+    std::ostringstream out, err;
+    ASSERT_EQ(zvtool::RunSample(scratch.File(name), options, out, err), zvtool::kExitOk)
+        << err.str();
+  }
+
+  // A data folder (path ending in a separator) holding one 3.0 message in Inbox and nothing
+  // else: no folders file, names index, contact list or canned replies.
+  void WriteOneMessageFolder(const std::string& data) {
+    tvtest::OldMessage message;
+    message.recipients.push_back({"OLGA", 1, 0xC0A80102u, 0});
+    message.body = "body";
+    message.attachments.push_back({"file0.txt", "xyz"});
+    std::filesystem::create_directories(data + "Inbox");
+    ASSERT_TRUE(tvtest::WriteWholeFile(data + "Inbox" + kSep + message.FileName(),
+                                       tvtest::EncodeOldMessage(message)));
+  }
+};
+
+// The ".Message" files of a snapshot, counted; each must start with magic.
+size_t CountMessages(const std::map<std::string, std::string>& files, const std::string& magic) {
+  size_t count = 0;
+  for (const auto& [path, bytes] : files) {
+    if (!tvtest::EndsWith(path, ".Message")) continue;
+    ++count;
+    EXPECT_EQ(bytes.substr(0, 4), magic) << path;
+  }
+  return count;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Sample
 
-class SampleTest : public ScratchTest {};
+using SampleTest = ToolTest;
 
 TEST_F(SampleTest, SameSeedGivesTheSameFolderAndAnotherSeedDoesNot) {
-  std::ostringstream out, err;
-  zvtool::SampleOptions options;
-  options.messages = 25;
-  options.userFolders = 2;
-  options.seed = 9;
-  ASSERT_EQ(zvtool::RunSample(scratch.File("a"), options, out, err), zvtool::kExitOk) << err.str();
-  ASSERT_EQ(zvtool::RunSample(scratch.File("b"), options, out, err), zvtool::kExitOk) << err.str();
-  options.seed = 10;
-  ASSERT_EQ(zvtool::RunSample(scratch.File("c"), options, out, err), zvtool::kExitOk) << err.str();
+  ASSERT_NO_FATAL_FAILURE(WriteSample("a", {.messages = 25, .userFolders = 2, .seed = 9}));
+  ASSERT_NO_FATAL_FAILURE(WriteSample("b", {.messages = 25, .userFolders = 2, .seed = 9}));
+  ASSERT_NO_FATAL_FAILURE(WriteSample("c", {.messages = 25, .userFolders = 2, .seed = 10}));
 
   auto a = tooltest::Snapshot(scratch.File("a"));
   auto b = tooltest::Snapshot(scratch.File("b"));
@@ -51,14 +77,7 @@ TEST_F(SampleTest, SameSeedGivesTheSameFolderAndAnotherSeedDoesNot) {
                            "FastReplys.Array", "AutoAnswers.Array"}) {
     EXPECT_TRUE(a.count(name)) << name;
   }
-  size_t messages = 0;
-  for (const auto& [path, bytes] : a) {
-    if (path.size() > 8 && path.substr(path.size() - 8) == ".Message") {
-      ++messages;
-      EXPECT_EQ(bytes.substr(0, 4), "ZV30") << path;
-    }
-  }
-  EXPECT_EQ(messages, 25u);
+  EXPECT_EQ(CountMessages(a, "ZV30"), 25u);
 }
 
 TEST_F(SampleTest, NeverWritesIntoAFolderThatHoldsFiles) {
@@ -71,55 +90,18 @@ TEST_F(SampleTest, NeverWritesIntoAFolderThatHoldsFiles) {
 }
 
 TEST_F(SampleTest, EveryMessageOfASampleConvertsWithoutAnErrorLine) {
-  std::ostringstream out, err;
-  zvtool::SampleOptions options;
-  options.messages = 40;
+  ASSERT_NO_FATAL_FAILURE(WriteSample("data", {.messages = 40}));
   const std::string data = scratch.File("data") + kSep;
-  ASSERT_EQ(zvtool::RunSample(scratch.File("data"), options, out, err), zvtool::kExitOk);
   tooltest::ConvertInProcess(scratch.File("data"), scratch.File("staging"), true);
   // No Error line: the log is gone; every old message became a new one.
   EXPECT_FALSE(tvtest::PathExists(data + "Conversion3.0-3.1.Log.Txt"));
-  size_t newFiles = 0;
-  for (const auto& [path, bytes] : tooltest::Snapshot(scratch.File("data"))) {
-    if (path.size() > 8 && path.substr(path.size() - 8) == ".Message") {
-      EXPECT_EQ(bytes.substr(0, 4), "ZV31") << path;
-      ++newFiles;
-    }
-  }
-  EXPECT_EQ(newFiles, 40u);
+  EXPECT_EQ(CountMessages(tooltest::Snapshot(data), "ZV31"), 40u);
 }
 
 // ---------------------------------------------------------------------------------------------
-// 3.0 message files for the tool
+// The new names of 3.0 message files
 
-std::string OldMessage(const std::string& body, const std::vector<std::string>& attachments) {
-  msg30::Header header;
-  header.kind = 2;
-  std::string records;
-  msg30::Recipient r;
-  r.name = "OLGA";
-  r.kind = 1;
-  r.number1 = 0xC0A80102;
-  msg30::AppendRecipient(r, header.kind, &records);
-  std::string section;
-  for (size_t i = 0; i < attachments.size(); ++i) {
-    msg30::AppendAttachmentEntryHead("file" + std::to_string(i) + ".txt", attachments[i].size(),
-                                     &section);
-    section += attachments[i];
-  }
-  header.recipientCount = 1;
-  header.bodySize = static_cast<uint32_t>(body.size());
-  header.attachmentCount = static_cast<uint32_t>(attachments.size());
-  header.attachmentSectionSize = section.size();
-  header.texts[0] = "ANNA";
-  header.totalSize = msg30::ExpectedTotalSize(header);
-  uint8_t bytes[msg30::kHeaderSize];
-  msg30::EncodeHeader(header, bytes);
-  return std::string(reinterpret_cast<const char*>(bytes), msg30::kHeaderSize) + records + body +
-         section;
-}
-
-using NewNameTest = ScratchTest;
+using NewNameTest = ToolTest;
 
 TEST_F(NewNameTest, NewNameComesFromBytesZeroToThreeAndEightToEleven) {
   EXPECT_EQ(zvtool::NewMessageFileName("0A1B2C3D4E5F60718293A4B5C6D7E8F9.Message"),
@@ -129,15 +111,13 @@ TEST_F(NewNameTest, NewNameComesFromBytesZeroToThreeAndEightToEleven) {
 // ---------------------------------------------------------------------------------------------
 // The dry run changes nothing
 
-class CheckTest : public ScratchTest {};
+using CheckTest = ToolTest;
 
 TEST_F(CheckTest, ADryRunCreatesNoneOfTheFilesTheConversionWouldCreate) {
   // Only messages: no folders file, names index, contact list or canned replies, which the
   // conversion's open-or-create mode would make.
-  const std::string data = scratch.MakeDir("data") + kSep;
-  scratch.MakeDir(std::string("data") + kSep + "Inbox");
-  ASSERT_TRUE(tvtest::WriteWholeFile(data + "Inbox" + kSep + "0A1B2C3D4E5F60718293A4B5C6D7E8F9.Message",
-                                     OldMessage("body", {"xyz"})));
+  const std::string data = scratch.File("data") + kSep;
+  ASSERT_NO_FATAL_FAILURE(WriteOneMessageFolder(data));
   auto before = tooltest::Snapshot(data);
   std::ostringstream out, err;
   int code = zvtool::RunCheck(data, true, out, err);
@@ -151,17 +131,14 @@ TEST_F(CheckTest, ADryRunCreatesNoneOfTheFilesTheConversionWouldCreate) {
 }
 
 TEST_F(CheckTest, DamagedListFilesAreFailuresAndLeftAsTheyWere) {
-  std::ostringstream out, err;
-  zvtool::SampleOptions options;
-  options.messages = 5;
+  ASSERT_NO_FATAL_FAILURE(WriteSample("data", {.messages = 5}));
   const std::string data = scratch.File("data") + kSep;
-  ASSERT_EQ(zvtool::RunSample(scratch.File("data"), options, out, err), zvtool::kExitOk);
   std::string replies = tvtest::ReadWholeFile(data + "FastReplys.Array");
   ASSERT_TRUE(tooltest::Truncate(data + "FastReplys.Array", replies.size() - 3));
   std::string contacts = tvtest::ReadWholeFile(data + "ContactList.Users");
   ASSERT_TRUE(tooltest::Truncate(data + "ContactList.Users", contacts.size() - 5));
   auto before = tooltest::Snapshot(data);
-  out.str("");
+  std::ostringstream out, err;
   EXPECT_EQ(zvtool::RunCheck(data, true, out, err), zvtool::kExitNo);
   EXPECT_EQ(tooltest::Snapshot(data), before);
   auto report = nlohmann::json::parse(out.str());
@@ -179,13 +156,10 @@ TEST_F(CheckTest, DamagedListFilesAreFailuresAndLeftAsTheyWere) {
 // A 3.1 file already under a message's new name: the conversion replaces it only with the same
 // bytes, so check predicts a refusal for any other contents and a conversion for the same.
 TEST_F(CheckTest, AnExistingNewFileIsReplacedOnlyByTheSameBytes) {
-  const std::string data = scratch.MakeDir("data") + kSep;
-  const std::string converted = scratch.MakeDir("converted") + kSep;
+  const std::string data = scratch.File("data") + kSep;
+  const std::string converted = scratch.File("converted") + kSep;
   for (const std::string& root : {data, converted}) {
-    scratch.MakeDir(root.substr(scratch.Path().size()) + "Inbox");
-    ASSERT_TRUE(tvtest::WriteWholeFile(
-        root + "Inbox" + kSep + "0A1B2C3D4E5F60718293A4B5C6D7E8F9.Message",
-        OldMessage("body", {"xyz"})));
+    ASSERT_NO_FATAL_FAILURE(WriteOneMessageFolder(root));
   }
   tooltest::ConvertInProcess(converted, scratch.File("staging"), 0);
   std::string newName;
@@ -212,7 +186,7 @@ TEST_F(CheckTest, AnExistingNewFileIsReplacedOnlyByTheSameBytes) {
 // ---------------------------------------------------------------------------------------------
 // Dump of a 3.1 message file
 
-class DumpTest : public ScratchTest {};
+using DumpTest = ToolTest;
 
 // dump prints what the format's reader read and, for a damaged file, where the broken part starts.
 TEST_F(DumpTest, A31MessageIsPrintedUpToItsDamageWithTheOffsetAndKind) {
@@ -346,7 +320,9 @@ TEST_F(DumpTest, ListsArePrintedUpToTheReadersProblem) {
 // Texts
 
 TEST(ToolTextTest, AnsiBytesSurviveTheWayThroughJson) {
-  const std::string ansi = "Gr\xFC\xDF" "e, caf\xE9 \x80\xFF";
+  const std::string ansi =
+      "Gr\xFC\xDF"
+      "e, caf\xE9 \x80\xFF";
   const std::string text = zvtool::JsonText(ansi);
   auto parsed = nlohmann::json::parse(nlohmann::json(text).dump());
   // Back from UTF-8 to one byte per character: the original bytes.

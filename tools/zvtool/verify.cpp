@@ -172,7 +172,8 @@ std::string CompareMessage(TvMessage& expected, const std::string& newPath) {
   msg31::MessageFile file;
   msg31::Problem problem;
   if (!msg31::ReadMessageFile(newPath, file, &problem)) {
-    return "the 3.1 file is damaged: " + problem.text;
+    return "the 3.1 file is damaged: " + problem.text + " at byte " +
+           std::to_string(problem.offset);
   }
   const msg31::Header want = msg31::Header::Decode(expected.Header());
   const msg31::Header& got = file.header;
