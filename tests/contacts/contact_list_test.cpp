@@ -23,6 +23,7 @@ using contacts_support::ItemPart;
 using contacts_support::NewContactItem;
 using contacts_support::OldGroup;
 using contacts_support::OldUser;
+using contacts_support::RecordAt;
 using contacts_support::SmallNewList;
 using contacts_support::SmallOldList;
 using contacts_support::Str;
@@ -140,13 +141,11 @@ TEST_F(ContactListTest, NothingToReadWritesDeletesAndLogsNothing) {
     bool present;
     std::string bytes;
   };
-  TvOldContactListImage versionZero = SmallOldList(0);
-  TvOldContactListImage noGroups;
-  std::vector<Case> cases = {
+  const Case cases[] = {
       {"missing file", false, ""},
       {"empty file", true, ""},
-      {"version 0", true, EncodeOldContactList(versionZero)},
-      {"no groups", true, EncodeOldContactList(noGroups)},
+      {"version 0", true, EncodeOldContactList(SmallOldList(0))},
+      {"no groups", true, EncodeOldContactList({})},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -168,13 +167,6 @@ TEST_F(ContactListTest, NothingToReadWritesDeletesAndLogsNothing) {
     EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), "earlier list");
     EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), c.bytes);
   }
-}
-
-// Where a record starts in bytes that hold it: found by its leading fields.
-uint64_t RecordAt(const std::string& bytes, uint32_t type, uint32_t data, const std::string& name) {
-  const size_t at = bytes.find(U32(type) + U32(data) + Str(name));
-  EXPECT_NE(at, std::string::npos) << name;
-  return at;
 }
 
 // The records a layout kept: the old file's groups, or the children of the new file's root.

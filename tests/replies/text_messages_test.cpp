@@ -253,16 +253,11 @@ INSTANTIATE_TEST_SUITE_P(EveryStore, StoreTest,
 // ---------------------------------------------------------------------------------------------
 // The canned-reply stores
 
-class TextMessagesTest : public StoreTest {
- protected:
-  void WriteOld(const TvTextMessagesImage& image) {
-    tvtest::WriteWholeFile(OldPath(), EncodeTextMessages(image));
-  }
-};
+class TextMessagesTest : public StoreTest {};
 
 // Into a folder without a list and over an existing one.
 TEST_P(TextMessagesTest, ZeroesTheCodesAndKeepsTextsStatusesAndHeaderValue) {
-  WriteOld(BusyOldList());
+  tvtest::WriteWholeFile(OldPath(), BusyOldArray());
   const std::string oldBytes = tvtest::ReadWholeFile(OldPath());
   for (const std::string& existing : {std::string(), std::string(500, 'x')}) {
     SCOPED_TRACE(std::to_string(existing.size()) + " bytes in the existing list");
@@ -331,7 +326,7 @@ TEST_P(TextMessagesTest, AnOldFileWithoutTextsNeverEmptiesAListThatHoldsTexts) {
 }
 
 TEST_P(TextMessagesTest, AFailedLengthQueryIsNotAnEmptyList) {
-  WriteOld(BusyOldList());
+  tvtest::WriteWholeFile(OldPath(), BusyOldArray());
   std::string oldBytes = tvtest::ReadWholeFile(OldPath());
   {
     tvtest::ScopedFault fault(platform::FileOp::kSize, platform::SysError::kReadFault);
@@ -383,15 +378,9 @@ TEST_F(CannedStoresTest, EachStoreConvertsOnlyItsOwnFiles) {
 TEST_F(CannedStoresTest, LoadFileLayoutNamesWhereAndWhyTheReadingStopped) {
   using P = TextListProblem;
   const std::string full = EncodeTextMessages(BusyOldList());
-  // Each item found by its leading fields: type code, data word, name.
-  auto at = [&](uint32_t type, uint32_t data, const std::string& name) -> uint64_t {
-    const size_t found = full.find(U32(type) + U32(data) + Str(name));
-    EXPECT_NE(found, std::string::npos) << name;
-    return found;
-  };
-  const uint64_t first = at(5, 0x11111111, "Busy");
-  const uint64_t second = at(0xFFFFFFFF, 0, "");
-  const uint64_t third = at(0, 3, "Lunch");
+  const uint64_t first = contacts_support::RecordAt(full, 5, 0x11111111, "Busy");
+  const uint64_t second = contacts_support::RecordAt(full, 0xFFFFFFFF, 0, "");
+  const uint64_t third = contacts_support::RecordAt(full, 0, 3, "Lunch");
   TvTextMessagesImage more = BusyOldList();
   more.count = 5;
   const std::string counted = EncodeTextMessages(more);

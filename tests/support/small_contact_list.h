@@ -107,6 +107,14 @@ inline TvOldContactListImage SmallOldList(uint32_t version) {
   return list;
 }
 
+// Where a record starts in bytes that hold it: found by its leading fields.
+inline uint64_t RecordAt(const std::string& bytes, uint32_t type, uint32_t data,
+                         const std::string& name) {
+  const size_t at = bytes.find(U32(type) + U32(data) + Str(name));
+  EXPECT_NE(at, std::string::npos) << name;
+  return at;
+}
+
 // The "Contacts.List" SmallOldList must give.
 inline std::string SmallNewList() {
   std::string friends = GroupRecord(
