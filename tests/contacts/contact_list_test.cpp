@@ -481,61 +481,58 @@ TEST_F(ContactTreeTest, LoadSkipsRefusedChildrenAndGoesOn) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(ContactTreeTest, LoadNeverCreatesAMissingFileAndRejectsDamagedOnesWithOneReport) {
+// levels groups below the root, each the only child of the one above, the last one "leaf".
+std::string NestedGroups(uint32_t levels) {
+  std::string bytes = U32(2) + U32(0) + ItemPart(1, 0, "", "", 0, 0) + U32(1) + Zeros(32);
+  for (uint32_t i = 1; i < levels; ++i) {
+    bytes +=
+        U32(1) + Str("p") + ItemPart(1, 0, "g" + std::to_string(i), "", 0, 0) + U32(1) + Zeros(32);
+  }
+  return bytes + U32(1) + Str("p") + GroupRecord(0, "leaf", "", 0, {});
+}
+
+// Each damaged file is read into the list that last held the deepest tree allowed.
+TEST_F(ContactTreeTest, LoadNeverCreatesAMissingFileAndRefusesDamagedOrTooDeepFiles) {
   EXPECT_FALSE(TvContactList(log, paths).Load());
   EXPECT_FALSE(tvtest::PathExists(NewPath()));
 
   WriteOld(SmallOldList(2));
   Convert(0);
-  std::string full = tvtest::ReadWholeFile(NewPath());
+  const std::string full = tvtest::ReadWholeFile(NewPath());
   ASSERT_FALSE(full.empty());
-
-  for (size_t length = 0; length < full.size(); ++length) {
-    SCOPED_TRACE("length " + std::to_string(length));
-    tvtest::WriteWholeFile(NewPath(), full.substr(0, length));
-    ui.boxes.clear();
-    TvContactList list(log, paths);
-    ASSERT_FALSE(list.Load());
-    ASSERT_EQ(ui.boxes.size(), 1u) << "stops at the first short read";
-  }
-
   // A child count far beyond the file: one short read, not four billion.
   std::string hostile =
       ContactsFile(GroupRecord(0, "", "", 0, {{2, "", UserRecord(0, "only", "", 0)}}));
   hostile.replace(8 + 36, 4, U32(0xFFFFFFFFu));
-  tvtest::WriteWholeFile(NewPath(), hostile);
-  ui.boxes.clear();
-  TvContactList list(log, paths);
-  EXPECT_FALSE(list.Load());
-  EXPECT_EQ(ui.boxes.size(), 1u);
-
-  tvtest::WriteWholeFile(NewPath(), U32(3) + full.substr(4));
-  EXPECT_FALSE(list.Load()) << "only version 2 is read";
-}
-
-TEST_F(ContactTreeTest, LoadLimitsTheNestingDepth) {
-  // levels groups, each the only child of the one above, below the root.
-  auto nested = [](uint32_t levels) {
-    std::string bytes = U32(2) + U32(0) + ItemPart(1, 0, "", "", 0, 0) + U32(1) + Zeros(32);
-    for (uint32_t i = 1; i < levels; ++i) {
-      bytes += U32(1) + Str("p") + ItemPart(1, 0, "g" + std::to_string(i), "", 0, 0) + U32(1) +
-               Zeros(32);
-    }
-    return bytes + U32(1) + Str("p") + GroupRecord(0, "leaf", "", 0, {});
-  };
   const uint32_t limit = TvContactListGroup::kMaxLoadDepth;
-  tvtest::WriteWholeFile(NewPath(), nested(limit - 1));
+  struct Damaged {
+    std::string what;
+    std::string bytes;
+    bool shortRead;  // reported once; a refused depth or version is not checked for reports
+  };
+  std::vector<Damaged> damaged = {
+      {"child count", hostile, true},
+      {"another version: only version 2 is read", U32(3) + full.substr(4), false},
+      {"nested one level too deep", NestedGroups(limit), false},
+      // Deep enough to exhaust the stack if the depth were not limited.
+      {"nested far too deep", NestedGroups(100000), false}};
+  for (size_t length = 0; length < full.size(); ++length) {
+    damaged.push_back({"length " + std::to_string(length), full.substr(0, length), true});
+  }
   TvContactList list(log, paths);
+  tvtest::WriteWholeFile(NewPath(), NestedGroups(limit - 1));
   ASSERT_TRUE(list.Load());
   EXPECT_NE(list.FindGroup("leaf"), nullptr);
-
-  tvtest::WriteWholeFile(NewPath(), nested(limit));
-  EXPECT_FALSE(list.Load());
-  EXPECT_EQ(list.FindGroup("leaf"), nullptr);
-
-  // Deep enough to exhaust the stack if the depth were not limited.
-  tvtest::WriteWholeFile(NewPath(), nested(100000));
-  EXPECT_FALSE(list.Load());
+  for (const Damaged& c : damaged) {
+    SCOPED_TRACE(c.what);
+    tvtest::WriteWholeFile(NewPath(), c.bytes);
+    ui.boxes.clear();
+    ASSERT_FALSE(list.Load());
+    ASSERT_EQ(list.FindGroup("leaf"), nullptr);
+    if (c.shortRead) {
+      ASSERT_EQ(ui.boxes.size(), 1u) << "stops at the first short read";
+    }
+  }
 }
 
 }  // namespace
