@@ -300,6 +300,12 @@ Item* NewItem(const std::string& name) {
 }
 TvContactListGroup* NewGroup(const std::string& name) { return NewItem<TvContactListGroup>(name); }
 TvContactListUser* NewUser(const std::string& name) { return NewItem<TvContactListUser>(name); }
+// Adds item to parent and returns it.
+template <typename Item>
+Item* Add(TvContactListGroup& parent, Item* item) {
+  parent.AddItem(item);
+  return item;
+}
 
 TEST_F(ContactTreeTest, AddItemRefusesANameTakenByADirectChildOfEitherKind) {
   TvContactListGroup root;
@@ -323,16 +329,11 @@ TEST_F(ContactTreeTest, AddItemRefusesANameTakenByADirectChildOfEitherKind) {
 
 TEST_F(ContactTreeTest, FindItemSearchesDepthFirstAndHonoursMaskAndRecursion) {
   TvContactListGroup root;
-  TvContactListGroup* a = NewGroup("A");
-  TvContactListGroup* b = NewGroup("target");
-  root.AddItem(a);
-  root.AddItem(b);
-  TvContactListUser* deep = NewUser("TARGET");
-  a->AddItem(deep);
-  TvContactListGroup* same = NewGroup("same");
-  a->AddItem(same);
-  TvContactListUser* inner = NewUser("same");
-  same->AddItem(inner);
+  TvContactListGroup* a = Add(root, NewGroup("A"));
+  TvContactListGroup* b = Add(root, NewGroup("target"));
+  TvContactListUser* deep = Add(*a, NewUser("TARGET"));
+  TvContactListGroup* same = Add(*a, NewGroup("same"));
+  TvContactListUser* inner = Add(*same, NewUser("same"));
 
   EXPECT_EQ(root.FindItem("target", kContactTypeAny, 1), deep) << "A's subtree comes before B";
   EXPECT_EQ(root.FindItem("target", kContactTypeGroup, 1), b);
@@ -345,14 +346,11 @@ TEST_F(ContactTreeTest, FindItemSearchesDepthFirstAndHonoursMaskAndRecursion) {
 
 TEST_F(ContactTreeTest, CountItemsAndDisplayInfo) {
   TvContactListGroup root;
-  TvContactListGroup* friends = NewGroup("Friends");
-  TvContactListGroup* work = NewGroup("Work");
-  root.AddItem(friends);
-  friends->AddItem(work);
+  TvContactListGroup* friends = Add(root, NewGroup("Friends"));
+  TvContactListGroup* work = Add(*friends, NewGroup("Work"));
   friends->AddItem(NewUser("ann"));
   work->AddItem(NewUser("ben"));
-  TvContactListUser* cid = NewUser("cid");
-  work->AddItem(cid);
+  TvContactListUser* cid = Add(*work, NewUser("cid"));
 
   EXPECT_EQ(root.CountItems(kContactTypeAny, 0), 1u);
   EXPECT_EQ(root.CountItems(kContactTypeAny, 1), 5u);
@@ -380,17 +378,13 @@ TEST_F(ContactTreeTest, CountItemsAndDisplayInfo) {
 
 TEST_F(ContactTreeTest, PathTextsOfNestedGroupsAreWrittenBeforeEachChild) {
   TvContactList list(log, paths);
-  TvContactListGroup* friends = NewGroup("Friends");
-  TvContactListGroup* work = NewGroup("Work");
-  TvContactListGroup* team = NewGroup("Team");
-  TvContactListUser* cid = NewUser("cid");
-  list.m_root.AddItem(friends);
+  TvContactListGroup* friends = Add(list.m_root, NewGroup("Friends"));
   list.m_root.AddItem(NewGroup("Solo"));
   friends->AddItem(NewUser("ann"));
-  friends->AddItem(work);
+  TvContactListGroup* work = Add(*friends, NewGroup("Work"));
   work->AddItem(NewUser("ben"));
-  work->AddItem(team);
-  team->AddItem(cid);
+  TvContactListGroup* team = Add(*work, NewGroup("Team"));
+  TvContactListUser* cid = Add(*team, NewUser("cid"));
 
   std::string path = "stale";
   cid->GetPath(path, 1);

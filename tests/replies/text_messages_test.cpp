@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -453,12 +454,13 @@ TEST_F(CannedStoresTest, LoadFileReadsAListBackAndNeverCreatesOne) {
   EXPECT_EQ(store.m_intSecondValue, -1);
 }
 
-// A fast replies store whose menu answers from a script and whose hooks record their calls.
+// A fast replies store whose menu answers from a script (the real menu when there is none) and
+// whose hooks record their calls.
 class ScriptedFastReplies : public TvFastReplysService {
  public:
   using TvFastReplysService::TvFastReplysService;
 
-  uint32_t answer = 0;
+  std::optional<uint32_t> answer;
   std::vector<platform::PopupMenuItem> shown;
   int32_t shownX = 0;
   int32_t shownY = 0;
@@ -467,11 +469,12 @@ class ScriptedFastReplies : public TvFastReplysService {
 
  protected:
   uint32_t TrackMenu(const std::vector<platform::PopupMenuItem>& items, int32_t x, int32_t y,
-                     platform::WindowHandle) override {
+                     platform::WindowHandle owner) override {
+    if (!answer) return TvFastReplysService::TrackMenu(items, x, y, owner);
     shown = items;
     shownX = x;
     shownY = y;
-    return answer;
+    return *answer;
   }
   void OnReplyChosen(void* target, int32_t index) override { chosen.emplace_back(target, index); }
   void OnFirstCommand() override { ++firstCommands; }
@@ -519,16 +522,11 @@ TEST_F(CannedStoresTest, ShowMenuOffersEveryReplyAndHandsOnTheChoice) {
 
 TEST_F(CannedStoresTest, ShowMenuWithoutAnOwnerWindowChoosesNothing) {
   // The real menu: without an owner window (and on a system without menus) nothing is chosen.
-  struct Recording : TvFastReplysService {
-    using TvFastReplysService::TvFastReplysService;
-    int calls = 0;
-    void OnReplyChosen(void*, int32_t) override { ++calls; }
-    void OnFirstCommand() override { ++calls; }
-  };
-  Recording store(log, paths);
+  ScriptedFastReplies store(log, paths);
   store.Add(new TvTextMessageItem);
   EXPECT_EQ(store.ShowMenu(nullptr, platform::ScreenRect{}, nullptr), 0);
-  EXPECT_EQ(store.calls, 0);
+  EXPECT_TRUE(store.chosen.empty());
+  EXPECT_EQ(store.firstCommands, 0);
 }
 
 }  // namespace
