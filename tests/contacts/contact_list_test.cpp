@@ -2,22 +2,17 @@
 // log lines, the tree operations and the reading of "Contacts.List". What it does alike with the
 // canned-reply stores (deleting the old file, reruns, damaged files, failed operations) is tested
 // for all three in replies/text_messages_test.cpp.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "contacts/old_contact_list_writer.h"
 #include "contacts/tv_contact_list.h"
-#include "foundation/coding.h"
-#include "foundation/data_paths.h"
-#include "foundation/replacing_file.h"
-#include "foundation/tv_log.h"
-#include "foundation/utilities.h"
 #include "platform/system_error.h"
 #include "support/fault_sweep.h"
-#include "support/old_contacts_writer.h"
-#include "support/scratch_dir.h"
 #include "support/small_contact_list.h"
 
 namespace {
@@ -26,21 +21,21 @@ using contacts_support::ContactsFile;
 using contacts_support::GroupRecord;
 using contacts_support::ItemPart;
 using contacts_support::NewContactItem;
-using contacts_support::NewContactsFile;
 using contacts_support::OldGroup;
 using contacts_support::OldUser;
+using contacts_support::RecordAt;
 using contacts_support::SmallNewList;
 using contacts_support::SmallOldList;
 using contacts_support::Str;
 using contacts_support::U32;
 using contacts_support::UserRecord;
 using contacts_support::Zeros;
+using ::testing::HasSubstr;
 
-class ContactListTest : public tvtest::ScratchTest {
+class ContactListTest : public contacts_support::DataFolderTest {
  protected:
   std::string OldPath() const { return scratch.File(TvContactList::kOldFileName); }
   std::string NewPath() const { return scratch.File(TvContactList::kFileName); }
-  std::string LogText() const { return tvtest::ReadWholeFile(log.FilePath()); }
 
   void WriteOld(const TvOldContactListImage& image) {
     tvtest::WriteWholeFile(OldPath(), EncodeOldContactList(image));
@@ -49,15 +44,6 @@ class ContactListTest : public tvtest::ScratchTest {
     TvContactList list(log, paths);
     list.Convert(deleteOld);
   }
-  // Names in the data folder left by the durable writes.
-  std::vector<std::string> LeftoverTempFiles() const {
-    TvStringList files;
-    ListFiles(files, scratch.Path(), std::string("*") + TvReplacingFile::kTempSuffix);
-    return files;
-  }
-
-  TvFixedDataPaths paths{scratch.Path()};
-  TvLog log{paths};
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -137,8 +123,8 @@ TEST_F(ContactListTest, MergeDropsAreToldAndTheOldFileIsKept) {
         written.FindGroup("Work")->FindItem("Sales", kContactTypeUser, 0));
     EXPECT_EQ(kept->m_dwordValue1, 0xC0A801B3u) << "the first one listed keeps the name";
     const std::string text = LogText();
-    EXPECT_NE(text.find(" @  Error: " + merged + "\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find(" @  Error: " + sameGroup + "\r\n"), std::string::npos) << text;
+    EXPECT_THAT(text, HasSubstr(" @  Error: " + merged + "\r\n"));
+    EXPECT_THAT(text, HasSubstr(" @  Error: " + sameGroup + "\r\n"));
     EXPECT_EQ(log.m_dwordErrorCount, 2u);
     EXPECT_EQ(text.find("Deleted"), std::string::npos) << text;
     EXPECT_TRUE(ui.boxes.empty());
@@ -155,13 +141,11 @@ TEST_F(ContactListTest, NothingToReadWritesDeletesAndLogsNothing) {
     bool present;
     std::string bytes;
   };
-  TvOldContactListImage versionZero = SmallOldList(0);
-  TvOldContactListImage noGroups;
-  std::vector<Case> cases = {
+  const Case cases[] = {
       {"missing file", false, ""},
       {"empty file", true, ""},
-      {"version 0", true, EncodeOldContactList(versionZero)},
-      {"no groups", true, EncodeOldContactList(noGroups)},
+      {"version 0", true, EncodeOldContactList(SmallOldList(0))},
+      {"no groups", true, EncodeOldContactList({})},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -185,85 +169,73 @@ TEST_F(ContactListTest, NothingToReadWritesDeletesAndLogsNothing) {
   }
 }
 
-TEST_F(ContactListTest, HostileCountsAndLengthsFailAtTheFirstShortRead) {
-  std::vector<std::pair<const char*, TvOldContactListImage>> cases;
-  TvOldContactListImage manyGroups = SmallOldList(2);
-  manyGroups.groupCount = 0xFFFFFFFFu;
-  cases.emplace_back("group count", manyGroups);
-  TvOldContactListImage manyUsers = SmallOldList(2);
-  manyUsers.groups[1].userCount = 0xFFFFFFFFu;
-  cases.emplace_back("user count", manyUsers);
-  TvOldContactListImage longName = SmallOldList(2);
-  cases.emplace_back("name length", longName);
-
-  for (auto& [what, image] : cases) {
-    SCOPED_TRACE(what);
-    std::string bytes = EncodeOldContactList(image);
-    if (std::string(what) == "name length") {
-      // The first group's name length (after version, extra value, count, type, data word).
-      uint8_t huge[4];
-      EncodeFixed32(huge, 0x7FFFFFF0u);
-      bytes.replace(20, 4, reinterpret_cast<const char*>(huge), 4);
-    }
-    tvtest::WriteWholeFile(OldPath(), bytes);
-    ui.boxes.clear();
-
-    Convert(1);
-
-    EXPECT_FALSE(tvtest::PathExists(NewPath()));
-    EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), bytes);
-    EXPECT_FALSE(tvtest::PathExists(log.FilePath()));
-    EXPECT_EQ(ui.boxes.size(), 1u);
-  }
+// The records a layout kept: the old file's groups, or the children of the new file's root.
+const std::vector<TvContactRecord>& Kept(const TvContactListLayout& layout, bool newFile) {
+  static const std::vector<TvContactRecord> none;
+  if (!newFile) return layout.records;
+  return layout.records.empty() ? none : layout.records[0].children;
 }
 
-// Where a record starts in bytes that hold it: found by its leading fields.
-uint64_t RecordAt(const std::string& bytes, uint32_t type, uint32_t data, const std::string& name) {
-  const size_t at = bytes.find(U32(type) + U32(data) + Str(name));
-  EXPECT_NE(at, std::string::npos) << name;
-  return at;
-}
-
-// What a reading with a layout found, checked against what one without it did.
-struct LayoutCase {
-  const char* what;
-  std::string bytes;
-  ContactListProblem kind;
-  uint64_t offset;
-  size_t records;       // groups (old file) or children of the root (new file) kept
-  size_t lastChildren;  // users or children of the last of them
-};
-
-TEST_F(ContactListTest, OldFileLayoutNamesWhereAndWhyTheReadingStopped) {
+// Each file read twice, without and with a layout: the layout changes nothing in the reading.
+TEST_F(ContactListTest, LayoutNamesWhereAndWhyTheReadingStopped) {
   using P = ContactListProblem;
-  const std::string full = EncodeOldContactList(SmallOldList(2));
-  const uint64_t friends = RecordAt(full, 1, 7, "Friends");
-  const uint64_t bob = RecordAt(full, 2, 0, "bob");
-  const uint64_t again = RecordAt(full, 1, 99, "FRIENDS");
-  const uint64_t dave = RecordAt(full, 2, 0, "dave");
+  const std::string old = EncodeOldContactList(SmallOldList(2));
+  const uint64_t friends = RecordAt(old, 1, 7, "Friends");
+  const uint64_t bob = RecordAt(old, 2, 0, "bob");
+  const uint64_t again = RecordAt(old, 1, 99, "FRIENDS");
+  const uint64_t dave = RecordAt(old, 2, 0, "dave");
   const std::string version1 = EncodeOldContactList(SmallOldList(1));
-  const LayoutCase cases[] = {
-      {"sound", full, P::kNone, 0, 3, 1},
-      {"version", full.substr(0, 3), P::kHeaderCut, 0, 0, 0},
-      {"value after the version", full.substr(0, 7), P::kHeaderCut, 4, 0, 0},
-      {"group count", full.substr(0, 11), P::kHeaderCut, 8, 0, 0},
-      {"group count of version 1", version1.substr(0, 7), P::kHeaderCut, 4, 0, 0},
-      {"first group's record", full.substr(0, friends + 5), P::kGroupCut, friends, 0, 0},
-      {"a user inside", full.substr(0, bob + 1), P::kUserCut, bob, 1, 2},
-      {"last group's record", full.substr(0, again + 30), P::kGroupCut, again, 2, 1},
-      {"last user", full.substr(0, full.size() - 1), P::kUserCut, dave, 3, 0},
+  const std::string full = SmallNewList();
+  const uint64_t newFriends = RecordAt(full, 1, 7, "Friends");
+  const uint64_t friendsEntry = newFriends - 4 - Str("Friends").size();  // its type code and path
+  const uint64_t newBob = RecordAt(full, 2, 0, "bob");
+  const uint64_t carol = RecordAt(full, 2, 0, "carol");
+  struct Case {
+    const char* what;
+    bool newFile;  // "Contacts.List", else "ContactList.Users"
+    std::string bytes;
+    P kind;
+    uint64_t offset;
+    size_t records;       // groups (old file) or children of the root (new file) kept
+    size_t lastChildren;  // users or children of the last of them
   };
-  for (const LayoutCase& c : cases) {
+  const Case cases[] = {
+      {"old: sound", false, old, P::kNone, 0, 3, 1},
+      {"old: version", false, old.substr(0, 3), P::kHeaderCut, 0, 0, 0},
+      {"old: value after the version", false, old.substr(0, 7), P::kHeaderCut, 4, 0, 0},
+      {"old: group count", false, old.substr(0, 11), P::kHeaderCut, 8, 0, 0},
+      {"old: group count of version 1", false, version1.substr(0, 7), P::kHeaderCut, 4, 0, 0},
+      {"old: first group's record", false, old.substr(0, friends + 5), P::kGroupCut, friends, 0, 0},
+      {"old: a user inside", false, old.substr(0, bob + 1), P::kUserCut, bob, 1, 2},
+      {"old: last group's record", false, old.substr(0, again + 30), P::kGroupCut, again, 2, 1},
+      {"old: last user", false, old.substr(0, old.size() - 1), P::kUserCut, dave, 3, 0},
+      {"new: sound", true, full, P::kNone, 0, 2, 1},
+      {"new: version", true, full.substr(0, 2), P::kHeaderCut, 0, 0, 0},
+      {"new: reserved word", true, full.substr(0, 6), P::kHeaderCut, 4, 0, 0},
+      {"new: another version", true, U32(3) + full.substr(4), P::kBadVersion, 0, 0, 0},
+      {"new: root record", true, full.substr(0, 8 + 10), P::kGroupCut, 8, 0, 0},
+      {"new: first child's path", true, full.substr(0, friendsEntry + 6), P::kChildCut,
+       friendsEntry, 0, 0},
+      {"new: a group record", true, full.substr(0, newFriends + 3), P::kGroupCut, newFriends, 1, 0},
+      {"new: a user record", true, full.substr(0, newBob + 3), P::kUserCut, newBob, 1, 2},
+      {"new: last user", true, full.substr(0, full.size() - 1), P::kUserCut, carol, 2, 1},
+  };
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    tvtest::WriteWholeFile(OldPath(), c.bytes);
+    const std::string path = c.newFile ? NewPath() : OldPath();
+    tvtest::WriteWholeFile(path, c.bytes);
+    auto load = [&](TvContactList& list, TvContactListLayout* layout) {
+      return c.newFile ? list.LoadFile(path, layout)
+                       : list.LoadOldFile(path, kModeReadShared, layout);
+    };
     ui.boxes.clear();
     TvContactList plain(log, paths);
-    const TvBool plainResult = plain.LoadOldFile(OldPath(), kModeReadShared);
+    const TvBool plainResult = load(plain, nullptr);
     const size_t plainBoxes = ui.boxes.size();
     ui.boxes.clear();
     TvContactList list(log, paths);
     TvContactListLayout layout;
-    EXPECT_EQ(list.LoadOldFile(OldPath(), kModeReadShared, &layout), plainResult);
+    EXPECT_EQ(load(list, &layout), plainResult);
     EXPECT_EQ(ui.boxes.size(), plainBoxes) << "the layout changes nothing in the reading";
     EXPECT_EQ(list.m_root.CountItems(kContactTypeAny, 1),
               plain.m_root.CountItems(kContactTypeAny, 1));
@@ -272,20 +244,30 @@ TEST_F(ContactListTest, OldFileLayoutNamesWhereAndWhyTheReadingStopped) {
     EXPECT_EQ(layout.problem.offset, c.offset);
     EXPECT_EQ(layout.problem.Ok(), layout.problem.text.empty());
     EXPECT_EQ(layout.length, c.bytes.size());
-    ASSERT_EQ(layout.records.size(), c.records);
-    if (c.records != 0) {
-      EXPECT_EQ(layout.records.back().children.size(), c.lastChildren);
-    }
     if (c.kind == P::kNone) {
       EXPECT_EQ(layout.end, c.bytes.size());
     }
+    const std::vector<TvContactRecord>& kept = Kept(layout, c.newFile);
+    ASSERT_EQ(kept.size(), c.records);
+    if (kept.empty()) continue;
+    EXPECT_EQ(kept.back().children.size(), c.lastChildren);
+    // A record of the new file cut short is kept as its entry, its fields unread.
+    if (c.newFile && c.kind == P::kGroupCut) {
+      EXPECT_FALSE(kept.back().read);
+    }
+    if (c.newFile && c.kind == P::kUserCut) {
+      EXPECT_FALSE(kept.back().children.back().read);
+    }
   }
-  // Every record as the file holds it, before the merge, the hidden-user drop and the status reset.
-  tvtest::WriteWholeFile(OldPath(), full);
-  TvContactListLayout layout;
-  TvContactList list(log, paths);
-  ASSERT_TRUE(list.LoadOldFile(OldPath(), kModeReadShared, &layout));
-  const TvContactRecord& first = layout.records[0];
+  // Every record as the old file holds it, before the merge, the hidden-user drop and the status
+  // reset, and as the new file holds it, with the type code and path text before it.
+  tvtest::WriteWholeFile(OldPath(), old);
+  tvtest::WriteWholeFile(NewPath(), full);
+  TvContactListLayout oldLayout;
+  TvContactListLayout newLayout;
+  ASSERT_TRUE(TvContactList(log, paths).LoadOldFile(OldPath(), kModeReadShared, &oldLayout));
+  ASSERT_TRUE(TvContactList(log, paths).LoadFile(NewPath(), &newLayout));
+  const TvContactRecord& first = oldLayout.records[0];
   EXPECT_EQ(first.offset, friends);
   EXPECT_EQ(first.type, 1u);
   EXPECT_EQ(first.status, 5u);
@@ -296,85 +278,34 @@ TEST_F(ContactListTest, OldFileLayoutNamesWhereAndWhyTheReadingStopped) {
   EXPECT_EQ(first.children[0].textValue2, "ALICE-PC");
   EXPECT_EQ(first.children[1].name, "ghost");
   EXPECT_EQ(first.children[2].offset, bob);
-}
-
-TEST_F(ContactListTest, NewFileLayoutNamesWhereAndWhyTheReadingStopped) {
-  using P = ContactListProblem;
-  const std::string full = contacts_support::SmallNewList();
-  const uint64_t friends = RecordAt(full, 1, 7, "Friends");
-  const uint64_t friendsEntry = friends - 4 - Str("Friends").size();  // its type code and path
-  const uint64_t bob = RecordAt(full, 2, 0, "bob");
-  const uint64_t carol = RecordAt(full, 2, 0, "carol");
-  const LayoutCase cases[] = {
-      {"sound", full, P::kNone, 0, 2, 1},
-      {"version", full.substr(0, 2), P::kHeaderCut, 0, 0, 0},
-      {"reserved word", full.substr(0, 6), P::kHeaderCut, 4, 0, 0},
-      {"another version", U32(3) + full.substr(4), P::kBadVersion, 0, 0, 0},
-      {"root record", full.substr(0, 8 + 10), P::kGroupCut, 8, 0, 0},
-      {"first child's path", full.substr(0, friendsEntry + 6), P::kChildCut, friendsEntry, 0, 0},
-      {"a group record", full.substr(0, friends + 3), P::kGroupCut, friends, 1, 0},
-      {"a user record", full.substr(0, bob + 3), P::kUserCut, bob, 1, 2},
-      {"last user", full.substr(0, full.size() - 1), P::kUserCut, carol, 2, 1},
-  };
-  for (const LayoutCase& c : cases) {
-    SCOPED_TRACE(c.what);
-    tvtest::WriteWholeFile(NewPath(), c.bytes);
-    ui.boxes.clear();
-    TvContactList plain(log, paths);
-    const TvBool plainResult = plain.LoadFile(NewPath());
-    const size_t plainBoxes = ui.boxes.size();
-    ui.boxes.clear();
-    TvContactList list(log, paths);
-    TvContactListLayout layout;
-    EXPECT_EQ(list.LoadFile(NewPath(), &layout), plainResult);
-    EXPECT_EQ(ui.boxes.size(), plainBoxes) << "the layout changes nothing in the reading";
-    EXPECT_EQ(list.m_root.CountItems(kContactTypeAny, 1),
-              plain.m_root.CountItems(kContactTypeAny, 1));
-
-    EXPECT_EQ(layout.problem.kind, c.kind) << ProblemKey(layout.problem.kind);
-    EXPECT_EQ(layout.problem.offset, c.offset);
-    EXPECT_EQ(layout.length, c.bytes.size());
-    const size_t kept = layout.records.empty() ? 0 : layout.records[0].children.size();
-    ASSERT_EQ(kept, c.records);
-    if (kept != 0) {
-      const TvContactRecord& last = layout.records[0].children.back();
-      EXPECT_EQ(last.children.size(), c.lastChildren);
-      // A record cut short is kept as its entry, its fields unread.
-      if (c.kind == P::kGroupCut) {
-        EXPECT_FALSE(last.read);
-      }
-      if (c.kind == P::kUserCut) {
-        EXPECT_FALSE(last.children.back().read);
-      }
-    }
-    if (c.kind == P::kNone) {
-      EXPECT_EQ(layout.end, c.bytes.size());
-      const TvContactRecord& friendsRecord = layout.records[0].children[0];
-      EXPECT_EQ(friendsRecord.offset, friends);
-      EXPECT_EQ(friendsRecord.precedingType, kContactTypeGroup);
-      EXPECT_EQ(friendsRecord.pathText, "Friends");
-      EXPECT_EQ(friendsRecord.children[1].offset, bob);
-      EXPECT_EQ(friendsRecord.children[0].value2, 200u);
-    }
-  }
+  const TvContactRecord& friendsRecord = newLayout.records[0].children[0];
+  EXPECT_EQ(friendsRecord.offset, newFriends);
+  EXPECT_EQ(friendsRecord.precedingType, kContactTypeGroup);
+  EXPECT_EQ(friendsRecord.pathText, "Friends");
+  EXPECT_EQ(friendsRecord.children[1].offset, newBob);
+  EXPECT_EQ(friendsRecord.children[0].value2, 200u);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Tree operations
 
-class ContactTreeTest : public ContactListTest {
- protected:
-  static TvContactListGroup* NewGroup(const std::string& name) {
-    auto* group = new TvContactListGroup;
-    group->m_csName = name;
-    return group;
-  }
-  static TvContactListUser* NewUser(const std::string& name) {
-    auto* user = new TvContactListUser;
-    user->m_csName = name;
-    return user;
-  }
-};
+using ContactTreeTest = ContactListTest;
+
+// A new item of the tree with a name.
+template <typename Item>
+Item* NewItem(const std::string& name) {
+  auto* item = new Item;
+  item->m_csName = name;
+  return item;
+}
+TvContactListGroup* NewGroup(const std::string& name) { return NewItem<TvContactListGroup>(name); }
+TvContactListUser* NewUser(const std::string& name) { return NewItem<TvContactListUser>(name); }
+// Adds item to parent and returns it.
+template <typename Item>
+Item* Add(TvContactListGroup& parent, Item* item) {
+  parent.AddItem(item);
+  return item;
+}
 
 TEST_F(ContactTreeTest, AddItemRefusesANameTakenByADirectChildOfEitherKind) {
   TvContactListGroup root;
@@ -398,16 +329,11 @@ TEST_F(ContactTreeTest, AddItemRefusesANameTakenByADirectChildOfEitherKind) {
 
 TEST_F(ContactTreeTest, FindItemSearchesDepthFirstAndHonoursMaskAndRecursion) {
   TvContactListGroup root;
-  TvContactListGroup* a = NewGroup("A");
-  TvContactListGroup* b = NewGroup("target");
-  root.AddItem(a);
-  root.AddItem(b);
-  TvContactListUser* deep = NewUser("TARGET");
-  a->AddItem(deep);
-  TvContactListGroup* same = NewGroup("same");
-  a->AddItem(same);
-  TvContactListUser* inner = NewUser("same");
-  same->AddItem(inner);
+  TvContactListGroup* a = Add(root, NewGroup("A"));
+  TvContactListGroup* b = Add(root, NewGroup("target"));
+  TvContactListUser* deep = Add(*a, NewUser("TARGET"));
+  TvContactListGroup* same = Add(*a, NewGroup("same"));
+  TvContactListUser* inner = Add(*same, NewUser("same"));
 
   EXPECT_EQ(root.FindItem("target", kContactTypeAny, 1), deep) << "A's subtree comes before B";
   EXPECT_EQ(root.FindItem("target", kContactTypeGroup, 1), b);
@@ -420,14 +346,11 @@ TEST_F(ContactTreeTest, FindItemSearchesDepthFirstAndHonoursMaskAndRecursion) {
 
 TEST_F(ContactTreeTest, CountItemsAndDisplayInfo) {
   TvContactListGroup root;
-  TvContactListGroup* friends = NewGroup("Friends");
-  TvContactListGroup* work = NewGroup("Work");
-  root.AddItem(friends);
-  friends->AddItem(work);
+  TvContactListGroup* friends = Add(root, NewGroup("Friends"));
+  TvContactListGroup* work = Add(*friends, NewGroup("Work"));
   friends->AddItem(NewUser("ann"));
   work->AddItem(NewUser("ben"));
-  TvContactListUser* cid = NewUser("cid");
-  work->AddItem(cid);
+  TvContactListUser* cid = Add(*work, NewUser("cid"));
 
   EXPECT_EQ(root.CountItems(kContactTypeAny, 0), 1u);
   EXPECT_EQ(root.CountItems(kContactTypeAny, 1), 5u);
@@ -455,17 +378,13 @@ TEST_F(ContactTreeTest, CountItemsAndDisplayInfo) {
 
 TEST_F(ContactTreeTest, PathTextsOfNestedGroupsAreWrittenBeforeEachChild) {
   TvContactList list(log, paths);
-  TvContactListGroup* friends = NewGroup("Friends");
-  TvContactListGroup* work = NewGroup("Work");
-  TvContactListGroup* team = NewGroup("Team");
-  TvContactListUser* cid = NewUser("cid");
-  list.m_root.AddItem(friends);
+  TvContactListGroup* friends = Add(list.m_root, NewGroup("Friends"));
   list.m_root.AddItem(NewGroup("Solo"));
   friends->AddItem(NewUser("ann"));
-  friends->AddItem(work);
+  TvContactListGroup* work = Add(*friends, NewGroup("Work"));
   work->AddItem(NewUser("ben"));
-  work->AddItem(team);
-  team->AddItem(cid);
+  TvContactListGroup* team = Add(*work, NewGroup("Team"));
+  TvContactListUser* cid = Add(*team, NewUser("cid"));
 
   std::string path = "stale";
   cid->GetPath(path, 1);
@@ -477,26 +396,25 @@ TEST_F(ContactTreeTest, PathTextsOfNestedGroupsAreWrittenBeforeEachChild) {
   EXPECT_EQ(path, "");
 
   ASSERT_TRUE(list.Save());
-  NewContactsFile file;
+  contacts_support::NewContactsFile file;
   std::string error;
   ASSERT_TRUE(contacts_support::ParseContactsList(tvtest::ReadWholeFile(NewPath()), &file, &error))
       << error;
-  ASSERT_EQ(file.root.children.size(), 2u);
-  const NewContactItem& f = file.root.children[0];
-  EXPECT_EQ(f.pathText, "Friends");
-  ASSERT_EQ(f.children.size(), 2u);
-  EXPECT_EQ(f.children[0].pathText, "Friends");
-  const NewContactItem& w = f.children[1];
-  EXPECT_EQ(w.pathText, "Friends/Work");
-  ASSERT_EQ(w.children.size(), 2u);
-  EXPECT_EQ(w.children[0].pathText, "Friends/Work");
-  const NewContactItem& t = w.children[1];
-  EXPECT_EQ(t.pathText, "Friends/Work/Team");
-  ASSERT_EQ(t.children.size(), 1u);
-  EXPECT_EQ(t.children[0].pathText, "Friends/Work/Team");
-  EXPECT_EQ(t.children[0].precedingType, 2u);
-  EXPECT_EQ(file.root.children[1].pathText, "Solo");
-  EXPECT_TRUE(file.root.children[1].children.empty());
+  // Every item of the file, depth first, indented by its depth: "type code, path text: name".
+  std::vector<std::string> items;
+  std::function<void(const NewContactItem&, const std::string&)> walk =
+      [&](const NewContactItem& group, const std::string& indent) {
+        for (const NewContactItem& child : group.children) {
+          items.push_back(indent + std::to_string(child.precedingType) + " " + child.pathText +
+                          ": " + child.name);
+          walk(child, indent + "  ");
+        }
+      };
+  walk(file.root, "");
+  EXPECT_EQ(items, (std::vector<std::string>{"1 Friends: Friends", "  2 Friends: ann",
+                                             "  1 Friends/Work: Work", "    2 Friends/Work: ben",
+                                             "    1 Friends/Work/Team: Team",
+                                             "      2 Friends/Work/Team: cid", "1 Solo: Solo"}));
 }
 
 TEST_F(ContactTreeTest, FailedSaveLeavesTheEarlierFileUntouched) {
@@ -557,66 +475,58 @@ TEST_F(ContactTreeTest, LoadSkipsRefusedChildrenAndGoesOn) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
-TEST_F(ContactTreeTest, LoadRejectsDamagedFilesWithOneReport) {
+// levels groups below the root, each the only child of the one above, the last one "leaf".
+std::string NestedGroups(uint32_t levels) {
+  std::string bytes = U32(2) + U32(0) + ItemPart(1, 0, "", "", 0, 0) + U32(1) + Zeros(32);
+  for (uint32_t i = 1; i < levels; ++i) {
+    bytes +=
+        U32(1) + Str("p") + ItemPart(1, 0, "g" + std::to_string(i), "", 0, 0) + U32(1) + Zeros(32);
+  }
+  return bytes + U32(1) + Str("p") + GroupRecord(0, "leaf", "", 0, {});
+}
+
+// Each damaged file is read into the list that last held the deepest tree allowed.
+TEST_F(ContactTreeTest, LoadNeverCreatesAMissingFileAndRefusesDamagedOrTooDeepFiles) {
+  EXPECT_FALSE(TvContactList(log, paths).Load());
+  EXPECT_FALSE(tvtest::PathExists(NewPath()));
+
   WriteOld(SmallOldList(2));
   Convert(0);
-  std::string full = tvtest::ReadWholeFile(NewPath());
+  const std::string full = tvtest::ReadWholeFile(NewPath());
   ASSERT_FALSE(full.empty());
-
-  for (size_t length = 0; length < full.size(); ++length) {
-    SCOPED_TRACE("length " + std::to_string(length));
-    tvtest::WriteWholeFile(NewPath(), full.substr(0, length));
-    ui.boxes.clear();
-    TvContactList list(log, paths);
-    ASSERT_FALSE(list.Load());
-    ASSERT_EQ(ui.boxes.size(), 1u) << "stops at the first short read";
-  }
-
   // A child count far beyond the file: one short read, not four billion.
   std::string hostile =
       ContactsFile(GroupRecord(0, "", "", 0, {{2, "", UserRecord(0, "only", "", 0)}}));
-  uint8_t count[4];
-  EncodeFixed32(count, 0xFFFFFFFFu);
-  hostile.replace(8 + 36, 4, reinterpret_cast<const char*>(count), 4);
-  tvtest::WriteWholeFile(NewPath(), hostile);
-  ui.boxes.clear();
-  TvContactList list(log, paths);
-  EXPECT_FALSE(list.Load());
-  EXPECT_EQ(ui.boxes.size(), 1u);
-
-  tvtest::WriteWholeFile(NewPath(), U32(3) + full.substr(4));
-  EXPECT_FALSE(list.Load()) << "only version 2 is read";
-}
-
-TEST_F(ContactTreeTest, LoadLimitsTheNestingDepth) {
-  // levels groups, each the only child of the one above, below the root.
-  auto nested = [](uint32_t levels) {
-    std::string bytes = U32(2) + U32(0) + ItemPart(1, 0, "", "", 0, 0) + U32(1) + Zeros(32);
-    for (uint32_t i = 1; i < levels; ++i) {
-      bytes += U32(1) + Str("p") + ItemPart(1, 0, "g" + std::to_string(i), "", 0, 0) + U32(1) +
-               Zeros(32);
-    }
-    return bytes + U32(1) + Str("p") + GroupRecord(0, "leaf", "", 0, {});
-  };
+  hostile.replace(8 + 36, 4, U32(0xFFFFFFFFu));
   const uint32_t limit = TvContactListGroup::kMaxLoadDepth;
-  tvtest::WriteWholeFile(NewPath(), nested(limit - 1));
+  struct Damaged {
+    std::string what;
+    std::string bytes;
+    bool shortRead;  // reported once; a refused depth or version is not checked for reports
+  };
+  std::vector<Damaged> damaged = {
+      {"child count", hostile, true},
+      {"another version: only version 2 is read", U32(3) + full.substr(4), false},
+      {"nested one level too deep", NestedGroups(limit), false},
+      // Deep enough to exhaust the stack if the depth were not limited.
+      {"nested far too deep", NestedGroups(100000), false}};
+  for (size_t length = 0; length < full.size(); ++length) {
+    damaged.push_back({"length " + std::to_string(length), full.substr(0, length), true});
+  }
   TvContactList list(log, paths);
+  tvtest::WriteWholeFile(NewPath(), NestedGroups(limit - 1));
   ASSERT_TRUE(list.Load());
   EXPECT_NE(list.FindGroup("leaf"), nullptr);
-
-  tvtest::WriteWholeFile(NewPath(), nested(limit));
-  EXPECT_FALSE(list.Load());
-  EXPECT_EQ(list.FindGroup("leaf"), nullptr);
-
-  // Deep enough to exhaust the stack if the depth were not limited.
-  tvtest::WriteWholeFile(NewPath(), nested(100000));
-  EXPECT_FALSE(list.Load());
-}
-
-TEST_F(ContactTreeTest, LoadNeverCreatesAMissingFile) {
-  TvContactList list(log, paths);
-  EXPECT_FALSE(list.Load());
-  EXPECT_FALSE(tvtest::PathExists(NewPath()));
+  for (const Damaged& c : damaged) {
+    SCOPED_TRACE(c.what);
+    tvtest::WriteWholeFile(NewPath(), c.bytes);
+    ui.boxes.clear();
+    ASSERT_FALSE(list.Load());
+    ASSERT_EQ(list.FindGroup("leaf"), nullptr);
+    if (c.shortRead) {
+      ASSERT_EQ(ui.boxes.size(), 1u) << "stops at the first short read";
+    }
+  }
 }
 
 }  // namespace

@@ -1,32 +1,31 @@
 // Fast replies and auto answers: converting ".Array" to ".List", the delete-old log lines, damaged
 // old files, failed writes and the fast replies menu. What every store of one old file does
 // alike (the contact list too) runs once per store.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "contacts/tv_contact_list.h"
-#include "foundation/coding.h"
-#include "foundation/data_paths.h"
-#include "foundation/replacing_file.h"
-#include "foundation/tv_log.h"
-#include "foundation/utilities.h"
 #include "platform/system_error.h"
 #include "replies/text_messages_writer.h"
 #include "replies/tv_text_messages.h"
 #include "support/fault_sweep.h"
 #include "support/old_contacts_writer.h"
-#include "support/scratch_dir.h"
 #include "support/small_contact_list.h"
 
 namespace {
 
 using contacts_support::CannedText;
+using contacts_support::SmallNewList;
+using contacts_support::SmallOldList;
 using contacts_support::Str;
 using contacts_support::U32;
+using ::testing::HasSubstr;
 
 // An old list whose header word, type codes, data words and trailing values are all non-zero.
 TvTextMessagesImage BusyOldList() {
@@ -55,8 +54,34 @@ std::string BusyNewList() {
          U32(0x80000000) + U32(0);
 }
 
-// Which store is under test: its file names, its log lines, how to run its conversion, and a busy
-// old file with the new file it must give.
+// Old files whose counts or lengths run far past their end, each with what it holds wrong.
+using NamedFiles = std::vector<std::pair<std::string, std::string>>;
+
+NamedFiles HostileArrays() {
+  NamedFiles files;
+  for (uint32_t count : {4u, 1000u, 0xFFFFFFFFu}) {
+    TvTextMessagesImage image = BusyOldList();
+    image.count = count;
+    files.emplace_back("count " + std::to_string(count), EncodeTextMessages(image));
+  }
+  return files;
+}
+
+NamedFiles HostileContactLists() {
+  TvOldContactListImage manyGroups = SmallOldList(2);
+  manyGroups.groupCount = 0xFFFFFFFFu;
+  TvOldContactListImage manyUsers = SmallOldList(2);
+  manyUsers.groups[1].userCount = 0xFFFFFFFFu;
+  // The first group's name length (after version, extra value, count, type, data word).
+  std::string longName = EncodeOldContactList(SmallOldList(2));
+  longName.replace(20, 4, U32(0x7FFFFFF0u));
+  return {{"group count", EncodeOldContactList(manyGroups)},
+          {"user count", EncodeOldContactList(manyUsers)},
+          {"name length", longName}};
+}
+
+// Which store is under test: its file names, its log lines, how to run its conversion, a busy
+// old file with the new file it must give, and hostile old files.
 struct StoreKind {
   const char* label;
   const char* oldName;
@@ -66,6 +91,7 @@ struct StoreKind {
   void (*convert)(TvLog&, const TvDataPaths&, TvBool);
   std::string (*busyOld)();
   std::string (*busyNew)();
+  NamedFiles (*hostileOld)();
   uint64_t minOperations;  // a whole conversion of the busy file takes more file operations
 };
 
@@ -76,91 +102,76 @@ void ConvertStore(TvLog& log, const TvDataPaths& paths, TvBool deleteOld) {
 }
 
 std::string BusyOldArray() { return EncodeTextMessages(BusyOldList()); }
-std::string SmallOldContactList() {
-  return EncodeOldContactList(contacts_support::SmallOldList(2));
-}
+std::string SmallOldContactList() { return EncodeOldContactList(SmallOldList(2)); }
 
-const StoreKind kFastReplies = {
-    "FastReplies",    "FastReplys.Array", "FastReplys.List",
-    "Old array file", "Old array file",   ConvertStore<TvFastReplysService>,
-    BusyOldArray,     BusyNewList,        10};
-const StoreKind kAutoAnswers = {
-    "AutoAnswers",    "AutoAnswers.Array", "AutoAnswers.List",
-    "Old array file", "Old array file",    ConvertStore<TvAutoAnswersService>,
-    BusyOldArray,     BusyNewList,         10};
-const StoreKind kContactList = {
-    "ContactList",           TvContactList::kOldFileName,    TvContactList::kFileName,
-    "Old contact list file", "Old  contact list file",       ConvertStore<TvContactList>,
-    SmallOldContactList,     contacts_support::SmallNewList, 20};
+const StoreKind kFastReplies = {"FastReplies",     "FastReplys.Array",
+                                "FastReplys.List", "Old array file",
+                                "Old array file",  ConvertStore<TvFastReplysService>,
+                                BusyOldArray,      BusyNewList,
+                                HostileArrays,     10};
+const StoreKind kAutoAnswers = {"AutoAnswers",      "AutoAnswers.Array",
+                                "AutoAnswers.List", "Old array file",
+                                "Old array file",   ConvertStore<TvAutoAnswersService>,
+                                BusyOldArray,       BusyNewList,
+                                HostileArrays,      10};
+const StoreKind kContactList = {"ContactList",
+                                TvContactList::kOldFileName,
+                                TvContactList::kFileName,
+                                "Old contact list file",
+                                "Old  contact list file",
+                                ConvertStore<TvContactList>,
+                                SmallOldContactList,
+                                SmallNewList,
+                                HostileContactLists,
+                                20};
 
 std::string StoreName(const ::testing::TestParamInfo<StoreKind>& param) {
   return param.param.label;
 }
 
-class StoreTest : public tvtest::ScratchTest, public ::testing::WithParamInterface<StoreKind> {
+class StoreTest : public contacts_support::DataFolderTest,
+                  public ::testing::WithParamInterface<StoreKind> {
  protected:
   std::string OldPath() const { return scratch.File(GetParam().oldName); }
   std::string NewPath() const { return scratch.File(GetParam().newName); }
-  std::string LogText() const { return tvtest::ReadWholeFile(log.FilePath()); }
-  void WriteBusyOld() { tvtest::WriteWholeFile(OldPath(), GetParam().busyOld()); }
   std::string BusyNew() const { return GetParam().busyNew(); }
   void Convert(TvBool deleteOld) { GetParam().convert(log, paths, deleteOld); }
-  std::vector<std::string> LeftoverTempFiles() const {
-    TvStringList files;
-    ListFiles(files, scratch.Path(), std::string("*") + TvReplacingFile::kTempSuffix);
-    return files;
-  }
-
-  TvFixedDataPaths paths{scratch.Path()};
-  TvLog log{paths};
 };
 
-TEST_P(StoreTest, DeleteOldRemovesTheOldFileAndLogsInfo) {
-  WriteBusyOld();
-  Convert(1);
-
-  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNew());
-  EXPECT_FALSE(tvtest::PathExists(OldPath()));
-  std::string text = LogText();
-  std::string line =
-      std::string(" @  Info: ") + GetParam().logName + ": " + OldPath() + " , Deleted\r\n";
-  EXPECT_EQ(text.rfind(" 2 ", 0), 0u) << text;
-  EXPECT_NE(text.find(line), std::string::npos) << text;
-  EXPECT_EQ(text.find(line) + line.size(), text.size()) << "one line only: " << text;
-  EXPECT_EQ(log.m_dwordErrorCount, 0u);
-}
-
-TEST_P(StoreTest, RerunAfterDeleteOldKeepsTheConvertedFile) {
-  WriteBusyOld();
-  Convert(1);
-  std::string firstLog = LogText();
-  ASSERT_FALSE(tvtest::PathExists(OldPath()));
-
-  Convert(1);
-
-  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNew()) << "not replaced by an empty list";
-  EXPECT_FALSE(tvtest::PathExists(OldPath())) << "no empty old file is made";
-  EXPECT_EQ(LogText(), firstLog);
-  EXPECT_TRUE(ui.boxes.empty());
-}
-
-TEST_P(StoreTest, OldFileInAnotherLetterCaseIsFoundAndTheNewFileKeepsItsName) {
+// The old file is found in the defined letter case and in another one; the new file keeps its
+// defined name, and no empty old file of the defined name is made, then or by a rerun.
+TEST_P(StoreTest, DeleteOldRemovesTheOldFileLogsOneInfoLineAndARerunKeepsTheNewFile) {
   std::string upper = GetParam().oldName;
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  tvtest::WriteWholeFile(scratch.File(upper), GetParam().busyOld());
-  Convert(1);
-  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNew());
-  EXPECT_FALSE(tvtest::PathExists(scratch.File(upper)));
-  EXPECT_FALSE(tvtest::PathExists(OldPath())) << "no empty file of the defined name is made";
-  EXPECT_NE(LogText().find(std::string("Info: ") + GetParam().logName + ": "), std::string::npos)
-      << LogText();
-  EXPECT_NE(LogText().find(" , Deleted\r\n"), std::string::npos) << LogText();
-  EXPECT_TRUE(ui.boxes.empty());
-  EXPECT_EQ(log.m_dwordErrorCount, 0u);
+  for (const std::string& oldName : {std::string(GetParam().oldName), upper}) {
+    SCOPED_TRACE(oldName);
+    tvtest::RemoveTree(NewPath());
+    tvtest::RemoveTree(log.FilePath());
+    tvtest::WriteWholeFile(scratch.File(oldName), GetParam().busyOld());
+    Convert(1);
+
+    EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNew());
+    EXPECT_FALSE(tvtest::PathExists(scratch.File(oldName)));
+    EXPECT_FALSE(tvtest::PathExists(OldPath())) << "no empty file of the defined name is made";
+    const std::string text = LogText();
+    const std::string line = std::string(" @  Info: ") + GetParam().logName + ": " +
+                             scratch.File(oldName) + " , Deleted\r\n";
+    EXPECT_EQ(text.rfind(" 2 ", 0), 0u) << text;
+    EXPECT_THAT(text, HasSubstr(line));
+    EXPECT_EQ(text.find(line) + line.size(), text.size()) << "one line only: " << text;
+    EXPECT_EQ(log.m_dwordErrorCount, 0u);
+    EXPECT_TRUE(ui.boxes.empty());
+
+    Convert(1);
+    EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNew()) << "not replaced by an empty list";
+    EXPECT_FALSE(tvtest::PathExists(OldPath())) << "no empty old file is made";
+    EXPECT_EQ(LogText(), text);
+    EXPECT_TRUE(ui.boxes.empty());
+  }
 }
 
 TEST_P(StoreTest, OldFileThatCannotBeDeletedIsLoggedAsError) {
-  WriteBusyOld();
+  tvtest::WriteWholeFile(OldPath(), GetParam().busyOld());
   {
     tvtest::ScopedFault fault(platform::FileOp::kDelete, platform::SysError::kAccessDenied);
     Convert(1);
@@ -168,32 +179,43 @@ TEST_P(StoreTest, OldFileThatCannotBeDeletedIsLoggedAsError) {
 
   EXPECT_TRUE(tvtest::PathExists(OldPath()));
   EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNew());
-  EXPECT_NE(LogText().find(std::string(" @  Error: ") + GetParam().notDeletedName + ": " +
-                           OldPath() + " , NOT deleted\r\n"),
-            std::string::npos)
-      << LogText();
+  EXPECT_THAT(LogText(), HasSubstr(std::string(" @  Error: ") + GetParam().notDeletedName + ": " +
+                                   OldPath() + " , NOT deleted\r\n"));
   EXPECT_EQ(log.m_dwordErrorCount, 1u);
   ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_NE(ui.boxes[0].text.find("Operation with file '" + OldPath() + "' has failed"),
-            std::string::npos);
+  EXPECT_THAT(ui.boxes[0].text, HasSubstr("Operation with file '" + OldPath() + "' has failed"));
 }
 
-// An empty old file is no truncated one: it holds nothing to convert (see the tests of each store).
-TEST_P(StoreTest, TruncatedOldFileAtEveryLengthWritesAndDeletesNothing) {
-  std::string full = GetParam().busyOld();
+// An old file cut short at any length, whose counts or lengths run past its end, or whose length
+// cannot be asked for: the failure is reported once and stops the load, no new file is made and an
+// earlier one stays. (An empty old file is no truncated one: it holds nothing to convert; see the
+// tests of each store.)
+TEST_P(StoreTest, DamagedOrUnreadableOldFileWritesAndDeletesNothing) {
+  const std::string full = GetParam().busyOld();
+  NamedFiles damaged = GetParam().hostileOld();
+  damaged.emplace_back("failed length query", full);
   for (size_t length = 1; length < full.size(); ++length) {
-    SCOPED_TRACE("length " + std::to_string(length));
-    std::string cut = full.substr(0, length);
-    tvtest::WriteWholeFile(OldPath(), cut);
-    ui.boxes.clear();
+    damaged.emplace_back("length " + std::to_string(length), full.substr(0, length));
+  }
+  for (const auto& [what, bytes] : damaged) {
+    for (const std::string earlier : {"", "earlier"}) {
+      SCOPED_TRACE(what + ", new file: '" + earlier + "'");
+      tvtest::WriteWholeFile(OldPath(), bytes);
+      tvtest::RemoveTree(NewPath());
+      if (!earlier.empty()) tvtest::WriteWholeFile(NewPath(), earlier);
+      ui.boxes.clear();
+      {
+        std::optional<tvtest::ScopedFault> fault;  // only the whole file is read with one
+        if (bytes == full) fault.emplace(platform::FileOp::kSize, platform::SysError::kReadFault);
+        Convert(1);
+      }
 
-    Convert(1);
-
-    ASSERT_FALSE(tvtest::PathExists(NewPath()));
-    ASSERT_EQ(tvtest::ReadWholeFile(OldPath()), cut);
-    ASSERT_FALSE(tvtest::PathExists(log.FilePath()));
-    // The short read is reported once and stops the load.
-    ASSERT_EQ(ui.boxes.size(), 1u);
+      ASSERT_EQ(tvtest::PathExists(NewPath()), !earlier.empty()) << "no list written over one";
+      ASSERT_EQ(tvtest::ReadWholeFile(NewPath()), earlier);
+      ASSERT_EQ(tvtest::ReadWholeFile(OldPath()), bytes);
+      ASSERT_FALSE(tvtest::PathExists(log.FilePath()));
+      ASSERT_EQ(ui.boxes.size(), 1u) << "one failed read ends the load";
+    }
   }
   EXPECT_TRUE(LeftoverTempFiles().empty());
 }
@@ -201,7 +223,7 @@ TEST_P(StoreTest, TruncatedOldFileAtEveryLengthWritesAndDeletesNothing) {
 // Fails the Nth file operation, for N = 1, 2, ... until a run completes, and checks after every
 // run that nothing was lost: the old file is intact, or the new file is whole.
 TEST_P(StoreTest, AFailedOperationAnywhereNeverLosesTheOldFile) {
-  WriteBusyOld();
+  tvtest::WriteWholeFile(OldPath(), GetParam().busyOld());
   const std::string oldBytes = tvtest::ReadWholeFile(OldPath());
   const std::string earlier = "earlier";
   int failedSaves = 0;
@@ -237,28 +259,30 @@ INSTANTIATE_TEST_SUITE_P(EveryStore, StoreTest,
 // ---------------------------------------------------------------------------------------------
 // The canned-reply stores
 
-class TextMessagesTest : public StoreTest {
- protected:
-  void WriteOld(const TvTextMessagesImage& image) {
-    tvtest::WriteWholeFile(OldPath(), EncodeTextMessages(image));
-  }
-};
+class TextMessagesTest : public StoreTest {};
 
+// Into a folder without a list and over an existing one.
 TEST_P(TextMessagesTest, ZeroesTheCodesAndKeepsTextsStatusesAndHeaderValue) {
-  WriteOld(BusyOldList());
-  std::string oldBytes = tvtest::ReadWholeFile(OldPath());
+  tvtest::WriteWholeFile(OldPath(), BusyOldArray());
+  const std::string oldBytes = tvtest::ReadWholeFile(OldPath());
+  for (const std::string& existing : {std::string(), std::string(500, 'x')}) {
+    SCOPED_TRACE(std::to_string(existing.size()) + " bytes in the existing list");
+    tvtest::RemoveTree(NewPath());
+    if (!existing.empty()) tvtest::WriteWholeFile(NewPath(), existing);
 
-  Convert(0);
+    Convert(0);
 
-  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNewList());
-  EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), oldBytes);
-  EXPECT_FALSE(tvtest::PathExists(log.FilePath()));
-  EXPECT_TRUE(ui.boxes.empty());
-  TvTextMessagesImage parsed;
-  std::string error;
-  EXPECT_TRUE(
-      contacts_support::ParseTextMessages(tvtest::ReadWholeFile(NewPath()), &parsed, &error))
-      << error;
+    EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNewList());
+    EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), oldBytes);
+    EXPECT_FALSE(tvtest::PathExists(log.FilePath()));
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_TRUE(LeftoverTempFiles().empty());
+    TvTextMessagesImage parsed;
+    std::string error;
+    EXPECT_TRUE(
+        contacts_support::ParseTextMessages(tvtest::ReadWholeFile(NewPath()), &parsed, &error))
+        << error;
+  }
 }
 
 TEST_P(TextMessagesTest, MissingArrayGivesTheTwelveByteList) {
@@ -273,18 +297,8 @@ TEST_P(TextMessagesTest, MissingArrayGivesTheTwelveByteList) {
   Convert(1);
   EXPECT_FALSE(tvtest::PathExists(OldPath()));
   EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), std::string(12, '\0'));
-  EXPECT_NE(LogText().find(" @  Info: Old array file: " + OldPath() + " , Deleted\r\n"),
-            std::string::npos)
-      << LogText();
+  EXPECT_THAT(LogText(), HasSubstr(" @  Info: Old array file: " + OldPath() + " , Deleted\r\n"));
   EXPECT_TRUE(ui.boxes.empty());
-}
-
-TEST_P(TextMessagesTest, AnExistingListIsReplaced) {
-  tvtest::WriteWholeFile(NewPath(), std::string(500, 'x'));
-  WriteOld(BusyOldList());
-  Convert(0);
-  EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), BusyNewList());
-  EXPECT_TRUE(LeftoverTempFiles().empty());
 }
 
 TEST_P(TextMessagesTest, AnOldFileWithoutTextsNeverEmptiesAListThatHoldsTexts) {
@@ -313,43 +327,8 @@ TEST_P(TextMessagesTest, AnOldFileWithoutTextsNeverEmptiesAListThatHoldsTexts) {
   tvtest::WriteWholeFile(NewPath(), std::string(12, '\0'));
   Convert(0);
   EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), U32(0) + U32(9) + U32(0));
-  EXPECT_NE(LogText().find("Info: Old array file: " + OldPath() + " , holds no texts, " +
-                           GetParam().newName + " kept\r\n"),
-            std::string::npos)
-      << LogText();
-}
-
-TEST_P(TextMessagesTest, CountBeyondTheRecordsWritesAndDeletesNothing) {
-  for (uint32_t count : {4u, 1000u, 0xFFFFFFFFu}) {
-    SCOPED_TRACE(count);
-    TvTextMessagesImage image = BusyOldList();
-    image.count = count;
-    WriteOld(image);
-    std::string oldBytes = tvtest::ReadWholeFile(OldPath());
-    tvtest::WriteWholeFile(NewPath(), "earlier");
-    ui.boxes.clear();
-
-    Convert(1);
-
-    EXPECT_EQ(tvtest::ReadWholeFile(NewPath()), "earlier");
-    EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), oldBytes);
-    EXPECT_FALSE(tvtest::PathExists(log.FilePath()));
-    EXPECT_EQ(ui.boxes.size(), 1u) << "one short read ends the load";
-  }
-}
-
-TEST_P(TextMessagesTest, AFailedLengthQueryIsNotAnEmptyList) {
-  WriteOld(BusyOldList());
-  std::string oldBytes = tvtest::ReadWholeFile(OldPath());
-  {
-    tvtest::ScopedFault fault(platform::FileOp::kSize, platform::SysError::kReadFault);
-    Convert(1);
-  }
-
-  EXPECT_FALSE(tvtest::PathExists(NewPath())) << "no empty list written over the replies";
-  EXPECT_EQ(tvtest::ReadWholeFile(OldPath()), oldBytes);
-  EXPECT_FALSE(tvtest::PathExists(log.FilePath()));
-  EXPECT_EQ(ui.boxes.size(), 1u);
+  EXPECT_THAT(LogText(), HasSubstr("Info: Old array file: " + OldPath() + " , holds no texts, " +
+                                   GetParam().newName + " kept\r\n"));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStores, TextMessagesTest,
@@ -357,11 +336,7 @@ INSTANTIATE_TEST_SUITE_P(BothStores, TextMessagesTest,
 
 // ---------------------------------------------------------------------------------------------
 
-class CannedStoresTest : public tvtest::ScratchTest {
- protected:
-  TvFixedDataPaths paths{scratch.Path()};
-  TvLog log{paths};
-};
+using CannedStoresTest = contacts_support::DataFolderTest;
 
 TEST_F(CannedStoresTest, EachStoreConvertsOnlyItsOwnFiles) {
   TvTextMessagesImage fast;
@@ -373,17 +348,11 @@ TEST_F(CannedStoresTest, EachStoreConvertsOnlyItsOwnFiles) {
   contacts_support::WriteOldTextMessages(scratch.Path(), "FastReplys.Array", fast);
   contacts_support::WriteOldTextMessages(scratch.Path(), "AutoAnswers.Array", answers);
 
-  {
-    TvFastReplysService store(log, paths);
-    store.Convert(1);
-  }
+  ConvertStore<TvFastReplysService>(log, paths, 1);
   EXPECT_FALSE(tvtest::PathExists(scratch.File("FastReplys.Array")));
   EXPECT_TRUE(tvtest::PathExists(scratch.File("AutoAnswers.Array")));
   EXPECT_FALSE(tvtest::PathExists(scratch.File("AutoAnswers.List")));
-  {
-    TvAutoAnswersService store(log, paths);
-    store.Convert(1);
-  }
+  ConvertStore<TvAutoAnswersService>(log, paths, 1);
   TvTextMessagesImage parsed;
   std::string error;
   ASSERT_TRUE(contacts_support::ParseTextMessages(
@@ -401,15 +370,9 @@ TEST_F(CannedStoresTest, EachStoreConvertsOnlyItsOwnFiles) {
 TEST_F(CannedStoresTest, LoadFileLayoutNamesWhereAndWhyTheReadingStopped) {
   using P = TextListProblem;
   const std::string full = EncodeTextMessages(BusyOldList());
-  // Each item found by its leading fields: type code, data word, name.
-  auto at = [&](uint32_t type, uint32_t data, const std::string& name) -> uint64_t {
-    const size_t found = full.find(U32(type) + U32(data) + Str(name));
-    EXPECT_NE(found, std::string::npos) << name;
-    return found;
-  };
-  const uint64_t first = at(5, 0x11111111, "Busy");
-  const uint64_t second = at(0xFFFFFFFF, 0, "");
-  const uint64_t third = at(0, 3, "Lunch");
+  const uint64_t first = contacts_support::RecordAt(full, 5, 0x11111111, "Busy");
+  const uint64_t second = contacts_support::RecordAt(full, 0xFFFFFFFF, 0, "");
+  const uint64_t third = contacts_support::RecordAt(full, 0, 3, "Lunch");
   TvTextMessagesImage more = BusyOldList();
   more.count = 5;
   const std::string counted = EncodeTextMessages(more);
@@ -471,10 +434,7 @@ TEST_F(CannedStoresTest, LoadFileReadsAListBackAndNeverCreatesOne) {
   EXPECT_EQ(ui.boxes.size(), 1u);
 
   contacts_support::WriteOldTextMessages(scratch.Path(), "FastReplys.Array", BusyOldList());
-  {
-    TvFastReplysService store(log, paths);
-    store.Convert(0);
-  }
+  ConvertStore<TvFastReplysService>(log, paths, 0);
   TvFastReplysService store(log, paths);
   ASSERT_TRUE(store.LoadFile(scratch.File("FastReplys.List")));
   EXPECT_EQ(store.m_dwordHeaderValue, 0x01020304u);
@@ -485,12 +445,13 @@ TEST_F(CannedStoresTest, LoadFileReadsAListBackAndNeverCreatesOne) {
   EXPECT_EQ(store.m_intSecondValue, -1);
 }
 
-// A fast replies store whose menu answers from a script and whose hooks record their calls.
+// A fast replies store whose menu answers from a script (the real menu when there is none) and
+// whose hooks record their calls.
 class ScriptedFastReplies : public TvFastReplysService {
  public:
   using TvFastReplysService::TvFastReplysService;
 
-  uint32_t answer = 0;
+  std::optional<uint32_t> answer;
   std::vector<platform::PopupMenuItem> shown;
   int32_t shownX = 0;
   int32_t shownY = 0;
@@ -499,11 +460,12 @@ class ScriptedFastReplies : public TvFastReplysService {
 
  protected:
   uint32_t TrackMenu(const std::vector<platform::PopupMenuItem>& items, int32_t x, int32_t y,
-                     platform::WindowHandle) override {
+                     platform::WindowHandle owner) override {
+    if (!answer) return TvFastReplysService::TrackMenu(items, x, y, owner);
     shown = items;
     shownX = x;
     shownY = y;
-    return answer;
+    return *answer;
   }
   void OnReplyChosen(void* target, int32_t index) override { chosen.emplace_back(target, index); }
   void OnFirstCommand() override { ++firstCommands; }
@@ -551,16 +513,11 @@ TEST_F(CannedStoresTest, ShowMenuOffersEveryReplyAndHandsOnTheChoice) {
 
 TEST_F(CannedStoresTest, ShowMenuWithoutAnOwnerWindowChoosesNothing) {
   // The real menu: without an owner window (and on a system without menus) nothing is chosen.
-  struct Recording : TvFastReplysService {
-    using TvFastReplysService::TvFastReplysService;
-    int calls = 0;
-    void OnReplyChosen(void*, int32_t) override { ++calls; }
-    void OnFirstCommand() override { ++calls; }
-  };
-  Recording store(log, paths);
+  ScriptedFastReplies store(log, paths);
   store.Add(new TvTextMessageItem);
   EXPECT_EQ(store.ShowMenu(nullptr, platform::ScreenRect{}, nullptr), 0);
-  EXPECT_EQ(store.calls, 0);
+  EXPECT_TRUE(store.chosen.empty());
+  EXPECT_EQ(store.firstCommands, 0);
 }
 
 }  // namespace

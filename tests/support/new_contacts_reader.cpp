@@ -52,8 +52,6 @@ class ByteReader {
   std::string m_error;
 };
 
-bool ParseItem(ByteReader& in, NewContactItem* item, int depth);
-
 bool ParseItemPart(ByteReader& in, NewContactItem* item) {
   return in.U32(&item->type, "type code") && in.U32(&item->data, "data word") &&
          in.Text(&item->name, "name") && in.Text(&item->text, "second text") &&

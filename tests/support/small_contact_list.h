@@ -1,5 +1,6 @@
-// The bytes of the 3.1 contact list spelled out field by field, and a small 3.0 contact list with
-// the 3.1 file it must give, shared by the contact list and canned-reply store tests.
+// The bytes of the 3.1 contact list spelled out field by field, a small 3.0 contact list with the
+// 3.1 file it must give, and the data folder fixture, shared by the contact list and canned-reply
+// store tests.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +9,12 @@
 
 #include "contacts/old_contact_list_writer.h"
 #include "foundation/coding.h"
+#include "foundation/data_paths.h"
+#include "foundation/replacing_file.h"
+#include "foundation/tv_log.h"
+#include "foundation/utilities.h"
 #include "support/old_contacts_writer.h"
+#include "support/scratch_dir.h"
 
 namespace contacts_support {
 
@@ -101,6 +107,14 @@ inline TvOldContactListImage SmallOldList(uint32_t version) {
   return list;
 }
 
+// Where a record starts in bytes that hold it: found by its leading fields.
+inline uint64_t RecordAt(const std::string& bytes, uint32_t type, uint32_t data,
+                         const std::string& name) {
+  const size_t at = bytes.find(U32(type) + U32(data) + Str(name));
+  EXPECT_NE(at, std::string::npos) << name;
+  return at;
+}
+
 // The "Contacts.List" SmallOldList must give.
 inline std::string SmallNewList() {
   std::string friends = GroupRecord(
@@ -111,5 +125,20 @@ inline std::string SmallNewList() {
   std::string work = GroupRecord(1, "Work", "", 0, {{2, "Work", UserRecord(0, "carol", "", 0)}});
   return ContactsFile(GroupRecord(0, "", "", 0, {{1, "Friends", friends}, {1, "Work", work}}));
 }
+
+// A scratch data folder with its log.
+class DataFolderTest : public tvtest::ScratchTest {
+ protected:
+  std::string LogText() const { return tvtest::ReadWholeFile(log.FilePath()); }
+  // Names in the data folder left by the durable writes.
+  std::vector<std::string> LeftoverTempFiles() const {
+    TvStringList files;
+    ListFiles(files, scratch.Path(), std::string("*") + TvReplacingFile::kTempSuffix);
+    return files;
+  }
+
+  TvFixedDataPaths paths{scratch.Path()};
+  TvLog log{paths};
+};
 
 }  // namespace contacts_support
