@@ -19,14 +19,6 @@ namespace {
 
 using FoldersListTest = DatabaseTest;
 
-std::string Header(uint32_t word, uint32_t count) {
-  std::string out;
-  for (uint32_t v : {word, count}) {
-    for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-  }
-  return out;
-}
-
 TEST_F(FoldersListTest, StandardFoldersAndOneUserFolderGiveSevenRecordsByteForByte) {
   data.Folders({Folder("Inbox", 0, 5), Folder("Outbox", 1, 5), Folder("Sent items", 2, 5),
                 Folder("Deleted", 3, 5), Folder("Drafts", 4, 5), Folder("Temp", 5, 7),
@@ -34,7 +26,7 @@ TEST_F(FoldersListTest, StandardFoldersAndOneUserFolderGiveSevenRecordsByteForBy
   ASSERT_TRUE(db.CreateStandardFolders());
   ASSERT_TRUE(db.LoadFoldersList());
   ASSERT_TRUE(db.SaveFoldersList());
-  std::string expected = Header(0, 7) + FolderRecordBytes("Inbox", 5, 0) +
+  std::string expected = ListHeader(0, 7) + FolderRecordBytes("Inbox", 5, 0) +
                          FolderRecordBytes("Outbox", 5, 1) + FolderRecordBytes("Sent items", 5, 2) +
                          FolderRecordBytes("Deleted", 5, 3) + FolderRecordBytes("Drafts", 5, 4) +
                          FolderRecordBytes("Temp", 7, 5) + FolderRecordBytes("Projects", 0x21, 7);
@@ -95,7 +87,7 @@ TEST_F(FoldersListTest, HugeCountIsReportedAsTheEndOfTheFileNotAsAMissingFile) {
 }
 
 TEST_F(FoldersListTest, NameLongerThanTheFileFailsWithoutBeingAllocated) {
-  std::string bytes = Header(0, 2) + FolderRecordBytes("Kept", 0, 9);
+  std::string bytes = ListHeader(0, 2) + FolderRecordBytes("Kept", 0, 9);
   std::string broken = FolderRecordBytes("abc", 0, 10);
   broken[12] = '\xF0';  // the name's length: 0xFFFFFFF0, three bytes follow
   broken[13] = broken[14] = broken[15] = '\xFF';
@@ -169,7 +161,7 @@ TEST_F(FoldersListTest, MissingOrShortFoldersFileLoadsNothing) {
   data.RawFile("Database.Folders", std::string(7, '\0'));
   EXPECT_FALSE(db.LoadFoldersList());
   EXPECT_EQ(db.Folders().GetSize(), 6u);
-  data.RawFile("Database.Folders", Header(9, 0));
+  data.RawFile("Database.Folders", ListHeader(9, 0));
   EXPECT_TRUE(db.LoadFoldersList()) << "8 bytes and count 0 is a valid empty list";
   EXPECT_TRUE(ui.boxes.empty());
 }
@@ -189,7 +181,7 @@ TEST_F(FoldersListTest, FoldersListThatCannotBeWrittenKeepsAnEarlierOne) {
   EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
-TEST_F(FoldersListTest, FolderIdByNameAndFindFolder) {
+TEST_F(FoldersListTest, NamesIdsDirectoriesAndFilePathsMapToFolders) {
   db.CreateStandardFolders();
   data.Folders({Folder("Work", 12)});
   db.LoadFoldersList();
@@ -200,12 +192,7 @@ TEST_F(FoldersListTest, FolderIdByNameAndFindFolder) {
   EXPECT_EQ(db.FindFolder(12)->m_csName, "Work");
   EXPECT_EQ(db.FindFolder(FOLDER_CURRENT), nullptr);
   EXPECT_EQ(db.FindFolder(13), nullptr);
-}
 
-TEST_F(FoldersListTest, DirectoriesAndFilePathsMapToFolders) {
-  db.CreateStandardFolders();
-  data.Folders({Folder("Work", 12)});
-  db.LoadFoldersList();
   const char sep = platform::kPathSeparator;
   std::string dir;
   db.FolderDirectory(dir, 2);
@@ -275,27 +262,23 @@ TEST_F(FoldersListTest, NoFoldersMessagesAreStrandedWithoutALine) {
   data.RawFile(std::string("Projects") + sep + oldName, "an old message");
   data.RawFile(std::string("Sent items") + sep + "notes.txt", "no message");
   data.RawFile("Blocked", "a file where a folder directory should be");
-  db.CreateStandardFolders();
-  db.ConvertDatabase(1);
+  Convert(1);
 
   const std::vector<std::string> entries = LogEntries();
-  auto logged = [&](const std::string& line) {
-    return std::find(entries.begin(), entries.end(), line) != entries.end();
-  };
   EXPECT_TRUE(
-      logged("Error: Folder: 'Projects' , NOT converted, dropped from the folders list "
+      Logged("Error: Folder: 'Projects' , NOT converted, dropped from the folders list "
              "(its id is taken by a folder listed before it); 1 old message file(s) "
              "left in " +
              Dir("Projects")));
   EXPECT_TRUE(
-      logged("Error: Folder: 'Current' , NOT converted, its id 65520 is reserved for the "
+      Logged("Error: Folder: 'Current' , NOT converted, its id 65520 is reserved for the "
              "current folder"));
   const std::string blocked = "Error: Folder: 'Blocked' , NOT converted, its directory " +
                               Dir("Blocked") + " cannot be read: ";
   EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [&](const std::string& line) {
     return line.size() > blocked.size() && line.compare(0, blocked.size(), blocked) == 0;
   })) << ::testing::PrintToString(entries);
-  EXPECT_TRUE(logged("Info: Old folders file: " + DataFile("Database.Folders") +
+  EXPECT_TRUE(Logged("Info: Old folders file: " + DataFile("Database.Folders") +
                      " , kept, it lists folders whose messages are not converted"));
   EXPECT_EQ(log.m_dwordErrorCount, 3u) << ::testing::PrintToString(entries);
   EXPECT_TRUE(PathExists(DataFile("Database.Folders")));
@@ -318,19 +301,15 @@ TEST_F(FoldersListTest, FixedNamesInAnotherLetterCaseAreFoundAndNewFilesKeepThei
   data.RawFile("DATABASE.FOLDERS", folders::EncodeFoldersFile({Folder("Work", 9)}));
   data.RawFile("NAMES.INDEX", folders::EncodeNamesIndex(records, 7));
   data.RawFile(std::string("Inbox") + sep + "MESSAGES.INDEX", "old index");
-  db.CreateStandardFolders();
-  db.ConvertDatabase(1);
+  Convert(1);
 
   EXPECT_EQ(db.Folders().GetSize(), 7u);
   EXPECT_NE(Bytes("Folders.List").find("Work"), std::string::npos);
   EXPECT_FALSE(PathExists(DataFile("DATABASE.FOLDERS")));
   EXPECT_EQ(Bytes("NAMES.INDEX"), folders::EncodeNamesIndex(records)) << "rewritten in place";
   EXPECT_FALSE(PathExists(Dir("Inbox") + "MESSAGES.INDEX"));
-  const std::vector<std::string> entries = LogEntries();
-  EXPECT_NE(std::find(entries.begin(), entries.end(),
-                      "Info: Old folders file: " + DataFile(kFoundFoldersName) + " , Deleted"),
-            entries.end())
-      << ::testing::PrintToString(entries);
+  EXPECT_TRUE(Logged("Info: Old folders file: " + DataFile(kFoundFoldersName) + " , Deleted"))
+      << ::testing::PrintToString(LogEntries());
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(log.m_dwordErrorCount, 0u);
 }

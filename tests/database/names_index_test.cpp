@@ -8,45 +8,37 @@ namespace {
 
 using NamesIndexTest = DatabaseTest;
 
-std::string Header(uint32_t word, uint32_t count) {
-  std::string out;
-  for (uint32_t v : {word, count}) {
-    for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-  }
-  return out;
-}
-
 TEST_F(NamesIndexTest, RecordsPassThroughAndTheHeaderWordBecomesZero) {
   std::string records = NamesIndexRecord(1) + NamesIndexRecord(2);
-  data.RawFile("Names.Index", Header(7, 2) + records);
+  data.RawFile("Names.Index", ListHeader(7, 2) + records);
   TvDatabaseNamesIndex& index = db.NamesIndex();
   ASSERT_TRUE(index.Load());
   EXPECT_EQ(index.m_records.GetSize(), 2u);
   ASSERT_TRUE(index.Save());
-  EXPECT_EQ(Bytes("Names.Index"), Header(0, 2) + records);
+  EXPECT_EQ(Bytes("Names.Index"), ListHeader(0, 2) + records);
   EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(NamesIndexTest, MissingRecordKeepsTheCompleteOnesAndReportsOnce) {
   std::string records = NamesIndexRecord(1) + NamesIndexRecord(2);
-  data.RawFile("Names.Index", Header(7, 3) + records);
+  data.RawFile("Names.Index", ListHeader(7, 3) + records);
   TvDatabaseNamesIndex& index = db.NamesIndex();
   EXPECT_FALSE(index.Load());
   EXPECT_EQ(index.m_records.GetSize(), 2u);
   EXPECT_EQ(ui.boxes.size(), 1u);
   ASSERT_TRUE(index.Save());
-  EXPECT_EQ(Bytes("Names.Index"), Header(0, 2) + records);
+  EXPECT_EQ(Bytes("Names.Index"), ListHeader(0, 2) + records);
 }
 
 TEST_F(NamesIndexTest, SaveNeverShortensTheFile) {
   std::string records = NamesIndexRecord(1) + NamesIndexRecord(2) + NamesIndexRecord(3);
-  data.RawFile("Names.Index", Header(0, 3) + records);
+  data.RawFile("Names.Index", ListHeader(0, 3) + records);
   TvDatabaseNamesIndex& index = db.NamesIndex();
   ASSERT_TRUE(index.Load());
   index.m_records.DeleteAt(1);
   ASSERT_TRUE(index.Save());
   EXPECT_EQ(Bytes("Names.Index"),
-            Header(0, 2) + NamesIndexRecord(1) + NamesIndexRecord(3) + NamesIndexRecord(3));
+            ListHeader(0, 2) + NamesIndexRecord(1) + NamesIndexRecord(3) + NamesIndexRecord(3));
 }
 
 TEST_F(NamesIndexTest, ShortFileFailsToLoadAndGetsAHeaderWrittenOverIt) {
@@ -55,7 +47,7 @@ TEST_F(NamesIndexTest, ShortFileFailsToLoadAndGetsAHeaderWrittenOverIt) {
   EXPECT_FALSE(index.Load());
   EXPECT_EQ(ui.boxes.size(), 1u);
   ASSERT_TRUE(index.Save());
-  EXPECT_EQ(Bytes("Names.Index"), Header(0, 0));
+  EXPECT_EQ(Bytes("Names.Index"), ListHeader(0, 0));
 }
 
 // The one reader of the format, over bytes in memory and, through Load, over the file: both stop
@@ -109,16 +101,12 @@ TEST_F(NamesIndexTest, DamagedFilesReadTheSameInMemoryAndThroughLoad) {
 
 TEST_F(NamesIndexTest, EmptyIndexIsRewrittenOnlyWhenTheFoldersFileLoads) {
   data.RawFile("Names.Index", "");
-  db.CreateStandardFolders();
-  db.ConvertDatabase(0);
+  Convert(0);
   EXPECT_EQ(Bytes("Names.Index"), "") << "no folders file: nothing is written";
 
   data.Folders({});
-  TvDatabase second(log, paths);
-  second.SetStagingFolder(scratch.Path() + "staging");
-  second.CreateStandardFolders();
-  second.ConvertDatabase(0);
-  EXPECT_EQ(Bytes("Names.Index"), Header(0, 0));
+  ConvertInNewRun(0);
+  EXPECT_EQ(Bytes("Names.Index"), ListHeader(0, 0));
 }
 
 }  // namespace
