@@ -3,16 +3,15 @@
 // deletions already made stay. Right after the cut every item must still exist, complete, in its
 // old or its new file; a rerun must then end exactly where an uninterrupted run ends, with every
 // message once and complete.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "foundation/replacing_file.h"
 #include "foundation/tv_file.h"
@@ -26,14 +25,6 @@
 
 namespace reliability {
 namespace {
-
-// Under Wine every file operation is a round trip to the Wine server: there the sweep takes every
-// third cut point (each run still starts from scratch, so no point depends on another).
-#ifdef _WIN32
-constexpr uint64_t kSweepStride = 3;
-#else
-constexpr uint64_t kSweepStride = 1;
-#endif
 
 class PowerCutModel : public tvtest::ScratchTest {
  protected:
@@ -51,7 +42,8 @@ TEST_F(PowerCutModel, LosesUnflushedContentsAndKeepsFlushedOnesRenamesAndDeletes
   ASSERT_TRUE(tvtest::WriteWholeFile(existing, "before"));
   ASSERT_TRUE(tvtest::WriteWholeFile(doomed, "doomed"));
 
-  tvtest::FileOpWatch watch({layout.data}, 1000, platform::ErrorCode(platform::SysError::kWriteFault));
+  tvtest::FileOpWatch watch({layout.data}, 1000,
+                            platform::ErrorCode(platform::SysError::kWriteFault));
   watch.Start();
   {
     TvFile a(0, 1);
@@ -75,7 +67,8 @@ TEST_F(PowerCutModel, LosesUnflushedContentsAndKeepsFlushedOnesRenamesAndDeletes
   EXPECT_EQ(tvtest::ReadWholeFile(unflushed), "") << "created, never flushed: empty";
   EXPECT_EQ(tvtest::ReadWholeFile(flushed), std::string("\x04\0\0\0kept", 8));
   EXPECT_EQ(tvtest::ReadWholeFile(existing), "before") << "back to its contents at the start";
-  EXPECT_EQ(tvtest::ReadWholeFile(layout.data + "replaced.bin"), std::string("\x09\0\0\0committed", 13));
+  EXPECT_EQ(tvtest::ReadWholeFile(layout.data + "replaced.bin"),
+            std::string("\x09\0\0\0committed", 13));
   EXPECT_FALSE(tvtest::PathExists(layout.data + "replaced.bin.zvtmp"));
   EXPECT_FALSE(tvtest::PathExists(doomed)) << "the delete stays";
   EXPECT_TRUE(watch.ModelGaps().empty());
@@ -159,10 +152,7 @@ TEST_F(CrashSweep, AFolderIsWrittenThenFlushedThenMovedThenItsOldFilesDeleted) {
     const size_t flush = indexOf(platform::FileOp::kFlush, temp, false);
     const size_t move = indexOf(platform::FileOp::kMove, temp, false);
     const size_t erase = indexOf(platform::FileOp::kDelete, layout.data + item.oldFile, false);
-    ASSERT_NE(write, SIZE_MAX) << item.newFile;
-    ASSERT_NE(flush, SIZE_MAX) << item.newFile;
-    ASSERT_NE(move, SIZE_MAX) << item.newFile;
-    ASSERT_NE(erase, SIZE_MAX) << item.oldFile;
+    for (size_t step : {write, flush, move, erase}) ASSERT_NE(step, SIZE_MAX) << item.oldFile;
     Steps& f = folders[item.newFile.substr(0, item.newFile.find_last_of("/\\") + 1)];
     f.lastWrite = std::max(f.lastWrite, write);
     f.firstFlush = std::min(f.firstFlush, flush);

@@ -5,20 +5,21 @@
 // file, nothing else under a final name, nothing written outside the data and staging folders),
 // a failure that changed the outcome must have been reported, a single failure costs at most the
 // item it hit, and a clean rerun must end exactly where an uninterrupted run ends.
+#include "support/fault_sweep.h"
+
+#include <gtest/gtest.h>
+
 #include <cinttypes>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "foundation/data_paths.h"
 #include "foundation/replacing_file.h"
 #include "foundation/tv_log.h"
 #include "platform/system_error.h"
 #include "reliability/reliability_fixture.h"
-#include "support/fault_sweep.h"
 #include "support/power_cut.h"
 #include "support/test_helpers.h"
 
@@ -40,13 +41,6 @@ std::vector<FaultMode> SweepModes() {
   return tvtest::EveryFaultMode();
 #endif
 }
-
-// Under Wine the sweeps take every third injection point.
-#ifdef _WIN32
-constexpr uint64_t kSweepStride = 3;
-#else
-constexpr uint64_t kSweepStride = 1;
-#endif
 
 class FaultSweep : public tvtest::ScratchTest {
  protected:
@@ -188,8 +182,8 @@ TEST_F(FaultSweep, WholeConversionOfASmallDataFolder) {
 // The log: a failing open, seek, write or close loses at most the line being added, says so with
 // a file error box, and never leaves a partial line or touches the lines already written.
 TEST_F(FaultSweep, ConversionLog) {
-  const std::vector<std::string> lines = {"Message: first , Converted", "Message: second , NOT saved",
-                                          "Message: third , Deleted"};
+  const std::vector<std::string> lines = {
+      "Message: first , Converted", "Message: second , NOT saved", "Message: third , Deleted"};
   TvFixedDataPaths paths(layout.data);
   std::optional<TvLog> log;
   std::vector<bool> written;
