@@ -2,13 +2,16 @@
 // delete-old. What was written to a file since its last flush is lost; creations, renames and
 // deletions already made stay. Right after the cut every item must still exist, complete, in its
 // old or its new file; a rerun must then end exactly where an uninterrupted run ends, with every
-// message once and complete.
+// message once and complete. And read-back before delete: a new file that does not hold what was
+// written when it reaches its final name (cut short by one byte between its flush and its move, as
+// a lying disk would leave it) never lets the old file go.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -226,6 +229,42 @@ TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
       tvtest::SweepPoints("power cut", prepare, cutAt, check, kSweepStride).points;
   std::printf("[ sweep    ] power cut: %" PRIu64 " cut points, each followed by a rerun\n", cuts);
   EXPECT_GT(cuts, 150u / kSweepStride);
+}
+
+using ReadBack = CrashSweep;
+
+TEST_F(ReadBack, ANewFileDamagedBeforeItsMoveKeepsItsOldFile) {
+  layout.Reset();
+  const std::vector<Item> items = WriteSmallDataFolder(layout.data, 3);
+  const Tree original = DataTree(layout);
+  for (const Item& target : items) {
+    SCOPED_TRACE(target.newFile);
+    layout.Reset();
+    WriteSmallDataFolder(layout.data, 3);
+    const std::string temp = layout.data + target.newFile + ".zvtmp";
+    bool damaged = false;
+    platform::FaultInjector::SetObserver(
+        [&](platform::FileOp op, const std::string& path, platform::FileHandle) {
+          if (op != platform::FileOp::kMove || path != temp || damaged) return;
+          std::error_code error;
+          std::filesystem::resize_file(path, std::filesystem::file_size(path, error) - 1, error);
+          damaged = !error;
+        });
+    RunResult run = RunConversion(layout, 1);
+    platform::FaultInjector::SetObserver(nullptr);
+    ASSERT_TRUE(damaged) << "the new file was never moved into place";
+    const Tree now = DataTree(layout);
+    // The old file is still there, byte for byte.
+    ASSERT_EQ(now.count(target.oldFile), 1u);
+    EXPECT_EQ(now.at(target.oldFile), original.at(target.oldFile));
+    if (tvtest::EndsWith(target.oldFile, ".Message")) {
+      // The damaged message file is not left under its final name.
+      EXPECT_EQ(now.count(target.newFile), 0u);
+      EXPECT_TRUE(LogHasError(LogEntries(layout), target.oldFile + " , NOT saved"));
+    } else if (target.oldFile != "Database.Folders") {
+      EXPECT_GT(run.errorLines, 0u) << "the kept old file is logged as NOT deleted";
+    }
+  }
 }
 
 }  // namespace
