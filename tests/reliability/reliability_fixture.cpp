@@ -56,18 +56,9 @@ RunResult RunConversion(const Layout& layout, TvBool deleteOld, uint32_t stores)
     database.CreateStandardFolders();
     database.ConvertDatabase(deleteOld);
   }
-  if (stores & kContacts) {
-    TvContactList contacts(log, paths);
-    contacts.Convert(deleteOld);
-  }
-  if (stores & kFastReplies) {
-    TvFastReplysService fastReplys(log, paths);
-    fastReplys.Convert(deleteOld);
-  }
-  if (stores & kAutoAnswers) {
-    TvAutoAnswersService autoAnswers(log, paths);
-    autoAnswers.Convert(deleteOld);
-  }
+  if (stores & kContacts) TvContactList(log, paths).Convert(deleteOld);
+  if (stores & kFastReplies) TvFastReplysService(log, paths).Convert(deleteOld);
+  if (stores & kAutoAnswers) TvAutoAnswersService(log, paths).Convert(deleteOld);
   if (log.m_dwordErrorCount == 0) log.DeleteLogFile();
   RunResult result;
   result.errorLines = log.m_dwordErrorCount;
@@ -112,16 +103,18 @@ std::vector<Item> WriteSmallDataFolder(const std::string& dataFolder, int messag
   }
 
   contacts_support::WriteOldContactList(
-      dataFolder,
-      {2, 0, std::nullopt,
-       {contacts_support::OldGroup("Friends", {contacts_support::OldUser("ann"),
-                                               contacts_support::OldUser("ben")}),
-        contacts_support::OldGroup("Work", {contacts_support::OldUser("cid")})}});
-  contacts_support::WriteOldTextMessages(
-      dataFolder, TvFastReplysService::kOldFileName,
-      {0, 5, std::nullopt,
-       {contacts_support::CannedText("On my way", "text one", 1),
-        contacts_support::CannedText("Later", "text two")}});
+      dataFolder, {2,
+                   0,
+                   std::nullopt,
+                   {contacts_support::OldGroup("Friends", {contacts_support::OldUser("ann"),
+                                                           contacts_support::OldUser("ben")}),
+                    contacts_support::OldGroup("Work", {contacts_support::OldUser("cid")})}});
+  contacts_support::WriteOldTextMessages(dataFolder, TvFastReplysService::kOldFileName,
+                                         {0,
+                                          5,
+                                          std::nullopt,
+                                          {contacts_support::CannedText("On my way", "text one", 1),
+                                           contacts_support::CannedText("Later", "text two")}});
   contacts_support::WriteOldTextMessages(
       dataFolder, TvAutoAnswersService::kOldFileName,
       {0, 9, std::nullopt, {contacts_support::CannedText("Away", "I am away")}});
@@ -161,7 +154,8 @@ Verdict CheckPromise(const Tree& now, const Tree& original, const Tree& referenc
     bool newComplete = false;
     if (newNow != now.end()) {
       if (newRef == reference.end() || newNow->second != newRef->second) {
-        verdict.problems.push_back(item.newFile + ": the new file is not what a clean run writes (" +
+        verdict.problems.push_back(item.newFile +
+                                   ": the new file is not what a clean run writes (" +
                                    std::to_string(newNow->second.size()) + " bytes)");
       } else {
         newComplete = true;
