@@ -30,8 +30,6 @@ std::vector<std::string> DatabaseTest::LogEntries() const {
   return ConversionLogEntries(data.Path() + TvLog::kFileName);
 }
 
-bool DatabaseTest::LogExists() const { return PathExists(data.Path() + TvLog::kFileName); }
-
 std::string DatabaseTest::Dir(const std::string& folder) const {
   return data.Path() + folder + platform::kPathSeparator;
 }

@@ -18,7 +18,6 @@ class DatabaseTest : public ScratchTest {
   DatabaseTest();
 
   std::vector<std::string> LogEntries() const;
-  bool LogExists() const;
   // data folder + relative path (a name, or "Inbox" + separator + name, ...).
   std::string DataFile(const std::string& relative) const { return data.Path() + relative; }
   std::string Dir(const std::string& folder) const;  // ends in a separator

@@ -45,8 +45,6 @@ class FileOpWatch {
   // reached the cut (false: it finished before operation cutAt, nothing was lost).
   bool Cut();
 
-  // Operations seen since Start.
-  uint64_t Operations() const { return m_seen; }
   // Changes made outside the allowed roots ("write <path>", "delete <path>", ...).
   const std::vector<std::string>& OutsideChanges() const { return m_outside; }
   // Files whose flushed contents the model could not take (written again before they could be
