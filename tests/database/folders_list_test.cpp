@@ -20,19 +20,20 @@ namespace {
 
 using FoldersListTest = DatabaseTest;
 using NamesIndexTest = DatabaseTest;
+using K = folders::ProblemKind;
 
 // A damaged folders file or names index: the problem the reader names and the records it keeps.
 struct DamagedList {
   const char* what;
   std::string bytes;
-  folders::ProblemKind kind;
+  K kind;
   uint64_t offset;
   size_t records;
 };
 
 void ExpectProblem(const folders::Problem& problem, const DamagedList& c) {
   EXPECT_EQ(problem.kind, c.kind) << folders::ProblemKey(problem.kind);
-  if (c.kind == folders::ProblemKind::kNone) return;
+  if (c.kind == K::kNone) return;
   EXPECT_EQ(problem.offset, c.offset);
   EXPECT_FALSE(problem.text.empty());
 }
@@ -122,24 +123,21 @@ TEST_F(FoldersListTest, NameLongerThanTheFileFailsWithoutBeingAllocated) {
 // both stop at the same place, keep the same records, and the database shows a box exactly when
 // it read past the end.
 TEST_F(FoldersListTest, DamagedFilesReadTheSameInMemoryAndThroughTheDatabase) {
-  using folders::ProblemKind;
   const std::vector<folders::FolderRecord> two = {Folder("One", 10), Folder("Two", 11)};
   const std::string sound = folders::EncodeFoldersFile(two);
   const uint64_t second = 8 + folders::FolderRecordSize(two[0]);
   std::string hugeName = sound;
   hugeName[second + 12 + 3] = '\x7F';  // the second name's length is beyond the file
   const DamagedList cases[] = {
-      {"sound", sound, ProblemKind::kNone, 0, 2},
-      {"empty", "", ProblemKind::kHeaderCut, 0, 0},
-      {"seven bytes", sound.substr(0, 7), ProblemKind::kHeaderCut, 0, 0},
-      {"count promises a third record", folders::EncodeFoldersFile(two, 0, 3),
-       ProblemKind::kRecordCut, sound.size(), 2},
-      {"second record cut in its name", sound.substr(0, second + 18), ProblemKind::kRecordCut,
-       second, 1},
-      {"second record without its id", sound.substr(0, sound.size() - 1), ProblemKind::kRecordCut,
-       second, 1},
-      {"second name longer than the file", hugeName, ProblemKind::kRecordCut, second, 1},
-      {"a byte after the last record", sound + "x", ProblemKind::kBytesAfterEnd, sound.size(), 2},
+      {"sound", sound, K::kNone, 0, 2},
+      {"empty", "", K::kHeaderCut, 0, 0},
+      {"seven bytes", sound.substr(0, 7), K::kHeaderCut, 0, 0},
+      {"count promises a third record", folders::EncodeFoldersFile(two, 0, 3), K::kRecordCut,
+       sound.size(), 2},
+      {"second record cut in its name", sound.substr(0, second + 18), K::kRecordCut, second, 1},
+      {"second record without its id", sound.substr(0, sound.size() - 1), K::kRecordCut, second, 1},
+      {"second name longer than the file", hugeName, K::kRecordCut, second, 1},
+      {"a byte after the last record", sound + "x", K::kBytesAfterEnd, sound.size(), 2},
   };
   for (const DamagedList& c : cases) {
     SCOPED_TRACE(c.what);
@@ -153,10 +151,10 @@ TEST_F(FoldersListTest, DamagedFilesReadTheSameInMemoryAndThroughTheDatabase) {
     ui.boxes.clear();
     TvDatabase database(log, paths);
     database.CreateStandardFolders();
-    const bool whole = c.kind == ProblemKind::kNone || c.kind == ProblemKind::kBytesAfterEnd;
+    const bool whole = c.kind == K::kNone || c.kind == K::kBytesAfterEnd;
     EXPECT_EQ(database.LoadFoldersList() != 0, whole);
     EXPECT_EQ(database.Folders().GetSize(), 6 + c.records);
-    EXPECT_EQ(ui.boxes.size(), c.kind == ProblemKind::kRecordCut ? 1u : 0u);
+    EXPECT_EQ(ui.boxes.size(), c.kind == K::kRecordCut ? 1u : 0u);
   }
 }
 
@@ -384,18 +382,17 @@ TEST_F(NamesIndexTest, ShortFileFailsToLoadAndGetsAHeaderWrittenOverIt) {
 // at the same place and keep the same records, and Load shows a box exactly when it read past the
 // end.
 TEST_F(NamesIndexTest, DamagedFilesReadTheSameInMemoryAndThroughLoad) {
-  using folders::ProblemKind;
   const std::vector<std::string> two = {NamesIndexRecord(1), NamesIndexRecord(2)};
   const std::string sound = folders::EncodeNamesIndex(two, 7);
   const uint64_t second = 8 + folders::kNamesIndexRecordSize;
   const DamagedList cases[] = {
-      {"sound", sound, ProblemKind::kNone, 0, 2},
-      {"empty", "", ProblemKind::kNone, 0, 0},
-      {"bytes after the last record", sound + "xyz", ProblemKind::kNone, 0, 2},
-      {"three bytes", sound.substr(0, 3), ProblemKind::kHeaderCut, 0, 0},
-      {"count promises a third record", folders::EncodeNamesIndex(two, 7, 3),
-       ProblemKind::kRecordCut, sound.size(), 2},
-      {"second record cut", sound.substr(0, second + 20), ProblemKind::kRecordCut, second, 1},
+      {"sound", sound, K::kNone, 0, 2},
+      {"empty", "", K::kNone, 0, 0},
+      {"bytes after the last record", sound + "xyz", K::kNone, 0, 2},
+      {"three bytes", sound.substr(0, 3), K::kHeaderCut, 0, 0},
+      {"count promises a third record", folders::EncodeNamesIndex(two, 7, 3), K::kRecordCut,
+       sound.size(), 2},
+      {"second record cut", sound.substr(0, second + 20), K::kRecordCut, second, 1},
   };
   for (const DamagedList& c : cases) {
     SCOPED_TRACE(c.what);
@@ -407,8 +404,8 @@ TEST_F(NamesIndexTest, DamagedFilesReadTheSameInMemoryAndThroughLoad) {
     data.RawFile("Names.Index", c.bytes);
     ui.boxes.clear();
     TvDatabaseNamesIndex& index = db.NamesIndex();
-    EXPECT_EQ(index.Load() != 0, c.kind == ProblemKind::kNone);
-    EXPECT_EQ(ui.boxes.size(), c.kind == ProblemKind::kNone ? 0u : 1u);
+    EXPECT_EQ(index.Load() != 0, c.kind == K::kNone);
+    EXPECT_EQ(ui.boxes.size(), c.kind == K::kNone ? 0u : 1u);
     ASSERT_EQ(index.m_records.GetSize(), c.records);
     for (size_t i = 0; i < c.records; ++i) {
       EXPECT_EQ(read.records[i], two[i]);
