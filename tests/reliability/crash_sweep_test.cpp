@@ -206,10 +206,8 @@ TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
     // The rerun finishes the job.
     RunConversion(layout, 1);
     const Tree after = DataTree(layout);
-    if (after != reference) {
-      const std::string diff = tvtest::DescribeTreeDifference(after, reference);
-      ADD_FAILURE() << where << ": the rerun did not end as an uninterrupted run:" << diff;
-    }
+    EXPECT_TRUE(after == reference) << where << ": the rerun did not end as an uninterrupted run:"
+                                    << tvtest::DescribeTreeDifference(after, reference);
     // Every message exactly once: the old file gone, the new one complete and readable.
     for (const Item& item : items) {
       if (!tvtest::EndsWith(item.oldFile, ".Message")) continue;

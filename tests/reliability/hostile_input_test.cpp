@@ -60,16 +60,14 @@ class HostileInput : public tvtest::ScratchTest {
     const auto friends = contacts_support::OldGroup("Friends", {contacts_support::OldUser("ann")});
     kinds.push_back({"contact list", TvContactList::kOldFileName, TvContactList::kFileName,
                      kContacts, EncodeOldContactList({2, 0, std::nullopt, {friends}}), 12});
+    const auto later = contacts_support::CannedText("Later", "text", 1);
     kinds.push_back({"fast replies", TvFastReplysService::kOldFileName,
                      TvFastReplysService::kFileName, kFastReplies,
-                     EncodeTextMessages(
-                         {0, 5, std::nullopt, {contacts_support::CannedText("Later", "text", 1)}}),
-                     12});
-    kinds.push_back(
-        {"auto answers", TvAutoAnswersService::kOldFileName, TvAutoAnswersService::kFileName,
-         kAutoAnswers,
-         EncodeTextMessages({0, 9, std::nullopt, {contacts_support::CannedText("Away", "text")}}),
-         12});
+                     EncodeTextMessages({0, 5, std::nullopt, {later}}), 12});
+    const auto away = contacts_support::CannedText("Away", "text");
+    kinds.push_back({"auto answers", TvAutoAnswersService::kOldFileName,
+                     TvAutoAnswersService::kFileName, kAutoAnswers,
+                     EncodeTextMessages({0, 9, std::nullopt, {away}}), 12});
     return kinds;
   }
 
