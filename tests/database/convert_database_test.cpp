@@ -15,22 +15,12 @@
 #include "platform/system_error.h"
 #include "support/fault_sweep.h"
 #include "support/new_format_reader.h"
-#include "support/power_cut.h"
 #include "support/walk_verdicts.h"
 
 namespace tvtest {
 namespace {
 
 using ConvertDatabaseTest = DatabaseTest;
-
-// What the dry walk foretells for the data folder; it must not change the folder.
-MessageVerdicts Foretell(const std::string& dataFolder, ScratchDir& scratch) {
-  const auto before = SnapshotTree(dataFolder);
-  MessageVerdicts verdicts =
-      DryWalkVerdicts(dataFolder, scratch.Path() + "staging", scratch.MakeDir("dry") + platform::kPathSeparator);
-  EXPECT_EQ(SnapshotTree(dataFolder), before) << "the dry walk changed the data folder";
-  return verdicts;
-}
 
 OldMessage Message(uint64_t number, const std::string& body) {
   OldMessage m;
@@ -50,8 +40,7 @@ TEST_F(ConvertDatabaseTest, ConvertsLogsAndDeletesEveryOldFile) {
       std::string("Inbox") + platform::kPathSeparator + "ABCD.Message", "not a message");
   data.FolderIndex("Inbox").FolderIndex("Work");
 
-  db.CreateStandardFolders();
-  EXPECT_EQ(db.ConvertDatabase(1), 0);
+  EXPECT_EQ(Convert(1), 0);
 
   const std::string inboxNew = Dir("Inbox") + NewMessageName(inboxMessage.hexName);
   const std::string workNew = Dir("Work") + NewMessageName(HexName(2));
@@ -90,8 +79,7 @@ TEST_F(ConvertDatabaseTest, WithoutDeleteOldNothingIsDeletedOrLoggedAsDeleted) {
   data.Folders({Folder("Work", 7)});
   std::string old = data.Message("Work", Message(2, "at work"));
   data.FolderIndex("Work");
-  db.CreateStandardFolders();
-  db.ConvertDatabase(0);
+  Convert(0);
   EXPECT_EQ(LogEntries(), (std::vector<std::string>{"Info: Message: " + old + " , Converted"}));
   EXPECT_TRUE(PathExists(old));
   EXPECT_TRUE(PathExists(DataFile("Database.Folders")));
@@ -104,8 +92,7 @@ TEST_F(ConvertDatabaseTest, OldFileThatFailsToLoadIsKeptWithAnErrorLine) {
   OldMessage broken = Message(3, "broken");
   broken.editHeaderBytes = [](uint8_t* h) { h[0] = 'X'; };
   std::string old = data.Message("Drafts", broken);
-  db.CreateStandardFolders();
-  db.ConvertDatabase(1);
+  Convert(1);
   std::vector<std::string> entries = LogEntries();
   EXPECT_EQ(std::count(entries.begin(), entries.end(), "Error: Message: " + old + " , NOT loaded"),
             1);
@@ -122,9 +109,9 @@ TEST_F(ConvertDatabaseTest, TwoOldFilesWithOneNewNameConvertOnlyTheFirst) {
   second.hexName = "0A1B2C3D000000008293A4B500000000";
   std::string a = data.Message("Inbox", first);
   std::string b = data.Message("Inbox", second);
-  const MessageVerdicts foretold = Foretell(data.Path(), scratch);
-  db.CreateStandardFolders();
-  db.ConvertDatabase(1);
+  const MessageVerdicts foretold = DryWalkVerdicts(
+      data.Path(), scratch.Path() + "staging", scratch.Path() + "dry" + platform::kPathSeparator);
+  Convert(1);
   std::vector<std::string> entries = LogEntries();
   EXPECT_EQ(foretold, LoggedVerdicts(entries));
   int converted = 0;
@@ -150,8 +137,7 @@ TEST_F(ConvertDatabaseTest, OldFileThatCannotBeDeletedGetsAnErrorLineAfterTheBox
   std::string old = data.Message("Inbox", Message(4, "stays"));
   {
     tvtest::ScopedFault fault(platform::FileOp::kDelete, platform::SysError::kAccessDenied);
-    db.CreateStandardFolders();
-    db.ConvertDatabase(1);
+    Convert(1);
   }
   std::vector<std::string> entries = LogEntries();
   ASSERT_GE(entries.size(), 2u);
@@ -168,8 +154,7 @@ TEST_F(ConvertDatabaseTest, MissingFoldersFileStillConvertsTheStandardFolders) {
   std::string old = data.Message("Sent", Message(5, "sent"));
   data.RawFile(std::string("Projects") + platform::kPathSeparator + HexName(6) + ".Message",
                EncodeOldMessage(Message(6, "not in any folder")));
-  db.CreateStandardFolders();
-  db.ConvertDatabase(1);
+  Convert(1);
   EXPECT_FALSE(PathExists(DataFile("Folders.List")));
   EXPECT_EQ(Bytes("Database.Folders"), "");
   EXPECT_EQ(Bytes("Names.Index"), names);
@@ -185,8 +170,7 @@ TEST_F(ConvertDatabaseTest, FoldersListThatCannotBeWrittenKeepsTheOldFoldersFile
   // The move of "Folders.List" over its final name fails.
   {
     tvtest::ScopedFault fault(platform::FileOp::kMove, platform::SysError::kAccessDenied);
-    db.CreateStandardFolders();
-    db.ConvertDatabase(1);
+    Convert(1);
   }
   EXPECT_TRUE(PathExists(DataFile("Database.Folders")));
   EXPECT_FALSE(PathExists(DataFile("Folders.List")));
@@ -208,8 +192,7 @@ TEST_F(ConvertDatabaseTest, FolderWithAnUnusableNameIsListedButNeverTouched) {
   data.FolderIndex(bad);
 #endif
   std::string good = data.Message("Good", Message(10, "good"));
-  db.CreateStandardFolders();
-  db.ConvertDatabase(1);
+  Convert(1);
   std::vector<std::string> entries = LogEntries();
   std::vector<std::string> errors;
   for (const std::string& e : entries) {
@@ -242,10 +225,7 @@ TEST_F(ConvertDatabaseTest, RerunAfterTheFoldersFileWasDeletedConvertsTheUserFol
                    TvReplacingFile::kTempSuffix,
                "leftover");
 
-  TvDatabase rerun(log, paths);
-  rerun.SetStagingFolder(scratch.Path() + "staging");
-  rerun.CreateStandardFolders();
-  rerun.ConvertDatabase(1);
+  ConvertInNewRun(1);
   EXPECT_FALSE(PathExists(old));
   EXPECT_TRUE(PathExists(Dir("Work") + NewMessageName(HexName(11))));
   EXPECT_FALSE(PathExists(DataFile("Database.Folders")));
@@ -258,24 +238,14 @@ TEST_F(ConvertDatabaseTest, RerunAfterTheFoldersFileWasDeletedConvertsTheUserFol
 TEST_F(ConvertDatabaseTest, SecondRunOverKeptOldFilesRewritesTheSameFiles) {
   data.Folders({Folder("Work", 7)});
   std::string old = data.Message("Work", Message(12, "twice"));
-  db.CreateStandardFolders();
-  db.ConvertDatabase(0);
+  Convert(0);
   std::string first = ReadWholeFile(Dir("Work") + NewMessageName(HexName(12)));
 
-  TvDatabase again(log, paths);
-  again.SetStagingFolder(scratch.Path() + "staging");
-  again.CreateStandardFolders();
-  again.ConvertDatabase(0);
+  ConvertInNewRun(0);
   EXPECT_EQ(ReadWholeFile(Dir("Work") + NewMessageName(HexName(12))), first);
   EXPECT_EQ(FilesIn(Dir("Work")).size(), 2u);
   EXPECT_EQ(log.m_dwordErrorCount, 0u);
 }
-
-}  // namespace
-}  // namespace tvtest
-
-namespace tvtest {
-namespace {
 
 // A 3.1 file already under the new name (an earlier run's, or another message's): the rerun
 // replaces it only with identical bytes; otherwise the message is not saved, its old file stays
@@ -290,23 +260,16 @@ TEST_F(ConvertDatabaseTest, RerunReplacesAnExistingNewFileOnlyWithIdenticalBytes
     data.Folders({Folder("Work", 7)});
     const std::string old = data.Message("Work", Message(21, "the message"));
     const std::string newFile = Dir("Work") + NewMessageName(HexName(21));
-    {
-      TvDatabase first(log, paths);
-      first.SetStagingFolder(scratch.Path() + "staging");
-      first.CreateStandardFolders();
-      first.ConvertDatabase(0);
-    }
+    ConvertInNewRun(0);
     ASSERT_TRUE(PathExists(newFile));
     const std::string earlier = c.identical ? ReadWholeFile(newFile) : "someone else's 3.1 file";
     ASSERT_TRUE(WriteWholeFile(newFile, earlier));
     data.Folders({Folder("Work", 7)});
     const uint32_t errorsBefore = log.m_dwordErrorCount;
-    const MessageVerdicts foretold = Foretell(data.Path(), scratch);
+    const MessageVerdicts foretold = DryWalkVerdicts(
+        data.Path(), scratch.Path() + "staging", scratch.Path() + "dry" + platform::kPathSeparator);
 
-    TvDatabase rerun(log, paths);
-    rerun.SetStagingFolder(scratch.Path() + "staging");
-    rerun.CreateStandardFolders();
-    rerun.ConvertDatabase(1);
+    ConvertInNewRun(1);
     EXPECT_EQ(ReadWholeFile(newFile), earlier);
     EXPECT_FALSE(PathExists(newFile + TvReplacingFile::kTempSuffix));
     EXPECT_EQ(PathExists(old), !c.identical);
@@ -321,12 +284,6 @@ TEST_F(ConvertDatabaseTest, RerunReplacesAnExistingNewFileOnlyWithIdenticalBytes
     ASSERT_TRUE(RemoveTree(Dir("Work")));
   }
 }
-
-}  // namespace
-}  // namespace tvtest
-
-namespace tvtest {
-namespace {
 
 // A stop requested during the walk: the message in flight is committed, logged and its old file
 // deleted; nothing after it is touched, the folder keeps its old index, and the run says it was
@@ -346,8 +303,7 @@ TEST_F(ConvertDatabaseTest, StopRequestFinishesTheMessageInFlightAndStops) {
   const std::string second = data.Message("Work", Message(32, "second"));
   ResetRunOutcome();
   TvProgress* previous = SetProgress(&progress);
-  db.CreateStandardFolders();
-  db.ConvertDatabase(1);
+  Convert(1);
   SetProgress(previous);
   platform::SetStopRequest(0);
 

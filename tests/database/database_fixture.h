@@ -18,11 +18,16 @@ class DatabaseTest : public ScratchTest {
   DatabaseTest();
 
   std::vector<std::string> LogEntries() const;
-  bool LogExists() const;
   // data folder + relative path (a name, or "Inbox" + separator + name, ...).
   std::string DataFile(const std::string& relative) const { return data.Path() + relative; }
   std::string Dir(const std::string& folder) const;  // ends in a separator
   std::string Bytes(const std::string& relative) const;
+  // True when the log holds exactly this entry ("Info: ...").
+  bool Logged(const std::string& entry) const;
+  // The standard folders, then the whole conversion.
+  int32_t Convert(TvBool deleteOld);
+  // The whole conversion by a fresh database on the same folders and log, as a later run does.
+  void ConvertInNewRun(TvBool deleteOld);
 
   OldDataFolder data;
   TvFixedDataPaths paths;
@@ -30,7 +35,10 @@ class DatabaseTest : public ScratchTest {
   TvDatabase db;
 };
 
-// Folder records as the database writes them, in the hand-made encoding.
+// The 8-byte header of a folders file or names index (header word, count), little-endian.
+std::string ListHeader(uint32_t word, uint32_t count);
+// Folder records as the database writes them, in the hand-made encoding: the version, type code
+// 0, data word 0, the name, an empty second text, status 0, the flags and the id.
 std::string FolderRecordBytes(const std::string& name, uint32_t flags, int32_t id);
 
 }  // namespace tvtest

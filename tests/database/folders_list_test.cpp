@@ -1,5 +1,6 @@
 // The folder list: the standard folders, the folders file and its dropping rules, the folder
-// look-ups, and names that must not become paths.
+// look-ups, and names that must not become paths. The names index: records carried over byte for
+// byte, rewritten in place without shortening.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,13 +19,23 @@ namespace tvtest {
 namespace {
 
 using FoldersListTest = DatabaseTest;
+using NamesIndexTest = DatabaseTest;
+using K = folders::ProblemKind;
 
-std::string Header(uint32_t word, uint32_t count) {
-  std::string out;
-  for (uint32_t v : {word, count}) {
-    for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-  }
-  return out;
+// A damaged folders file or names index: the problem the reader names and the records it keeps.
+struct DamagedList {
+  const char* what;
+  std::string bytes;
+  K kind;
+  uint64_t offset;
+  size_t records;
+};
+
+void ExpectProblem(const folders::Problem& problem, const DamagedList& c) {
+  EXPECT_EQ(problem.kind, c.kind) << folders::ProblemKey(problem.kind);
+  if (c.kind == K::kNone) return;
+  EXPECT_EQ(problem.offset, c.offset);
+  EXPECT_FALSE(problem.text.empty());
 }
 
 TEST_F(FoldersListTest, StandardFoldersAndOneUserFolderGiveSevenRecordsByteForByte) {
@@ -34,7 +45,7 @@ TEST_F(FoldersListTest, StandardFoldersAndOneUserFolderGiveSevenRecordsByteForBy
   ASSERT_TRUE(db.CreateStandardFolders());
   ASSERT_TRUE(db.LoadFoldersList());
   ASSERT_TRUE(db.SaveFoldersList());
-  std::string expected = Header(0, 7) + FolderRecordBytes("Inbox", 5, 0) +
+  std::string expected = ListHeader(0, 7) + FolderRecordBytes("Inbox", 5, 0) +
                          FolderRecordBytes("Outbox", 5, 1) + FolderRecordBytes("Sent items", 5, 2) +
                          FolderRecordBytes("Deleted", 5, 3) + FolderRecordBytes("Drafts", 5, 4) +
                          FolderRecordBytes("Temp", 7, 5) + FolderRecordBytes("Projects", 0x21, 7);
@@ -95,7 +106,7 @@ TEST_F(FoldersListTest, HugeCountIsReportedAsTheEndOfTheFileNotAsAMissingFile) {
 }
 
 TEST_F(FoldersListTest, NameLongerThanTheFileFailsWithoutBeingAllocated) {
-  std::string bytes = Header(0, 2) + FolderRecordBytes("Kept", 0, 9);
+  std::string bytes = ListHeader(0, 2) + FolderRecordBytes("Kept", 0, 9);
   std::string broken = FolderRecordBytes("abc", 0, 10);
   broken[12] = '\xF0';  // the name's length: 0xFFFFFFF0, three bytes follow
   broken[13] = broken[14] = broken[15] = '\xFF';
@@ -112,42 +123,27 @@ TEST_F(FoldersListTest, NameLongerThanTheFileFailsWithoutBeingAllocated) {
 // both stop at the same place, keep the same records, and the database shows a box exactly when
 // it read past the end.
 TEST_F(FoldersListTest, DamagedFilesReadTheSameInMemoryAndThroughTheDatabase) {
-  using folders::ProblemKind;
   const std::vector<folders::FolderRecord> two = {Folder("One", 10), Folder("Two", 11)};
   const std::string sound = folders::EncodeFoldersFile(two);
   const uint64_t second = 8 + folders::FolderRecordSize(two[0]);
   std::string hugeName = sound;
   hugeName[second + 12 + 3] = '\x7F';  // the second name's length is beyond the file
-  struct Case {
-    const char* what;
-    std::string bytes;
-    ProblemKind kind;
-    uint64_t offset;
-    size_t records;
+  const DamagedList cases[] = {
+      {"sound", sound, K::kNone, 0, 2},
+      {"empty", "", K::kHeaderCut, 0, 0},
+      {"seven bytes", sound.substr(0, 7), K::kHeaderCut, 0, 0},
+      {"count promises a third record", folders::EncodeFoldersFile(two, 0, 3), K::kRecordCut,
+       sound.size(), 2},
+      {"second record cut in its name", sound.substr(0, second + 18), K::kRecordCut, second, 1},
+      {"second record without its id", sound.substr(0, sound.size() - 1), K::kRecordCut, second, 1},
+      {"second name longer than the file", hugeName, K::kRecordCut, second, 1},
+      {"a byte after the last record", sound + "x", K::kBytesAfterEnd, sound.size(), 2},
   };
-  const Case cases[] = {
-      {"sound", sound, ProblemKind::kNone, 0, 2},
-      {"empty", "", ProblemKind::kHeaderCut, 0, 0},
-      {"seven bytes", sound.substr(0, 7), ProblemKind::kHeaderCut, 0, 0},
-      {"count promises a third record", folders::EncodeFoldersFile(two, 0, 3),
-       ProblemKind::kRecordCut, sound.size(), 2},
-      {"second record cut in its name", sound.substr(0, second + 18), ProblemKind::kRecordCut,
-       second, 1},
-      {"second record without its id", sound.substr(0, sound.size() - 1), ProblemKind::kRecordCut,
-       second, 1},
-      {"second name longer than the file", hugeName, ProblemKind::kRecordCut, second, 1},
-      {"a byte after the last record", sound + "x", ProblemKind::kBytesAfterEnd, sound.size(), 2},
-  };
-  for (const Case& c : cases) {
+  for (const DamagedList& c : cases) {
     SCOPED_TRACE(c.what);
     BufferSource source(c.bytes);
     folders::FoldersFile read;
-    const folders::Problem problem = folders::ReadFoldersFile(source, read);
-    EXPECT_EQ(problem.kind, c.kind) << folders::ProblemKey(problem.kind);
-    if (c.kind != ProblemKind::kNone) {
-      EXPECT_EQ(problem.offset, c.offset);
-      EXPECT_FALSE(problem.text.empty());
-    }
+    ExpectProblem(folders::ReadFoldersFile(source, read), c);
     ASSERT_EQ(read.records.size(), c.records);
     for (size_t i = 0; i < c.records; ++i) EXPECT_EQ(read.records[i].name, two[i].name);
 
@@ -155,10 +151,10 @@ TEST_F(FoldersListTest, DamagedFilesReadTheSameInMemoryAndThroughTheDatabase) {
     ui.boxes.clear();
     TvDatabase database(log, paths);
     database.CreateStandardFolders();
-    const bool whole = c.kind == ProblemKind::kNone || c.kind == ProblemKind::kBytesAfterEnd;
+    const bool whole = c.kind == K::kNone || c.kind == K::kBytesAfterEnd;
     EXPECT_EQ(database.LoadFoldersList() != 0, whole);
     EXPECT_EQ(database.Folders().GetSize(), 6 + c.records);
-    EXPECT_EQ(ui.boxes.size(), c.kind == ProblemKind::kRecordCut ? 1u : 0u);
+    EXPECT_EQ(ui.boxes.size(), c.kind == K::kRecordCut ? 1u : 0u);
   }
 }
 
@@ -169,7 +165,7 @@ TEST_F(FoldersListTest, MissingOrShortFoldersFileLoadsNothing) {
   data.RawFile("Database.Folders", std::string(7, '\0'));
   EXPECT_FALSE(db.LoadFoldersList());
   EXPECT_EQ(db.Folders().GetSize(), 6u);
-  data.RawFile("Database.Folders", Header(9, 0));
+  data.RawFile("Database.Folders", ListHeader(9, 0));
   EXPECT_TRUE(db.LoadFoldersList()) << "8 bytes and count 0 is a valid empty list";
   EXPECT_TRUE(ui.boxes.empty());
 }
@@ -189,7 +185,7 @@ TEST_F(FoldersListTest, FoldersListThatCannotBeWrittenKeepsAnEarlierOne) {
   EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
-TEST_F(FoldersListTest, FolderIdByNameAndFindFolder) {
+TEST_F(FoldersListTest, NamesIdsDirectoriesAndFilePathsMapToFolders) {
   db.CreateStandardFolders();
   data.Folders({Folder("Work", 12)});
   db.LoadFoldersList();
@@ -200,12 +196,7 @@ TEST_F(FoldersListTest, FolderIdByNameAndFindFolder) {
   EXPECT_EQ(db.FindFolder(12)->m_csName, "Work");
   EXPECT_EQ(db.FindFolder(FOLDER_CURRENT), nullptr);
   EXPECT_EQ(db.FindFolder(13), nullptr);
-}
 
-TEST_F(FoldersListTest, DirectoriesAndFilePathsMapToFolders) {
-  db.CreateStandardFolders();
-  data.Folders({Folder("Work", 12)});
-  db.LoadFoldersList();
   const char sep = platform::kPathSeparator;
   std::string dir;
   db.FolderDirectory(dir, 2);
@@ -275,27 +266,23 @@ TEST_F(FoldersListTest, NoFoldersMessagesAreStrandedWithoutALine) {
   data.RawFile(std::string("Projects") + sep + oldName, "an old message");
   data.RawFile(std::string("Sent items") + sep + "notes.txt", "no message");
   data.RawFile("Blocked", "a file where a folder directory should be");
-  db.CreateStandardFolders();
-  db.ConvertDatabase(1);
+  Convert(1);
 
   const std::vector<std::string> entries = LogEntries();
-  auto logged = [&](const std::string& line) {
-    return std::find(entries.begin(), entries.end(), line) != entries.end();
-  };
   EXPECT_TRUE(
-      logged("Error: Folder: 'Projects' , NOT converted, dropped from the folders list "
+      Logged("Error: Folder: 'Projects' , NOT converted, dropped from the folders list "
              "(its id is taken by a folder listed before it); 1 old message file(s) "
              "left in " +
              Dir("Projects")));
   EXPECT_TRUE(
-      logged("Error: Folder: 'Current' , NOT converted, its id 65520 is reserved for the "
+      Logged("Error: Folder: 'Current' , NOT converted, its id 65520 is reserved for the "
              "current folder"));
   const std::string blocked = "Error: Folder: 'Blocked' , NOT converted, its directory " +
                               Dir("Blocked") + " cannot be read: ";
   EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [&](const std::string& line) {
     return line.size() > blocked.size() && line.compare(0, blocked.size(), blocked) == 0;
   })) << ::testing::PrintToString(entries);
-  EXPECT_TRUE(logged("Info: Old folders file: " + DataFile("Database.Folders") +
+  EXPECT_TRUE(Logged("Info: Old folders file: " + DataFile("Database.Folders") +
                      " , kept, it lists folders whose messages are not converted"));
   EXPECT_EQ(log.m_dwordErrorCount, 3u) << ::testing::PrintToString(entries);
   EXPECT_TRUE(PathExists(DataFile("Database.Folders")));
@@ -318,19 +305,15 @@ TEST_F(FoldersListTest, FixedNamesInAnotherLetterCaseAreFoundAndNewFilesKeepThei
   data.RawFile("DATABASE.FOLDERS", folders::EncodeFoldersFile({Folder("Work", 9)}));
   data.RawFile("NAMES.INDEX", folders::EncodeNamesIndex(records, 7));
   data.RawFile(std::string("Inbox") + sep + "MESSAGES.INDEX", "old index");
-  db.CreateStandardFolders();
-  db.ConvertDatabase(1);
+  Convert(1);
 
   EXPECT_EQ(db.Folders().GetSize(), 7u);
   EXPECT_NE(Bytes("Folders.List").find("Work"), std::string::npos);
   EXPECT_FALSE(PathExists(DataFile("DATABASE.FOLDERS")));
   EXPECT_EQ(Bytes("NAMES.INDEX"), folders::EncodeNamesIndex(records)) << "rewritten in place";
   EXPECT_FALSE(PathExists(Dir("Inbox") + "MESSAGES.INDEX"));
-  const std::vector<std::string> entries = LogEntries();
-  EXPECT_NE(std::find(entries.begin(), entries.end(),
-                      "Info: Old folders file: " + DataFile(kFoundFoldersName) + " , Deleted"),
-            entries.end())
-      << ::testing::PrintToString(entries);
+  EXPECT_TRUE(Logged("Info: Old folders file: " + DataFile(kFoundFoldersName) + " , Deleted"))
+      << ::testing::PrintToString(LogEntries());
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(log.m_dwordErrorCount, 0u);
 }
@@ -351,6 +334,94 @@ TEST_F(FoldersListTest, InterruptedRunTakesTheFoldersFromTheNewList) {
   EXPECT_EQ(rerun.Folders()[7]->m_id, 13);
   EXPECT_FALSE(PathExists(DataFile("Database.Folders")));
   EXPECT_EQ(Bytes("Folders.List"), list);
+}
+
+TEST_F(NamesIndexTest, RecordsPassThroughAndTheHeaderWordBecomesZero) {
+  std::string records = NamesIndexRecord(1) + NamesIndexRecord(2);
+  data.RawFile("Names.Index", ListHeader(7, 2) + records);
+  TvDatabaseNamesIndex& index = db.NamesIndex();
+  ASSERT_TRUE(index.Load());
+  EXPECT_EQ(index.m_records.GetSize(), 2u);
+  ASSERT_TRUE(index.Save());
+  EXPECT_EQ(Bytes("Names.Index"), ListHeader(0, 2) + records);
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(NamesIndexTest, MissingRecordKeepsTheCompleteOnesAndReportsOnce) {
+  std::string records = NamesIndexRecord(1) + NamesIndexRecord(2);
+  data.RawFile("Names.Index", ListHeader(7, 3) + records);
+  TvDatabaseNamesIndex& index = db.NamesIndex();
+  EXPECT_FALSE(index.Load());
+  EXPECT_EQ(index.m_records.GetSize(), 2u);
+  EXPECT_EQ(ui.boxes.size(), 1u);
+  ASSERT_TRUE(index.Save());
+  EXPECT_EQ(Bytes("Names.Index"), ListHeader(0, 2) + records);
+}
+
+TEST_F(NamesIndexTest, SaveNeverShortensTheFile) {
+  std::string records = NamesIndexRecord(1) + NamesIndexRecord(2) + NamesIndexRecord(3);
+  data.RawFile("Names.Index", ListHeader(0, 3) + records);
+  TvDatabaseNamesIndex& index = db.NamesIndex();
+  ASSERT_TRUE(index.Load());
+  index.m_records.DeleteAt(1);
+  ASSERT_TRUE(index.Save());
+  EXPECT_EQ(Bytes("Names.Index"),
+            ListHeader(0, 2) + NamesIndexRecord(1) + NamesIndexRecord(3) + NamesIndexRecord(3));
+}
+
+TEST_F(NamesIndexTest, ShortFileFailsToLoadAndGetsAHeaderWrittenOverIt) {
+  data.RawFile("Names.Index", "abc");
+  TvDatabaseNamesIndex& index = db.NamesIndex();
+  EXPECT_FALSE(index.Load());
+  EXPECT_EQ(ui.boxes.size(), 1u);
+  ASSERT_TRUE(index.Save());
+  EXPECT_EQ(Bytes("Names.Index"), ListHeader(0, 0));
+}
+
+// The one reader of the format, over bytes in memory and, through Load, over the file: both stop
+// at the same place and keep the same records, and Load shows a box exactly when it read past the
+// end.
+TEST_F(NamesIndexTest, DamagedFilesReadTheSameInMemoryAndThroughLoad) {
+  const std::vector<std::string> two = {NamesIndexRecord(1), NamesIndexRecord(2)};
+  const std::string sound = folders::EncodeNamesIndex(two, 7);
+  const uint64_t second = 8 + folders::kNamesIndexRecordSize;
+  const DamagedList cases[] = {
+      {"sound", sound, K::kNone, 0, 2},
+      {"empty", "", K::kNone, 0, 0},
+      {"bytes after the last record", sound + "xyz", K::kNone, 0, 2},
+      {"three bytes", sound.substr(0, 3), K::kHeaderCut, 0, 0},
+      {"count promises a third record", folders::EncodeNamesIndex(two, 7, 3), K::kRecordCut,
+       sound.size(), 2},
+      {"second record cut", sound.substr(0, second + 20), K::kRecordCut, second, 1},
+  };
+  for (const DamagedList& c : cases) {
+    SCOPED_TRACE(c.what);
+    BufferSource source(c.bytes);
+    folders::NamesIndexFile read;
+    ExpectProblem(folders::ReadNamesIndex(source, read), c);
+    ASSERT_EQ(read.records.size(), c.records);
+
+    data.RawFile("Names.Index", c.bytes);
+    ui.boxes.clear();
+    TvDatabaseNamesIndex& index = db.NamesIndex();
+    EXPECT_EQ(index.Load() != 0, c.kind == K::kNone);
+    EXPECT_EQ(ui.boxes.size(), c.kind == K::kNone ? 0u : 1u);
+    ASSERT_EQ(index.m_records.GetSize(), c.records);
+    for (size_t i = 0; i < c.records; ++i) {
+      EXPECT_EQ(read.records[i], two[i]);
+      EXPECT_EQ(std::string(reinterpret_cast<const char*>(index.m_records[i]->bytes), 38), two[i]);
+    }
+  }
+}
+
+TEST_F(NamesIndexTest, EmptyIndexIsRewrittenOnlyWhenTheFoldersFileLoads) {
+  data.RawFile("Names.Index", "");
+  Convert(0);
+  EXPECT_EQ(Bytes("Names.Index"), "") << "no folders file: nothing is written";
+
+  data.Folders({});
+  ConvertInNewRun(0);
+  EXPECT_EQ(Bytes("Names.Index"), ListHeader(0, 0));
 }
 
 }  // namespace

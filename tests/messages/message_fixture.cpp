@@ -46,10 +46,7 @@ OldMessage FullMessage() {
   m.texts[1] = "Subject";
   m.texts[2] = "B";
   m.texts[3] = "D text";
-  m.values[0] = 1;
-  m.values[1] = 2;
-  m.values[2] = 3;
-  m.values[3] = 4;
+  for (uint32_t i = 0; i < 4; ++i) m.values[i] = i + 1;
   m.attachments = {{"first.txt", "contents one"}, {"second.bin", std::string(1000, 'x')}};
   return m;
 }

@@ -26,6 +26,11 @@ class MessageLayoutTest : public ScratchTest {
 TEST_F(MessageLayoutTest, EachBrokenRuleIsNamedWhereTheBrokenPartStarts) {
   const uint64_t size = sound.bytes.size();
   const uint64_t second = sound.attachmentsAt + 281;  // the second attachment record
+  // Writes value as width little-endian bytes at offset.
+  const auto put = [](uint64_t offset, uint64_t value, int width) {
+    return [=](NewMessageBytes& m) { m.Put(offset, value, width); };
+  };
+  using K = ProblemKind;
   struct Case {
     const char* what;
     std::function<void(NewMessageBytes&)> damage;
@@ -34,44 +39,36 @@ TEST_F(MessageLayoutTest, EachBrokenRuleIsNamedWhereTheBrokenPartStarts) {
     Reached reached;
   };
   const Case cases[] = {
-      {"sound", [](NewMessageBytes&) {}, ProblemKind::kNone, 0, Reached::kEverything},
-      {"empty", [](NewMessageBytes& m) { m.bytes.clear(); }, ProblemKind::kTooShort, 0,
+      {"sound", [](NewMessageBytes&) {}, K::kNone, 0, Reached::kEverything},
+      {"empty", [](NewMessageBytes& m) { m.bytes.clear(); }, K::kTooShort, 0, Reached::kNothing},
+      {"cut in the header", [](NewMessageBytes& m) { m.bytes.resize(511); }, K::kTooShort, 0,
        Reached::kNothing},
-      {"cut in the header", [](NewMessageBytes& m) { m.bytes.resize(511); }, ProblemKind::kTooShort,
-       0, Reached::kNothing},
-      {"bad magic", [](NewMessageBytes& m) { m.bytes[3] = '0'; }, ProblemKind::kBadMagic, 0,
+      {"bad magic", [](NewMessageBytes& m) { m.bytes[3] = '0'; }, K::kBadMagic, 0,
        Reached::kHeader},
-      {"recipient record size", [](NewMessageBytes& m) { m.Put(38, 47, 2); },
-       ProblemKind::kBadRecordSize, 38, Reached::kHeader},
-      {"attachment record size", [](NewMessageBytes& m) { m.Put(32, 280, 2); },
-       ProblemKind::kBadRecordSize, 32, Reached::kHeader},
-      {"recipient count", [](NewMessageBytes& m) { m.Put(34, 0xFFFFFFFF, 4); },
-       ProblemKind::kSectionPastEnd, 512, Reached::kHeader},
-      {"attachment count", [](NewMessageBytes& m) { m.Put(28, 100, 4); },
-       ProblemKind::kSectionPastEnd, sound.attachmentsAt, Reached::kRecipients},
-      {"body size", [](NewMessageBytes& m) { m.Put(16, 10000, 4); }, ProblemKind::kSectionPastEnd,
-       sound.bodyAt, Reached::kRecords},
-      {"extra section past the end", [](NewMessageBytes& m) { m.Put(68, 9, 4); },
-       ProblemKind::kSectionPastEnd, sound.extraAt, Reached::kEverything},
-      {"extra section moves the contents", [](NewMessageBytes& m) { m.Put(68, 3, 4); },
-       ProblemKind::kAttachmentMisplaced, sound.attachmentsAt, Reached::kEverything},
-      {"second attachment misplaced",
-       [&](NewMessageBytes& m) { m.Put(second + 12, sound.contentsAt + 4, 8); },
-       ProblemKind::kAttachmentMisplaced, second, Reached::kEverything},
-      {"second attachment too long", [&](NewMessageBytes& m) { m.Put(second + 4, 6, 8); },
-       ProblemKind::kAttachmentPastEnd, second, Reached::kEverything},
-      {"cut in the contents", [](NewMessageBytes& m) { m.bytes.pop_back(); },
-       ProblemKind::kAttachmentPastEnd, second, Reached::kEverything},
-      {"attachment total", [](NewMessageBytes& m) { m.Put(20, 7, 8); },
-       ProblemKind::kAttachmentTotalDiffers, 20, Reached::kEverything},
-      {"total size", [&](NewMessageBytes& m) { m.Put(8, size - 1, 8); },
-       ProblemKind::kTotalSizeDiffers, 8, Reached::kEverything},
+      {"recipient record size", put(38, 47, 2), K::kBadRecordSize, 38, Reached::kHeader},
+      {"attachment record size", put(32, 280, 2), K::kBadRecordSize, 32, Reached::kHeader},
+      {"recipient count", put(34, 0xFFFFFFFF, 4), K::kSectionPastEnd, 512, Reached::kHeader},
+      {"attachment count", put(28, 100, 4), K::kSectionPastEnd, sound.attachmentsAt,
+       Reached::kRecipients},
+      {"body size", put(16, 10000, 4), K::kSectionPastEnd, sound.bodyAt, Reached::kRecords},
+      {"extra section past the end", put(68, 9, 4), K::kSectionPastEnd, sound.extraAt,
+       Reached::kEverything},
+      {"extra section moves the contents", put(68, 3, 4), K::kAttachmentMisplaced,
+       sound.attachmentsAt, Reached::kEverything},
+      {"second attachment misplaced", put(second + 12, sound.contentsAt + 4, 8),
+       K::kAttachmentMisplaced, second, Reached::kEverything},
+      {"second attachment too long", put(second + 4, 6, 8), K::kAttachmentPastEnd, second,
+       Reached::kEverything},
+      {"cut in the contents", [](NewMessageBytes& m) { m.bytes.pop_back(); }, K::kAttachmentPastEnd,
+       second, Reached::kEverything},
+      {"attachment total", put(20, 7, 8), K::kAttachmentTotalDiffers, 20, Reached::kEverything},
+      {"total size", put(8, size - 1, 8), K::kTotalSizeDiffers, 8, Reached::kEverything},
       {"trailing bytes",
        [](NewMessageBytes& m) {
          m.bytes += 'x';
          m.Put(8, m.bytes.size(), 8);
        },
-       ProblemKind::kTrailingBytes, size, Reached::kEverything},
+       K::kTrailingBytes, size, Reached::kEverything},
   };
   for (const Case& c : cases) {
     NewMessageBytes damaged = sound;

@@ -11,19 +11,16 @@
 #include "platform/system_error.h"
 #include "support/fault_sweep.h"
 #include "support/new_format_reader.h"
+#include "support/new_message_bytes.h"
 
 namespace tvtest {
 namespace {
 
-// Little-endian bytes of a value, written out by hand for the expectations below.
-void Put(std::string& bytes, size_t offset, uint64_t value, int width) {
-  for (int i = 0; i < width; ++i) bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-void PutText(std::string& bytes, size_t offset, const std::string& text) {
-  bytes.replace(offset, text.size(), text);
-}
-
-using MessageSaveTest = MessageTest;
+class MessageSaveTest : public MessageTest {
+ protected:
+  const OldMessage full = FullMessage();
+  const std::string fullPath = WriteOld(full);
+};
 
 TEST_F(MessageSaveTest, WritesTheHandComputedFileForASmallMessage) {
   OldMessage old;
@@ -38,44 +35,29 @@ TEST_F(MessageSaveTest, WritesTheHandComputedFileForASmallMessage) {
   old.texts[1] = "subject";    // old 89 -> C at 190
   old.texts[2] = "B";          // old 122 -> B at 173
   old.texts[3] = "D";          // old 139 -> D at 447
-  old.attachments = {{"a.txt", "xyz"}};
+  old.attachments = {{"file1.txt", "xyz"}};
   std::string newPath = Convert(WriteOld(old));
   ASSERT_EQ(newPath, inbox + "3D2C1B0AB5A49382.Message");
 
-  // 512 header + 46 recipient + 281 attachment + 3 body + 3 contents = 845.
-  std::string expected(845, '\0');
-  PutText(expected, 0, "ZV31");
-  expected[4] = 4;
-  expected[6] = 2;
-  Put(expected, 8, 845, 8);
-  Put(expected, 16, 3, 4);
-  Put(expected, 20, 3, 8);
-  Put(expected, 28, 1, 4);
-  Put(expected, 32, 281, 2);
-  Put(expected, 34, 1, 4);
-  Put(expected, 38, 46, 2);
-  Put(expected, 40, 0x33333333, 4);
-  Put(expected, 44, 0x44444444, 4);
-  Put(expected, 48, 0x11111111, 4);
-  Put(expected, 52, 0x22222222, 4);
-  expected[78] = 1;
-  PutText(expected, 140, "alice");
-  PutText(expected, 173, "B");
-  PutText(expected, 190, "subject");
-  PutText(expected, 447, "D");
-  // Recipient: reserved, number 2, number 1 (little-endian now), kind, name.
-  PutText(expected, 512 + 4, std::string("\x04\x03\x02\x01", 4));
-  PutText(expected, 512 + 8, std::string("\x02\x01\xA8\xC0", 4));
-  expected[512 + 12] = 2;
-  PutText(expected, 512 + 13, "bob");
-  // Attachment: reserved, size 3, offset 842, name.
-  Put(expected, 558 + 4, 3, 8);
-  Put(expected, 558 + 12, 842, 8);
-  PutText(expected, 558 + 20, "a.txt");
-  PutText(expected, 839, "Hi!");
-  PutText(expected, 842, "xyz");
+  // 512 header + 46 recipient + 281 attachment + 3 body + 3 contents = 845: the builder lays out
+  // the header's sizes and counts, the recipient's name and kind 1, the attachment record (size 3,
+  // offset 842, name), the body at 839 and the contents at 842.
+  NewMessageBytes expected = BuildNewMessage({"bob"}, "Hi!", {"xyz"});
+  ASSERT_EQ(expected.bytes.size(), 845u);
+  expected.Put(40, 0x33333333, 4);
+  expected.Put(44, 0x44444444, 4);
+  expected.Put(48, 0x11111111, 4);
+  expected.Put(52, 0x22222222, 4);
+  expected.bytes.replace(140, 5, "alice");
+  expected.bytes.replace(173, 1, "B");
+  expected.bytes.replace(190, 7, "subject");
+  expected.bytes.replace(447, 1, "D");
+  // Recipient: number 2, number 1 (little-endian now), kind 2.
+  expected.Put(512 + 4, 0x01020304, 4);
+  expected.Put(512 + 8, 0xC0A80102, 4);
+  expected.bytes[512 + 12] = 2;
 
-  EXPECT_EQ(ReadWholeFile(newPath), expected);
+  EXPECT_EQ(ReadWholeFile(newPath), expected.bytes);
   EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -113,34 +95,28 @@ TEST_F(MessageSaveTest, EmptyBodyLeavesRecordsAndContentsBackToBack) {
 }
 
 TEST_F(MessageSaveTest, HeaderByte78IsOneAndBytes84To91AreZero) {
-  OldMessage old = FullMessage();
-  std::string oldPath = WriteOld(old);
-  ASSERT_TRUE(message.LoadOld(oldPath));
+  ASSERT_TRUE(message.LoadOld(fullPath));
   std::memset(message.Header() + 76, 0xEE, 16);  // whatever was there before Save
-  ASSERT_TRUE(message.Save(oldPath));
-  std::string bytes = ReadWholeFile(NewPath(old));
+  ASSERT_TRUE(message.Save(fullPath));
+  std::string bytes = ReadWholeFile(NewPath(full));
   ASSERT_GE(bytes.size(), 512u);
   EXPECT_EQ(bytes.substr(76, 4), std::string("\0\0\xEE\0", 4)) << "byte 78 keeps what it held";
   EXPECT_EQ(bytes.substr(80, 12), std::string(12, '\0'));
 
   // A freshly loaded message has byte 78 set to 1.
-  ASSERT_TRUE(message.LoadOld(oldPath));
+  ASSERT_TRUE(message.LoadOld(fullPath));
   EXPECT_EQ(message.Header()[78], 1);
 }
 
 TEST_F(MessageSaveTest, RecordsTotalsAndOffsetsAgreeForAFullMessage) {
-  OldMessage old = FullMessage();
-  std::string newPath = Convert(WriteOld(old));
-  NewMessage m = ReadNewMessage(newPath);
+  NewMessage m = ReadNewMessage(Convert(fullPath));
   ASSERT_TRUE(m.ok) << m.problem;
   const msg31::Header& h = m.file.header;
   EXPECT_EQ(h.recipientCount, 2u);
   EXPECT_EQ(h.attachmentCount, 2u);
   EXPECT_EQ(h.attachmentTotal, 12u + 1000u);
-  EXPECT_EQ(h.carried[0], 3u);
-  EXPECT_EQ(h.carried[1], 4u);
-  EXPECT_EQ(h.carried[2], 1u);
-  EXPECT_EQ(h.carried[3], 2u);
+  const uint32_t carried[] = {3, 4, 1, 2};  // the old values 1 to 4 in their new order
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(h.carried[i], carried[i]) << i;
   EXPECT_EQ(h.textA, "From");
   EXPECT_EQ(h.textB, "B");
   EXPECT_EQ(h.textC, "Subject");
@@ -150,20 +126,18 @@ TEST_F(MessageSaveTest, RecordsTotalsAndOffsetsAgreeForAFullMessage) {
   EXPECT_EQ(m.file.recipients[0].number2, 0x10u);
   EXPECT_EQ(m.file.attachments[0].name, "first.txt");
   EXPECT_EQ(m.file.attachments[1].name, "second.bin");
-  EXPECT_EQ(m.file.body, old.body);
+  EXPECT_EQ(m.file.body, full.body);
   EXPECT_EQ(m.contents[1], std::string(1000, 'x'));
 }
 
 TEST_F(MessageSaveTest, StagedFileThatChangedLengthIsWrittenWithItsRealLength) {
-  OldMessage old = FullMessage();
-  std::string oldPath = WriteOld(old);
-  ASSERT_TRUE(message.LoadOld(oldPath));
+  ASSERT_TRUE(message.LoadOld(fullPath));
   // The first staged attachment grows, the second shrinks, after staging and before Save.
   ASSERT_TRUE(WriteWholeFile(message.Attachments()[0]->m_csText, "contents one, and more"));
   ASSERT_TRUE(WriteWholeFile(message.Attachments()[1]->m_csText, "short"));
-  ASSERT_TRUE(message.Save(oldPath));
+  ASSERT_TRUE(message.Save(fullPath));
 
-  NewMessage m = ReadNewMessage(NewPath(old));
+  NewMessage m = ReadNewMessage(NewPath(full));
   ASSERT_TRUE(m.ok) << m.problem;
   EXPECT_EQ(m.file.attachments[0].size, 22u);
   EXPECT_EQ(m.file.attachments[1].size, 5u);
@@ -175,98 +149,90 @@ TEST_F(MessageSaveTest, StagedFileThatChangedLengthIsWrittenWithItsRealLength) {
 }
 
 TEST_F(MessageSaveTest, VanishedStagedFileFailsAndLeavesNoNewFile) {
-  OldMessage old = FullMessage();
-  std::string oldPath = WriteOld(old);
-  ASSERT_TRUE(message.LoadOld(oldPath));
+  ASSERT_TRUE(message.LoadOld(fullPath));
   ASSERT_TRUE(RemoveTree(message.Attachments()[1]->m_csText));
-  EXPECT_FALSE(message.Save(oldPath));
-  EXPECT_FALSE(PathExists(NewPath(old)));
-  EXPECT_FALSE(PathExists(NewPath(old) + TvReplacingFile::kTempSuffix));
+  EXPECT_FALSE(message.Save(fullPath));
+  EXPECT_FALSE(PathExists(NewPath(full)));
+  EXPECT_FALSE(PathExists(NewPath(full) + TvReplacingFile::kTempSuffix));
   EXPECT_EQ(ui.boxes.size(), 1u) << "the open of the staged file reports once";
-  EXPECT_TRUE(PathExists(oldPath));
+  EXPECT_TRUE(PathExists(fullPath));
 }
 
-TEST_F(MessageSaveTest, AttachmentTotalOverflowFailsWithoutAFile) {
+// Attachment sizes whose total, or the file size they give, does not fit in 64 bits.
+TEST_F(MessageSaveTest, SizeOverflowFailsWithoutAFile) {
+  struct Case {
+    const char* what;
+    std::vector<uint64_t> sizes;
+    bool totalFits;
+  };
+  const Case cases[] = {
+      {"attachment total overflows", {~uint64_t{0} - 5, 10}, false},
+      {"the total fits, the file size does not", {~uint64_t{0} - 600}, true},
+  };
   OldMessage old;
   old.body = "x";
-  std::string oldPath = WriteOld(old);
-  ASSERT_TRUE(message.LoadOld(oldPath));
-  for (uint64_t size : {~uint64_t{0} - 5, uint64_t{10}}) {
-    auto* a = new TvMessageAttachment;
-    a->m_dword64Size = size;
-    message.Attachments().Add(a);
+  const std::string oldPath = WriteOld(old);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(message.LoadOld(oldPath));
+    for (uint64_t size : c.sizes) {
+      auto* a = new TvMessageAttachment;
+      a->m_dword64Size = size;
+      message.Attachments().Add(a);
+    }
+    uint64_t total = 123;
+    EXPECT_EQ(message.TotalAttachmentSize(total), c.totalFits);
+    EXPECT_EQ(total, c.totalFits ? c.sizes[0] : 0u);
+    EXPECT_FALSE(message.Save(oldPath));
+    EXPECT_FALSE(PathExists(NewPath(old)));
+    EXPECT_FALSE(PathExists(NewPath(old) + TvReplacingFile::kTempSuffix));
   }
-  uint64_t total = 123;
-  EXPECT_FALSE(message.TotalAttachmentSize(total));
-  EXPECT_EQ(total, 0u);
-  EXPECT_FALSE(message.Save(oldPath));
-  EXPECT_FALSE(PathExists(NewPath(old)));
-  EXPECT_FALSE(PathExists(NewPath(old) + TvReplacingFile::kTempSuffix));
-}
-
-TEST_F(MessageSaveTest, FileSizeOverflowFailsWithoutAFile) {
-  OldMessage old;
-  old.body = "x";
-  std::string oldPath = WriteOld(old);
-  ASSERT_TRUE(message.LoadOld(oldPath));
-  auto* a = new TvMessageAttachment;
-  a->m_dword64Size = ~uint64_t{0} - 600;  // the total fits, the file size does not
-  message.Attachments().Add(a);
-  uint64_t total = 0;
-  EXPECT_TRUE(message.TotalAttachmentSize(total));
-  EXPECT_FALSE(message.Save(oldPath));
-  EXPECT_FALSE(PathExists(NewPath(old)));
 }
 
 TEST_F(MessageSaveTest, AssignDataOffsetsPlacesContentsAfterEveryPart) {
-  OldMessage old = FullMessage();
-  ASSERT_TRUE(message.LoadOld(WriteOld(old)));
+  ASSERT_TRUE(message.LoadOld(fullPath));
   message.AssignDataOffsets();
-  uint64_t start = 512 + 2 * 281 + 2 * 46 + old.body.size();
+  uint64_t start = 512 + 2 * 281 + 2 * 46 + full.body.size();
   EXPECT_EQ(message.Attachments()[0]->m_dword64Offset, start);
   EXPECT_EQ(message.Attachments()[1]->m_dword64Offset, start + 12);
 }
 
 TEST_F(MessageSaveTest, FailureAtAnyFileOperationKeepsTheEarlierNewFile) {
-  OldMessage old = FullMessage();
-  std::string oldPath = WriteOld(old);
   const std::string earlier = "an earlier 3.1 file of this name";
   std::optional<TvMessage> fresh;
   TvBool saved = false;
   const auto prepare = [&] {
-    ASSERT_TRUE(WriteWholeFile(NewPath(old), earlier));
+    ASSERT_TRUE(WriteWholeFile(NewPath(full), earlier));
     fresh.emplace(log, folders);  // a new run each time: no name is taken yet
     fresh->SetStagingFolder(staging);
-    ASSERT_TRUE(fresh->LoadOld(oldPath));
+    ASSERT_TRUE(fresh->LoadOld(fullPath));
   };
   // A different earlier file is never replaced, with a fault or without one.
   const auto check = [&](const std::string& where) {
-    EXPECT_FALSE(PathExists(NewPath(old) + TvReplacingFile::kTempSuffix)) << where;
+    EXPECT_FALSE(PathExists(NewPath(full) + TvReplacingFile::kTempSuffix)) << where;
     EXPECT_FALSE(saved) << where;
-    EXPECT_EQ(ReadWholeFile(NewPath(old)), earlier) << where;
+    EXPECT_EQ(ReadWholeFile(NewPath(full)), earlier) << where;
   };
   // Every operation that puts the new file in place: writes, the flush, the move.
   const FaultMode diskFull{"disk full", platform::SysError::kDiskFull, false,
                            static_cast<uint32_t>(platform::FileOp::kWrite) |
                                static_cast<uint32_t>(platform::FileOp::kFlush) |
                                static_cast<uint32_t>(platform::FileOp::kMove)};
-  const auto save = [&] { saved = fresh->Save(oldPath); };
+  const auto save = [&] { saved = fresh->Save(fullPath); };
   const auto checkPoint = [&](const FaultPoint& point) { check(point.Where()); };
   SweepFaults({diskFull}, prepare, save, checkPoint, 1, 200);
   check("the last run, which reached no fault");
 }
 
 TEST_F(MessageSaveTest, NewFileThatCannotBeCreatedFailsWithOneReport) {
-  OldMessage old = FullMessage();
-  std::string oldPath = WriteOld(old);
-  ASSERT_TRUE(message.LoadOld(oldPath));
+  ASSERT_TRUE(message.LoadOld(fullPath));
   {
     tvtest::ScopedFault fault(platform::FileOp::kOpen, platform::SysError::kAccessDenied);
-    EXPECT_FALSE(message.Save(oldPath));
+    EXPECT_FALSE(message.Save(fullPath));
   }
   ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_NE(ui.boxes[0].text.find(NewPath(old)), std::string::npos) << ui.boxes[0].text;
-  EXPECT_FALSE(PathExists(NewPath(old)));
+  EXPECT_NE(ui.boxes[0].text.find(NewPath(full)), std::string::npos) << ui.boxes[0].text;
+  EXPECT_FALSE(PathExists(NewPath(full)));
 }
 
 TEST_F(MessageSaveTest, SecondOldFileOfARunNeverReplacesTheFirstOnesNewFile) {

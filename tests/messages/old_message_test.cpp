@@ -88,6 +88,10 @@ TEST_F(OldMessageTest, EachBrokenPartIsNamedWhereItStartsAndLoadOldFailsForIt) {
     edit(m);
     return EncodeOldMessage(m);
   };
+  auto headerByte = [&](size_t offset, uint8_t value) {
+    return edited(
+        [=](OldMessage& m) { m.editHeaderBytes = [=](uint8_t* h) { h[offset] = value; }; });
+  };
   auto withSize = [](msg30::Header& h) { h.totalSize = msg30::ExpectedTotalSize(h); };
   using K = msg30::ProblemKind;
   struct Case {
@@ -106,12 +110,9 @@ TEST_F(OldMessageTest, EachBrokenPartIsNamedWhereItStartsAndLoadOldFailsForIt) {
   };
   const Case cases[] = {
       {"sound", sound, K::kNone, 0, false},
-      {"magic", edited([](OldMessage& m) { m.editHeaderBytes = [](uint8_t* h) { h[3] = 'X'; }; }),
-       K::kHeaderRule, msg30::kMagic, false},
-      {"kind 0", edited([](OldMessage& m) { m.editHeaderBytes = [](uint8_t* h) { h[4] = 0; }; }),
-       K::kHeaderRule, msg30::kKind, false},
-      {"kind 4", edited([](OldMessage& m) { m.editHeaderBytes = [](uint8_t* h) { h[4] = 4; }; }),
-       K::kHeaderRule, msg30::kKind, false},
+      {"magic", headerByte(3, 'X'), K::kHeaderRule, msg30::kMagic, false},
+      {"kind 0", headerByte(4, 0), K::kHeaderRule, msg30::kKind, false},
+      {"kind 4", headerByte(4, 4), K::kHeaderRule, msg30::kKind, false},
       {"total size one more",
        edited([](OldMessage& m) { m.editHeader = [](msg30::Header& h) { h.totalSize += 1; }; }),
        K::kHeaderRule, msg30::kTotalSize, false},
@@ -120,18 +121,10 @@ TEST_F(OldMessageTest, EachBrokenPartIsNamedWhereItStartsAndLoadOldFailsForIt) {
        K::kHeaderRule, msg30::kTotalSize, false},
       {"section without attachments", EncodeOldMessage(sectionOnly) + std::string(10, '\0'),
        K::kHeaderRule, msg30::kAttachmentSectionSize, false},
-      {"text at 56 not terminated",
-       edited([](OldMessage& m) { m.editHeaderBytes = [](uint8_t* h) { h[88] = 'Z'; }; }),
-       K::kHeaderRule, 56, false},
-      {"text at 89 not terminated",
-       edited([](OldMessage& m) { m.editHeaderBytes = [](uint8_t* h) { h[121] = 'Z'; }; }),
-       K::kHeaderRule, 89, false},
-      {"text at 122 not terminated",
-       edited([](OldMessage& m) { m.editHeaderBytes = [](uint8_t* h) { h[138] = 'Z'; }; }),
-       K::kHeaderRule, 122, false},
-      {"text at 139 not terminated",
-       edited([](OldMessage& m) { m.editHeaderBytes = [](uint8_t* h) { h[203] = 'Z'; }; }),
-       K::kHeaderRule, 139, false},
+      {"text at 56 not terminated", headerByte(88, 'Z'), K::kHeaderRule, 56, false},
+      {"text at 89 not terminated", headerByte(121, 'Z'), K::kHeaderRule, 89, false},
+      {"text at 122 not terminated", headerByte(138, 'Z'), K::kHeaderRule, 122, false},
+      {"text at 139 not terminated", headerByte(203, 'Z'), K::kHeaderRule, 139, false},
       {"only a header", EncodeOldMessage(onlyHeader), K::kTooShort, 0, false},
       {"cut in the recipients", sound.substr(0, at.body - 10), K::kRecipientsCut, at.recipients,
        false},
@@ -229,19 +222,14 @@ TEST_F(OldMessageTest, RecipientKindsDecideWhichNumbersArePresent) {
   }
 }
 
-TEST_F(OldMessageTest, RecipientNameKeepsAtMost32Characters) {
+// A recipient name keeps at most 32 characters; a 32-character text becomes text C whole.
+TEST_F(OldMessageTest, RecipientNameKeepsAtMost32CharactersAndA32CharacterTextIsTextC) {
   OldMessage m;
   m.body = "b";
   m.recipients = {{std::string(33, 'n'), 1, 0, 0}};  // byte 32 is not 0 in the file
-  ASSERT_TRUE(message.LoadOld(WriteOld(m)));
-  EXPECT_EQ(message.Recipients()[0]->m_name, std::string(32, 'n'));
-}
-
-TEST_F(OldMessageTest, ThirtyTwoCharacterTextBecomesTextC) {
-  OldMessage m;
-  m.body = "b";
   m.texts[1] = std::string(32, 's');
   ASSERT_TRUE(message.LoadOld(WriteOld(m)));
+  EXPECT_EQ(message.Recipients()[0]->m_name, std::string(32, 'n'));
   const uint8_t* h = message.Header();
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(h + 190), 33), std::string(32, 's') + '\0');
   EXPECT_EQ(h[190 + 256], 0);

@@ -87,10 +87,9 @@ TEST_F(StagingTest, StoredNamesThatAreNoPlainNamesStayInsideTheFolder) {
     EXPECT_EQ(ReadWholeFile(a->m_csText), "contents " + std::to_string(i));
   }
   EXPECT_EQ(FilesIn(staging).size(), names.size());
-  for (const char* escaped : {"escaped.txt", "escaped2.txt", "escaped3.txt"}) {
+  for (const char* escaped : {"escaped.txt", "escaped2.txt", "escaped3.txt", "escaped4.txt"}) {
     EXPECT_FALSE(PathExists(scratch.File(escaped))) << escaped;
   }
-  EXPECT_FALSE(PathExists(scratch.File("escaped4.txt")));
 
   ASSERT_TRUE(message.Save(oldPath));
   NewMessage saved = ReadNewMessage(NewPath(m));
@@ -114,10 +113,7 @@ TEST_F(StagingTest, SameNameTwiceKeepsBothContents) {
   NewMessage saved = ReadNewMessage(NewPath(m));
   ASSERT_TRUE(saved.ok) << saved.problem;
   ASSERT_EQ(saved.contents.size(), 4u);
-  EXPECT_EQ(saved.contents[0], "first");
-  EXPECT_EQ(saved.contents[1], "second");
-  EXPECT_EQ(saved.contents[2], "third");
-  EXPECT_EQ(saved.contents[3], "fourth");
+  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(saved.contents[i], m.attachments[i].contents) << i;
   EXPECT_EQ(saved.file.attachments[1].name, "PHOTO.JPG");
   EXPECT_EQ(FilesIn(staging).size(), 4u);
 }
@@ -148,13 +144,7 @@ TEST(PlainNamesTest, AcceptsOrdinaryNamesAndRejectsEverythingElse) {
   EXPECT_EQ(FallbackAttachmentName("bad.e/x", 1, 100), "Attachment 2");
 }
 
-}  // namespace
-}  // namespace tvtest
-
 #ifndef _WIN32
-namespace tvtest {
-namespace {
-
 // In a shared temporary directory another user could plant the staging folder: a link, or a
 // folder of theirs. Neither is used; the folder the tool makes is private.
 TEST_F(StagingTest, PlantedStagingFolderIsRefusedAndAMadeOneIsPrivate) {
@@ -178,7 +168,7 @@ TEST_F(StagingTest, PlantedStagingFolderIsRefusedAndAMadeOneIsPrivate) {
   EXPECT_EQ(fs::status(fresh).permissions() & fs::perms::all, fs::perms::owner_all);
   EXPECT_EQ(ui.boxes.size(), 1u);
 }
+#endif
 
 }  // namespace
 }  // namespace tvtest
-#endif

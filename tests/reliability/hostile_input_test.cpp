@@ -3,19 +3,19 @@
 // old file and an old file held open without sharing. Nothing crashes (the native-asan preset runs
 // these under the sanitizers), nothing outside the data and staging folders changes, and every
 // old file that is not converted stays as it was.
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "contacts/tv_contact_list.h"
 #include "database/folders_format.h"
 #include "foundation/tv_file.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
-#include "replies/tv_text_messages.h"
 #include "reliability/reliability_fixture.h"
+#include "replies/tv_text_messages.h"
 #include "support/new_format_reader.h"
 #include "support/old_contacts_writer.h"
 #include "support/power_cut.h"
@@ -37,8 +37,8 @@ class HostileInput : public tvtest::ScratchTest {
     std::string oldFile;  // relative to the data folder
     std::string newFile;
     uint32_t stores;
-    std::string bytes;    // a correct file
-    size_t headerBytes;   // how many leading bytes are header fields
+    std::string bytes;   // a correct file
+    size_t headerBytes;  // how many leading bytes are header fields
   };
 
   std::vector<Kind> Kinds() {
@@ -50,28 +50,24 @@ class HostileInput : public tvtest::ScratchTest {
     m.attachments.push_back({"one.txt", "first contents"});
     m.attachments.push_back({"two.bin", std::string(100, '\x7f')});
     m.texts[0] = "sender";
-    kinds.push_back({"message", Rel("Inbox", m.FileName()), Rel("Inbox", tvtest::NewMessageName(m.hexName)),
-                     kDatabase, tvtest::EncodeOldMessage(m), 208});
+    kinds.push_back({"message", Rel("Inbox", m.FileName()),
+                     Rel("Inbox", tvtest::NewMessageName(m.hexName)), kDatabase,
+                     tvtest::EncodeOldMessage(m), 208});
     kinds.push_back({"folders file", folders::kOldFileName, folders::kNewFileName, kDatabase,
-                     folders::EncodeFoldersFile({tvtest::Folder("Inbox", 0, 5),
-                                                 tvtest::Folder("Projects", 7, 1, "t", 2)}),
+                     folders::EncodeFoldersFile(
+                         {tvtest::Folder("Inbox", 0, 5), tvtest::Folder("Projects", 7, 1, "t", 2)}),
                      8});
+    const auto friends = contacts_support::OldGroup("Friends", {contacts_support::OldUser("ann")});
     kinds.push_back({"contact list", TvContactList::kOldFileName, TvContactList::kFileName,
-                     kContacts,
-                     EncodeOldContactList({2, 0, std::nullopt,
-                                           {contacts_support::OldGroup(
-                                               "Friends", {contacts_support::OldUser("ann")})}}),
-                     12});
+                     kContacts, EncodeOldContactList({2, 0, std::nullopt, {friends}}), 12});
+    const auto later = contacts_support::CannedText("Later", "text", 1);
     kinds.push_back({"fast replies", TvFastReplysService::kOldFileName,
                      TvFastReplysService::kFileName, kFastReplies,
-                     EncodeTextMessages({0, 5, std::nullopt,
-                                         {contacts_support::CannedText("Later", "text", 1)}}),
-                     12});
+                     EncodeTextMessages({0, 5, std::nullopt, {later}}), 12});
+    const auto away = contacts_support::CannedText("Away", "text");
     kinds.push_back({"auto answers", TvAutoAnswersService::kOldFileName,
                      TvAutoAnswersService::kFileName, kAutoAnswers,
-                     EncodeTextMessages({0, 9, std::nullopt,
-                                         {contacts_support::CannedText("Away", "text")}}),
-                     12});
+                     EncodeTextMessages({0, 9, std::nullopt, {away}}), 12});
     return kinds;
   }
 
@@ -84,21 +80,13 @@ class HostileInput : public tvtest::ScratchTest {
     fs::create_directories(fs::path(oldPath).parent_path());
     EXPECT_TRUE(tvtest::WriteWholeFile(oldPath, bytes));
     // zvtool check's walk: dry, it changes nothing and foretells every message's verdict.
+    SCOPED_TRACE(where);
     tvtest::MessageVerdicts foretold;
     if (kind.label == "message") {
-      const Tree before = tvtest::SnapshotTree(layout.data);
-      fs::create_directories(layout.root + "dry");
       foretold = tvtest::DryWalkVerdicts(layout.data, layout.staging,
                                          layout.root + "dry" + platform::kPathSeparator);
-      EXPECT_EQ(tvtest::SnapshotTree(layout.data), before) << where << ": the dry walk wrote";
     }
-    tvtest::FileOpWatch watch({layout.data, layout.staging});
-    watch.Start();
-    RunConversion(layout, 1, kind.stores);
-    watch.Cut();
-    for (const std::string& change : watch.OutsideChanges()) {
-      ADD_FAILURE() << where << ": changed outside: " << change;
-    }
+    RunWatched(kind.stores, where);
     if (kind.label == "message") {
       // A run without an Error line leaves no log: then every message converted.
       tvtest::MessageVerdicts told = tvtest::LoggedVerdicts(LogEntries(layout));
@@ -118,6 +106,24 @@ class HostileInput : public tvtest::ScratchTest {
       EXPECT_EQ(path.find(".zvtmp"), std::string::npos) << where << ": " << path;
     }
     return converted;
+  }
+
+  // Converts with delete-old under a watch; every change outside the data and staging folders
+  // fails the test. Returns the paths the run touched.
+  std::vector<std::string> RunWatched(uint32_t stores, const std::string& where) {
+    tvtest::FileOpWatch watch({layout.data, layout.staging});
+    watch.Start();
+    RunConversion(layout, 1, stores);
+    watch.Cut();
+    for (const std::string& change : watch.OutsideChanges()) {
+      ADD_FAILURE() << where << ": changed outside: " << change;
+    }
+    return watch.Touched();
+  }
+
+  // The path of the 3.1 file an old message in the Inbox becomes.
+  std::string NewInInbox(const tvtest::OldMessage& m) const {
+    return layout.data + Rel("Inbox", tvtest::NewMessageName(m.hexName));
   }
 
   Layout layout{scratch.Path()};
@@ -167,11 +173,27 @@ TEST_F(HostileInput, AttachmentNamesCannotLeaveTheStagingFolder) {
   const std::string canaryFile = layout.canary + "canary.txt";
   ASSERT_TRUE(tvtest::WriteWholeFile(canaryFile, "canary"));
   const char sep = platform::kPathSeparator;
-  std::vector<std::string> names = {
-      "../canary/canary.txt", "..\\canary\\canary.txt", "..", ".", "C:\\Windows\\x.txt",
-      "/etc/passwd", layout.canary + "canary.txt", "CON", "COM1", "aux.txt", "nul.", "trail. ",
-      "trail...", std::string(255, 'L'), "same.txt", "same.txt", "SAME.TXT", "a:b", "a*b?",
-      std::string("..") + sep + ".." + sep + "canary" + sep + "canary.txt"};
+  const std::string upTwice = std::string("..") + sep + ".." + sep + "canary" + sep + "canary.txt";
+  const std::vector<std::string> names = {"../canary/canary.txt",
+                                          "..\\canary\\canary.txt",
+                                          "..",
+                                          ".",
+                                          "C:\\Windows\\x.txt",
+                                          "/etc/passwd",
+                                          layout.canary + "canary.txt",
+                                          "CON",
+                                          "COM1",
+                                          "aux.txt",
+                                          "nul.",
+                                          "trail. ",
+                                          "trail...",
+                                          std::string(255, 'L'),
+                                          "same.txt",
+                                          "same.txt",
+                                          "SAME.TXT",
+                                          "a:b",
+                                          "a*b?",
+                                          upTwice};
   tvtest::OldMessage m;
   m.body = "attacks";
   for (size_t i = 0; i < names.size(); ++i) {
@@ -179,15 +201,11 @@ TEST_F(HostileInput, AttachmentNamesCannotLeaveTheStagingFolder) {
   }
   tvtest::OldDataFolder folder(layout.data);
   folder.Message("Inbox", m);
-  tvtest::FileOpWatch watch({layout.data, layout.staging});
-  watch.Start();
-  RunConversion(layout, 1, kDatabase);
-  watch.Cut();
-  for (const std::string& change : watch.OutsideChanges()) ADD_FAILURE() << change;
+  RunWatched(kDatabase, "hostile attachment names");
   EXPECT_EQ(tvtest::ReadWholeFile(canaryFile), "canary");
   EXPECT_EQ(tvtest::SnapshotTree(layout.canary).size(), 1u);
 
-  tvtest::NewMessage saved = tvtest::ReadNewMessage(layout.data + Rel("Inbox", tvtest::NewMessageName(m.hexName)));
+  tvtest::NewMessage saved = tvtest::ReadNewMessage(NewInInbox(m));
   ASSERT_TRUE(saved.ok) << saved.problem;
   ASSERT_EQ(saved.file.attachments.size(), names.size());
   ASSERT_EQ(saved.contents.size(), names.size());
@@ -212,20 +230,17 @@ TEST_F(HostileInput, FolderNamesCannotLeaveTheDataFolder) {
   const std::string canaryBare = layout.canary.substr(0, layout.canary.size() - 1);
   const char sep = platform::kPathSeparator;
   tvtest::OldDataFolder folder(layout.data);
-  folder.Folders({tvtest::Folder("..", 7, 1), tvtest::Folder(std::string("..") + sep + "canary", 8, 1),
-                  tvtest::Folder("../canary", 9, 1), tvtest::Folder("..\\canary", 10, 1),
-                  tvtest::Folder(canaryBare, 11, 1), tvtest::Folder("a" + std::string(1, sep) + "b", 12, 1),
-                  tvtest::Folder("Fine", 13, 1)});
+  folder.Folders(
+      {tvtest::Folder("..", 7, 1), tvtest::Folder(std::string("..") + sep + "canary", 8, 1),
+       tvtest::Folder("../canary", 9, 1), tvtest::Folder("..\\canary", 10, 1),
+       tvtest::Folder(canaryBare, 11, 1), tvtest::Folder("a" + std::string(1, sep) + "b", 12, 1),
+       tvtest::Folder("Fine", 13, 1)});
   const Tree canaryBefore = tvtest::SnapshotTree(layout.canary);
-  tvtest::FileOpWatch watch({layout.data, layout.staging});
-  watch.Start();
-  RunConversion(layout, 1, kDatabase);
-  watch.Cut();
-  for (const std::string& change : watch.OutsideChanges()) ADD_FAILURE() << change;
+  const std::vector<std::string> touched = RunWatched(kDatabase, "hostile folder names");
   EXPECT_EQ(tvtest::SnapshotTree(layout.canary), canaryBefore);
   EXPECT_FALSE(tvtest::PathExists(layout.root + "a"));
-  for (const std::string& touched : watch.Touched()) {
-    EXPECT_NE(touched.rfind(layout.canary, 0), 0u) << "touched " << touched;
+  for (const std::string& path : touched) {
+    EXPECT_NE(path.rfind(layout.canary, 0), 0u) << "touched " << path;
   }
   // The folders list keeps every record as stored (the six standard folders, then the seven
   // above less the one whose name repeats another's: ".." + separator + "canary" is one of the
@@ -245,7 +260,7 @@ TEST_F(HostileInput, ReadOnlyOldMessageIsConvertedAndKeptWhereItCannotBeDeleted)
   fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   RunConversion(layout, 1, kDatabase);
-  tvtest::NewMessage saved = tvtest::ReadNewMessage(layout.data + Rel("Inbox", tvtest::NewMessageName(m.hexName)));
+  tvtest::NewMessage saved = tvtest::ReadNewMessage(NewInInbox(m));
   EXPECT_TRUE(saved.ok) << saved.problem;
   const std::vector<std::string> log = LogEntries(layout);
 #ifdef _WIN32
@@ -277,9 +292,9 @@ TEST_F(HostileInput, OldMessageHeldOpenWithoutSharingIsKeptAndTheRunGoesOn) {
   RunConversion(layout, 1, kDatabase);
   platform::CloseFile(handle);
   EXPECT_EQ(tvtest::ReadWholeFile(heldPath), heldBytes);
-  EXPECT_FALSE(tvtest::PathExists(layout.data + Rel("Inbox", tvtest::NewMessageName(held.hexName))));
+  EXPECT_FALSE(tvtest::PathExists(NewInInbox(held)));
   EXPECT_TRUE(LogHasError(LogEntries(layout), "Message: " + heldPath + " , NOT loaded"));
-  EXPECT_TRUE(tvtest::ReadNewMessage(layout.data + Rel("Inbox", tvtest::NewMessageName(other.hexName))).ok);
+  EXPECT_TRUE(tvtest::ReadNewMessage(NewInInbox(other)).ok);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "reliability/reliability_fixture.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -15,6 +17,7 @@
 #include "support/conversion_log_reader.h"
 #include "support/old_contacts_writer.h"
 #include "support/power_cut.h"
+#include "support/test_helpers.h"
 
 namespace reliability {
 
@@ -56,18 +59,9 @@ RunResult RunConversion(const Layout& layout, TvBool deleteOld, uint32_t stores)
     database.CreateStandardFolders();
     database.ConvertDatabase(deleteOld);
   }
-  if (stores & kContacts) {
-    TvContactList contacts(log, paths);
-    contacts.Convert(deleteOld);
-  }
-  if (stores & kFastReplies) {
-    TvFastReplysService fastReplys(log, paths);
-    fastReplys.Convert(deleteOld);
-  }
-  if (stores & kAutoAnswers) {
-    TvAutoAnswersService autoAnswers(log, paths);
-    autoAnswers.Convert(deleteOld);
-  }
+  if (stores & kContacts) TvContactList(log, paths).Convert(deleteOld);
+  if (stores & kFastReplies) TvFastReplysService(log, paths).Convert(deleteOld);
+  if (stores & kAutoAnswers) TvAutoAnswersService(log, paths).Convert(deleteOld);
   if (log.m_dwordErrorCount == 0) log.DeleteLogFile();
   RunResult result;
   result.errorLines = log.m_dwordErrorCount;
@@ -112,16 +106,18 @@ std::vector<Item> WriteSmallDataFolder(const std::string& dataFolder, int messag
   }
 
   contacts_support::WriteOldContactList(
-      dataFolder,
-      {2, 0, std::nullopt,
-       {contacts_support::OldGroup("Friends", {contacts_support::OldUser("ann"),
-                                               contacts_support::OldUser("ben")}),
-        contacts_support::OldGroup("Work", {contacts_support::OldUser("cid")})}});
-  contacts_support::WriteOldTextMessages(
-      dataFolder, TvFastReplysService::kOldFileName,
-      {0, 5, std::nullopt,
-       {contacts_support::CannedText("On my way", "text one", 1),
-        contacts_support::CannedText("Later", "text two")}});
+      dataFolder, {2,
+                   0,
+                   std::nullopt,
+                   {contacts_support::OldGroup("Friends", {contacts_support::OldUser("ann"),
+                                                           contacts_support::OldUser("ben")}),
+                    contacts_support::OldGroup("Work", {contacts_support::OldUser("cid")})}});
+  contacts_support::WriteOldTextMessages(dataFolder, TvFastReplysService::kOldFileName,
+                                         {0,
+                                          5,
+                                          std::nullopt,
+                                          {contacts_support::CannedText("On my way", "text one", 1),
+                                           contacts_support::CannedText("Later", "text two")}});
   contacts_support::WriteOldTextMessages(
       dataFolder, TvAutoAnswersService::kOldFileName,
       {0, 9, std::nullopt, {contacts_support::CannedText("Away", "I am away")}});
@@ -139,9 +135,11 @@ Tree DataTree(const Layout& layout) {
   return tree;
 }
 
-Verdict CheckPromise(const Tree& now, const Tree& original, const Tree& reference,
-                     const std::vector<Item>& items) {
-  Verdict verdict;
+std::vector<Item> ExpectPromiseKept(const std::string& where, const Tree& now, const Tree& original,
+                                    const Tree& reference, const std::vector<Item>& items,
+                                    bool temporariesAllowed) {
+  const auto broken = [&where](const std::string& rule) { ADD_FAILURE() << where << ": " << rule; };
+  std::vector<Item> unconverted;
   std::set<std::string> known;
   for (const Item& item : items) {
     known.insert(item.oldFile);
@@ -153,7 +151,7 @@ Verdict CheckPromise(const Tree& now, const Tree& original, const Tree& referenc
     bool oldComplete = false;
     if (oldNow != now.end()) {
       if (oldBefore == original.end() || oldNow->second != oldBefore->second) {
-        verdict.problems.push_back(item.oldFile + ": the old file changed");
+        broken(item.oldFile + ": the old file changed");
       } else {
         oldComplete = true;
       }
@@ -161,16 +159,16 @@ Verdict CheckPromise(const Tree& now, const Tree& original, const Tree& referenc
     bool newComplete = false;
     if (newNow != now.end()) {
       if (newRef == reference.end() || newNow->second != newRef->second) {
-        verdict.problems.push_back(item.newFile + ": the new file is not what a clean run writes (" +
-                                   std::to_string(newNow->second.size()) + " bytes)");
+        broken(item.newFile + ": the new file is not what a clean run writes (" +
+               std::to_string(newNow->second.size()) + " bytes)");
       } else {
         newComplete = true;
       }
     } else {
-      verdict.unconverted.push_back(item);
+      unconverted.push_back(item);
     }
     if (!oldComplete && !newComplete) {
-      verdict.problems.push_back(item.oldFile + ": lost (neither a complete old nor new file)");
+      broken(item.oldFile + ": lost (neither a complete old nor new file)");
     }
   }
 
@@ -184,10 +182,10 @@ Verdict CheckPromise(const Tree& now, const Tree& original, const Tree& referenc
     folders::NamesIndexFile after;
     folders::DecodeNamesIndex(indexBefore->second, before, nullptr);
     if (index == now.end()) {
-      verdict.problems.push_back("Names.Index: gone");
+      broken("Names.Index: gone");
     } else if (!folders::DecodeNamesIndex(index->second, after, nullptr) ||
                after.records != before.records) {
-      verdict.problems.push_back("Names.Index: records lost or changed");
+      broken("Names.Index: records lost or changed");
     }
   }
 
@@ -197,9 +195,10 @@ Verdict CheckPromise(const Tree& now, const Tree& original, const Tree& referenc
     auto ref = reference.find(path);
     if (before != original.end() && before->second == bytes) continue;
     if (ref != reference.end() && ref->second == bytes) continue;
-    verdict.extraFiles.push_back(path);
+    if (temporariesAllowed && tvtest::EndsWith(path, TvReplacingFile::kTempSuffix)) continue;
+    broken("unexpected file: " + path);
   }
-  return verdict;
+  return unconverted;
 }
 
 std::vector<std::string> LogEntries(const Layout& layout) {

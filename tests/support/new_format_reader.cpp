@@ -5,21 +5,22 @@
 
 namespace tvtest {
 
-NewMessage ReadNewMessage(const std::string& path, bool withContents) {
+NewMessage ReadNewMessage(const std::string& path) {
   NewMessage m;
   msg31::Problem problem;
   m.ok = msg31::ReadMessageFile(path, m.file, &problem);
-  if (!m.ok) m.problem = problem.text + " (at byte " + std::to_string(problem.offset) + ")";
-  if (m.ok && withContents) {
-    for (const msg31::AttachmentRecord& a : m.file.attachments) {
-      std::string bytes;
-      if (!msg31::ReadFileRange(path, a.offset, a.size, bytes)) {
-        m.ok = false;
-        m.problem = "attachment contents cannot be read";
-        break;
-      }
-      m.contents.push_back(bytes);
+  if (!m.ok) {
+    m.problem = problem.text + " (at byte " + std::to_string(problem.offset) + ")";
+    return m;
+  }
+  for (const msg31::AttachmentRecord& a : m.file.attachments) {
+    std::string bytes;
+    if (!msg31::ReadFileRange(path, a.offset, a.size, bytes)) {
+      m.ok = false;
+      m.problem = "attachment contents cannot be read";
+      break;
     }
+    m.contents.push_back(bytes);
   }
   return m;
 }

@@ -14,9 +14,9 @@ struct NewMessage {
   bool ok = false;
   std::string problem;
   msg31::MessageFile file;
-  std::vector<std::string> contents;  // each attachment's contents (read only when asked)
+  std::vector<std::string> contents;  // each attachment's contents
 };
-NewMessage ReadNewMessage(const std::string& path, bool withContents = true);
+NewMessage ReadNewMessage(const std::string& path);
 
 struct NewFoldersList {
   bool ok = false;

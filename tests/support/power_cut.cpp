@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <utility>
 
 #include "foundation/replacing_file.h"
 #include "support/test_helpers.h"
@@ -28,26 +29,32 @@ bool ExistsOutside(const std::string& path) {
   return fs::exists(fs::path(path), error);
 }
 
+// From operation failAt on, every file operation fails with error: the power is gone.
+void ArmPowerCut(uint64_t failAt, uint32_t error) {
+  platform::FaultPlan plan;
+  plan.failAt = failAt;
+  plan.persistent = true;
+  plan.errorCode = error;
+  platform::FaultInjector::Arm(plan);
+}
+
 const char* OpName(platform::FileOp op) {
-  switch (op) {
-    case platform::FileOp::kOpen: return "open";
-    case platform::FileOp::kRead: return "read";
-    case platform::FileOp::kWrite: return "write";
-    case platform::FileOp::kSeek: return "seek";
-    case platform::FileOp::kFlush: return "flush";
-    case platform::FileOp::kClose: return "close";
-    case platform::FileOp::kDelete: return "delete";
-    case platform::FileOp::kMove: return "move";
-    case platform::FileOp::kCreateDirectory: return "create directory";
-    case platform::FileOp::kSize: return "size";
+  using platform::FileOp;
+  static const std::pair<FileOp, const char*> kNames[] = {
+      {FileOp::kOpen, "open"},     {FileOp::kRead, "read"},
+      {FileOp::kWrite, "write"},   {FileOp::kSeek, "seek"},
+      {FileOp::kFlush, "flush"},   {FileOp::kClose, "close"},
+      {FileOp::kDelete, "delete"}, {FileOp::kMove, "move"},
+      {FileOp::kSize, "size"},     {FileOp::kCreateDirectory, "create directory"}};
+  for (const auto& [known, name] : kNames) {
+    if (known == op) return name;
   }
   return "?";
 }
 
 }  // namespace
 
-FileOpWatch::FileOpWatch(std::vector<std::string> allowedRoots, uint64_t cutAt,
-                         uint32_t cutError)
+FileOpWatch::FileOpWatch(std::vector<std::string> allowedRoots, uint64_t cutAt, uint32_t cutError)
     : m_roots(std::move(allowedRoots)), m_cutAt(cutAt), m_cutError(cutError) {}
 
 FileOpWatch::~FileOpWatch() {
@@ -65,17 +72,9 @@ void FileOpWatch::Start() {
     }
   }
   m_started = true;
-  platform::FaultInjector::SetObserver(
-      [this](platform::FileOp op, const std::string& path, platform::FileHandle) {
-        OnOperation(op, path);
-      });
-  if (m_cutAt != 0) {
-    platform::FaultPlan plan;
-    plan.failAt = m_cutAt;
-    plan.persistent = true;
-    plan.errorCode = m_cutError;
-    platform::FaultInjector::Arm(plan);
-  }
+  platform::FaultInjector::SetObserver([this](platform::FileOp op, const std::string& path,
+                                              platform::FileHandle) { OnOperation(op, path); });
+  if (m_cutAt != 0) ArmPowerCut(m_cutAt, m_cutError);
 }
 
 bool FileOpWatch::Allowed(const std::string& path) const {
@@ -194,11 +193,7 @@ void FileOpWatch::OnOperation(platform::FileOp op, const std::string& path) {
 void FileOpWatch::PowerOffNow() {
   m_cutAt = m_seen + 1;
   m_reached = true;
-  platform::FaultPlan plan;
-  plan.failAt = platform::FaultInjector::Count() + 1;
-  plan.persistent = true;
-  plan.errorCode = m_cutError;
-  platform::FaultInjector::Arm(plan);
+  ArmPowerCut(platform::FaultInjector::Count() + 1, m_cutError);
 }
 
 bool FileOpWatch::Cut() {

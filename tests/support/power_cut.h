@@ -30,8 +30,7 @@ class FileOpWatch {
  public:
   // allowedRoots: folders (ending in a separator) inside which the run may change files. cutAt:
   // the 1-based operation at which the power goes; 0 for no cut (only watching).
-  FileOpWatch(std::vector<std::string> allowedRoots, uint64_t cutAt = 0,
-              uint32_t cutError = 0);
+  FileOpWatch(std::vector<std::string> allowedRoots, uint64_t cutAt = 0, uint32_t cutError = 0);
   ~FileOpWatch();  // removes the observer and disarms the injector
   FileOpWatch(const FileOpWatch&) = delete;
   FileOpWatch& operator=(const FileOpWatch&) = delete;
@@ -46,8 +45,6 @@ class FileOpWatch {
   // reached the cut (false: it finished before operation cutAt, nothing was lost).
   bool Cut();
 
-  // Operations seen since Start.
-  uint64_t Operations() const { return m_seen; }
   // Changes made outside the allowed roots ("write <path>", "delete <path>", ...).
   const std::vector<std::string>& OutsideChanges() const { return m_outside; }
   // Files whose flushed contents the model could not take (written again before they could be
@@ -58,8 +55,8 @@ class FileOpWatch {
 
  private:
   struct FileState {
-    std::string durable;   // contents at the last flush (or at the start / creation)
-    bool dirty = false;    // written since then
+    std::string durable;          // contents at the last flush (or at the start / creation)
+    bool dirty = false;           // written since then
     bool capturePending = false;  // flushed, contents not read yet (still open without sharing)
   };
 

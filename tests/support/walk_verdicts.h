@@ -3,6 +3,9 @@
 // use it link the database.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -10,6 +13,7 @@
 #include "database/tv_database.h"
 #include "foundation/data_paths.h"
 #include "foundation/tv_log.h"
+#include "support/power_cut.h"
 
 namespace tvtest {
 
@@ -27,10 +31,13 @@ class VerdictRecorder : public TvWalkListener {
   MessageVerdicts verdicts;
 };
 
-// Runs the walk dry over the data folder; its new files and log lines go to scratch (a folder
-// ending in a separator), its staged attachments to staging.
+// Runs the walk dry over the data folder, which must come out unchanged (checked); its new files
+// and log lines go to scratch (a folder ending in a separator, made when missing), its staged
+// attachments to staging.
 inline MessageVerdicts DryWalkVerdicts(const std::string& dataFolder, const std::string& staging,
                                        const std::string& scratch) {
+  std::filesystem::create_directories(scratch);
+  const std::map<std::string, std::string> before = SnapshotTree(dataFolder);
   TvFixedDataPaths data(dataFolder);
   TvFixedDataPaths scratchPaths(scratch);
   TvLog log(scratchPaths);
@@ -41,6 +48,7 @@ inline MessageVerdicts DryWalkVerdicts(const std::string& dataFolder, const std:
   VerdictRecorder recorder;
   database.SetListener(&recorder);
   database.ConvertDatabase(0);
+  EXPECT_EQ(SnapshotTree(dataFolder), before) << "the dry walk changed the data folder";
   return recorder.verdicts;
 }
 
