@@ -12,6 +12,7 @@
 #include "contacts/tv_contact_list.h"
 #include "database/folders_format.h"
 #include "foundation/tv_file.h"
+#include "foundation/utilities.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
 #include "reliability/reliability_fixture.h"
@@ -167,8 +168,9 @@ TEST_F(HostileInput, EverySingleBitFlipInAHeaderFieldIsSafe) {
   }
 }
 
-// Stored attachment names that are no plain file names: each is staged under a safe name of its
-// own inside the staging folder, keeps its own contents, and the record keeps the stored name.
+// Stored attachment names that are no plain file names, too long, or taken (by another attachment
+// or by the safe name another one got): each is staged under a safe name of its own inside the
+// staging folder, keeps its own contents, and the record keeps the stored name.
 TEST_F(HostileInput, AttachmentNamesCannotLeaveTheStagingFolder) {
   const std::string canaryFile = layout.canary + "canary.txt";
   ASSERT_TRUE(tvtest::WriteWholeFile(canaryFile, "canary"));
@@ -193,7 +195,10 @@ TEST_F(HostileInput, AttachmentNamesCannotLeaveTheStagingFolder) {
                                           "SAME.TXT",
                                           "a:b",
                                           "a*b?",
-                                          upTwice};
+                                          upTwice,
+                                          "Attachment 16.txt",  // the name the second same.txt gets
+                                          "C:x.txt",
+                                          "nul.txt"};
   tvtest::OldMessage m;
   m.body = "attacks";
   for (size_t i = 0; i < names.size(); ++i) {
@@ -213,9 +218,13 @@ TEST_F(HostileInput, AttachmentNamesCannotLeaveTheStagingFolder) {
     EXPECT_EQ(saved.file.attachments[i].name, names[i]) << i;
     EXPECT_EQ(saved.contents[i], "contents " + std::to_string(i)) << names[i];
   }
-  // The staged copies are plain files directly in the staging folder.
-  for (const auto& [path, contents] : tvtest::SnapshotTree(layout.staging)) {
-    EXPECT_EQ(path.find_first_of("/\\"), std::string::npos) << path;
+  // Each attachment has its own staged copy, a plain file directly in the staging folder, its
+  // path short enough for every system.
+  const Tree staged = tvtest::SnapshotTree(layout.staging);
+  EXPECT_EQ(staged.size(), names.size());
+  for (const auto& [path, contents] : staged) {
+    EXPECT_TRUE(IsPlainName(path)) << path;
+    EXPECT_LE((layout.staging + path).size(), 259u) << path;
   }
 }
 

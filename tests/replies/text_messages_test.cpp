@@ -421,15 +421,13 @@ TEST_F(CannedStoresTest, LoadFileLayoutNamesWhereAndWhyTheReadingStopped) {
       EXPECT_EQ(layout.records[0].value, 0x22222222u);
     }
   }
-  TvTextMessagesArray texts(log, paths);
-  TvTextListLayout layout;
-  EXPECT_FALSE(texts.LoadFile(scratch.File("AutoAnswers.List"), &layout));
-  EXPECT_EQ(layout.problem.kind, P::kCannotOpen);
 }
 
 TEST_F(CannedStoresTest, LoadFileReadsAListBackAndNeverCreatesOne) {
   TvFastReplysService missing(log, paths);
-  EXPECT_FALSE(missing.LoadFile(scratch.File("FastReplys.List")));
+  TvTextListLayout layout;
+  EXPECT_FALSE(missing.LoadFile(scratch.File("FastReplys.List"), &layout));
+  EXPECT_EQ(layout.problem.kind, TextListProblem::kCannotOpen);
   EXPECT_FALSE(tvtest::PathExists(scratch.File("FastReplys.List")));
   EXPECT_EQ(ui.boxes.size(), 1u);
 
