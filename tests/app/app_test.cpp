@@ -180,7 +180,9 @@ TEST_F(StartupTest, AConfiguredFolderThatCannotBeUsedIsKeptAndNothingIsConverted
       services.events.clear();
       EXPECT_EQ(Run(commandLine), kExitStartupFailed) << configured << commandLine;
       ASSERT_EQ(ui.boxes.size(), 1u);
-      EXPECT_EQ(ui.boxes[0].text.rfind("The data folder '" + configured + "' ", 0), 0u)
+      EXPECT_EQ(ui.boxes[0].text.rfind(
+                    "The data folder '" + configured + "' named in the settings cannot be used", 0),
+                0u)
           << ui.boxes[0].text;
       EXPECT_EQ(ui.boxes[0].icon, platform::BoxIcon::kError);
       EXPECT_EQ(store.Get("RunTime Settings", "m_csUserDataFolder")->data, configured + '\0');
