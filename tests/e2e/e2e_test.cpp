@@ -86,10 +86,16 @@ TEST_F(E2eTest, AnOldContactListHeldOpenElsewhereGivesExitStatusOne) {
   }
   EXPECT_EQ(run.exitStatus, 1) << run.err;
   if (Native()) {
-    EXPECT_THAT(run.err, HasSubstr("Operation with file '" + contacts + "' has failed"));
+    // One box, and it is the one failure of the run.
+    const std::string box = "Operation with file '" + contacts + "' has failed";
+    EXPECT_THAT(run.err, HasSubstr(box));
+    EXPECT_EQ(run.err.find(box), run.err.rfind(box));
+    EXPECT_THAT(run.err, HasSubstr(" 1 error\n"));
   }
   EXPECT_TRUE(Exists(contacts));
   EXPECT_FALSE(Exists(data + "/Contacts.List"));
+  // The contact list store logs nothing when its old file cannot be read: the box alone.
+  EXPECT_FALSE(Exists(data + "/Conversion3.0-3.1.Log.Txt"));
 }
 
 // A data folder named in the settings that cannot be used today is kept: nothing is converted or
