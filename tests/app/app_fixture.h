@@ -133,6 +133,16 @@ class AppTest : public ScratchTest {
   bool VersionWritten() const {
     return store.Get("System Settings", "m_dwordDatabaseVersion") != nullptr;
   }
+  // Starts the application on that command line; returns its exit status. The run leaves no
+  // core behind and the settings store selected as it found it.
+  int Run(const std::string& commandLine) {
+    SettingsStore* const selected = TheSettingsStore();
+    CZV30TO31App app(commandLine, &services);
+    EXPECT_EQ(app.InitInstance(), 0);
+    EXPECT_EQ(g_pConversionCore, nullptr);
+    EXPECT_EQ(TheSettingsStore(), selected);
+    return app.ExitStatus();
+  }
   std::vector<std::string> BoxTexts() const {
     std::vector<std::string> texts;
     for (const auto& box : ui.boxes) texts.push_back(box.text);

@@ -144,14 +144,6 @@ TEST_F(DialogTest, AfterABackUpConvertDoesNotAskAgain) {
   EXPECT_EQ(g_pConversionCore->m_settingsSystem.launchMessenger, 0);
 }
 
-TEST_F(DialogTest, AnsweringNoStillConverts) {
-  ui.yesNoAnswers.push_back(platform::BoxAnswer::kNo);
-  dialog.OnConvert();
-  EXPECT_TRUE(copier.copies.empty());
-  EXPECT_EQ(dialog.m_bBackedUp, 0);
-  EXPECT_EQ(g_pConversionCore->m_settingsSystem.conversionDone, 1);
-}
-
 TEST_F(DialogTest, ExitClosesWithoutConverting) {
   dialog.OnCommand(window, kIdExit);
   EXPECT_TRUE(window.ended);
@@ -191,6 +183,8 @@ TEST_F(DialogTest, AFailedBackUpIsToldAndStopsTheConversionItWasAskedFor) {
   // Convert again asks again; No converts without a backup.
   dialog.OnCommand(window, kIdConvert);
   EXPECT_EQ(ui.boxes[2].text, "Do the backup before conversion?");
+  EXPECT_EQ(copier.copies.size(), 2u) << "the two failed backups, and no third";
+  EXPECT_EQ(dialog.m_bBackedUp, 0);
   EXPECT_EQ(g_pConversionCore->m_settingsSystem.conversionDone, 1);
   EXPECT_TRUE(window.ended);
 }

@@ -194,14 +194,7 @@ TEST_F(StopTest, AStopEndsTheWalkBetweenMessagesSkipsTheStoresAndARerunFinishes)
   }
 }
 
-class StartupStopTest : public StopTest {
- protected:
-  int Run(const std::string& commandLine) {
-    CZV30TO31App app(commandLine, &services);
-    app.InitInstance();
-    return app.ExitStatus();
-  }
-};
+using StartupStopTest = StopTest;
 
 TEST_F(StartupStopTest, AStoppedSilentRunExitsWithTheSignalsStatusAndRecordsNothing) {
   for (int signal : {SIGINT, SIGTERM}) {

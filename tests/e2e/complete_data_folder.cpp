@@ -45,8 +45,8 @@ int main(int argc, char** argv) {
   TvOldContactListImage contacts;
   contacts.version = 2;
   contacts.groups = {
-      contacts_support::OldGroup("Friends", {contacts_support::OldUser("ann"),
-                                             contacts_support::OldUser("hidden", 0x8)}),
+      contacts_support::OldGroup(
+          "Friends", {contacts_support::OldUser("ann"), contacts_support::OldUser("hidden", 0x8)}),
       contacts_support::OldGroup("Work", {contacts_support::OldUser("cid")}),
       contacts_support::OldGroup("friends", {contacts_support::OldUser("ben")})};
   contacts.groups[0].users[0].status = 4;
@@ -54,14 +54,14 @@ int main(int argc, char** argv) {
 
   TvTextMessagesImage fast;
   fast.headerWord = 3;
-  fast.headerValue = complete::kFastHeaderValue;
+  fast.headerValue = 5;
   fast.items = {contacts_support::CannedText("On my way", "text one", 1),
                 contacts_support::CannedText("Later", "text two")};
   fast.items[0].type = 9;
   fast.items[0].trailing = 9;
   contacts_support::WriteOldTextMessages(folder, "FastReplys.Array", fast);
   TvTextMessagesImage answers;
-  answers.headerValue = complete::kAnswersHeaderValue;
+  answers.headerValue = 9;
   answers.items = {contacts_support::CannedText("Away", "I am away")};
   contacts_support::WriteOldTextMessages(folder, "AutoAnswers.Array", answers);
   return 0;

@@ -10,9 +10,6 @@ inline constexpr const char* kInboxMessage = "00000000000000000000000000001234";
 inline constexpr const char* kProjectMessage = "00000000000000000000000000005678";
 inline constexpr const char* kProjectFolder = "Projects";
 
-// Contacts: "Friends" (ann, a hidden user) and "friends" (ben, ANN) merge; "Work" holds cid.
-// Fast replies: header value 5, two items; auto answers: header value 9, one item "Away".
-inline constexpr unsigned kFastHeaderValue = 5;
-inline constexpr unsigned kAnswersHeaderValue = 9;
+// Contacts: "Friends" (ann, a hidden user) and "friends" (ben) merge; "Work" holds cid.
 
 }  // namespace tvtest::e2e::complete

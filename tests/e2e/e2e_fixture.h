@@ -18,9 +18,6 @@
 
 namespace tvtest::e2e {
 
-inline constexpr const char* kSubfolders[] = {"Temp",    "Inbox", "Outbox",
-                                              "Deleted", "Sent",  "Drafts"};
-
 class E2eTest : public ::testing::Test {
  protected:
   void SetUp() override {
