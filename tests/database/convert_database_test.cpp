@@ -212,8 +212,10 @@ TEST_F(ConvertDatabaseTest, FolderWithAnUnusableNameIsListedButNeverTouched) {
 #endif
 }
 
+// A run stopped after the folders file went: the rerun takes the folders from the new list, in its
+// order, and neither writes that list again nor makes a folders file.
 TEST_F(ConvertDatabaseTest, RerunAfterTheFoldersFileWasDeletedConvertsTheUserFolders) {
-  data.Folders({Folder("Work", 7)});
+  data.Folders({Folder("Work", 7), Folder("Home", 13, 2)});
   db.CreateStandardFolders();
   ASSERT_TRUE(db.LoadFoldersList());
   ASSERT_TRUE(db.SaveFoldersList());
@@ -224,6 +226,13 @@ TEST_F(ConvertDatabaseTest, RerunAfterTheFoldersFileWasDeletedConvertsTheUserFol
   data.RawFile(std::string("Work") + platform::kPathSeparator + "0000000000000001.Message" +
                    TvReplacingFile::kTempSuffix,
                "leftover");
+
+  TvDatabase rerun(log, paths);
+  rerun.CreateStandardFolders();
+  EXPECT_FALSE(rerun.LoadFoldersList()) << "nothing to write again";
+  ASSERT_EQ(rerun.Folders().GetSize(), 8u);
+  EXPECT_EQ(rerun.Folders()[6]->m_csName, "Work");
+  EXPECT_EQ(rerun.Folders()[7]->m_id, 13);
 
   ConvertInNewRun(1);
   EXPECT_FALSE(PathExists(old));

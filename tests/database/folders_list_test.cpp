@@ -303,24 +303,6 @@ TEST_F(FoldersListTest, FixedNamesInAnotherLetterCaseAreFoundAndNewFilesKeepThei
   EXPECT_EQ(log.m_dwordErrorCount, 0u);
 }
 
-TEST_F(FoldersListTest, InterruptedRunTakesTheFoldersFromTheNewList) {
-  data.Folders({Folder("Work", 12, 1), Folder("Home", 13, 2)});
-  db.CreateStandardFolders();
-  ASSERT_TRUE(db.LoadFoldersList());
-  ASSERT_TRUE(db.SaveFoldersList());
-  std::string list = Bytes("Folders.List");
-  ASSERT_TRUE(RemoveTree(DataFile("Database.Folders")));
-
-  TvDatabase rerun(log, paths);
-  rerun.CreateStandardFolders();
-  EXPECT_FALSE(rerun.LoadFoldersList()) << "nothing to write again";
-  ASSERT_EQ(rerun.Folders().GetSize(), 8u);
-  EXPECT_EQ(rerun.Folders()[6]->m_csName, "Work");
-  EXPECT_EQ(rerun.Folders()[7]->m_id, 13);
-  EXPECT_FALSE(PathExists(DataFile("Database.Folders")));
-  EXPECT_EQ(Bytes("Folders.List"), list);
-}
-
 TEST_F(NamesIndexTest, SaveNeverShortensTheFile) {
   std::string records = NamesIndexRecord(1) + NamesIndexRecord(2) + NamesIndexRecord(3);
   data.RawFile("Names.Index", ListHeader(0, 3) + records);
