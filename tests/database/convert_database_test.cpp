@@ -244,18 +244,6 @@ TEST_F(ConvertDatabaseTest, RerunAfterTheFoldersFileWasDeletedConvertsTheUserFol
   EXPECT_EQ(log.m_dwordErrorCount, 0u);
 }
 
-TEST_F(ConvertDatabaseTest, SecondRunOverKeptOldFilesRewritesTheSameFiles) {
-  data.Folders({Folder("Work", 7)});
-  std::string old = data.Message("Work", Message(12, "twice"));
-  Convert(0);
-  std::string first = ReadWholeFile(Dir("Work") + NewMessageName(HexName(12)));
-
-  ConvertInNewRun(0);
-  EXPECT_EQ(ReadWholeFile(Dir("Work") + NewMessageName(HexName(12))), first);
-  EXPECT_EQ(FilesIn(Dir("Work")).size(), 2u);
-  EXPECT_EQ(log.m_dwordErrorCount, 0u);
-}
-
 // A 3.1 file already under the new name (an earlier run's, or another message's): the rerun
 // replaces it only with identical bytes; otherwise the message is not saved, its old file stays
 // and the file there is left as it was.
