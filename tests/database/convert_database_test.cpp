@@ -156,7 +156,8 @@ TEST_F(ConvertDatabaseTest, MissingFoldersFileStillConvertsTheStandardFolders) {
                EncodeOldMessage(Message(6, "not in any folder")));
   Convert(1);
   EXPECT_FALSE(PathExists(DataFile("Folders.List")));
-  EXPECT_EQ(Bytes("Database.Folders"), "");
+  EXPECT_EQ(Bytes("Database.Folders"), "") << "a missing file is created empty";
+  EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(Bytes("Names.Index"), names);
   EXPECT_TRUE(PathExists(Dir("Sent") + NewMessageName(HexName(5))));
   EXPECT_FALSE(PathExists(old));

@@ -118,6 +118,7 @@ TEST_F(FoldersListTest, DamagedFilesReadTheSameInMemoryAndThroughTheDatabase) {
       {"sound", sound, K::kNone, 0, 2},
       {"empty", "", K::kHeaderCut, 0, 0},
       {"seven bytes", sound.substr(0, 7), K::kHeaderCut, 0, 0},
+      {"no records", folders::EncodeFoldersFile({}, 9), K::kNone, 0, 0},
       {"count promises a third record", folders::EncodeFoldersFile(two, 0, 3), K::kRecordCut,
        sound.size(), 2},
       {"second record cut in its name", sound.substr(0, second + 18), K::kRecordCut, second, 1},
@@ -144,15 +145,6 @@ TEST_F(FoldersListTest, DamagedFilesReadTheSameInMemoryAndThroughTheDatabase) {
     EXPECT_EQ(ui.boxes.size(), c.kind == K::kRecordCut ? 1u : 0u);
     EXPECT_LT(LargestAllocation(), 1u << 20);
   }
-}
-
-TEST_F(FoldersListTest, MissingFileIsCreatedEmptyAndAnEmptyListLoads) {
-  db.CreateStandardFolders();
-  EXPECT_FALSE(db.LoadFoldersList());
-  EXPECT_EQ(Bytes("Database.Folders"), "") << "a missing file is created empty";
-  data.RawFile("Database.Folders", ListHeader(9, 0));
-  EXPECT_TRUE(db.LoadFoldersList()) << "8 bytes and count 0 is a valid empty list";
-  EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(FoldersListTest, FoldersListThatCannotBeWrittenKeepsAnEarlierOne) {
