@@ -42,15 +42,14 @@ std::vector<FaultMode> SweepModes() {
 #endif
 }
 
-class FaultSweep : public tvtest::ScratchTest {
+class FaultSweep : public LayoutTest {
  protected:
   // Sweeps the whole conversion with deleteOld set.
   tvtest::SweepStats Sweep() {
-    layout.Reset();
     const std::vector<Item> items = WriteSmallDataFolder(layout.data);
-    const Tree original = DataTree(layout);
+    const Tree original = DataTree(layout.data);
     EXPECT_EQ(RunConversion(layout, 1).errorLines, 0u) << "the uninterrupted run has errors";
-    const Tree reference = DataTree(layout);
+    const Tree reference = DataTree(layout.data);
     // The reference really converted.
     EXPECT_NE(reference, original);
 
@@ -76,7 +75,7 @@ class FaultSweep : public tvtest::ScratchTest {
       // With a single failure the tool itself cleans up its temporary files; with every operation
       // failing from k on, even their delete fails, and the next run's clean-up must take them
       // (checked by the rerun below).
-      const Tree now = DataTree(layout);
+      const Tree now = DataTree(layout.data);
       const std::vector<Item> unconverted =
           ExpectPromiseKept(where, now, original, reference, items, persistent);
 
@@ -91,7 +90,7 @@ class FaultSweep : public tvtest::ScratchTest {
       // A clean rerun finishes the job: the data folder ends as after an uninterrupted run.
       ui.boxes.clear();
       RunConversion(layout, 1);
-      const Tree after = DataTree(layout);
+      const Tree after = DataTree(layout.data);
       EXPECT_TRUE(after == reference) << where << ": the rerun did not finish the job:"
                                       << tvtest::DescribeTreeDifference(after, reference);
     };
@@ -126,8 +125,6 @@ class FaultSweep : public tvtest::ScratchTest {
     }
     EXPECT_LE(lost, 1) << where << ": one failure cost more than one item";
   }
-
-  Layout layout{scratch.Path()};
 };
 
 // The whole conversion: every file operation of every store (the database, its folders list and
