@@ -118,6 +118,7 @@ TEST_F(FoldersListTest, DamagedFilesReadTheSameInMemoryAndThroughTheDatabase) {
       {"sound", sound, K::kNone, 0, 2},
       {"empty", "", K::kHeaderCut, 0, 0},
       {"seven bytes", sound.substr(0, 7), K::kHeaderCut, 0, 0},
+      {"no records", folders::EncodeFoldersFile({}, 9), K::kNone, 0, 0},
       {"count promises a third record", folders::EncodeFoldersFile(two, 0, 3), K::kRecordCut,
        sound.size(), 2},
       {"second record cut in its name", sound.substr(0, second + 18), K::kRecordCut, second, 1},
@@ -144,15 +145,6 @@ TEST_F(FoldersListTest, DamagedFilesReadTheSameInMemoryAndThroughTheDatabase) {
     EXPECT_EQ(ui.boxes.size(), c.kind == K::kRecordCut ? 1u : 0u);
     EXPECT_LT(LargestAllocation(), 1u << 20);
   }
-}
-
-TEST_F(FoldersListTest, MissingFileIsCreatedEmptyAndAnEmptyListLoads) {
-  db.CreateStandardFolders();
-  EXPECT_FALSE(db.LoadFoldersList());
-  EXPECT_EQ(Bytes("Database.Folders"), "") << "a missing file is created empty";
-  data.RawFile("Database.Folders", ListHeader(9, 0));
-  EXPECT_TRUE(db.LoadFoldersList()) << "8 bytes and count 0 is a valid empty list";
-  EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(FoldersListTest, FoldersListThatCannotBeWrittenKeepsAnEarlierOne) {
@@ -301,24 +293,6 @@ TEST_F(FoldersListTest, FixedNamesInAnotherLetterCaseAreFoundAndNewFilesKeepThei
       << ::testing::PrintToString(LogEntries());
   EXPECT_TRUE(ui.boxes.empty());
   EXPECT_EQ(log.m_dwordErrorCount, 0u);
-}
-
-TEST_F(FoldersListTest, InterruptedRunTakesTheFoldersFromTheNewList) {
-  data.Folders({Folder("Work", 12, 1), Folder("Home", 13, 2)});
-  db.CreateStandardFolders();
-  ASSERT_TRUE(db.LoadFoldersList());
-  ASSERT_TRUE(db.SaveFoldersList());
-  std::string list = Bytes("Folders.List");
-  ASSERT_TRUE(RemoveTree(DataFile("Database.Folders")));
-
-  TvDatabase rerun(log, paths);
-  rerun.CreateStandardFolders();
-  EXPECT_FALSE(rerun.LoadFoldersList()) << "nothing to write again";
-  ASSERT_EQ(rerun.Folders().GetSize(), 8u);
-  EXPECT_EQ(rerun.Folders()[6]->m_csName, "Work");
-  EXPECT_EQ(rerun.Folders()[7]->m_id, 13);
-  EXPECT_FALSE(PathExists(DataFile("Database.Folders")));
-  EXPECT_EQ(Bytes("Folders.List"), list);
 }
 
 TEST_F(NamesIndexTest, SaveNeverShortensTheFile) {

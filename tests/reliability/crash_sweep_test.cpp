@@ -29,11 +29,7 @@
 namespace reliability {
 namespace {
 
-class PowerCutModel : public tvtest::ScratchTest {
- protected:
-  Layout layout{scratch.Path()};
-  void SetUp() override { layout.Reset(); }
-};
+using PowerCutModel = LayoutTest;
 
 // The model itself: without a flush, written contents are lost; with one they stay; a rename
 // and a delete stay either way. Without these the sweep below would prove nothing.
@@ -115,16 +111,12 @@ TEST_F(PowerCutModel, RevertsEveryFileWrittenSinceItsLastFlush) {
 #endif
 }
 
-class CrashSweep : public tvtest::ScratchTest {
- protected:
-  Layout layout{scratch.Path()};
-};
+using CrashSweep = LayoutTest;
 
 // The points the sweep below cuts between, in the order the group commit takes them: within a
 // folder every new message file is written before any is flushed, flushed before any is moved to
 // its final name, and moved before any old file goes.
 TEST_F(CrashSweep, AFolderIsWrittenThenFlushedThenMovedThenItsOldFilesDeleted) {
-  layout.Reset();
   const std::vector<Item> items = WriteSmallDataFolder(layout.data, 7);  // 2 or 3 per folder
   std::vector<std::pair<platform::FileOp, std::string>> ops;
   platform::FaultInjector::SetObserver(
@@ -181,9 +173,9 @@ TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
     return WriteSmallDataFolder(layout.data, 3);
   };
   const std::vector<Item> items = prepare();
-  const Tree original = DataTree(layout);
+  const Tree original = DataTree(layout.data);
   ASSERT_EQ(RunConversion(layout, 1).errorLines, 0u);
-  const Tree reference = DataTree(layout);
+  const Tree reference = DataTree(layout.data);
 
   std::optional<tvtest::FileOpWatch> watch;
   const auto cutAt = [&](uint64_t k) {
@@ -201,11 +193,11 @@ TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
     }
 
     // Right after the cut: every item complete, old or new.
-    ExpectPromiseKept(where, DataTree(layout), original, reference, items, true);
+    ExpectPromiseKept(where, DataTree(layout.data), original, reference, items, true);
 
     // The rerun finishes the job.
     RunConversion(layout, 1);
-    const Tree after = DataTree(layout);
+    const Tree after = DataTree(layout.data);
     EXPECT_TRUE(after == reference) << where << ": the rerun did not end as an uninterrupted run:"
                                     << tvtest::DescribeTreeDifference(after, reference);
     // Every message exactly once: the old file gone, the new one complete and readable.
@@ -225,9 +217,8 @@ TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
 using ReadBack = CrashSweep;
 
 TEST_F(ReadBack, ANewFileDamagedBeforeItsMoveKeepsItsOldFile) {
-  layout.Reset();
   const std::vector<Item> items = WriteSmallDataFolder(layout.data, 3);
-  const Tree original = DataTree(layout);
+  const Tree original = DataTree(layout.data);
   for (const Item& target : items) {
     SCOPED_TRACE(target.newFile);
     layout.Reset();
@@ -244,7 +235,7 @@ TEST_F(ReadBack, ANewFileDamagedBeforeItsMoveKeepsItsOldFile) {
     RunResult run = RunConversion(layout, 1);
     platform::FaultInjector::SetObserver(nullptr);
     ASSERT_TRUE(damaged) << "the new file was never moved into place";
-    const Tree now = DataTree(layout);
+    const Tree now = DataTree(layout.data);
     // The old file is still there, byte for byte.
     ASSERT_EQ(now.count(target.oldFile), 1u);
     EXPECT_EQ(now.at(target.oldFile), original.at(target.oldFile));

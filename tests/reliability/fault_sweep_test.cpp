@@ -42,17 +42,15 @@ std::vector<FaultMode> SweepModes() {
 #endif
 }
 
-class FaultSweep : public tvtest::ScratchTest {
+class FaultSweep : public LayoutTest {
  protected:
-  // Sweeps the conversion of the selected stores with deleteOld set.
-  tvtest::SweepStats Sweep(const char* label, uint32_t stores) {
-    layout.Reset();
+  // Sweeps the whole conversion with deleteOld set.
+  tvtest::SweepStats Sweep() {
     const std::vector<Item> items = WriteSmallDataFolder(layout.data);
-    const Tree original = DataTree(layout);
-    RunResult clean = RunConversion(layout, 1, stores);
-    EXPECT_EQ(clean.errorLines, 0u) << label << ": the uninterrupted run has errors";
-    const Tree reference = DataTree(layout);
-    // The reference really converted what the selected stores own.
+    const Tree original = DataTree(layout.data);
+    EXPECT_EQ(RunConversion(layout, 1).errorLines, 0u) << "the uninterrupted run has errors";
+    const Tree reference = DataTree(layout.data);
+    // The reference really converted.
     EXPECT_NE(reference, original);
 
     std::optional<tvtest::FileOpWatch> watch;
@@ -65,19 +63,19 @@ class FaultSweep : public tvtest::ScratchTest {
       watch->Start();
     };
     auto convert = [&] {
-      run = RunConversion(layout, 1, stores);
+      run = RunConversion(layout, 1);
       watch->Cut();
     };
     auto check = [&](const FaultPoint& point) {
       const bool persistent = point.mode.persistent;
-      const std::string where = std::string(label) + ", " + point.Where();
+      const std::string where = point.Where();
       for (const std::string& change : watch->OutsideChanges()) {
         ADD_FAILURE() << where << ": changed outside the data folder: " << change;
       }
       // With a single failure the tool itself cleans up its temporary files; with every operation
       // failing from k on, even their delete fails, and the next run's clean-up must take them
       // (checked by the rerun below).
-      const Tree now = DataTree(layout);
+      const Tree now = DataTree(layout.data);
       const std::vector<Item> unconverted =
           ExpectPromiseKept(where, now, original, reference, items, persistent);
 
@@ -87,18 +85,18 @@ class FaultSweep : public tvtest::ScratchTest {
             << where << ": the outcome differs from a clean run but nothing was reported:"
             << tvtest::DescribeTreeDifference(now, reference);
       }
-      if (!persistent) CheckOneFailureCostsAtMostOneItem(where, now, reference, unconverted);
+      if (!persistent) CheckOneFailureCostsAtMostOneItem(where, now, unconverted);
 
       // A clean rerun finishes the job: the data folder ends as after an uninterrupted run.
       ui.boxes.clear();
-      RunConversion(layout, 1, stores);
-      const Tree after = DataTree(layout);
+      RunConversion(layout, 1);
+      const Tree after = DataTree(layout.data);
       EXPECT_TRUE(after == reference) << where << ": the rerun did not finish the job:"
                                       << tvtest::DescribeTreeDifference(after, reference);
     };
     tvtest::SweepStats stats =
         tvtest::SweepFaults(SweepModes(), prepare, convert, check, kSweepStride);
-    std::printf("[ sweep    ] %s: %" PRIu64 " injection points, %" PRIu64 " runs\n", label,
+    std::printf("[ sweep    ] whole conversion: %" PRIu64 " injection points, %" PRIu64 " runs\n",
                 stats.points, stats.runs);
     return stats;
   }
@@ -106,18 +104,12 @@ class FaultSweep : public tvtest::ScratchTest {
   // One failure costs at most the one item it hit; when it hit the folders file, the messages of
   // folders known only from that file wait for the rerun as well.
   void CheckOneFailureCostsAtMostOneItem(const std::string& where, const Tree& now,
-                                         const Tree& reference,
                                          const std::vector<Item>& unconverted) {
     const std::vector<std::string> log = LogEntries(layout);
     bool foldersLost = false;
-    for (const Item& item : unconverted) {
-      if (item.oldFile == folders::kOldFileName && reference.count(item.newFile) != 0) {
-        foldersLost = true;
-      }
-    }
+    for (const Item& item : unconverted) foldersLost |= item.oldFile == folders::kOldFileName;
     int lost = 0;
     for (const Item& item : unconverted) {
-      if (reference.count(item.newFile) == 0) continue;  // another store's item
       if (item.inUserFolder && foldersLost) continue;
       ++lost;
       const bool isMessage = tvtest::EndsWith(item.oldFile, ".Message");
@@ -133,41 +125,12 @@ class FaultSweep : public tvtest::ScratchTest {
     }
     EXPECT_LE(lost, 1) << where << ": one failure cost more than one item";
   }
-
-  Layout layout{scratch.Path()};
 };
 
-// Under Wine and under the sanitizers (slow builds) the whole conversion's sweep covers every
-// store; the per-store sweeps run in the plain native build.
-#if defined(_WIN32) || defined(__SANITIZE_ADDRESS__)
-#define TV_NATIVE_ONLY() GTEST_SKIP() << "covered by the whole conversion's sweep in this build"
-#else
-#define TV_NATIVE_ONLY() (void)0
-#endif
-
-TEST_F(FaultSweep, MessageDatabaseFoldersListAndNamesIndex) {
-  TV_NATIVE_ONLY();
-  // Every file of the store was hit: opens, reads, writes, flushes, moves and deletes.
-  EXPECT_GT(Sweep("message database", kDatabase).points, 100u);
-}
-
-TEST_F(FaultSweep, ContactList) {
-  TV_NATIVE_ONLY();
-  EXPECT_GT(Sweep("contact list", kContacts).points, 10u);
-}
-
-TEST_F(FaultSweep, FastReplies) {
-  TV_NATIVE_ONLY();
-  EXPECT_GT(Sweep("fast replies", kFastReplies).points, 10u);
-}
-
-TEST_F(FaultSweep, AutoAnswers) {
-  TV_NATIVE_ONLY();
-  EXPECT_GT(Sweep("auto answers", kAutoAnswers).points, 10u);
-}
-
+// The whole conversion: every file operation of every store (the database, its folders list and
+// names index, the contact list, both canned-reply lists), in the order the core runs them.
 TEST_F(FaultSweep, WholeConversionOfASmallDataFolder) {
-  EXPECT_GT(Sweep("whole conversion", kAllStores).points, 150u / kSweepStride);
+  EXPECT_GT(Sweep().points, 150u / kSweepStride);
 }
 
 // The log: a failing open, seek, write or close loses at most the line being added, says so with

@@ -27,10 +27,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class HostileInput : public tvtest::ScratchTest {
+class HostileInput : public LayoutTest {
  protected:
-  void SetUp() override { layout.Reset(); }
-
   // One 3.0 file kind: its name in the data folder (or folder + name), the store that reads it,
   // and the 3.1 file it becomes.
   struct Kind {
@@ -126,8 +124,6 @@ class HostileInput : public tvtest::ScratchTest {
   std::string NewInInbox(const tvtest::OldMessage& m) const {
     return layout.data + Rel("Inbox", tvtest::NewMessageName(m.hexName));
   }
-
-  Layout layout{scratch.Path()};
 };
 
 TEST_F(HostileInput, EveryOldFileKindCutAtEveryLengthIsLeftAlone) {

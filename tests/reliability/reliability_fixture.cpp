@@ -129,8 +129,8 @@ std::vector<Item> WriteSmallDataFolder(const std::string& dataFolder, int messag
   return items;
 }
 
-Tree DataTree(const Layout& layout) {
-  Tree tree = tvtest::SnapshotTree(layout.data);
+Tree DataTree(const std::string& dataFolder) {
+  Tree tree = tvtest::SnapshotTree(dataFolder);
   tree.erase(kLogName);
   return tree;
 }

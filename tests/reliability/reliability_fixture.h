@@ -58,6 +58,13 @@ struct Layout {
   void Reset() const;   // removes and recreates the three folders
 };
 
+// A scratch test whose layout is made afresh before each test.
+class LayoutTest : public tvtest::ScratchTest {
+ protected:
+  void SetUp() override { layout.Reset(); }
+  Layout layout{scratch.Path()};
+};
+
 struct RunResult {
   uint32_t errorLines = 0;
   size_t boxes = 0;
@@ -72,8 +79,8 @@ RunResult RunConversion(const Layout& layout, TvBool deleteOld, uint32_t stores 
 // and both canned-reply lists. Returns the items it made.
 std::vector<Item> WriteSmallDataFolder(const std::string& dataFolder, int messages = 4);
 
-// The contents of the data folder, without the log.
-Tree DataTree(const Layout& layout);
+// The contents of a data folder, without the log.
+Tree DataTree(const std::string& dataFolder);
 
 // What the promise demands of a data folder after a run that may have failed anywhere (where):
 // every item is in its old file, byte for byte as it was, or in its new file, byte for byte as

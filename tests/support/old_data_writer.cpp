@@ -5,6 +5,7 @@
 
 #include "foundation/coding.h"
 #include "messages/old_message_format.h"
+#include "support/scratch_dir.h"
 
 namespace tvtest {
 
@@ -25,12 +26,6 @@ std::string EncodeFront(const OldMessage& m) {
   for (const msg30::Recipient& r : m.recipients) msg30::AppendRecipient(r, m.kind, &out);
   out += m.body;
   return out;
-}
-
-bool WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
 }
 
 }  // namespace
@@ -153,21 +148,21 @@ std::string OldDataFolder::Directory(const std::string& directoryName) const {
 
 OldDataFolder& OldDataFolder::Folders(const std::vector<folders::FolderRecord>& records,
                                       uint32_t headerWord, int64_t count) {
-  WriteFile(m_dataFolder + folders::kOldFileName,
-            folders::EncodeFoldersFile(records, headerWord, count));
+  WriteWholeFile(m_dataFolder + folders::kOldFileName,
+                 folders::EncodeFoldersFile(records, headerWord, count));
   return *this;
 }
 
 OldDataFolder& OldDataFolder::NamesIndex(const std::vector<std::string>& records,
                                          uint32_t headerWord, int64_t count) {
-  WriteFile(m_dataFolder + folders::kNamesIndexFileName,
-            folders::EncodeNamesIndex(records, headerWord, count));
+  WriteWholeFile(m_dataFolder + folders::kNamesIndexFileName,
+                 folders::EncodeNamesIndex(records, headerWord, count));
   return *this;
 }
 
 OldDataFolder& OldDataFolder::FolderIndex(const std::string& directoryName) {
   std::filesystem::create_directories(Directory(directoryName));
-  WriteFile(
+  WriteWholeFile(
       (std::filesystem::path(Directory(directoryName)) / folders::kFolderIndexFileName).string(),
       std::string("old index bytes"));
   return *this;
@@ -184,7 +179,7 @@ std::string OldDataFolder::Message(const std::string& directoryName, const OldMe
 std::string OldDataFolder::RawFile(const std::string& relativePath, const std::string& bytes) {
   std::filesystem::path path = std::filesystem::path(m_dataFolder) / relativePath;
   if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
-  WriteFile(path.string(), bytes);
+  WriteWholeFile(path.string(), bytes);
   return path.string();
 }
 
