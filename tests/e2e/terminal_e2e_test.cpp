@@ -129,6 +129,11 @@ TEST_F(TerminalTest, SignalsStopBetweenMessagesAndARerunFinishesWithNothingLost)
     Result r = child->Wait(600000);
     ASSERT_FALSE(r.timedOut);
     if (!running) continue;
+    if (r.exitStatus == 0) {
+      // The signal came after the conversion's last step: everything was done.
+      EXPECT_EQ(harness->QueryDword("System Settings", "m_dwordDatabaseVersion"), 0x301u);
+      continue;
+    }
     ++stopped;
     EXPECT_EQ(r.exitStatus, 128 + signal) << r.err;
     EXPECT_EQ(r.err.rfind("Interrupted, run the conversion again to finish it: ", 0), 0u) << r.err;
