@@ -194,6 +194,7 @@ TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
 
     // Right after the cut: every item complete, old or new.
     ExpectPromiseKept(where, DataTree(layout.data), original, reference, items, true);
+    ExpectDeletedOnlyAfterDurable(where, *watch, layout.data, items);
 
     // The rerun finishes the job.
     RunConversion(layout, 1);
