@@ -33,6 +33,9 @@ inline constexpr uint64_t kOverlayType = 0x794C7630;
 // "6.1.0-13-amd64"). Pure: it looks at nothing else. A release it cannot read counts as old.
 FlushMethod ChooseFlushMethod(uint64_t fileSystemType, const std::string& kernelRelease);
 
+// The running kernel's release as uname gives it; empty on Windows.
+std::string KernelRelease();
+
 // Test seam: from now on FlushFiles takes every file system for one of this statfs type (0: the
 // real types again). Nothing in the shipped program calls it.
 void OverrideFileSystemType(uint64_t fileSystemType);

@@ -99,11 +99,6 @@ const OpenEntry* FindEntry(OpenTable& table, int fd) {
   return it == table.byHandle.end() ? nullptr : &it->second;
 }
 
-std::string KernelRelease() {
-  struct utsname name;
-  return ::uname(&name) == 0 ? std::string(name.release) : std::string();
-}
-
 // The flush method of the file system a file is on, decided once per file system (its device)
 // from its statfs type. One that cannot be asked is flushed file by file.
 FlushMethod MethodForFileSystem(int fd, dev_t device) {
@@ -344,6 +339,11 @@ bool FlushFile(FileHandle file) {
     return false;
   }
   return true;
+}
+
+std::string KernelRelease() {
+  struct utsname name;
+  return ::uname(&name) == 0 ? std::string(name.release) : std::string();
 }
 
 bool FlushFiles(const FileHandle* files, size_t count, uint32_t* errors) {

@@ -124,6 +124,8 @@ bool FlushFile(FileHandle file) {
   return ::FlushFileBuffers(ToHandle(file)) != FALSE;
 }
 
+std::string KernelRelease() { return std::string(); }
+
 bool FlushFiles(const FileHandle* files, size_t count, uint32_t* errors) {
   // Windows has no call that flushes a whole volume for an ordinary user: each file on its own.
   NoteFlushes(FlushMethod::kEachFile, count);
