@@ -34,7 +34,8 @@ void TvMessageBatch::Add(std::unique_ptr<TvReplacingFile> file, const std::strin
 void TvMessageBatch::Entry::Fail(uint32_t error) {
   file->Abandon();
   refusal = Refusal::kFailed;
-  commitError = error;
+  // A failure the system gave no code for is still one the batch reports.
+  commitError = error != 0 ? error : platform::ErrorCode(platform::SysError::kWriteFault);
 }
 
 void TvMessageBatch::FlushAll() {
