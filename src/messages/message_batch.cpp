@@ -141,8 +141,7 @@ std::unique_ptr<TvReplacingFile> TvDryRunBatch::OpenNewFile(const std::string& f
   std::string name;
   FileNameFromPath(name, finalPath);
   // A name of its own for each file: two new files of one name may wait in a batch.
-  return TvMessageBatch::OpenNewFile(m_scratch + std::to_string(++m_opened) + "-" + name,
-                                     makeRoom);
+  return TvMessageBatch::OpenNewFile(m_scratch + std::to_string(++m_opened) + "-" + name, makeRoom);
 }
 
 void TvDryRunBatch::Place() {

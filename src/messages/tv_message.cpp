@@ -400,7 +400,8 @@ TvBool TvMessage::LoadOld(const std::string& path) {
   if (!m_readBuffer) m_readBuffer.reset(new uint8_t[kWholeReadLimit]);
   FileSource source(file, m_readBuffer.get());
   if (!source.Prefetch(kWholeReadLimit)) {
-    return Fail(msg30::ProblemKind::kCannotOpen, 0, "the file cannot be read: " + LastErrorReason());
+    return Fail(msg30::ProblemKind::kCannotOpen, 0,
+                "the file cannot be read: " + LastErrorReason());
   }
   msg30::Layout layout;
   m_loadProblem = msg30::ReadLayout(source, layout);

@@ -33,8 +33,8 @@ enum class SysError {
 uint32_t ErrorCode(SysError error);
 
 // True when a failure means the process (or the system) has no file handle left: it says nothing
-// about the file, and the same open may succeed once some handles are closed. ERROR_TOO_MANY_OPEN_FILES
-// on Windows; EMFILE or ENFILE on POSIX.
+// about the file, and the same open may succeed once some handles are closed.
+// ERROR_TOO_MANY_OPEN_FILES on Windows; EMFILE or ENFILE on POSIX.
 bool IsHandleShortage(uint32_t code);
 
 }  // namespace platform

@@ -408,8 +408,8 @@ TEST_F(BatchCommitTest, AnOpenOutOfHandlesCommitsTheBatchEarlyAndOpensAgain) {
     ASSERT_EQ(fault.Failures(), 1u);
     if (c.message == 0) {
       EXPECT_TRUE(PathExists(old));
-      EXPECT_TRUE(Logged("Error: Message: " + old + " , NOT loaded, the file cannot be opened: " +
-                         ErrorReason(emfile)));
+      EXPECT_TRUE(Logged("Error: Message: " + old +
+                         " , NOT loaded, the file cannot be opened: " + ErrorReason(emfile)));
       EXPECT_EQ(log.m_dwordErrorCount - errorsBefore, 1u);
       number += 2;
       continue;
@@ -424,8 +424,8 @@ TEST_F(BatchCommitTest, AnOpenOutOfHandlesCommitsTheBatchEarlyAndOpensAgain) {
     size_t failedAt = 0;
     while (failedAt < ops.size() && !ops[failedAt].failed) ++failedAt;
     size_t retried = failedAt + 1;
-    while (retried < ops.size() &&
-           (ops[retried].op != platform::FileOp::kOpen || ops[retried].path != ops[failedAt].path)) {
+    while (retried < ops.size() && (ops[retried].op != platform::FileOp::kOpen ||
+                                    ops[retried].path != ops[failedAt].path)) {
       ++retried;
     }
     ASSERT_LT(retried, ops.size()) << "the refused open is tried again";
