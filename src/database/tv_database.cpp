@@ -5,6 +5,7 @@
 #include "foundation/progress.h"
 #include "foundation/replacing_file.h"
 #include "foundation/run_outcome.h"
+#include "foundation/tv_error.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
 #include "messages/plain_names.h"
@@ -307,11 +308,35 @@ TvDatabase::FolderWork TvDatabase::ListFolder(TvFolder& folder) {
 }
 
 void TvDatabase::CommitBatch(TvMessage& message, TvBool deleteOld) {
-  for (const TvMessageBatch::Outcome& outcome : message.Batch().Commit()) {
+  const std::vector<TvMessageBatch::Outcome> outcomes = message.Batch().Commit();
+  // A failed flush or move of the batch is one failure, however many files it cost (one box
+  // said so): one Error line names the first of them and their number, with the reason; each
+  // file's own line is then Info.
+  const TvMessageBatch::Outcome* firstFailed = nullptr;
+  size_t failed = 0;
+  for (const TvMessageBatch::Outcome& outcome : outcomes) {
+    if (outcome.commitError == 0) continue;
+    if (firstFailed == nullptr) firstFailed = &outcome;
+    ++failed;
+  }
+  for (const TvMessageBatch::Outcome& outcome : outcomes) {
     m_listener->Decided(outcome);
     const std::string& path = outcome.oldPath;
     if (!outcome.committed) {
-      m_log.Fill(outcome.tag, "Message: " + path + " , NOT saved", kLogError);
+      const std::string line = "Message: " + path + " , NOT saved";
+      if (outcome.commitError == 0) {
+        m_log.Fill(outcome.tag, line, kLogError);
+      } else if (failed == 1) {
+        m_log.Fill(outcome.tag, line + ", " + ErrorReason(outcome.commitError), kLogError);
+      } else {
+        if (&outcome == firstFailed) {
+          m_log.Fill(outcome.tag,
+                     "Messages: " + path + " and " + std::to_string(failed - 1) +
+                         " more , NOT saved, " + ErrorReason(outcome.commitError),
+                     kLogError);
+        }
+        m_log.Fill(outcome.tag, line, kLogInfo);
+      }
       ++RunOutcome().messagesNotConverted;
       continue;
     }
@@ -358,7 +383,12 @@ bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBoo
     m_listener->MessageFound(path);
     if (!message.LoadOld(path)) {
       m_listener->NotLoaded(path, message);
-      Log("Message: " + path + " , NOT loaded", kLogError);
+      // A file that could not be opened or read is not damaged: the line says what the system
+      // said.
+      const msg30::Problem& problem = message.LoadProblem();
+      Log("Message: " + path + " , NOT loaded" +
+              (problem.kind == msg30::ProblemKind::kCannotOpen ? ", " + problem.text : ""),
+          kLogError);
       ++RunOutcome().messagesNotConverted;
       Progress().Messages(++done);
       continue;
@@ -409,6 +439,13 @@ void TvDatabase::SkipFolder(const std::string& line) {
 int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
   TvMessage message(m_log, *this);
   if (!m_stagingFolder.empty()) message.SetStagingFolder(m_stagingFolder);
+  // A batch holds its new files open until it is committed: a process that runs out of file
+  // handles commits it early and tries the open again.
+  message.SetMakeRoom([&] {
+    if (message.Batch().Empty()) return false;
+    CommitBatch(message, deleteOld);
+    return true;
+  });
   if (DryRun()) {
     message.SetBatch(std::make_unique<TvDryRunBatch>(m_dryRunScratch));
     deleteOld = 0;

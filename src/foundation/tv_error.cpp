@@ -32,8 +32,10 @@ TvFileError::TvFileError(const char* fileName, TvBool show) : TvError(NoShow{}) 
 
 TvFileError::~TvFileError() = default;
 
-std::string LastErrorReason() {
-  std::string reason = platform::ErrorText(platform::LastError());
+std::string LastErrorReason() { return ErrorReason(platform::LastError()); }
+
+std::string ErrorReason(uint32_t code) {
+  std::string reason = platform::ErrorText(code);
   while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
                              reason.back() == ' ' || reason.back() == '.')) {
     reason.pop_back();

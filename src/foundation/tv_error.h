@@ -35,3 +35,5 @@ class TvFileError : public TvError {
 // The system's text for its last error, without the line end and the closing full stop, to be
 // put inside a sentence ("..., because: <text>.").
 std::string LastErrorReason();
+// The same for a given system error code.
+std::string ErrorReason(uint32_t code);

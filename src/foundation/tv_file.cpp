@@ -45,6 +45,23 @@ TvBool TvFile::Open(const std::string& name, uint32_t mode) {
   return 1;
 }
 
+TvBool TvFile::OpenMakingRoom(const std::string& name, uint32_t mode, const MakeRoom& makeRoom) {
+  if (!makeRoom) return Open(name, mode);
+  const TvBool show = m_boolShowErrors;
+  const TvBool raise = m_boolThrow;
+  m_boolShowErrors = 0;
+  m_boolThrow = 0;
+  const TvBool opened = Open(name, mode);
+  m_boolShowErrors = show;
+  m_boolThrow = raise;
+  if (opened) return 1;
+  const uint32_t error = platform::LastError();
+  if (platform::IsHandleShortage(error) && makeRoom()) return Open(name, mode);
+  platform::SetLastError(error);
+  ReportError(ErrorOpen);
+  return 0;
+}
+
 void TvFile::BufferWrites(uint32_t capacity) { m_writeCapacity = capacity; }
 
 TvBool TvFile::SettleWrites() {

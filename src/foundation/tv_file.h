@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "foundation/types.h"
@@ -48,6 +49,11 @@ class TvFile {
 
   // Closes a file still open first; the name is kept even when the open fails.
   virtual TvBool Open(const std::string& name, uint32_t mode);
+  // Releases file handles held elsewhere (true), or has none to release (false).
+  using MakeRoom = std::function<bool()>;
+  // Open, except that an open failing for want of file handles asks makeRoom (when given) to
+  // release some and is tried once more: only an open that still fails is reported.
+  TvBool OpenMakingRoom(const std::string& name, uint32_t mode, const MakeRoom& makeRoom);
   // True only when exactly count bytes were read; a count of 0 succeeds without the file.
   virtual TvBool Read(void* buffer, uint32_t count);
   // Reads up to count bytes; *done < count only at the end of the file. False (reported) when the

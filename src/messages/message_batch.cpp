@@ -10,9 +10,10 @@
 #include "platform/file_system.h"
 #include "platform/system_error.h"
 
-std::unique_ptr<TvReplacingFile> TvMessageBatch::OpenNewFile(const std::string& finalPath) {
+std::unique_ptr<TvReplacingFile> TvMessageBatch::OpenNewFile(const std::string& finalPath,
+                                                             const TvFile::MakeRoom& makeRoom) {
   auto file = std::make_unique<TvReplacingFile>(1);
-  if (!file->Open(finalPath, kModeReadWriteCreateMessage)) return nullptr;
+  if (!file->OpenMakingRoom(finalPath, kModeReadWriteCreateMessage, makeRoom)) return nullptr;
   return file;
 }
 
@@ -30,6 +31,13 @@ void TvMessageBatch::Add(std::unique_ptr<TvReplacingFile> file, const std::strin
   m_entries.push_back(std::move(entry));
 }
 
+void TvMessageBatch::Entry::Fail(uint32_t error) {
+  file->Abandon();
+  refusal = Refusal::kFailed;
+  // A failure the system gave no code for is still one the batch reports.
+  commitError = error != 0 ? error : platform::ErrorCode(platform::SysError::kWriteFault);
+}
+
 void TvMessageBatch::FlushAll() {
   std::vector<platform::FileHandle> handles;
   handles.reserve(m_entries.size());
@@ -39,13 +47,12 @@ void TvMessageBatch::FlushAll() {
   for (size_t i = 0; i < m_entries.size(); ++i) {
     Entry& entry = m_entries[i];
     if (errors[i] != 0) {
-      platform::SetLastError(errors[i]);
-      TvFileError report(entry.file->FinalName().c_str(), 1);
-      entry.file->Abandon();
-      entry.refusal = Refusal::kFailed;
+      entry.Fail(errors[i]);
       continue;
     }
-    if (!entry.file->CloseFlushed()) entry.refusal = Refusal::kFailed;
+    // Reported with the batch's other failures, not on its own.
+    entry.file->ShowErrors(0);
+    if (!entry.file->CloseFlushed()) entry.Fail(platform::LastError());
   }
 }
 
@@ -65,9 +72,7 @@ void TvMessageBatch::MoveAll(std::vector<std::string>& directories) {
       entry.replacedBytes = entry.bytes;
     }
     if (!moved) {
-      TvFileError report(file.FinalName().c_str(), 1);
-      file.Abandon();
-      entry.refusal = Refusal::kFailed;
+      entry.Fail(platform::LastError());
       continue;
     }
     uint64_t size = 0;
@@ -85,21 +90,34 @@ void TvMessageBatch::MoveAll(std::vector<std::string>& directories) {
   }
 }
 
+void TvMessageBatch::FlushDirectories(const std::vector<std::string>& directories) {
+  for (const std::string& directory : directories) {
+    if (platform::FlushDirectory(directory)) continue;
+    // The moves into this directory may not survive a crash: their old files must stay.
+    const uint32_t error = platform::LastError();
+    for (Entry& entry : m_entries) {
+      if (!entry.Ok() || entry.finalPath.compare(0, directory.size(), directory) != 0) continue;
+      entry.refusal = Refusal::kFailed;
+      entry.commitError = error;
+    }
+  }
+}
+
+void TvMessageBatch::ReportCommitFailures() const {
+  for (const Entry& entry : m_entries) {
+    if (entry.commitError == 0) continue;
+    platform::SetLastError(entry.commitError);
+    TvFileError report(entry.finalPath.c_str(), 1);
+    return;
+  }
+}
+
 void TvMessageBatch::Place() {
   FlushAll();
   std::vector<std::string> directories;
   MoveAll(directories);
-  for (const std::string& directory : directories) {
-    if (platform::FlushDirectory(directory)) continue;
-    // The moves into this directory may not survive a crash: their old files must stay.
-    uint32_t error = platform::LastError();
-    for (Entry& entry : m_entries) {
-      if (!entry.Ok() || entry.finalPath.compare(0, directory.size(), directory) != 0) continue;
-      platform::SetLastError(error);
-      TvFileError report(entry.finalPath.c_str(), 1);
-      entry.refusal = Refusal::kFailed;
-    }
-  }
+  FlushDirectories(directories);
+  ReportCommitFailures();
 }
 
 std::vector<TvMessageBatch::Outcome> TvMessageBatch::Commit() {
@@ -109,7 +127,8 @@ std::vector<TvMessageBatch::Outcome> TvMessageBatch::Commit() {
   for (Entry& entry : m_entries) {
     if (entry.Ok()) m_committedKeys.insert(entry.key);
     outcomes.push_back(Outcome{std::move(entry.oldPath), std::move(entry.finalPath), entry.tag,
-                               entry.Ok(), entry.refusal, entry.bytes, entry.replacedBytes});
+                               entry.Ok(), entry.refusal, entry.bytes, entry.replacedBytes,
+                               entry.commitError});
   }
   m_entries.clear();
   m_pendingKeys.clear();
@@ -117,11 +136,12 @@ std::vector<TvMessageBatch::Outcome> TvMessageBatch::Commit() {
   return outcomes;
 }
 
-std::unique_ptr<TvReplacingFile> TvDryRunBatch::OpenNewFile(const std::string& finalPath) {
+std::unique_ptr<TvReplacingFile> TvDryRunBatch::OpenNewFile(const std::string& finalPath,
+                                                            const TvFile::MakeRoom& makeRoom) {
   std::string name;
   FileNameFromPath(name, finalPath);
   // A name of its own for each file: two new files of one name may wait in a batch.
-  return TvMessageBatch::OpenNewFile(m_scratch + std::to_string(++m_opened) + "-" + name);
+  return TvMessageBatch::OpenNewFile(m_scratch + std::to_string(++m_opened) + "-" + name, makeRoom);
 }
 
 void TvDryRunBatch::Place() {

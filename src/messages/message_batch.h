@@ -4,6 +4,8 @@
 // then makes the whole batch durable with one platform::FlushFiles, closes the files, moves each
 // to its final name and flushes each directory it touched once. Only what Commit reports as
 // committed is on stable storage under its final name, so only then may its old file go.
+// However many of its files a failed flush, move or directory flush costs, the batch reports it
+// with one file error box, for the first file it cost.
 //
 // A final name that already holds a file is replaced only by identical bytes (a re-conversion
 // of the same old file after an interrupted run); any other file there is kept and the message
@@ -44,11 +46,15 @@ class TvMessageBatch {
     Refusal refusal = Refusal::kNone;
     uint64_t bytes = 0;          // the new file's length
     uint64_t replacedBytes = 0;  // the length of an identical file it replaced, else 0
+    // kFailed by the commit itself (its flush, move or directory flush): the system error. The
+    // batch's one box named the first such file.
+    uint32_t commitError = 0;
   };
 
   // Opens the file a new message file is written to; Commit takes it to finalPath. Null when it
-  // cannot be opened (reported).
-  virtual std::unique_ptr<TvReplacingFile> OpenNewFile(const std::string& finalPath);
+  // cannot be opened (reported). makeRoom: as TvFile::OpenMakingRoom takes it.
+  virtual std::unique_ptr<TvReplacingFile> OpenNewFile(const std::string& finalPath,
+                                                       const TvFile::MakeRoom& makeRoom);
   // Takes a written, still open new file of bytes bytes (complete and read back) that belongs
   // at finalPath. Once moved into place its length is checked again: a file changed on its way
   // there is removed and not committed.
@@ -63,8 +69,8 @@ class TvMessageBatch {
   bool Committed(const std::string& key) const { return m_committedKeys.count(key) != 0; }
 
   // Commits every file added since the last commit; the outcomes come in the order of Add.
-  // Failures are reported as every file operation is (the file error box); a final name held by
-  // different bytes is not, the caller's outcome line says it.
+  // The commit's own failures are reported with one file error box for the batch; a final name
+  // held by different bytes is not, the caller's outcome line says it.
   std::vector<Outcome> Commit();
 
  protected:
@@ -77,7 +83,10 @@ class TvMessageBatch {
     uint64_t bytes = 0;
     uint64_t replacedBytes = 0;
     Refusal refusal = Refusal::kNone;
+    uint32_t commitError = 0;
     bool Ok() const { return refusal == Refusal::kNone; }
+    // The commit failed for this file with the system error; its temporary file goes.
+    void Fail(uint32_t error);
   };
   // Takes every entry to its final name, or sets its refusal.
   virtual void Place();
@@ -86,6 +95,9 @@ class TvMessageBatch {
  private:
   void FlushAll();
   void MoveAll(std::vector<std::string>& directories);
+  void FlushDirectories(const std::vector<std::string>& directories);
+  // One file error box for the commit's failures: the first failed file, with its error.
+  void ReportCommitFailures() const;
 
   uint64_t m_bytes = 0;
   std::unordered_set<std::string> m_pendingKeys;
@@ -97,7 +109,8 @@ class TvDryRunBatch : public TvMessageBatch {
   // scratch: a private folder (ending in a separator) that holds each new file until its
   // outcome is decided.
   explicit TvDryRunBatch(std::string scratch) : m_scratch(std::move(scratch)) {}
-  std::unique_ptr<TvReplacingFile> OpenNewFile(const std::string& finalPath) override;
+  std::unique_ptr<TvReplacingFile> OpenNewFile(const std::string& finalPath,
+                                               const TvFile::MakeRoom& makeRoom) override;
 
  protected:
   // Decides each outcome as a commit would (a final name held by other bytes refuses the file)

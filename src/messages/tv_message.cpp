@@ -286,7 +286,7 @@ TvBool TvMessage::WriteContents(TvFile& file, bool& sizeChanged) {
     if (i >= m_attachments.GetSize()) return 0;
     TvMessageAttachment* attachment = m_attachments[i];
     TvFile source(0, 1);
-    if (!source.Open(attachment->m_csText, kModeReadShared)) return 0;
+    if (!source.OpenMakingRoom(attachment->m_csText, kModeReadShared, m_makeRoom)) return 0;
     // GetLength gives 0 both for an empty file and after a failed query (already reported): a
     // failed query must fail the save, not write the attachment as empty.
     const uint32_t savedError = platform::LastError();
@@ -341,7 +341,7 @@ TvMessage::StageResult TvMessage::Stage(const std::string& oldPath, size_t tag) 
   if (m_batch->Pending(key)) return StageResult::kCommitFirst;
   if (m_batch->Committed(key)) return StageResult::kNameTaken;
 
-  std::unique_ptr<TvReplacingFile> file = m_batch->OpenNewFile(newPath);
+  std::unique_ptr<TvReplacingFile> file = m_batch->OpenNewFile(newPath, m_makeRoom);
   if (!file) return StageResult::kFailed;
   // Header, records and body reach the system in one write.
   file->BufferWrites(kWholeReadLimit);
@@ -393,13 +393,15 @@ TvBool TvMessage::LoadOld(const std::string& path) {
 
   // The 3.0 file is read silently: a file that is not a valid message just fails to load.
   TvFile file(0, 0);
-  if (!file.Open(path, kModeReadShared)) {
-    return Fail(msg30::ProblemKind::kCannotOpen, 0, "the file cannot be opened");
+  if (!file.OpenMakingRoom(path, kModeReadShared, m_makeRoom)) {
+    return Fail(msg30::ProblemKind::kCannotOpen, 0,
+                "the file cannot be opened: " + LastErrorReason());
   }
   if (!m_readBuffer) m_readBuffer.reset(new uint8_t[kWholeReadLimit]);
   FileSource source(file, m_readBuffer.get());
   if (!source.Prefetch(kWholeReadLimit)) {
-    return Fail(msg30::ProblemKind::kCannotOpen, 0, "the file cannot be read");
+    return Fail(msg30::ProblemKind::kCannotOpen, 0,
+                "the file cannot be read: " + LastErrorReason());
   }
   msg30::Layout layout;
   m_loadProblem = msg30::ReadLayout(source, layout);
@@ -523,7 +525,8 @@ TvBool TvMessage::ExtractAttachments(const std::string& path, FileSource& source
     const std::string staged = folder + StagedName(entry->m_csName, i, used);
     TvFile target(0, 1);
     // A new file only, no link followed: nothing planted in the folder is written through.
-    if (!target.Open(staged, kModeReadWriteCreateMessage | platform::kOpenNewOnly)) {
+    if (!target.OpenMakingRoom(staged, kModeReadWriteCreateMessage | platform::kOpenNewOnly,
+                               m_makeRoom)) {
       TvFileError error(staged.c_str(), 1);
       return FailStaging(i, *entry, "the staged file cannot be created");
     }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "foundation/ptr_array.h"
+#include "foundation/tv_file.h"
 #include "foundation/tv_log.h"
 #include "foundation/tv_object.h"
 #include "foundation/types.h"
@@ -22,7 +23,6 @@
 #include "messages/tv_folder_lookup.h"
 
 class FileSource;
-class TvFile;
 
 // What FillDisplayInfo fills: the portable form of a list-view item.
 struct TvListItemInfo {
@@ -137,13 +137,17 @@ class TvMessage {
   TvMessageBatch& Batch() { return *m_batch; }
   // Replaces the committer (a dry run's); only between batches.
   void SetBatch(std::unique_ptr<TvMessageBatch> batch) { m_batch = std::move(batch); }
+  // Asked when a file of LoadOld or Stage cannot be opened for want of file handles: commit the
+  // batch, whose new files hold them, and say whether it held any. Unset: no second try.
+  void SetMakeRoom(TvFile::MakeRoom makeRoom) { m_makeRoom = std::move(makeRoom); }
 
   // Reads a 3.0 message file (one read for a file of up to kWholeReadLimit bytes, the rest
   // streamed), then stages its attachments from the same open file.
   TvBool LoadOld(const std::string& path);
   static constexpr uint32_t kWholeReadLimit = 1u << 19;
-  // Why the last LoadOld failed: the reader's problem, kCannotOpen, or kStaging (the offset is
-  // that of the attachment's contents). No problem after a load that succeeded.
+  // Why the last LoadOld failed: the reader's problem, kCannotOpen (its text ends with the
+  // system's reason), or kStaging (the offset is that of the attachment's contents). No problem
+  // after a load that succeeded.
   const msg30::Problem& LoadProblem() const { return m_loadProblem; }
 
   // The temporary folder for staged attachments, ending in a separator. By default the system's
@@ -210,4 +214,5 @@ class TvMessage {
   // New files written by this object; it knows the names already committed (case-folded), so
   // one is never replaced by another.
   std::unique_ptr<TvMessageBatch> m_batch = std::make_unique<TvMessageBatch>();
+  TvFile::MakeRoom m_makeRoom;
 };

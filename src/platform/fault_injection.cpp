@@ -23,6 +23,9 @@ InjectorState& State() {
   return state;
 }
 
+// Set while the observer runs, for the thread that runs it.
+thread_local bool t_observedFails = false;
+
 }  // namespace
 
 void FaultInjector::Arm(const FaultPlan& plan) {
@@ -57,6 +60,8 @@ void FaultInjector::SetObserver(Observer observer) {
   s.observer = std::move(observer);
 }
 
+bool FaultInjector::ObservedOperationFails() { return t_observedFails; }
+
 bool ShouldFail(FileOp op, const std::string& path, FileHandle file) {
   InjectorState& s = State();
   FaultInjector::Observer observer;
@@ -83,7 +88,11 @@ bool ShouldFail(FileOp op, const std::string& path, FileHandle file) {
     }
   }
   // The observer runs outside the lock: it may itself touch files.
-  if (observer) observer(op, path.empty() ? knownPath : path, file);
+  if (observer) {
+    t_observedFails = fail;
+    observer(op, path.empty() ? knownPath : path, file);
+    t_observedFails = false;
+  }
   if (fail) SetLastError(errorCode);
   return fail;
 }

@@ -25,8 +25,9 @@ enum class FileOp : uint32_t {
   kMove = 1u << 7,
   kCreateDirectory = 1u << 8,
   kSize = 1u << 9,
+  kFlushDirectory = 1u << 10,  // the path is the directory, ending in a separator
 };
-inline constexpr uint32_t kAllFileOps = 0x3FF;
+inline constexpr uint32_t kAllFileOps = 0x7FF;
 
 struct FaultPlan {
   uint32_t ops = kAllFileOps;  // which kinds of operation are counted (FileOp bits)
@@ -49,6 +50,9 @@ class FaultInjector {
   // path operations). Lets a test model a power cut or watch what was touched. Empty to remove.
   using Observer = std::function<void(FileOp op, const std::string& path, FileHandle file)>;
   static void SetObserver(Observer observer);
+  // For an observer: true while it is told of an operation that the injector makes fail (the
+  // operation then changes nothing on disk).
+  static bool ObservedOperationFails();
 };
 
 // For the backends: true when this operation must fail; then the plan's error is already set as

@@ -66,9 +66,9 @@ bool FileSize(FileHandle file, uint64_t* size);
 // When true, the file's contents and metadata are on stable storage (FlushFileBuffers / fsync).
 bool FlushFile(FileHandle file);
 // Forces the contents of several files to stable storage with as few system calls as the
-// platform allows (one syncfs per file system on Linux, FlushFileBuffers of each on Windows).
-// errors[i] receives 0 for a file that is on stable storage, else the system error for it; true
-// when every file is.
+// platform allows: one syncfs per file system where that is sound, a flush of each file
+// everywhere else (flush_method.h; FlushFileBuffers of each on Windows). errors[i] receives 0
+// for a file that is on stable storage, else the system error for it; true when every file is.
 bool FlushFiles(const FileHandle* files, size_t count, uint32_t* errors);
 bool CloseFile(FileHandle file);
 

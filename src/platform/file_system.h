@@ -45,7 +45,8 @@ bool MoveFileReplace(const std::string& from, const std::string& to);
 // SysError::kAlreadyExists. On Windows every rename is written through, as MoveFileReplace.
 bool MoveFileUnflushed(const std::string& from, const std::string& to, bool replaceExisting);
 // Makes the renames and deletions made in directory durable (fsync of the directory on POSIX;
-// nothing on Windows, whose renames are written through).
+// nothing on Windows, whose renames are written through). The fault injector can fail it
+// (FileOp::kFlushDirectory), as it can the directory flush inside MoveFileReplace on POSIX.
 bool FlushDirectory(const std::string& directory);
 // True when path names an existing directory.
 bool IsDirectory(const std::string& path);

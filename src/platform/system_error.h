@@ -28,7 +28,13 @@ enum class SysError {
   kAlreadyExists,     // ERROR_ALREADY_EXISTS / EEXIST
   kInvalidParameter,  // ERROR_INVALID_PARAMETER / EINVAL
   kHandleEof,         // ERROR_HANDLE_EOF / a code of its own: a read that ended at the end of the file
+  kTooManyOpenFiles,  // ERROR_TOO_MANY_OPEN_FILES / EMFILE
 };
 uint32_t ErrorCode(SysError error);
+
+// True when a failure means the process (or the system) has no file handle left: it says nothing
+// about the file, and the same open may succeed once some handles are closed.
+// ERROR_TOO_MANY_OPEN_FILES on Windows; EMFILE or ENFILE on POSIX.
+bool IsHandleShortage(uint32_t code);
 
 }  // namespace platform

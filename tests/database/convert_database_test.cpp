@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "database/database_fixture.h"
 #include "foundation/progress.h"
 #include "foundation/replacing_file.h"
 #include "foundation/run_outcome.h"
+#include "foundation/tv_error.h"
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"
 #include "platform/interrupt.h"
@@ -313,6 +315,181 @@ TEST_F(ConvertDatabaseTest, StopRequestFinishesTheMessageInFlightAndStops) {
   EXPECT_NE(PathExists(first), PathExists(second));
   EXPECT_TRUE(PathExists(Dir("Work") + "Messages.Index"));
   EXPECT_EQ(FilesIn(Dir("Work")).size(), 3u);  // the index, one old and one new message file
+}
+
+class BatchCommitTest : public DatabaseTest {
+ protected:
+  // Two messages with an attachment each in Inbox, no folders file; whatever an earlier case
+  // left there, in the log and in the run's tally goes first.
+  std::vector<std::string> FreshInbox(uint64_t first) {
+    ResetRunOutcome();
+    RemoveTree(Dir("Inbox"));
+    RemoveTree(data.Path() + TvLog::kFileName);
+    std::vector<std::string> olds;
+    for (uint64_t n = first; n < first + 2; ++n) {
+      OldMessage m = Message(n, "message " + std::to_string(n));
+      m.attachments = {{"a.txt", "attached to " + std::to_string(n)}};
+      olds.push_back(data.Message("Inbox", m));
+    }
+    return olds;
+  }
+};
+
+// The file operations of a run, in order, and which of them the injector failed.
+struct RecordedOp {
+  platform::FileOp op;
+  std::string path;
+  bool failed;
+};
+std::vector<RecordedOp> RecordOps(const std::function<void()>& run) {
+  std::vector<RecordedOp> ops;
+  platform::FaultInjector::SetObserver(
+      [&ops](platform::FileOp op, const std::string& path, platform::FileHandle) {
+        ops.push_back({op, path, platform::FaultInjector::ObservedOperationFails()});
+      });
+  run();
+  platform::FaultInjector::SetObserver(nullptr);
+  return ops;
+}
+
+// A run that runs out of file handles commits its batch early - the batch holds its new files
+// open - and opens again: wherever the second message's open fails (its old file, its staged
+// attachment being made or read back, its new file), both messages convert and nothing is
+// reported. With nothing waiting in the batch the open fails for good, and the message is NOT
+// loaded with the system's reason, not as a damaged file.
+TEST_F(BatchCommitTest, AnOpenOutOfHandlesCommitsTheBatchEarlyAndOpensAgain) {
+  struct Case {
+    const char* what;
+    int message;     // 0 or 1, in the order the run reaches them
+    int which;       // 0: the old file; 1: the staged attachment; 2: the new file
+    int occurrence;  // of the opens of that path, counted from 1
+  };
+  const uint32_t emfile = platform::ErrorCode(platform::SysError::kTooManyOpenFiles);
+  uint64_t number = 50;
+  // A staged attachment is opened once more between being made and read back, for its size.
+  for (const Case& c : {Case{"old file", 1, 0, 1}, Case{"staged attachment made", 1, 1, 1},
+                        Case{"staged attachment read", 1, 1, 3}, Case{"new file", 1, 2, 1},
+                        Case{"nothing to commit", 0, 0, 1}}) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> olds = FreshInbox(number);
+    const std::vector<RecordedOp> clean = RecordOps([&] { ConvertInNewRun(1); });
+    // The run's order of the two messages, and the k-th open that the case fails.
+    std::vector<std::string> reached;
+    for (const RecordedOp& op : clean) {
+      if (op.op == platform::FileOp::kOpen &&
+          std::find(olds.begin(), olds.end(), op.path) != olds.end() &&
+          std::find(reached.begin(), reached.end(), op.path) == reached.end()) {
+        reached.push_back(op.path);
+      }
+    }
+    ASSERT_EQ(reached.size(), 2u);
+    const std::string old = reached[static_cast<size_t>(c.message)];
+    const std::string hex = old.substr(Dir("Inbox").size(), 32);
+    const std::string target =
+        c.which == 0   ? old
+        : c.which == 1 ? scratch.Path() + "staging" + platform::kPathSeparator + "a.txt"
+                       : Dir("Inbox") + NewMessageName(hex) + TvReplacingFile::kTempSuffix;
+    uint64_t k = 0;
+    int seen = 0;
+    bool afterOld = false;
+    for (const RecordedOp& op : clean) {
+      if (op.op != platform::FileOp::kOpen) continue;
+      ++k;
+      afterOld = afterOld || op.path == old;
+      if (afterOld && op.path == target && ++seen == c.occurrence) break;
+    }
+    ASSERT_EQ(seen, c.occurrence);
+
+    olds = FreshInbox(number);
+    ui.boxes.clear();
+    const uint32_t errorsBefore = log.m_dwordErrorCount;
+    tvtest::ScopedFault fault(platform::FileOp::kOpen, platform::SysError::kTooManyOpenFiles, k);
+    const std::vector<RecordedOp> ops = RecordOps([&] { ConvertInNewRun(1); });
+    ASSERT_EQ(fault.Failures(), 1u);
+    if (c.message == 0) {
+      EXPECT_TRUE(PathExists(old));
+      EXPECT_TRUE(Logged("Error: Message: " + old +
+                         " , NOT loaded, the file cannot be opened: " + ErrorReason(emfile)));
+      EXPECT_EQ(log.m_dwordErrorCount - errorsBefore, 1u);
+      number += 2;
+      continue;
+    }
+    for (const std::string& each : olds) {
+      EXPECT_FALSE(PathExists(each)) << each;
+      EXPECT_TRUE(Logged("Info: Message: " + each + " , Converted")) << each;
+    }
+    EXPECT_EQ(log.m_dwordErrorCount, errorsBefore);
+    EXPECT_TRUE(ui.boxes.empty());
+    // Committed early: the first message's old file went between the refused open and the next.
+    size_t failedAt = 0;
+    while (failedAt < ops.size() && !ops[failedAt].failed) ++failedAt;
+    size_t retried = failedAt + 1;
+    while (retried < ops.size() && (ops[retried].op != platform::FileOp::kOpen ||
+                                    ops[retried].path != ops[failedAt].path)) {
+      ++retried;
+    }
+    ASSERT_LT(retried, ops.size()) << "the refused open is tried again";
+    bool deletedBetween = false;
+    for (size_t i = failedAt; i < retried; ++i) {
+      deletedBetween |= ops[i].op == platform::FileOp::kDelete && ops[i].path == reached[0];
+    }
+    EXPECT_TRUE(deletedBetween);
+    number += 2;
+  }
+}
+
+// One failure of a batch's commit - its flush, a move, its directory's flush - is reported
+// once: one file error box and one Error line that names the first file it cost and how many,
+// with the system's reason; each file's own line is Info, and its old file stays. The tally
+// counts the box and the line, whatever the number of files.
+TEST_F(BatchCommitTest, AFailedCommitOfABatchIsReportedOnce) {
+  struct Case {
+    const char* what;
+    platform::FileOp op;
+    bool persistent;
+    size_t cost;
+  };
+  const std::string reason = ErrorReason(platform::ErrorCode(platform::SysError::kDiskFull));
+  uint64_t number = 60;
+  for (const Case& c : {Case{"every flush", platform::FileOp::kFlush, true, 2},
+                        Case{"the directory flush", platform::FileOp::kFlushDirectory, false, 2},
+                        Case{"one move", platform::FileOp::kMove, false, 1}}) {
+    SCOPED_TRACE(c.what);
+    const std::vector<std::string> olds = FreshInbox(number);
+    number += 2;
+    ui.boxes.clear();
+    const uint32_t errorsBefore = log.m_dwordErrorCount;
+    {
+      tvtest::ScopedFault fault(c.op, platform::SysError::kDiskFull, 1, c.persistent);
+      ConvertInNewRun(1);
+    }
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_NE(ui.boxes[0].text.find(Dir("Inbox")), std::string::npos) << ui.boxes[0].text;
+    EXPECT_EQ(log.m_dwordErrorCount - errorsBefore, 1u);
+    EXPECT_EQ(RunOutcome().failures, 2u) << "the box and the Error line";
+    EXPECT_EQ(RunOutcome().messagesNotConverted, c.cost);
+    std::vector<std::string> errors;
+    for (const std::string& entry : LogEntries()) {
+      if (entry.rfind("Error: ", 0) == 0) errors.push_back(entry);
+    }
+    ASSERT_EQ(errors.size(), 1u);
+    const std::string& error = errors[0];
+    std::string first;
+    for (const std::string& each : olds) {
+      if (error.find(each) != std::string::npos) first = each;
+    }
+    ASSERT_FALSE(first.empty()) << error;
+    if (c.cost == 1) {
+      EXPECT_EQ(error, "Error: Message: " + first + " , NOT saved, " + reason);
+      EXPECT_TRUE(PathExists(first));
+      continue;
+    }
+    EXPECT_EQ(error, "Error: Messages: " + first + " and 1 more , NOT saved, " + reason);
+    for (const std::string& each : olds) {
+      EXPECT_TRUE(PathExists(each)) << each;
+      EXPECT_TRUE(Logged("Info: Message: " + each + " , NOT saved")) << each;
+    }
+  }
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "platform/fault_injection.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
+#include "platform/flush_method.h"
 #include "platform/system_error.h"
 #include "support/scratch_dir.h"
 
@@ -151,6 +155,77 @@ TEST_F(OpenModes, OperationsOnAnInvalidHandleFail) {
   EXPECT_FALSE(FileSize(kInvalidFile, &size));
   EXPECT_FALSE(CloseFile(kInvalidFile));
   EXPECT_NE(LastError(), 0u);
+}
+
+// syncfs only where it is known to write back our files and report their errors: a local disk
+// file system we name, on Linux 5.8 or later. Anything else, or a release that cannot be read,
+// flushes each file.
+TEST(FlushMethodChoice, SyncfsOnlyOnNamedLocalFileSystemsOfLinux58OrLater) {
+  constexpr FlushMethod kEach = FlushMethod::kEachFile;
+  constexpr FlushMethod kWhole = FlushMethod::kWholeFileSystem;
+  struct Row {
+    uint64_t type;
+    const char* release;
+    FlushMethod method;
+  };
+  const Row rows[] = {
+      {kExt4Type, "6.1.0-13-amd64", kWhole}, {kXfsType, "5.8.0", kWhole},
+      {kBtrfsType, "5.15.0-91-generic", kWhole}, {kTmpfsType, "6.18.44-fc-v1300", kWhole},
+      {kExt4Type, "5.7.19", kEach},          {kXfsType, "4.19.0-26-amd64", kEach},
+      {kExt4Type, "", kEach},                {kExt4Type, "6", kEach},
+      {kExt4Type, "v6.1", kEach},            {kFuseType, "6.1.0", kEach},
+      {kNfsType, "6.1.0", kEach},            {kCifsType, "6.1.0", kEach},
+      {kSmb2Type, "6.1.0", kEach},           {kOverlayType, "6.1.0", kEach},
+      {0x4d44 /* vfat */, "6.1.0", kEach},   {0, "6.1.0", kEach},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(ChooseFlushMethod(row.type, row.release), row.method)
+        << std::hex << row.type << " " << row.release;
+  }
+}
+
+// FlushFiles takes the method of the file system it sees (forced here through the seam): on
+// FUSE each file gets a flush of its own, on a local disk one syncfs serves all (Windows always
+// flushes each file). Either way every file passes the injector as a flush.
+TEST_F(OpenModes, FlushFilesFollowsTheFileSystemsMethod) {
+  std::vector<Handle> files;
+  files.reserve(3);  // a Handle closes its file when it goes: none may be moved
+  std::vector<FileHandle> handles;
+  for (const char* name : {"a", "b", "c"}) {
+    files.emplace_back(OpenFile(scratch.File(name), kOpenReadWrite | kOpenCreate));
+    ASSERT_TRUE(files.back().valid());
+    uint32_t done = 0;
+    ASSERT_TRUE(WriteFile(files.back().get(), name, 1, &done));
+    handles.push_back(files.back().get());
+  }
+  struct Restore {
+    ~Restore() {
+      OverrideFileSystemType(0);
+      FaultInjector::SetObserver(nullptr);
+    }
+  } restore;
+  for (uint64_t type : {kFuseType, kExt4Type}) {
+    SCOPED_TRACE(type);
+    std::map<std::string, int> flushes;
+    FaultInjector::SetObserver([&](FileOp op, const std::string& file, FileHandle) {
+      if (op == FileOp::kFlush) ++flushes[file];
+    });
+    OverrideFileSystemType(type);
+    const FlushCounts before = FlushCountsSoFar();
+    uint32_t errors[3] = {1, 1, 1};
+    EXPECT_TRUE(FlushFiles(handles.data(), handles.size(), errors));
+    EXPECT_EQ(errors[0] + errors[1] + errors[2], 0u);
+    const FlushCounts after = FlushCountsSoFar();
+#ifdef _WIN32
+    const bool eachFile = true;
+#else
+    const bool eachFile = ChooseFlushMethod(type, KernelRelease()) == FlushMethod::kEachFile;
+#endif
+    EXPECT_EQ(after.filesFlushed - before.filesFlushed, eachFile ? 3u : 0u);
+    EXPECT_EQ(after.fileSystemsSynced - before.fileSystemsSynced, eachFile ? 0u : 1u);
+    EXPECT_EQ(flushes, (std::map<std::string, int>{
+                           {scratch.File("a"), 1}, {scratch.File("b"), 1}, {scratch.File("c"), 1}}));
+  }
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "foundation/replacing_file.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
+#include "platform/flush_method.h"
 #include "platform/system_error.h"
 #include "reliability/reliability_fixture.h"
 #include "support/fault_sweep.h"
@@ -115,56 +116,79 @@ using CrashSweep = LayoutTest;
 
 // The points the sweep below cuts between, in the order the group commit takes them: within a
 // folder every new message file is written before any is flushed, flushed before any is moved to
-// its final name, and moved before any old file goes.
+// its final name, moved before its directory is flushed, and that before any old file goes. The
+// same on the file system the test runs on and on one taken for FUSE, where every message file
+// gets a flush of its own and no syncfs serves it.
 TEST_F(CrashSweep, AFolderIsWrittenThenFlushedThenMovedThenItsOldFilesDeleted) {
-  const std::vector<Item> items = WriteSmallDataFolder(layout.data, 7);  // 2 or 3 per folder
-  std::vector<std::pair<platform::FileOp, std::string>> ops;
-  platform::FaultInjector::SetObserver(
-      [&ops](platform::FileOp op, const std::string& path, platform::FileHandle) {
-        ops.emplace_back(op, path);
-      });
-  RunConversion(layout, 1);
-  platform::FaultInjector::SetObserver(nullptr);
-
-  struct Steps {
-    size_t lastWrite = 0, firstFlush = SIZE_MAX, lastFlush = 0, firstMove = SIZE_MAX, lastMove = 0,
-           firstDelete = SIZE_MAX, messages = 0;
-  };
-  std::map<std::string, Steps> folders;  // directory of the new file -> its steps
-  auto indexOf = [&ops](platform::FileOp op, const std::string& path, bool last) {
-    size_t found = SIZE_MAX;
-    for (size_t i = 0; i < ops.size(); ++i) {
-      if (ops[i].first != op || ops[i].second != path) continue;
-      found = i;
-      if (!last) break;
+  struct Restore {
+    ~Restore() { platform::OverrideFileSystemType(0); }
+  } restore;
+  for (const uint64_t fileSystem : {uint64_t{0}, platform::kFuseType}) {
+    SCOPED_TRACE(fileSystem == 0 ? "this file system" : "FUSE");
+    layout.Reset();
+    platform::OverrideFileSystemType(fileSystem);
+    const platform::FlushCounts before = platform::FlushCountsSoFar();
+    const std::vector<Item> items = WriteSmallDataFolder(layout.data, 7);  // 2 or 3 per folder
+    std::vector<std::pair<platform::FileOp, std::string>> ops;
+    platform::FaultInjector::SetObserver(
+        [&ops](platform::FileOp op, const std::string& path, platform::FileHandle) {
+          ops.emplace_back(op, path);
+        });
+    RunConversion(layout, 1);
+    platform::FaultInjector::SetObserver(nullptr);
+    const platform::FlushCounts after = platform::FlushCountsSoFar();
+    if (fileSystem == platform::kFuseType) {
+      EXPECT_EQ(after.filesFlushed - before.filesFlushed, 7u) << "one flush per message file";
+      EXPECT_EQ(after.fileSystemsSynced, before.fileSystemsSynced);
     }
-    return found;
-  };
-  for (const Item& item : items) {
-    if (!tvtest::EndsWith(item.oldFile, ".Message")) continue;
-    const std::string temp = layout.data + item.newFile + TvReplacingFile::kTempSuffix;
-    const size_t write = indexOf(platform::FileOp::kWrite, temp, true);
-    const size_t flush = indexOf(platform::FileOp::kFlush, temp, false);
-    const size_t move = indexOf(platform::FileOp::kMove, temp, false);
-    const size_t erase = indexOf(platform::FileOp::kDelete, layout.data + item.oldFile, false);
-    for (size_t step : {write, flush, move, erase}) ASSERT_NE(step, SIZE_MAX) << item.oldFile;
-    Steps& f = folders[item.newFile.substr(0, item.newFile.find_last_of("/\\") + 1)];
-    f.lastWrite = std::max(f.lastWrite, write);
-    f.firstFlush = std::min(f.firstFlush, flush);
-    f.lastFlush = std::max(f.lastFlush, flush);
-    f.firstMove = std::min(f.firstMove, move);
-    f.lastMove = std::max(f.lastMove, move);
-    f.firstDelete = std::min(f.firstDelete, erase);
-    ++f.messages;
+
+    struct Steps {
+      size_t lastWrite = 0, firstFlush = SIZE_MAX, lastFlush = 0, firstMove = SIZE_MAX,
+             lastMove = 0, directoryFlush = SIZE_MAX, firstDelete = SIZE_MAX, messages = 0;
+    };
+    std::map<std::string, Steps> folders;  // directory of the new file -> its steps
+    auto indexOf = [&ops](platform::FileOp op, const std::string& path, bool last) {
+      size_t found = SIZE_MAX;
+      for (size_t i = 0; i < ops.size(); ++i) {
+        if (ops[i].first != op || ops[i].second != path) continue;
+        found = i;
+        if (!last) break;
+      }
+      return found;
+    };
+    for (const Item& item : items) {
+      if (!tvtest::EndsWith(item.oldFile, ".Message")) continue;
+      const std::string temp = layout.data + item.newFile + TvReplacingFile::kTempSuffix;
+      const std::string directory = item.newFile.substr(0, item.newFile.find_last_of("/\\") + 1);
+      const size_t write = indexOf(platform::FileOp::kWrite, temp, true);
+      const size_t flush = indexOf(platform::FileOp::kFlush, temp, false);
+      const size_t move = indexOf(platform::FileOp::kMove, temp, false);
+      const size_t erase = indexOf(platform::FileOp::kDelete, layout.data + item.oldFile, false);
+      const size_t directoryFlush =
+          indexOf(platform::FileOp::kFlushDirectory, layout.data + directory, false);
+      for (size_t step : {write, flush, move, erase, directoryFlush}) {
+        ASSERT_NE(step, SIZE_MAX) << item.oldFile;
+      }
+      Steps& f = folders[directory];
+      f.lastWrite = std::max(f.lastWrite, write);
+      f.firstFlush = std::min(f.firstFlush, flush);
+      f.lastFlush = std::max(f.lastFlush, flush);
+      f.firstMove = std::min(f.firstMove, move);
+      f.lastMove = std::max(f.lastMove, move);
+      f.directoryFlush = directoryFlush;
+      f.firstDelete = std::min(f.firstDelete, erase);
+      ++f.messages;
+    }
+    bool grouped = false;
+    for (const auto& [folder, f] : folders) {
+      EXPECT_LT(f.lastWrite, f.firstFlush) << folder;
+      EXPECT_LT(f.lastFlush, f.firstMove) << folder;
+      EXPECT_LT(f.lastMove, f.directoryFlush) << folder;
+      EXPECT_LT(f.directoryFlush, f.firstDelete) << folder;
+      grouped = grouped || f.messages > 1;
+    }
+    EXPECT_TRUE(grouped) << "no folder held two messages: the order above proves nothing";
   }
-  bool grouped = false;
-  for (const auto& [folder, f] : folders) {
-    EXPECT_LT(f.lastWrite, f.firstFlush) << folder;
-    EXPECT_LT(f.lastFlush, f.firstMove) << folder;
-    EXPECT_LT(f.lastMove, f.firstDelete) << folder;
-    grouped = grouped || f.messages > 1;
-  }
-  EXPECT_TRUE(grouped) << "no folder held two messages: the order above proves nothing";
 }
 
 TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
@@ -194,6 +218,7 @@ TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
 
     // Right after the cut: every item complete, old or new.
     ExpectPromiseKept(where, DataTree(layout.data), original, reference, items, true);
+    ExpectDeletedOnlyAfterDurable(where, *watch, layout.data, items);
 
     // The rerun finishes the job.
     RunConversion(layout, 1);

@@ -2,9 +2,10 @@
 // touching a fault, once with a single failure and once with every operation from k on failing,
 // with the system's codes for a failed write, a full disk, a denied access and a sharing
 // violation. After each run the promise must hold (every item complete in its old or its new
-// file, nothing else under a final name, nothing written outside the data and staging folders),
-// a failure that changed the outcome must have been reported, a single failure costs at most the
-// item it hit, and a clean rerun must end exactly where an uninterrupted run ends.
+// file, nothing else under a final name, nothing written outside the data and staging folders,
+// no old file deleted before its new file's contents and name were flushed), a failure that
+// changed the outcome must have been reported, a single failure costs at most the item it hit,
+// and a clean rerun must end exactly where an uninterrupted run ends.
 #include "support/fault_sweep.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,7 @@ class FaultSweep : public LayoutTest {
       const Tree now = DataTree(layout.data);
       const std::vector<Item> unconverted =
           ExpectPromiseKept(where, now, original, reference, items, persistent);
+      ExpectDeletedOnlyAfterDurable(where, *watch, layout.data, items);
 
       // A failure that changed the outcome was reported: a file error box or an Error line.
       if (now != reference) {

@@ -201,6 +201,15 @@ std::vector<Item> ExpectPromiseKept(const std::string& where, const Tree& now, c
   return unconverted;
 }
 
+void ExpectDeletedOnlyAfterDurable(const std::string& where, const tvtest::FileOpWatch& watch,
+                                   const std::string& dataFolder, const std::vector<Item>& items) {
+  for (const Item& item : items) {
+    EXPECT_TRUE(watch.DeletedAfterDurable(dataFolder + item.oldFile, dataFolder + item.newFile))
+        << where << ": " << item.oldFile << " was deleted before " << item.newFile
+        << " was on stable storage";
+  }
+}
+
 std::vector<std::string> LogEntries(const Layout& layout) {
   return tvtest::ConversionLogEntries(layout.data + kLogName);
 }

@@ -14,6 +14,10 @@
 #include "support/old_data_writer.h"
 #include "support/scratch_dir.h"
 
+namespace tvtest {
+class FileOpWatch;
+}  // namespace tvtest
+
 namespace reliability {
 
 using Tree = std::map<std::string, std::string>;  // relative path -> contents
@@ -90,6 +94,11 @@ Tree DataTree(const std::string& dataFolder);
 std::vector<Item> ExpectPromiseKept(const std::string& where, const Tree& now, const Tree& original,
                                     const Tree& reference, const std::vector<Item>& items,
                                     bool temporariesAllowed);
+
+// An old file goes only once its new file is on stable storage: for each item whose old file the
+// watched run deleted, its new file's contents and name were flushed before.
+void ExpectDeletedOnlyAfterDurable(const std::string& where, const tvtest::FileOpWatch& watch,
+                                   const std::string& dataFolder, const std::vector<Item>& items);
 
 // Lines of the log file in the data folder (level text and message).
 std::vector<std::string> LogEntries(const Layout& layout);

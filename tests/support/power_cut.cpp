@@ -45,7 +45,8 @@ const char* OpName(platform::FileOp op) {
       {FileOp::kWrite, "write"},   {FileOp::kSeek, "seek"},
       {FileOp::kFlush, "flush"},   {FileOp::kClose, "close"},
       {FileOp::kDelete, "delete"}, {FileOp::kMove, "move"},
-      {FileOp::kSize, "size"},     {FileOp::kCreateDirectory, "create directory"}};
+      {FileOp::kSize, "size"},     {FileOp::kCreateDirectory, "create directory"},
+      {FileOp::kFlushDirectory, "flush directory"}};
   for (const auto& [known, name] : kNames) {
     if (known == op) return name;
   }
@@ -131,13 +132,33 @@ void FileOpWatch::OnOperation(platform::FileOp op, const std::string& path) {
   bool changes = false;
   switch (op) {
     case platform::FileOp::kOpen:
-      Touch(path);
       changes = !exists;  // an open that may create the file
+      break;
+    case platform::FileOp::kWrite:
+    case platform::FileOp::kMove:
+      changes = true;
+      break;
+    case platform::FileOp::kDelete:
+      changes = exists;
+      break;
+    case platform::FileOp::kCreateDirectory:
+      changes = !exists;
+      break;
+    default:
+      break;
+  }
+  // Even an attempt that the injector refuses must not aim outside the allowed folders.
+  if (changes && !Allowed(path)) m_outside.push_back(std::string(OpName(op)) + " " + path);
+  // A refused operation changed nothing on disk.
+  if (platform::FaultInjector::ObservedOperationFails()) return;
+
+  switch (op) {
+    case platform::FileOp::kOpen:
+      Touch(path);
       StateOf(path);
       break;
     case platform::FileOp::kWrite: {
       Touch(path);
-      changes = true;
       FileState& state = StateOf(path);
       if (state.capturePending) {
         m_gaps.push_back(path);
@@ -145,24 +166,26 @@ void FileOpWatch::OnOperation(platform::FileOp op, const std::string& path) {
         state.capturePending = false;
       }
       state.dirty = true;
+      state.unflushed = true;
       break;
     }
     case platform::FileOp::kFlush: {
       FileState& state = StateOf(path);
       state.capturePending = true;
+      state.unflushed = false;
+      state.Settled(m_seen);
       m_pending.insert(path);
       TryCaptures();
       break;
     }
     case platform::FileOp::kDelete:
       Touch(path);
-      changes = exists;
       m_files.erase(path);
       m_pending.erase(path);
+      m_deletedAt[path] = m_seen;
       break;
     case platform::FileOp::kMove: {
       Touch(path);
-      changes = true;
       const std::string suffix = TvReplacingFile::kTempSuffix;
       if (!EndsWith(path, suffix)) {
         m_gaps.push_back("move of a file without the temporary suffix: " + path);
@@ -176,18 +199,40 @@ void FileOpWatch::OnOperation(platform::FileOp op, const std::string& path) {
         m_gaps.push_back(path);
         moved.capturePending = false;
       }
+#ifndef _WIN32
+      // Until its directory is flushed the new name may not survive a crash (Windows writes
+      // every rename through).
+      moved.unflushedName = true;
+#endif
+      moved.Settled(m_seen);
       m_pending.erase(path);
       m_files.erase(path);
       m_files[target] = moved;
       break;
     }
-    case platform::FileOp::kCreateDirectory:
-      changes = !exists;
+    case platform::FileOp::kFlushDirectory:
+      for (auto& [file, state] : m_files) {
+        if (!state.unflushedName || file.size() <= path.size() ||
+            file.compare(0, path.size(), path) != 0 ||
+            file.find_first_of("/\\", path.size()) != std::string::npos) {
+          continue;
+        }
+        state.unflushedName = false;
+        state.Settled(m_seen);
+      }
       break;
     default:
       break;
   }
-  if (changes && !Allowed(path)) m_outside.push_back(std::string(OpName(op)) + " " + path);
+}
+
+bool FileOpWatch::DeletedAfterDurable(const std::string& oldPath,
+                                      const std::string& newPath) const {
+  auto deleted = m_deletedAt.find(oldPath);
+  if (deleted == m_deletedAt.end()) return true;
+  auto state = m_files.find(newPath);
+  return state != m_files.end() && !state->second.unflushed && !state->second.unflushedName &&
+         state->second.durableSince < deleted->second;
 }
 
 void FileOpWatch::PowerOffNow() {

@@ -52,12 +52,24 @@ class FileOpWatch {
   const std::vector<std::string>& ModelGaps() const { return m_gaps; }
   // Paths that were ever opened, written or deleted, in order of first touch.
   const std::vector<std::string>& Touched() const { return m_touched; }
+  // False when the run deleted oldPath before newPath was on stable storage under its name: its
+  // contents flushed and, when it was moved there, its directory flushed after the move (on
+  // Windows a move is written through). True when oldPath was not deleted.
+  bool DeletedAfterDurable(const std::string& oldPath, const std::string& newPath) const;
 
  private:
   struct FileState {
     std::string durable;          // contents at the last flush (or at the start / creation)
     bool dirty = false;           // written since then
     bool capturePending = false;  // flushed, contents not read yet (still open without sharing)
+    // For the order of deletions: written since its last flush, moved here since its directory's
+    // last flush, and the operation at which neither was last true (0: since the start).
+    bool unflushed = false;
+    bool unflushedName = false;
+    uint64_t durableSince = 0;
+    void Settled(uint64_t op) {
+      if (!unflushed && !unflushedName) durableSince = op;
+    }
   };
 
   void OnOperation(platform::FileOp op, const std::string& path);
@@ -78,6 +90,7 @@ class FileOpWatch {
   std::vector<std::string> m_gaps;
   std::vector<std::string> m_touched;
   std::set<std::string> m_touchedSet;
+  std::map<std::string, uint64_t> m_deletedAt;  // path -> the operation that deleted it
 };
 
 // Every plain file under folder (recursively), as path relative to folder -> contents.

@@ -52,18 +52,21 @@ inline MessageVerdicts DryWalkVerdicts(const std::string& dataFolder, const std:
   return recorder.verdicts;
 }
 
-// The verdicts of a real run's log entries ("<level>: Message: <path> , <verdict>").
+// The verdicts of a real run's log entries ("<level>: Message: <path> , <verdict>", the verdict
+// perhaps followed by ", <reason>").
 inline MessageVerdicts LoggedVerdicts(const std::vector<std::string>& entries) {
   MessageVerdicts verdicts;
   for (const std::string& entry : entries) {
     const size_t head = entry.find("Message: ");
     if (head == std::string::npos) continue;
+    const size_t start = head + 9;
     for (const char* verdict : {"Converted", "NOT loaded", "NOT saved"}) {
-      const std::string tail = std::string(" , ") + verdict;
-      const size_t start = head + 9;
-      if (entry.size() > start + tail.size() &&
-          entry.compare(entry.size() - tail.size(), tail.size(), tail) == 0) {
-        verdicts[entry.substr(start, entry.size() - tail.size() - start)] = verdict;
+      const std::string said = std::string(" , ") + verdict;
+      const size_t at = entry.find(said, start);
+      if (at == std::string::npos || at == start) continue;
+      const size_t end = at + said.size();
+      if (end == entry.size() || entry.compare(end, 2, ", ") == 0) {
+        verdicts[entry.substr(start, at - start)] = verdict;
       }
     }
   }

@@ -11,13 +11,17 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include "platform/fault_injection.h"
+#include "platform/flush_method.h"
 #include "platform/posix/open_files.h"
 #include "platform/system_error.h"
 
@@ -93,6 +97,26 @@ bool Fail(int error) {
 const OpenEntry* FindEntry(OpenTable& table, int fd) {
   auto it = table.byHandle.find(fd);
   return it == table.byHandle.end() ? nullptr : &it->second;
+}
+
+// The flush method of the file system a file is on, decided once per file system (its device)
+// from its statfs type. One that cannot be asked is flushed file by file.
+FlushMethod MethodForFileSystem(int fd, dev_t device) {
+  static const std::string release = KernelRelease();
+  if (const uint64_t forced = FileSystemTypeOverride(); forced != 0) {
+    return ChooseFlushMethod(forced, release);
+  }
+  static std::mutex mutex;
+  static std::map<dev_t, FlushMethod> known;
+  std::lock_guard<std::mutex> lock(mutex);
+  auto it = known.find(device);
+  if (it != known.end()) return it->second;
+  struct statfs fs;
+  const FlushMethod method = ::fstatfs(fd, &fs) == 0
+                                 ? ChooseFlushMethod(static_cast<uint64_t>(fs.f_type), release)
+                                 : FlushMethod::kEachFile;
+  known.emplace(device, method);
+  return method;
 }
 
 }  // namespace
@@ -317,33 +341,49 @@ bool FlushFile(FileHandle file) {
   return true;
 }
 
+std::string KernelRelease() {
+  struct utsname name;
+  return ::uname(&name) == 0 ? std::string(name.release) : std::string();
+}
+
 bool FlushFiles(const FileHandle* files, size_t count, uint32_t* errors) {
-  // Each file passes the fault injector as a flush of its own; then one syncfs per file system
-  // puts all of them on stable storage, which costs about what one fsync does.
+  // Each file passes the fault injector as a flush of its own. A file system where syncfs is
+  // sound gets one syncfs for all its files, which costs about what one fsync does; on any other
+  // each file gets its own fdatasync.
+  std::vector<dev_t> device(count, 0);
+  std::vector<bool> synced(count, false);
   std::map<dev_t, int> firstByDevice;
+  uint64_t flushedOneByOne = 0;
   for (size_t i = 0; i < count; ++i) {
     errors[i] = 0;
     if (ShouldFail(FileOp::kFlush, std::string(), files[i])) {
       errors[i] = LastError();
       continue;
     }
+    const int fd = static_cast<int>(files[i]);
     struct stat st;
-    if (::fstat(static_cast<int>(files[i]), &st) != 0) {
+    if (::fstat(fd, &st) != 0) {
       errors[i] = static_cast<uint32_t>(errno);
       continue;
     }
-    firstByDevice.emplace(st.st_dev, static_cast<int>(files[i]));
+    if (MethodForFileSystem(fd, st.st_dev) == FlushMethod::kEachFile) {
+      ++flushedOneByOne;
+      if (::fdatasync(fd) != 0) errors[i] = static_cast<uint32_t>(errno);
+      continue;
+    }
+    device[i] = st.st_dev;
+    synced[i] = true;
+    firstByDevice.emplace(st.st_dev, fd);
   }
   std::map<dev_t, uint32_t> deviceError;
-  for (const auto& [device, fd] : firstByDevice) {
-    deviceError[device] = ::syncfs(fd) == 0 ? 0 : static_cast<uint32_t>(errno);
+  for (const auto& [dev, fd] : firstByDevice) {
+    deviceError[dev] = ::syncfs(fd) == 0 ? 0 : static_cast<uint32_t>(errno);
   }
+  NoteFlushes(FlushMethod::kEachFile, flushedOneByOne);
+  NoteFlushes(FlushMethod::kWholeFileSystem, firstByDevice.size());
   bool all = true;
   for (size_t i = 0; i < count; ++i) {
-    if (errors[i] == 0) {
-      struct stat st;
-      if (::fstat(static_cast<int>(files[i]), &st) == 0) errors[i] = deviceError[st.st_dev];
-    }
+    if (synced[i]) errors[i] = deviceError[device[i]];
     if (errors[i] != 0) all = false;
   }
   if (!all) {

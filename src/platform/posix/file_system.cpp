@@ -43,10 +43,12 @@ bool StatIsDirectory(const std::string& path) {
 
 bool HasWildcards(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
 
-// Syncs the directory that holds path, so that a rename in it survives a crash.
+// Syncs the directory that holds path, so that a rename in it survives a crash. The fault
+// injector sees it as a flush of that directory (ending in a separator).
 bool SyncParentDirectory(const std::string& path) {
   size_t slash = path.find_last_of('/');
-  std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+  std::string folder = slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+  if (ShouldFail(FileOp::kFlushDirectory, folder, kInvalidFile)) return false;
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
     posix::FailWithErrno();

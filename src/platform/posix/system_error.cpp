@@ -49,8 +49,12 @@ uint32_t ErrorCode(SysError error) {
       return EINVAL;
     case SysError::kHandleEof:
       return kEndOfFileCode;
+    case SysError::kTooManyOpenFiles:
+      return EMFILE;
   }
   return EINVAL;
 }
+
+bool IsHandleShortage(uint32_t code) { return code == EMFILE || code == ENFILE; }
 
 }  // namespace platform

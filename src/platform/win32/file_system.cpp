@@ -50,7 +50,13 @@ bool MoveFileUnflushed(const std::string& from, const std::string& to, bool repl
   return false;
 }
 
-bool FlushDirectory(const std::string& /*directory*/) { return true; }
+// Renames are written through already; the call stays an operation the fault injector can fail,
+// so the callers' handling of a failed directory flush is tested on both backends.
+bool FlushDirectory(const std::string& directory) {
+  std::string folder = directory;
+  if (folder.empty() || !IsPathSeparator(folder.back())) folder += '\\';
+  return !ShouldFail(FileOp::kFlushDirectory, folder, kInvalidFile);
+}
 
 bool EnsurePrivateDirectory(const std::string& path) {
   if (ShouldFail(FileOp::kCreateDirectory, path, kInvalidFile)) return false;

@@ -37,8 +37,12 @@ uint32_t ErrorCode(SysError error) {
       return ERROR_INVALID_PARAMETER;
     case SysError::kHandleEof:
       return ERROR_HANDLE_EOF;
+    case SysError::kTooManyOpenFiles:
+      return ERROR_TOO_MANY_OPEN_FILES;
   }
   return ERROR_INVALID_PARAMETER;
 }
+
+bool IsHandleShortage(uint32_t code) { return code == ERROR_TOO_MANY_OPEN_FILES; }
 
 }  // namespace platform
