@@ -44,6 +44,10 @@ class FileOpWatch {
   // flush the contents it had at that flush (or when it was made). Returns true when the run
   // reached the cut (false: it finished before operation cutAt, nothing was lost).
   bool Cut();
+  // A disk that does not keep metadata changes in order (a FAT volume on Windows, where a rename
+  // is not written through): every rename of the watch is lost while the deletions after it stay,
+  // so each moved file is back under its temporary name. Call after the run.
+  void LoseRenames();
 
   // Changes made outside the allowed roots ("write <path>", "delete <path>", ...).
   const std::vector<std::string>& OutsideChanges() const { return m_outside; }
@@ -78,6 +82,7 @@ class FileOpWatch {
   std::vector<std::string> m_gaps;
   std::vector<std::string> m_touched;
   std::set<std::string> m_touchedSet;
+  std::vector<std::string> m_moved;  // temporary names moved to their final names, in order
 };
 
 // Every plain file under folder (recursively), as path relative to folder -> contents.
