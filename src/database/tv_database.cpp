@@ -196,7 +196,9 @@ std::vector<TvStrandedFolder> TvDatabase::StrandedFolders() {
                              ? m_paths.StandardFolderDirectory(folder.m_id)
                              : DataFolder() + folder.m_csName;
       AppendBackslash(kept);
-      walked = EqualNoCase(kept, directory);
+      // The file system's own comparison: on POSIX "projects" beside "Projects" is a directory
+      // of its own that no kept folder walks.
+      walked = platform::SameDirectory(kept, directory);
     }
     if (walked) continue;
     const uint32_t left = static_cast<uint32_t>(OldMessageFileNames(directory).size());
