@@ -243,7 +243,10 @@ TEST_F(FoldersListTest, NoFoldersMessagesAreStrandedWithoutALine) {
   data.Folders({Folder("Archive", 12), Folder("Projects", 12), Folder("Sent items", 2),
                 Folder("Current", FOLDER_CURRENT), Folder("Blocked", 14), Folder("archive", 15)});
   data.RawFile(std::string("Projects") + sep + oldName, "an old message");
-  const std::string twinOld = data.Message("archive", OldMessage{});
+  OldMessage twin;
+  twin.body = "in the case twin's directory";
+  twin.recipients = {{"someone", 1, 0, 0}};
+  const std::string twinOld = data.Message("archive", twin);
   data.RawFile(std::string("Sent items") + sep + "notes.txt", "no message");
   data.RawFile("Blocked", "a file where a folder directory should be");
   Convert(1);
@@ -265,7 +268,7 @@ TEST_F(FoldersListTest, NoFoldersMessagesAreStrandedWithoutALine) {
   EXPECT_TRUE(Logged("Info: Old folders file: " + DataFile("Database.Folders") +
                      " , kept, it lists folders whose messages are not converted"));
 #ifdef _WIN32
-  EXPECT_TRUE(Logged("Info: Message: " + twinOld + " , Converted"));
+  EXPECT_TRUE(Logged("Info: Message: " + Dir("Archive") + twin.FileName() + " , Converted"));
   const uint32_t stranded = 0;
 #else
   EXPECT_TRUE(
