@@ -261,7 +261,7 @@ TEST_F(ConvertDatabaseTest, LeftoverTemporaryFilesAreJudgedOneByOne) {
   struct Case {
     std::string temp;  // relative to the data folder
     std::string bytes;
-    const char* kept;  // the reason in the Error line; null: not kept
+    const char* kept;     // the reason in the Error line; null: not kept
     std::string becomes;  // the file it is moved to (recovered), empty when none
   };
   const Case cases[] = {

@@ -181,8 +181,8 @@ TEST_F(CheckTest, LeftoverTemporaryFilesGetTheConversionsVerdicts) {
   ASSERT_NO_FATAL_FAILURE(WriteOneMessageFolder(data));
   const std::string message = std::string("Inbox") + kSep + "0000000000000001.Message.zvtmp";
   const std::string sound = tvtest::BuildNewMessage({"someone"}, "only copy", {}).bytes;
-  const std::map<std::string, std::string> verdicts = {
-      {message, "recovered"}, {"AutoAnswers.List.zvtmp", "kept"}};
+  const std::map<std::string, std::string> verdicts = {{message, "recovered"},
+                                                       {"AutoAnswers.List.zvtmp", "kept"}};
   ASSERT_TRUE(tvtest::WriteWholeFile(data + message, sound));
   ASSERT_TRUE(tvtest::WriteWholeFile(data + "AutoAnswers.List.zvtmp", "cut"));
   auto before = tooltest::Snapshot(data);

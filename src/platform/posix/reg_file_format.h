@@ -41,7 +41,7 @@ struct Document {
 Value* FindValue(Key& key, const std::string& name);
 
 struct Parsed {
-  Document document;  // what the file holds; after a problem, what was read before it
+  Document document;    // what the file holds; after a problem, what was read before it
   std::string problem;  // empty when the whole file was read; else names the line
   bool Ok() const { return problem.empty(); }
 };
