@@ -52,21 +52,26 @@ std::string FoldersListProblem(const std::string& path) {
   return "it is no complete folders list (" + problem + ")";
 }
 
-// The stores' own readers over the file, from a data folder of their own so nothing else is read.
+// The stores take a log and the data paths for their conversions; reading one file by its path
+// uses neither, so each leftover is read by a store of its own, on no data folder.
+struct StoreContext {
+  TvFixedDataPaths paths{std::string()};
+  TvLog log{paths};
+};
+
 std::string ContactListProblem(const std::string& path) {
-  TvFixedDataPaths paths(std::string(1, '.'));
-  TvLog log(paths);
-  TvContactList list(log, paths);
+  StoreContext context;
+  TvContactList list(context.log, context.paths);
   TvContactListLayout layout;
   if (list.LoadFile(path, &layout) && layout.end == layout.length) return std::string();
   return "it is no complete contact list" +
          (layout.problem.Ok() ? std::string() : " (" + layout.problem.text + ")");
 }
 
+// A list of texts the conversion writes always has its 12-byte header: an empty one is cut short.
 std::string TextListProblem(const std::string& path) {
-  TvFixedDataPaths paths(std::string(1, '.'));
-  TvLog log(paths);
-  TvTextMessagesArray texts(log, paths);
+  StoreContext context;
+  TvTextMessagesArray texts(context.log, context.paths);
   TvTextListLayout layout;
   if (texts.LoadFile(path, &layout) && layout.end == layout.length && layout.length != 0) {
     return std::string();
