@@ -90,6 +90,19 @@ int main(int argc, char** argv) {
                                   std::string(300, 'n'), std::string("a/b:c*?")}) {
     Put(corpus / "staging_name", "name" + std::to_string(n++), std::string(1, '\3') + name);
   }
+  // The settings file as the POSIX store writes it, and as people and other tools may.
+  Put(corpus / "settings_file", "store_export",
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\software\\Tarvo software\\Zorvane\\System Settings]\n"
+      "\"m_dwordDatabaseVersion\"=dword:00000301\n\n"
+      "[HKEY_CURRENT_USER\\software\\Tarvo software\\Zorvane\\RunTime Settings]\n"
+      "\"m_csUserDataFolder\"=\"/data/a \\\"b\\\" \\\\c\"\n"
+      "\"m_dword64MaxMessageSize\"=hex:01,ab,00\n@=hex(2):41,00\n");
+  Put(corpus / "settings_file", "edited_by_hand",
+      "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n; a comment\r\n"
+      "[HKEY_CURRENT_USER\\software\\A]\r\n\"Long\"=hex:00,01,\\\r\n  02,03\r\n"
+      "\"Gone\"=-\r\n[-HKEY_CURRENT_USER\\software\\B]\r\n[hkey_current_user\\SOFTWARE\\a\\]\r\n"
+      "\"long\"=DWORD:FFFFFFFF\r\n");
+  Put(corpus / "settings_file", "unfinished_key", "REGEDIT4\n[HKEY_CURRENT_USER\\software\n");
   std::printf("seeds written to %s\n", corpus.string().c_str());
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "database/tv_database.h"
 
 #include "database/folders_format.h"
+#include "database/leftover_files.h"
 #include "database/standard_folders.h"
 #include "foundation/progress.h"
 #include "foundation/replacing_file.h"
@@ -196,7 +197,9 @@ std::vector<TvStrandedFolder> TvDatabase::StrandedFolders() {
                              ? m_paths.StandardFolderDirectory(folder.m_id)
                              : DataFolder() + folder.m_csName;
       AppendBackslash(kept);
-      walked = EqualNoCase(kept, directory);
+      // The file system's own comparison: on POSIX "projects" beside "Projects" is a directory
+      // of its own that no kept folder walks.
+      walked = platform::SameDirectory(kept, directory);
     }
     if (walked) continue;
     const uint32_t left = static_cast<uint32_t>(OldMessageFileNames(directory).size());
@@ -298,7 +301,8 @@ TvDatabase::FolderWork TvDatabase::ListFolder(TvFolder& folder) {
   FolderDirectory(work.directory, folder.m_id);
   work.unreadable = UnreadableFolderLine(folder.m_csName, work.directory);
   if (!work.unreadable.empty()) return work;
-  if (!DryRun()) RemoveLeftoverTempFiles(work.directory);
+  // An earlier run's leftovers are settled before the listing: a recovered file is no old file.
+  if (!DryRun()) SettleLeftovers(JudgeLeftovers(work.directory, false), m_log);
   TvStringList names;
   ListNames(names, work.directory + "*" + ".Message", 0);
   for (std::string& name : names) {
@@ -450,7 +454,8 @@ int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
     message.SetBatch(std::make_unique<TvDryRunBatch>(m_dryRunScratch));
     deleteOld = 0;
   } else {
-    RemoveLeftoverTempFiles(DataFolder());
+    // Before the folders list is read: a recovered "Folders.List" is the list of an earlier run.
+    SettleLeftovers(JudgeLeftovers(DataFolder(), true), m_log);
   }
   const TvBool loaded = LoadFoldersList(DryRun());
   // Messages of a dropped folder that no kept folder reaches would exist nowhere once the old

@@ -75,11 +75,3 @@ TvBool TvReplacingFile::MoveIntoPlace(bool replaceExisting) {
   m_pending = false;
   return 1;
 }
-
-void RemoveLeftoverTempFiles(const std::string& directory) {
-  TvStringList files;
-  ListFiles(files, directory, std::string("*") + TvReplacingFile::kTempSuffix);
-  uint32_t error = platform::LastError();
-  for (const std::string& file : files) platform::DeleteFile(file);
-  platform::SetLastError(error);
-}

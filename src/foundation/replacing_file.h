@@ -10,7 +10,8 @@
 
 class TvReplacingFile : public TvFile {
  public:
-  // Temporary names are the final name followed by this suffix; a later run removes leftovers.
+  // Temporary names are the final name followed by this suffix. A later run judges the ones left
+  // behind (database/leftover_files.h): one may be the only copy of its file.
   static constexpr const char* kTempSuffix = ".zvtmp";
 
   explicit TvReplacingFile(TvBool showErrors = 1);
@@ -41,6 +42,3 @@ class TvReplacingFile : public TvFile {
   std::string m_finalName;
   bool m_pending = false;
 };
-
-// Removes the tool's own leftover temporary files (names ending in kTempSuffix) from a directory.
-void RemoveLeftoverTempFiles(const std::string& directory);

@@ -57,6 +57,10 @@ std::string ExistingEntryName(const std::string& path);
 // True when directory can be listed; false with LastError set (no permission, not a directory,
 // missing) when it cannot.
 bool CanListDirectory(const std::string& directory);
+// True when the two paths name one directory as the file system sees it. POSIX: the same bytes,
+// or one existing directory reached by both (a volume that ignores case); "Projects" and
+// "projects" are two directories elsewhere. Windows: equal without regard to case.
+bool SameDirectory(const std::string& a, const std::string& b);
 // The size of the file at path, by name, without opening it (a query: not counted by the fault
 // injector). False (LastError set) when there is no such file.
 bool FileSizeByPath(const std::string& path, uint64_t* size);

@@ -14,9 +14,12 @@
 #include "platform/fault_injection.h"
 #include "platform/file_system.h"
 #include "platform/interrupt.h"
+#include "platform/recording_ui.h"
 #include "platform/system_error.h"
+#include "replies/text_messages_writer.h"
 #include "support/fault_sweep.h"
 #include "support/new_format_reader.h"
+#include "support/new_message_bytes.h"
 #include "support/walk_verdicts.h"
 
 namespace tvtest {
@@ -225,10 +228,6 @@ TEST_F(ConvertDatabaseTest, RerunAfterTheFoldersFileWasDeletedConvertsTheUserFol
   std::string list = Bytes("Folders.List");
   ASSERT_TRUE(RemoveTree(DataFile("Database.Folders")));
   std::string old = data.Message("Work", Message(11, "left behind"));
-  data.RawFile("Folders.List" + std::string(TvReplacingFile::kTempSuffix), "leftover");
-  data.RawFile(std::string("Work") + platform::kPathSeparator + "0000000000000001.Message" +
-                   TvReplacingFile::kTempSuffix,
-               "leftover");
 
   TvDatabase rerun(log, paths);
   rerun.CreateStandardFolders();
@@ -243,8 +242,74 @@ TEST_F(ConvertDatabaseTest, RerunAfterTheFoldersFileWasDeletedConvertsTheUserFol
   EXPECT_FALSE(PathExists(DataFile("Database.Folders")));
   EXPECT_EQ(Bytes("Folders.List"), list);
   EXPECT_EQ(FilesIn(Dir("Work")), (std::vector<std::string>{NewMessageName(HexName(11))}));
-  EXPECT_FALSE(PathExists(DataFile("Folders.List") + TvReplacingFile::kTempSuffix));
   EXPECT_EQ(log.m_dwordErrorCount, 0u);
+}
+
+// An earlier run's temporary files, each judged on its own: one whose old file is still there is
+// deleted (the run converts the old file again); the only copy of a file, complete, becomes the
+// file; anything else - damaged, beside a file already under its final name, or of a name the
+// conversion never writes - stays, named in an Error line.
+TEST_F(ConvertDatabaseTest, LeftoverTemporaryFilesAreJudgedOneByOne) {
+  const std::string tmp = TvReplacingFile::kTempSuffix;
+  const std::string sound = BuildNewMessage({"someone"}, "the only copy", {"attached"}).bytes;
+  const std::string texts = EncodeTextMessages({0, 0, std::nullopt, {{2, 0, "Hi", "Hello", 0, 0}}});
+  const auto work = [](uint64_t number) {
+    return std::string("Work") + platform::kPathSeparator + NewMessageName(HexName(number));
+  };
+  data.Folders({Folder("Work", 7)});
+  const std::string redone = data.Message("Work", Message(1, "converted again"));
+  data.RawFile(work(3), "someone else's 3.1 file");
+  data.RawFile("ContactList.Users", "old contacts");
+  struct Case {
+    std::string temp;  // relative to the data folder
+    std::string bytes;
+    const char* kept;     // the reason in the Error line; null: not kept
+    std::string becomes;  // the file it is moved to (recovered), empty when none
+  };
+  const Case cases[] = {
+      {work(1) + tmp, sound, nullptr, ""},
+      {work(2) + tmp, sound, nullptr, work(2)},
+      {work(3) + tmp, sound, "is already there", ""},
+      {work(4) + tmp, sound.substr(0, sound.size() - 1), "it is no complete message file", ""},
+      {"Folders.List" + tmp, "damaged, but its old file is there", nullptr, ""},
+      {"Contacts.List" + tmp, "damaged, but its old file is there", nullptr, ""},
+      {"FastReplys.List" + tmp, texts, nullptr, "FastReplys.List"},
+      {"AutoAnswers.List" + tmp, texts.substr(0, 20), "it is no complete list of texts", ""},
+      {"Unknown.List" + tmp, texts, "no file the conversion writes has that name", ""},
+  };
+  for (const Case& c : cases) data.RawFile(c.temp, c.bytes);
+
+  platform::ScopedRecordingUI quiet;
+  Convert(1);
+
+  const std::vector<std::string> lines = LogEntries();
+  const auto logged = [&](const std::string& text) {
+    return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.find(text) != std::string::npos;
+    });
+  };
+  uint32_t keptCount = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.temp);
+    const std::string temp = DataFile(c.temp);
+    EXPECT_EQ(PathExists(temp), c.kept != nullptr);
+    EXPECT_EQ(logged("Error: Temporary file: " + temp + " , kept, "), c.kept ? 1 : 0);
+    if (c.kept != nullptr) {
+      ++keptCount;
+      EXPECT_EQ(logged(c.kept), 1);
+      EXPECT_EQ(ReadWholeFile(temp), c.bytes) << "a kept file is left as it was";
+    }
+    EXPECT_EQ(logged("Info: Temporary file: " + temp + " , recovered as " + DataFile(c.becomes)),
+              c.becomes.empty() ? 0 : 1);
+    if (!c.becomes.empty()) {
+      EXPECT_EQ(Bytes(c.becomes), c.bytes);
+    }
+  }
+  EXPECT_EQ(Bytes(work(3)), "someone else's 3.1 file");
+  EXPECT_FALSE(PathExists(redone));
+  EXPECT_EQ(logged("Info: Message: " + redone + " , Converted"), 1);
+  EXPECT_FALSE(PathExists(DataFile(work(4))));
+  EXPECT_EQ(log.m_dwordErrorCount, keptCount);
 }
 
 // A 3.1 file already under the new name (an earlier run's, or another message's): the rerun
@@ -306,11 +371,14 @@ TEST_F(ConvertDatabaseTest, StopRequestFinishesTheMessageInFlightAndStops) {
   Convert(1);
   SetProgress(previous);
   platform::SetStopRequest(0);
+  // The process's tally is cleared again, or every later walk of this process would stop.
+  const TvRunOutcome outcome = RunOutcome();
+  ResetRunOutcome();
 
-  EXPECT_TRUE(RunOutcome().interrupted);
+  EXPECT_TRUE(outcome.interrupted);
   EXPECT_EQ(progress.total, 2u);
   EXPECT_EQ(progress.done, 1u);
-  EXPECT_EQ(RunOutcome().messagesConverted, 1u);
+  EXPECT_EQ(outcome.messagesConverted, 1u);
   // Which file the listing gives first is the platform's: exactly one of them went.
   EXPECT_NE(PathExists(first), PathExists(second));
   EXPECT_TRUE(PathExists(Dir("Work") + "Messages.Index"));

@@ -237,10 +237,16 @@ TEST_F(FoldersListTest, NoFoldersMessagesAreStrandedWithoutALine) {
   const std::string oldName = std::string(32, 'A') + ".Message";
   // Projects is dropped (its id is Archive's) and its directory still holds a message; "Sent
   // items" is the standard folder's old entry, whose empty directory strands nothing; Current
-  // has the reserved id; Blocked names a file, not a directory that can be listed.
+  // has the reserved id; Blocked names a file, not a directory that can be listed. "archive" is
+  // dropped (Archive has its name): on Windows its directory is Archive's and its message is
+  // converted there; on POSIX it is a directory of its own, which strands its message.
   data.Folders({Folder("Archive", 12), Folder("Projects", 12), Folder("Sent items", 2),
-                Folder("Current", FOLDER_CURRENT), Folder("Blocked", 14)});
+                Folder("Current", FOLDER_CURRENT), Folder("Blocked", 14), Folder("archive", 15)});
   data.RawFile(std::string("Projects") + sep + oldName, "an old message");
+  OldMessage twin;
+  twin.body = "in the case twin's directory";
+  twin.recipients = {{"someone", 1, 0, 0}};
+  const std::string twinOld = data.Message("archive", twin);
   data.RawFile(std::string("Sent items") + sep + "notes.txt", "no message");
   data.RawFile("Blocked", "a file where a folder directory should be");
   Convert(1);
@@ -261,11 +267,23 @@ TEST_F(FoldersListTest, NoFoldersMessagesAreStrandedWithoutALine) {
   })) << ::testing::PrintToString(entries);
   EXPECT_TRUE(Logged("Info: Old folders file: " + DataFile("Database.Folders") +
                      " , kept, it lists folders whose messages are not converted"));
-  EXPECT_EQ(log.m_dwordErrorCount, 3u) << ::testing::PrintToString(entries);
+#ifdef _WIN32
+  EXPECT_TRUE(Logged("Info: Message: " + Dir("Archive") + twin.FileName() + " , Converted"));
+  const uint32_t stranded = 0;
+#else
+  EXPECT_TRUE(
+      Logged("Error: Folder: 'archive' , NOT converted, dropped from the folders list "
+             "(its name is taken by a folder listed before it); 1 old message file(s) "
+             "left in " +
+             Dir("archive")));
+  EXPECT_TRUE(PathExists(twinOld));
+  const uint32_t stranded = 1;
+#endif
+  EXPECT_EQ(log.m_dwordErrorCount, 3u + stranded) << ::testing::PrintToString(entries);
   EXPECT_TRUE(PathExists(DataFile("Database.Folders")));
   EXPECT_TRUE(PathExists(DataFile("Folders.List")));
   EXPECT_EQ(Bytes(std::string("Projects") + sep + oldName), "an old message");
-  ASSERT_EQ(db.DroppedFolders().size(), 2u);
+  ASSERT_EQ(db.DroppedFolders().size(), 3u);
   EXPECT_EQ(db.DroppedFolders()[1].reason, "the old entry of a standard folder");
 }
 

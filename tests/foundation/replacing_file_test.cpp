@@ -108,16 +108,4 @@ TEST_F(ReplacingFileTest, FlushesBeforeMovingAndNothingAfter) {
   EXPECT_EQ(ops, expected);
 }
 
-TEST_F(ReplacingFileTest, RemoveLeftoverTempFilesLeavesOtherFiles) {
-  const std::pair<const char*, bool> kFiles[] = {
-      {"a.List.zvtmp", false}, {"b.Message.ZVTMP", false}, {"c.List", true}, {"zvtmp", true}};
-  for (const auto& entry : kFiles)
-    ASSERT_TRUE(tvtest::WriteWholeFile(scratch.File(entry.first), "x"));
-  RemoveLeftoverTempFiles(scratch.Path());
-  for (const auto& [name, kept] : kFiles) {
-    EXPECT_EQ(tvtest::PathExists(scratch.File(name)), kept) << name;
-  }
-  EXPECT_TRUE(ui.boxes.empty());
-}
-
 }  // namespace

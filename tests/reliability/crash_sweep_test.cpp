@@ -239,6 +239,33 @@ TEST_F(CrashSweep, PowerCutAtEveryOperationThenRerunLosesNothing) {
   EXPECT_GT(cuts, 150u / kSweepStride);
 }
 
+// A disk that loses the renames of a run and keeps its deletions: every new file is left under its
+// temporary name and every old file is gone. The temporary files are the only copies: the rerun
+// recovers each one and ends where an uninterrupted run ends.
+TEST_F(CrashSweep, RenamesLostDeletionsKeptThenRerunRecoversEveryFile) {
+  const std::vector<Item> items = WriteSmallDataFolder(layout.data, 3);
+  ASSERT_EQ(RunConversion(layout, 1).errorLines, 0u);
+  const Tree reference = DataTree(layout.data);
+  layout.Reset();
+  WriteSmallDataFolder(layout.data, 3);
+
+  tvtest::FileOpWatch watch({layout.data, layout.staging});
+  watch.Start();
+  RunConversion(layout, 1);
+  watch.Cut();
+  watch.LoseRenames();
+  const Tree lost = DataTree(layout.data);
+  for (const Item& item : items) {
+    EXPECT_EQ(lost.count(item.oldFile), 0u) << item.oldFile;
+    EXPECT_EQ(lost.count(item.newFile), 0u) << item.newFile;
+    EXPECT_EQ(lost.count(item.newFile + TvReplacingFile::kTempSuffix), 1u) << item.newFile;
+  }
+
+  EXPECT_EQ(RunConversion(layout, 1).errorLines, 0u);
+  const Tree after = DataTree(layout.data);
+  EXPECT_TRUE(after == reference) << tvtest::DescribeTreeDifference(after, reference);
+}
+
 using ReadBack = CrashSweep;
 
 TEST_F(ReadBack, ANewFileDamagedBeforeItsMoveKeepsItsOldFile) {

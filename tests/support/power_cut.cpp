@@ -208,6 +208,7 @@ void FileOpWatch::OnOperation(platform::FileOp op, const std::string& path) {
       m_pending.erase(path);
       m_files.erase(path);
       m_files[target] = moved;
+      m_moved.push_back(path);
       break;
     }
     case platform::FileOp::kFlushDirectory:
@@ -255,6 +256,15 @@ bool FileOpWatch::Cut() {
     out.write(state.durable.data(), static_cast<std::streamsize>(state.durable.size()));
   }
   return true;
+}
+
+void FileOpWatch::LoseRenames() {
+  const std::string suffix = TvReplacingFile::kTempSuffix;
+  for (auto it = m_moved.rbegin(); it != m_moved.rend(); ++it) {
+    const std::string target = it->substr(0, it->size() - suffix.size());
+    std::error_code error;
+    if (ExistsOutside(target) && !ExistsOutside(*it)) fs::rename(target, *it, error);
+  }
 }
 
 std::map<std::string, std::string> SnapshotTree(const std::string& folder) {

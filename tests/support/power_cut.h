@@ -44,6 +44,10 @@ class FileOpWatch {
   // flush the contents it had at that flush (or when it was made). Returns true when the run
   // reached the cut (false: it finished before operation cutAt, nothing was lost).
   bool Cut();
+  // A disk that does not keep metadata changes in order (a FAT volume on Windows, where a rename
+  // is not written through): every rename of the watch is lost while the deletions after it stay,
+  // so each moved file is back under its temporary name. Call after the run.
+  void LoseRenames();
 
   // Changes made outside the allowed roots ("write <path>", "delete <path>", ...).
   const std::vector<std::string>& OutsideChanges() const { return m_outside; }
@@ -91,6 +95,7 @@ class FileOpWatch {
   std::vector<std::string> m_touched;
   std::set<std::string> m_touchedSet;
   std::map<std::string, uint64_t> m_deletedAt;  // path -> the operation that deleted it
+  std::vector<std::string> m_moved;  // temporary names moved to their final names, in order
 };
 
 // Every plain file under folder (recursively), as path relative to folder -> contents.

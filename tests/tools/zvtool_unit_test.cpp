@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <sstream>
 
 #include "database/folders_format.h"
@@ -172,6 +173,28 @@ TEST_F(CheckTest, AnExistingNewFileIsReplacedOnlyByTheSameBytes) {
       EXPECT_EQ(report["messages"]["failing"][0]["problem"], "existing-new-file-differs");
     }
   }
+}
+
+// check reports the conversion's verdict on each leftover temporary file, and touches none.
+TEST_F(CheckTest, LeftoverTemporaryFilesGetTheConversionsVerdicts) {
+  const std::string data = scratch.File("data") + kSep;
+  ASSERT_NO_FATAL_FAILURE(WriteOneMessageFolder(data));
+  const std::string message = std::string("Inbox") + kSep + "0000000000000001.Message.zvtmp";
+  const std::string sound = tvtest::BuildNewMessage({"someone"}, "only copy", {}).bytes;
+  const std::map<std::string, std::string> verdicts = {{message, "recovered"},
+                                                       {"AutoAnswers.List.zvtmp", "kept"}};
+  ASSERT_TRUE(tvtest::WriteWholeFile(data + message, sound));
+  ASSERT_TRUE(tvtest::WriteWholeFile(data + "AutoAnswers.List.zvtmp", "cut"));
+  auto before = tooltest::Snapshot(data);
+  std::ostringstream out, err;
+  EXPECT_EQ(zvtool::RunCheck(data, true, out, err), zvtool::kExitNo);
+  EXPECT_EQ(tooltest::Snapshot(data), before);
+  auto report = nlohmann::json::parse(out.str());
+  std::map<std::string, std::string> reported;
+  for (const auto& entry : report["leftovers"]) {
+    reported[entry["file"].get<std::string>().substr(data.size())] = entry["verdict"];
+  }
+  EXPECT_EQ(reported, verdicts) << report["leftovers"].dump(1);
 }
 
 // ---------------------------------------------------------------------------------------------

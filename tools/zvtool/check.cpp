@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include "contacts/tv_contact_list.h"
+#include "database/leftover_files.h"
 #include "database/tv_database.h"
 #include "foundation/progress.h"
 #include "foundation/tv_file.h"
@@ -276,6 +278,43 @@ class CheckProgress : public TvProgress {
   std::unique_ptr<zvtool::Progress> m_line;
 };
 
+// What the run will do with each temporary file an earlier run left in the data folder and the
+// folder directories: the conversion's own verdicts, read-only. kept counts the ones it keeps.
+Json CheckLeftovers(const FolderPlan& plan, uint32_t& kept) {
+  std::vector<std::string> directories = {plan.dataFolder};
+  std::set<std::string> seen = {plan.dataFolder};
+  for (const PlannedFolder& folder : plan.folders) {
+    if (folder.usable && seen.insert(folder.directory).second) {
+      directories.push_back(folder.directory);
+    }
+  }
+  Json entries = Json::array();
+  platform::ScopedRecordingUI quiet;  // a damaged list file is judged, not shown in a box
+  for (const std::string& directory : directories) {
+    for (const TvLeftover& leftover : JudgeLeftovers(directory, directory == plan.dataFolder)) {
+      Json entry;
+      entry["file"] = JsonText(leftover.tempPath);
+      switch (leftover.verdict) {
+        case TvLeftoverVerdict::kDelete:
+          entry["verdict"] = "deleted";
+          entry["reason"] = JsonText("its old file " + leftover.oldPath + " is converted again");
+          break;
+        case TvLeftoverVerdict::kRecover:
+          entry["verdict"] = "recovered";
+          entry["reason"] = JsonText("the only copy, complete: it becomes " + leftover.finalPath);
+          break;
+        case TvLeftoverVerdict::kKeep:
+          entry["verdict"] = "kept";
+          entry["reason"] = JsonText(leftover.reason);
+          ++kept;
+          break;
+      }
+      entries.push_back(entry);
+    }
+  }
+  return entries;
+}
+
 // Runs the conversion's walk over the data folder without changing it.
 void WalkDry(const std::string& data, const std::string& scratch, MessageVerdicts& verdicts) {
   TvFixedDataPaths dataPaths(data);
@@ -396,6 +435,11 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   report["unsafe_folders"] = verdicts.unsafeFolders;
   report["warnings"] = verdicts.warnings;
 
+  uint32_t leftoversKept = 0;
+  const Json leftovers = CheckLeftovers(plan, leftoversKept);
+  failures += leftoversKept;
+  report["leftovers"] = leftovers;
+
   ListVerdict contacts = CheckContacts(data, scratch.Path(), space);
   ListVerdict fast = CheckReplies(data, scratch.Path(), TvFastReplysService::kOldFileName,
                                   TvFastReplysService::kFileName, space);
@@ -438,6 +482,8 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
                         " convert, " + std::to_string(notLoaded) + " NOT loaded, " +
                         std::to_string(notSaved) + " NOT saved";
   summary["unsafe folders"] = verdicts.unsafeFolders.size();
+  summary["leftovers"] = std::to_string(leftovers.size()) + " found, " +
+                        std::to_string(leftoversKept) + " kept";
   summary["contact list"] = state(contacts.report);
   summary["fast replies"] = state(fast.report);
   summary["auto answers"] = state(answers.report);

@@ -219,6 +219,14 @@ bool CanListDirectory(const std::string& directory) {
   return ok;
 }
 
+bool SameDirectory(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  struct stat first;
+  struct stat second;
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+         S_ISDIR(first.st_mode) && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 bool FileSizeByPath(const std::string& path, uint64_t* size) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {

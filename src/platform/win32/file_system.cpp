@@ -8,6 +8,7 @@
 
 #include "platform/fault_injection.h"
 #include "platform/system_error.h"
+#include "platform/text.h"
 
 namespace platform {
 
@@ -92,6 +93,8 @@ bool CanListDirectory(const std::string& directory) {
   ::FindClose(find);
   return true;
 }
+
+bool SameDirectory(const std::string& a, const std::string& b) { return EqualNoCase(a, b); }
 
 std::string TempDirectory() {
   char buffer[MAX_PATH + 1];
