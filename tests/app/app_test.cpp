@@ -216,6 +216,56 @@ TEST_F(StartupTest, AStagingFolderThatCannotBeMadeGivesExitStatusOne) {
   EXPECT_EQ(RunOutcome().failures, 2u);
 }
 
+// The exit status is settled after the run's last write and over the whole session: a version
+// the settings refuse, or a backup that failed before the conversion, still ends in status 1. In
+// quiet mode the refused version's box is an Error line of the log, counted once.
+TEST_F(StartupTest, AFailureAtTheEndOrBeforeTheConversionGivesExitStatusOne) {
+  const std::string chosen = scratch.MakeDir("Chosen");
+  // The backup cannot make its folder where a plain file has the name.
+  tvtest::OldDataFolder(chosen + s).RawFile("Zorvane BackUp", "x");
+  const struct {
+    const char* commandLine;
+    bool versionRefused;
+    const char* boxStart;  // the one box shown, or null for none
+    const char* logLine;   // a line the kept log holds, or null when no log is kept
+  } kCases[] = {
+      {"/SILENT", true, "The new database version could not be recorded", nullptr},
+      {"/quiet", true, nullptr, "Error: Not shown (quiet): The new database version"},
+      {"", false, "The backup into", nullptr},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.commandLine);
+    tvtest::OldDataFolder old = OldData();
+    old.Message("Inbox", tvtest::SampleMessage());
+    store.unopenable.clear();
+    if (c.versionRefused) store.unopenable.push_back("System Settings");
+    ui.boxes.clear();
+    ui.folderChoices = {chosen};
+    services.dialogScript = [](CZV30TO31Dlg& dialog, tvtest::ScriptedDialogWindow& window) {
+      dialog.OnCommand(window, kIdBackUp);
+      dialog.OnCommand(window, kIdConvert);  // and No to the backup question
+    };
+    EXPECT_EQ(Run(c.commandLine), kExitConversionErrors);
+    EXPECT_EQ(VersionWritten(), !c.versionRefused);
+    EXPECT_EQ(RunOutcome().failures, 1u);
+    const auto failureBoxes = std::count_if(ui.boxes.begin(), ui.boxes.end(), [](const auto& b) {
+      return b.icon == platform::BoxIcon::kError;
+    });
+    ASSERT_EQ(failureBoxes, c.boxStart != nullptr ? 1 : 0);
+    if (c.boxStart != nullptr) {
+      EXPECT_TRUE(std::any_of(ui.boxes.begin(), ui.boxes.end(), [&](const auto& b) {
+        return b.text.rfind(c.boxStart, 0) == 0;
+      }));
+    }
+    const std::string log = DataFolder() + "Conversion3.0-3.1.Log.Txt";
+    EXPECT_EQ(PathExists(log), c.logLine != nullptr);
+    if (c.logLine != nullptr) {
+      EXPECT_NE(tvtest::ReadWholeFile(log).find(c.logLine), std::string::npos);
+    }
+    tvtest::RemoveTree(DataFolder());
+  }
+}
+
 // Boxes that tell of a failure are counted wherever they are raised; questions and notices are not.
 TEST_F(AppTest, OnlyErrorAndWarningBoxesCountAsFailures) {
   const std::pair<platform::BoxIcon, uint32_t> kCases[] = {
