@@ -168,6 +168,29 @@ class GuiTest : public E2eTest {
     return ClickCenter(*box.Find("Button", exact));
   }
 
+  // True once the message box "Zorvane" takes input: its window is mapped on the screen and
+  // enabled, and the dialog it belongs to is disabled, which the box's modal loop does on entry.
+  // False at once when no such window exists any more.
+  bool WaitUntilBoxTakesInput(int seconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+      Result exists = RunCommand({"xdotool", "search", "--name", "^Zorvane$"},
+                                 {"DISPLAY=" + screen.Display()}, "", 30000);
+      if (exists.exitStatus != 0 || exists.out.empty()) return false;
+      Result visible = RunCommand({"xdotool", "search", "--onlyvisible", "--name", "^Zorvane$"},
+                                  {"DISPLAY=" + screen.Display()}, "", 30000);
+      Probe box, owner;
+      if (visible.exitStatus == 0 && !visible.out.empty() &&
+          ProbeUntil("Zorvane", 1, [](const Probe& p) { return p.enabled; }, &box) &&
+          ProbeUntil("Zorvane Database Tool", 1, [](const Probe& p) { return !p.enabled; },
+                     &owner)) {
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    return false;
+  }
+
   VirtualScreen screen;
   std::string windowId;
 };
@@ -319,15 +342,18 @@ TEST_F(GuiTest, ConvertingShowsProgressAndEndsWithTheSummary) {
   if (WaitForWindow(30, "Zorvane", &doneId)) {
     EXPECT_TRUE(screen.Screenshot(artifacts + "/done.png", doneId));
   }
-  // On a loaded machine a click can come before the box takes input: click again until it ends.
+  // On a loaded machine a click can come before the box takes input: wait until it does (shown
+  // on the screen, enabled, its owner disabled by its modal loop), click, and again until it ends.
   const Control ok = *done.Find("Button", std::regex("^OK$"));
   for (int attempt = 0; attempt < 4 && app->Running(); ++attempt) {
+    // No box left to click: the program is on its way out.
+    if (!WaitUntilBoxTakesInput(120)) break;
     ASSERT_TRUE(ClickCenter(ok));
     for (int wait = 0; wait < 300 && app->Running(); ++wait) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
   }
-  Result ended = app->Wait(30000);
+  Result ended = app->Wait(60000);
   EXPECT_FALSE(ended.timedOut);
   EXPECT_EQ(ended.exitStatus, 0) << ended.err;
   EXPECT_EQ(harness->QueryDword("System Settings", "m_dwordDatabaseVersion"), 0x301u);
