@@ -7,6 +7,7 @@
 #include "foundation/tv_error.h"
 #include "platform/command_line.h"
 #include "platform/system_info.h"
+#include "platform/terminal.h"
 #include "platform/ui.h"
 
 namespace {
@@ -174,8 +175,10 @@ bool TvRunReport::Write(const std::string& dataFolder, int exitStatus,
   }
   const std::string reason = LastErrorReason();
   file.Abandon();
-  platform::UI().MessageBox(
-      "The report could not be written to '" + m_path + "', because: " + reason + ".",
-      platform::BoxButtons::kOk, platform::BoxIcon::kError);
+  const std::string text =
+      "The report could not be written to '" + m_path + "', because: " + reason + ".";
+  platform::UI().MessageBox(text, platform::BoxButtons::kOk, platform::BoxIcon::kError);
+  // A quiet run shows no box (it is a log line then); a script watching stderr still gets it.
+  if (platform::UI().IsQuiet()) platform::WriteConsoleLine(text);
   return false;
 }
