@@ -96,9 +96,9 @@ std::string IsoLocalTime(std::time_t t) {
   const int64_t absolute = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
   char text[96];
   std::snprintf(text, sizeof(text), "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d",
-                local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                local.tm_min, local.tm_sec, offsetMinutes < 0 ? '-' : '+',
-                static_cast<int>(absolute / 60), static_cast<int>(absolute % 60));
+                local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                local.tm_sec, offsetMinutes < 0 ? '-' : '+', static_cast<int>(absolute / 60),
+                static_cast<int>(absolute % 60));
   return text;
 }
 

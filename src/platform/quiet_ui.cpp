@@ -12,7 +12,8 @@ bool QuietUserInterface::ChooseFolder(const std::string&, std::string*) { return
 
 void QuietUserInterface::SetWaitCursor(bool) {}
 
-ScopedQuietMode::ScopedQuietMode(bool quiet, BoxSink sink) : m_ui(std::move(sink)), m_installed(quiet) {
+ScopedQuietMode::ScopedQuietMode(bool quiet, BoxSink sink)
+    : m_ui(std::move(sink)), m_installed(quiet) {
   if (m_installed) m_previous = SetUserInterface(&m_ui);
 }
 

@@ -181,9 +181,10 @@ class GuiTest : public E2eTest {
                                   {"DISPLAY=" + screen.Display()}, "", 30000);
       Probe box, owner;
       if (visible.exitStatus == 0 && !visible.out.empty() &&
-          ProbeUntil("Zorvane", 1, [](const Probe& p) { return p.enabled; }, &box) &&
-          ProbeUntil("Zorvane Database Tool", 1, [](const Probe& p) { return !p.enabled; },
-                     &owner)) {
+          ProbeUntil(
+              "Zorvane", 1, [](const Probe& p) { return p.enabled; }, &box) &&
+          ProbeUntil(
+              "Zorvane Database Tool", 1, [](const Probe& p) { return !p.enabled; }, &owner)) {
         return true;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(250));

@@ -78,9 +78,9 @@ TEST_F(ReportTest, EveryExitPathWritesAReportThatTellsItsStatusAndCounts) {
        }},
       {"errors", 1, true, 1,
        [](Harness& h, const std::vector<std::string>& args) {
-         Write(WithOldData(h.DefaultDataFolder()) +
-                   "/Inbox/0123456789ABCDEF0123456789ABCDEF.Message",
-               "not a message");
+         Write(
+             WithOldData(h.DefaultDataFolder()) + "/Inbox/0123456789ABCDEF0123456789ABCDEF.Message",
+             "not a message");
          return h.Run(args);
        }},
       {"could not start", 2, false, 0,
@@ -102,8 +102,8 @@ TEST_F(ReportTest, EveryExitPathWritesAReportThatTellsItsStatusAndCounts) {
       {"interrupted", 130, true, 0,
        [](Harness& h, const std::vector<std::string>& args) {
          std::filesystem::create_directories(h.DefaultDataFolder());
-         h.RunInEnvironment({TV_E2E_ZVTOOL, "sample", h.DefaultDataFolder(),
-                                      "--messages", "3000", "--seed", "3"});
+         h.RunInEnvironment(
+             {TV_E2E_ZVTOOL, "sample", h.DefaultDataFolder(), "--messages", "3000", "--seed", "3"});
          std::unique_ptr<Child> child = h.StartProgram(args);
          // Stopped once the conversion has begun writing (the handler is in by then).
          while (child->Running() && NewMessageFiles(h.DefaultDataFolder()) == 0) {
@@ -161,8 +161,10 @@ TEST_F(ReportTest, QuietTurnsTheBoxIntoOneErrorLineAndShowsOnlyTheSummary) {
   Result run = harness->Run({"/quiet", "/REPORT:" + ReportPath()});
   ::close(held);
   EXPECT_EQ(run.exitStatus, 1) << run.err;
-  EXPECT_EQ(run.err, "0 messages converted, 0 not converted, 3 list files converted, 1 error, "
-                     "log: " + Log() + "\n");
+  EXPECT_EQ(run.err,
+            "0 messages converted, 0 not converted, 3 list files converted, 1 error, "
+            "log: " +
+                Log() + "\n");
   std::string log;
   ASSERT_TRUE(ReadWholeFile(Log(), &log));
   EXPECT_THAT(log, HasSubstr("Error: Not shown (quiet): Operation with file '" + contacts +

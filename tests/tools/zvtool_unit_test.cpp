@@ -385,14 +385,14 @@ TEST_F(ToolTest, ReportsTabulatesEveryMachineAndNamesDamagedAndForeignFiles) {
   std::ostringstream out, err;
   EXPECT_EQ(zvtool::RunReports(dir, false, out, err), zvtool::kExitNo);
   const std::string table = out.str();
-  for (const char* line : {"PC-01       olga  0 done ", "PC-02       olga  1 errors ",
-                           "PC-03       olga  2 could not start ", "NOT loaded\n",
-                           "PC-04.json  -     -  ", "  damaged: not JSON\n",
-                           "  foreign: not a converter report\n",
-                           "Total: 5 files, 3 reports (1 done, 1 errors, 1 could not start), "
-                           "2 damaged or foreign",
-                           "Messages converted 30, not converted 1, list files converted 12, "
-                           "errors 3"}) {
+  for (const char* line :
+       {"PC-01       olga  0 done ", "PC-02       olga  1 errors ",
+        "PC-03       olga  2 could not start ", "NOT loaded\n", "PC-04.json  -     -  ",
+        "  damaged: not JSON\n", "  foreign: not a converter report\n",
+        "Total: 5 files, 3 reports (1 done, 1 errors, 1 could not start), "
+        "2 damaged or foreign",
+        "Messages converted 30, not converted 1, list files converted 12, "
+        "errors 3"}) {
     EXPECT_NE(table.find(line), std::string::npos) << line << "\n" << table;
   }
   EXPECT_EQ(table.find("notes.txt"), std::string::npos);

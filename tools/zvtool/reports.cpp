@@ -123,8 +123,7 @@ int RunReports(const std::string& dir, bool csv, std::ostream& out, std::ostream
     }
   }
   if (error) {
-    err << "zvtool reports: the folder '" << dir << "' cannot be read: " << error.message()
-        << "\n";
+    err << "zvtool reports: the folder '" << dir << "' cannot be read: " << error.message() << "\n";
     return kExitError;
   }
   std::sort(files.begin(), files.end());
@@ -157,9 +156,8 @@ int RunReports(const std::string& dir, bool csv, std::ostream& out, std::ostream
           << (ok ? std::to_string(r.exitStatus) : "") << ',' << CsvField(r.outcome) << ','
           << (ok ? std::to_string(r.converted) : "") << ','
           << (ok ? std::to_string(r.notConverted) : "") << ','
-          << (ok ? std::to_string(r.listFiles) : "") << ','
-          << (ok ? std::to_string(r.errors) : "") << ',' << CsvField(r.firstError) << ','
-          << CsvField(r.problem) << "\r\n";
+          << (ok ? std::to_string(r.listFiles) : "") << ',' << (ok ? std::to_string(r.errors) : "")
+          << ',' << CsvField(r.firstError) << ',' << CsvField(r.problem) << "\r\n";
     }
   } else {
     std::vector<std::vector<std::string>> table = {{"COMPUTER", "USER", "STATUS", "CONVERTED",
