@@ -1,6 +1,11 @@
 #include "app/conversion_core.h"
 
 #include "foundation/run_outcome.h"
+#include "foundation/tv_error.h"
+#include "platform/settings_store.h"
+#include "platform/system_error.h"
+#include "platform/terminal.h"
+#include "platform/ui.h"
 #include "replies/tv_text_messages.h"
 
 ConversionCore* g_pConversionCore = nullptr;
@@ -39,7 +44,7 @@ std::string ConversionCore::InitFailureText() const {
 }
 
 void ConversionCore::Convert(TvBool deleteOld) {
-  ResetRunOutcome();
+  // The tally is the session's: a failed backup before this conversion still counts.
   m_database.CreateStandardFolders();
   m_database.ConvertDatabase(deleteOld);
   // A stop asked for by the user skips the stores not started yet (StopIfRequested).
@@ -56,6 +61,23 @@ void ConversionCore::Convert(TvBool deleteOld) {
     if (!RunOutcome().interrupted) m_settingsSystem.conversionDone = 1;
     // The auto answers store goes first, then the fast replies store (reverse of construction).
   }
+}
+
+TvBool ConversionCore::RecordDatabaseVersion() {
+  platform::SetLastError(0);
+  if (m_settingsSystem.Save()) return 1;
+  const std::string reason =
+      platform::LastError() != 0 ? LastErrorReason() : "the settings store refused the value";
+  const std::string where = platform::SettingsFilePath();
+  const std::string text = "The new database version could not be recorded in the settings" +
+                           (where.empty() ? std::string() : " '" + where + "'") +
+                           ", because: " + reason +
+                           ".\nRun the tool again once the settings can be written: it converts "
+                           "what is left and records the version.";
+  platform::UI().MessageBox(text, platform::BoxButtons::kOk, platform::BoxIcon::kError);
+  // A quiet run shows no box; a script watching stderr still gets the reason.
+  if (platform::UI().IsQuiet()) platform::WriteConsoleLine(text);
+  return 0;
 }
 
 void CreateConversionCore() {

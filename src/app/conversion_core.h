@@ -54,6 +54,10 @@ class ConversionCore : private TvCorePathsHolder {
   // the user stopped the run: then the stores not reached are skipped, kInterruptedLine is
   // logged and conversionDone stays 0.
   void Convert(TvBool deleteOld);
+  // Records the database version when a conversion ran (the system section's Save), while the
+  // run can still count a failure: a version that cannot be written shows an error box saying
+  // why (counted like every failed write). 0 then; 1 when recorded or nothing was to be.
+  TvBool RecordDatabaseVersion();
   static constexpr const char* kInterruptedLine =
       "Conversion: interrupted by the user , NOT finished (run the conversion again)";
 

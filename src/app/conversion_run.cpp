@@ -7,6 +7,7 @@
 #include "foundation/utilities.h"
 #include "platform/interrupt.h"
 #include "platform/progress_view.h"
+#include "platform/ui.h"
 
 namespace {
 
@@ -21,7 +22,8 @@ void RunConversion(ConversionCore& core, TvBool deleteOld, bool windowed) {
   // before and after, stay interruptible as usual, since nothing is half done there.
   platform::InstallStopHandlers();
   {
-    std::unique_ptr<platform::ProgressView> view = platform::OpenProgressView(windowed);
+    std::unique_ptr<platform::ProgressView> view;
+    if (!platform::UI().IsQuiet()) view = platform::OpenProgressView(windowed);
     if (view == nullptr) {
       core.Convert(deleteOld);
     } else {
@@ -45,11 +47,13 @@ std::string SummaryText(const TvRunOutcome& outcome, const std::string& keptLog)
   return text;
 }
 
-std::string RunSummary(ConversionCore& core) {
+std::string KeptLog(ConversionCore& core) {
   std::string log = core.m_log.FilePath();
   if (core.m_log.m_dwordErrorCount == 0 || !FileExists(log)) log.clear();
-  return SummaryText(RunOutcome(), log);
+  return log;
 }
+
+std::string RunSummary(ConversionCore& core) { return SummaryText(RunOutcome(), KeptLog(core)); }
 
 std::string DoneBoxText(TvBool launch) {
   std::string text =

@@ -11,7 +11,8 @@
 class ConversionCore;
 
 // Converts with the core. windowed: the dialog's run (a progress window on Windows); false for
-// /SILENT. On POSIX the progress line shows on a terminal's stderr either way.
+// /SILENT. On POSIX the progress line shows on a terminal's stderr either way, unless the user
+// interface is quiet, which shows no progress at all.
 void RunConversion(ConversionCore& core, TvBool deleteOld, bool windowed);
 
 // The summary line: messages converted and not converted, list files converted, errors, and the
@@ -19,6 +20,9 @@ void RunConversion(ConversionCore& core, TvBool deleteOld, bool windowed);
 std::string SummaryText(const TvRunOutcome& outcome, const std::string& keptLog);
 // The summary of the core's last run (the log's path when the log was kept).
 std::string RunSummary(ConversionCore& core);
+// The log's path when the run kept it (an Error line was written and the file is there), else
+// empty.
+std::string KeptLog(ConversionCore& core);
 // The done box's text: its fixed words, then the summary on a line of its own.
 std::string DoneBoxText(TvBool launch);
 

@@ -26,12 +26,16 @@ TvInformation FindInformationRequest(const std::string& commandLine) {
 
 std::string UsageText() {
   const std::string program = kProgram;
-  return "Usage: " + program + " [/SILENT]\n" +
+  return "Usage: " + program + " [/SILENT] [/QUIET] [/REPORT:<path>]\n" +
          "Converts the Zorvane user data folder from the 3.0 to the 3.1 formats.\n"
          "\n"
          "  (nothing)        the dialog: back up, restore, convert\n"
          "  /SILENT          convert at once without the dialog, deleting each old file\n"
          "                   once its new file is safely written\n"
+         "  /QUIET           as /SILENT, and show nothing at all: every message is written to\n"
+         "                   the log instead, and a question takes the answer No\n"
+         "  /REPORT:<path>   write a report of the run (JSON) to that file at the end of the\n"
+         "                   run, whatever its outcome\n"
          "  /?, -h, --help   this text\n"
          "  --version        the version\n"
          "\n"
@@ -39,6 +43,9 @@ std::string UsageText() {
          "data folder), 2 could not start, 3 another copy is running, 130 or 143 stopped by\n"
          "SIGINT or SIGTERM (run it again to finish).\n";
 }
+
+std::string ToolVersion() { return TV_VERSION; }
+std::string ToolRevision() { return TV_REVISION; }
 
 std::string VersionText() {
   std::string text = std::string("ZV30TO31 ") + TV_VERSION;

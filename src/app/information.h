@@ -13,6 +13,9 @@ TvInformation FindInformationRequest(const std::string& commandLine);
 std::string UsageText();
 // "ZV30TO31 1.0.0.137" and the build's revision when it is known.
 std::string VersionText();
+// The version alone ("1.0.0.137") and the source revision (empty when unknown).
+std::string ToolVersion();
+std::string ToolRevision();
 
 // Shows the text asked for (stdout on POSIX; on Windows the standard output when redirected,
 // else a box). False when the command line asks for none.

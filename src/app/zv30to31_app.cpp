@@ -4,10 +4,12 @@
 #include "app/conversion_run.h"
 #include "app/information.h"
 #include "app/main_dialog.h"
+#include "app/run_report.h"
 #include "foundation/run_outcome.h"
 #include "platform/file_system.h"
 #include "platform/interrupt.h"
 #include "platform/process_setup.h"
+#include "platform/quiet_ui.h"
 #include "platform/shell.h"
 #include "platform/terminal.h"
 #include "platform/ui.h"
@@ -68,13 +70,47 @@ bool CZV30TO31App::IsSilent(const std::string& commandLine) {
   return !commandLine.empty() && commandLine.find("/SILENT") != std::string::npos;
 }
 
+bool CZV30TO31App::IsQuiet(const std::string& commandLine) {
+  // Any letter case, unlike /SILENT, which the messenger's own installer spells one way only.
+  std::string upper = commandLine;
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper.find("/QUIET") != std::string::npos;
+}
+
+namespace {
+
+// Where a box goes in quiet mode: once a conversion can run (the core initialised, so the log
+// knows its folder), into the log, an Error line for an error or warning box (counted there);
+// before that, a failure box is counted directly, so the exit status and the report still tell.
+void QuietBoxToLog(const std::string& text, platform::BoxIcon icon) {
+  const bool failure = icon == platform::BoxIcon::kError || icon == platform::BoxIcon::kWarning;
+  std::string line = text;
+  for (char& c : line) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  if (g_pConversionCore != nullptr && g_pConversionCore->m_initialised != 0) {
+    g_pConversionCore->m_log.Add("Not shown (quiet): " + line, failure ? kLogError : kLogInfo,
+                                 kLogNoCategory);
+  } else if (failure) {
+    CountFailure(line);
+  }
+}
+
+}  // namespace
+
 TvBool CZV30TO31App::InitInstance() {
   m_exitStatus = kExitDone;
   // Help and version end here, before anything is read or written.
   if (ShowInformationRequest(m_commandLine)) return 0;
   ResetRunOutcome();
+  const bool quiet = IsQuiet(m_commandLine);
+  const bool silent = quiet || IsSilent(m_commandLine);
+  platform::ScopedQuietMode quietMode(quiet, &QuietBoxToLog);
+  TvRunReport report(ReportPathArgument(m_commandLine));
   // A silent run takes a stop request from the start; the dialog only while it converts.
-  if (IsSilent(m_commandLine)) platform::InstallStopHandlers();
+  if (silent) platform::InstallStopHandlers();
   m_services.InitUserInterface();
 
   std::string programFolder = RemoveFileSpec(m_services.ProgramPath());
@@ -85,6 +121,7 @@ TvBool CZV30TO31App::InitInstance() {
         "Winsock 2.0 is required for this application, please update your system",
         platform::BoxButtons::kOk, platform::BoxIcon::kError);
     m_exitStatus = kExitStartupFailed;
+    WriteReport(report, std::string(), std::string());
     return 0;
   }
 
@@ -92,6 +129,7 @@ TvBool CZV30TO31App::InitInstance() {
     m_services.AbandonInstanceGuard();
     platform::WriteConsoleLine("Another copy of the tool is running; this one did nothing.");
     m_exitStatus = kExitAlreadyRunning;
+    WriteReport(report, std::string(), std::string());
     return 0;
   }
 
@@ -102,37 +140,41 @@ TvBool CZV30TO31App::InitInstance() {
 
   m_services.InitComLibrary();
   CreateConversionCore();
+  ConversionCore& core = *g_pConversionCore;
 
   TvBool done = 0;
   TvBool launch = 0;
+  bool converting = false;
   if (!m_services.LoadRichEditLibraries()) {
     platform::UI().MessageBox("The RichEdit initialization failed", platform::BoxButtons::kOk,
                               platform::BoxIcon::kError);
     m_exitStatus = kExitStartupFailed;
-  } else if (!g_pConversionCore->Init()) {
-    platform::UI().MessageBox(g_pConversionCore->InitFailureText(), platform::BoxButtons::kOk,
+  } else if (!core.Init()) {
+    platform::UI().MessageBox(core.InitFailureText(), platform::BoxButtons::kOk,
                               platform::BoxIcon::kError);
     m_exitStatus = kExitStartupFailed;
   } else {
-    if (IsSilent(m_commandLine)) {
-      RunConversion(*g_pConversionCore, 1, false);
+    converting = true;
+    if (silent) {
+      RunConversion(core, 1, false);
     } else {
       CZV30TO31Dlg dialog;
       m_services.RunDialog(dialog);
     }
-    done = g_pConversionCore->m_settingsSystem.conversionDone;
-    launch = g_pConversionCore->m_settingsSystem.launchMessenger;
-    // Any failure the run reported: an Error line, a file-error box, a failed backup or restore.
-    if (RunOutcome().failures != 0) {
-      m_exitStatus = kExitConversionErrors;
-    }
-    if (RunOutcome().interrupted) m_exitStatus = InterruptedExitStatus();
-    if (done != 0 || RunOutcome().interrupted) {
-      platform::WriteConsoleLine(RunSummary(*g_pConversionCore));
-    }
+    done = core.m_settingsSystem.conversionDone;
+    launch = core.m_settingsSystem.launchMessenger;
+    // The run's last write, before its outcome is settled, so a failure here counts too.
+    core.RecordDatabaseVersion();
+    m_exitStatus = SettledExitStatus();
   }
 
-  // Destroying the core records the database version when a conversion ran.
+  const std::string dataFolder = core.m_settingsRunTime.m_csUserDataFolder;
+  WriteReport(report, dataFolder, converting ? KeptLog(core) : std::string());
+  if (converting && (done != 0 || RunOutcome().interrupted)) {
+    platform::WriteConsoleLine(RunSummary(core));
+  }
+
+  // The version was recorded above; destroying the core writes nothing more.
   DestroyConversionCore();
   SetSettingsStore(previousStore);
 
@@ -148,4 +190,19 @@ TvBool CZV30TO31App::InitInstance() {
     m_services.ShellOpen(messenger);
   }
   return 0;
+}
+
+int CZV30TO31App::SettledExitStatus() {
+  // Any failure the session reported: an Error line, a file-error box, a failed backup or
+  // restore, a version that could not be recorded.
+  if (RunOutcome().interrupted) return InterruptedExitStatus();
+  return RunOutcome().failures != 0 ? kExitConversionErrors : kExitDone;
+}
+
+void CZV30TO31App::WriteReport(const TvRunReport& report, const std::string& dataFolder,
+                               const std::string& keptLog) {
+  if (!report.Asked()) return;
+  if (!report.Write(dataFolder, m_exitStatus, keptLog) && m_exitStatus == kExitDone) {
+    m_exitStatus = kExitConversionErrors;
+  }
 }

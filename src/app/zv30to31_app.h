@@ -2,8 +2,10 @@
 // launch, and the exit status it leaves for people who deploy the tool unattended:
 //   0  nothing failed: the dialog was closed without converting, or the conversion reported no
 //      failure
-//   1  a failure was reported: an Error log line (the log was kept), or a box with the error or
-//      warning icon (a file that could not be read or written, a failed backup or restore)
+//   1  a failure was reported anywhere in the session: an Error log line (the log was kept), or a
+//      box with the error or warning icon (a file that could not be read or written, a failed
+//      backup or restore, a database version that could not be recorded, a report that could
+//      not be written); in quiet mode those boxes are Error lines of the log
 //   2  start-up failed (sockets, rich-edit libraries, core initialisation, a configured data
 //      folder that cannot be used); nothing was converted or recorded
 //   3  another copy was running
@@ -17,6 +19,7 @@
 #include "platform/instance_guard.h"
 
 class CZV30TO31Dlg;
+class TvRunReport;
 class SettingsStore;
 
 enum TvExitStatus : int {
@@ -68,8 +71,17 @@ class CZV30TO31App {
   static std::string RemoveFileSpec(const std::string& path);
   // "/SILENT" anywhere in the command line, case-sensitive.
   static bool IsSilent(const std::string& commandLine);
+  // "/QUIET" anywhere in the command line, any letter case: a silent run that shows nothing.
+  static bool IsQuiet(const std::string& commandLine);
 
  private:
+  // The exit status of a run that converted or showed the dialog, from the session's tally.
+  static int SettledExitStatus();
+  // Writes the report when one was asked for; one that cannot be written turns a clean exit
+  // status into 1 (its error box is counted and, in quiet mode, logged).
+  void WriteReport(const TvRunReport& report, const std::string& dataFolder,
+                   const std::string& keptLog);
+
   std::string m_commandLine;
   std::unique_ptr<TvStartupServices> m_ownServices;
   TvStartupServices& m_services;

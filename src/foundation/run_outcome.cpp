@@ -6,6 +6,7 @@
 namespace {
 
 TvRunOutcome g_outcome;
+std::vector<std::string> g_firstFailures;
 
 // Every error or warning box counts as one reported failure, wherever it is raised: the user
 // interface tells this tally of each one. Installed before main, so no box can be missed.
@@ -15,8 +16,15 @@ TvRunOutcome g_outcome;
 }  // namespace
 
 TvRunOutcome& RunOutcome() { return g_outcome; }
-void ResetRunOutcome() { g_outcome = TvRunOutcome{}; }
-void CountFailure() { ++g_outcome.failures; }
+void ResetRunOutcome() {
+  g_outcome = TvRunOutcome{};
+  g_firstFailures.clear();
+}
+const std::vector<std::string>& FirstFailures() { return g_firstFailures; }
+void CountFailure(const std::string& what) {
+  ++g_outcome.failures;
+  if (g_firstFailures.size() < kKeptFailureTexts) g_firstFailures.push_back(what);
+}
 
 bool StopIfRequested() {
   if (platform::StopRequested()) g_outcome.interrupted = true;

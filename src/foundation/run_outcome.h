@@ -8,6 +8,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 struct TvRunOutcome {
   uint32_t failures = 0;              // Error lines written + error/warning boxes shown
@@ -17,10 +19,15 @@ struct TvRunOutcome {
   bool interrupted = false;           // the run stopped early because the user asked it to
 };
 
-// The process's one tally. Reset at the start of every conversion.
+// The process's one tally: the whole session's, from start-up on (a backup that failed before
+// the conversion in the same dialog still counts). Reset when start-up begins.
 TvRunOutcome& RunOutcome();
 void ResetRunOutcome();
-void CountFailure();
+// One reported failure; what: its text (an Error line's message, a box's text).
+void CountFailure(const std::string& what);
+// The texts of the session's first kKeptFailureTexts failures, in order (for the run's report).
+inline constexpr size_t kKeptFailureTexts = 20;
+const std::vector<std::string>& FirstFailures();
 // Asked between messages and between stores: true once the user asked the run to stop (POSIX:
 // SIGINT, SIGTERM), and the run is then marked interrupted.
 bool StopIfRequested();

@@ -65,7 +65,7 @@ std::string TvLog::NewLine(const std::string& message, int32_t level, int32_t ca
   // Counted before the write, so an Error line that cannot be written still keeps the log.
   if (level == kLogError) {
     ++m_dwordErrorCount;
-    CountFailure();
+    CountFailure(message);
   }
   return FormatLine(timeStamp, message, level, category);
 }

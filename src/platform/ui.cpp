@@ -24,9 +24,9 @@ std::string& StartingDirectoryStorage() {
 }  // namespace
 
 BoxAnswer UserInterface::MessageBox(const std::string& text, BoxButtons buttons, BoxIcon icon) {
-  if (icon == BoxIcon::kError || icon == BoxIcon::kWarning) {
+  if ((icon == BoxIcon::kError || icon == BoxIcon::kWarning) && !IsQuiet()) {
     FailureBoxObserver observer = g_failureObserver.load();
-    if (observer != nullptr) observer();
+    if (observer != nullptr) observer(text);
   }
   return ShowMessageBox(text, buttons, icon);
 }

@@ -24,15 +24,18 @@ class UserInterface {
   // (without a trailing separator) when a folder was chosen; *path untouched otherwise.
   virtual bool ChooseFolder(const std::string& title, std::string* path) = 0;
   virtual void SetWaitCursor(bool on) = 0;
+  // True for an interface that shows nothing at all (quiet mode): it tells the run of every box
+  // itself, so MessageBox leaves the failure observer to it, and callers show no progress.
+  virtual bool IsQuiet() const { return false; }
 
  protected:
   // The box itself, as the interface shows it.
   virtual BoxAnswer ShowMessageBox(const std::string& text, BoxButtons buttons, BoxIcon icon) = 0;
 };
 
-// Called once for every error or warning box, before it is shown; none by default. The run's
-// tally of reported failures installs itself here (it lives above this layer).
-using FailureBoxObserver = void (*)();
+// Called once for every error or warning box, with its text, before it is shown; none by
+// default. The run's tally of reported failures installs itself here (it lives above this layer).
+using FailureBoxObserver = void (*)(const std::string& text);
 void SetFailureBoxObserver(FailureBoxObserver observer);
 
 // The interface in force.

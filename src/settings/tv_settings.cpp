@@ -63,8 +63,8 @@ TvBool TvSettings::ReadRecord(const char* name, uint8_t* record, uint32_t size) 
   return Store().ReadBlock(m_csSectionName, name, record, size);
 }
 
-void TvSettings::WriteDword(const char* name, uint32_t value) const {
-  Store().WriteInt(m_csSectionName, name, value);
+TvBool TvSettings::WriteDword(const char* name, uint32_t value) const {
+  return Store().WriteInt(m_csSectionName, name, value);
 }
 void TvSettings::WriteText(const char* name, const std::string& text) const {
   Store().WriteText(m_csSectionName, name, text);
@@ -365,7 +365,9 @@ TvSettingsSystem::TvSettingsSystem() : TvSettings("System Settings") {
   m_dwordBuild = ReadDword("m_dwordBuild", 0);
 }
 
-TvSettingsSystem::~TvSettingsSystem() { TvSettingsSystem::Save(); }
+TvSettingsSystem::~TvSettingsSystem() {
+  if (!m_saved) TvSettingsSystem::Save();
+}
 
 TvBool TvSettingsSystem::Load() {
   m_csUpdateSavePath = ReadText("m_csUpdateSavePath", std::string());
@@ -375,8 +377,9 @@ TvBool TvSettingsSystem::Load() {
 }
 
 TvBool TvSettingsSystem::Save() {
-  if (conversionDone != 0) WriteDword("m_dwordDatabaseVersion", kDatabaseVersion);
-  return 1;
+  m_saved = true;
+  if (conversionDone == 0) return 1;
+  return WriteDword("m_dwordDatabaseVersion", kDatabaseVersion);
 }
 
 // ---- User info -----------------------------------------------------------------------------

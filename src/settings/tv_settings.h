@@ -41,7 +41,8 @@ class TvSettings {
   uint64_t ReadDword64(const char* name, uint64_t current, uint64_t def) const;
   TvBool ReadRecord(const char* name, uint8_t* record, uint32_t size) const;
 
-  void WriteDword(const char* name, uint32_t value) const;
+  // 0 when the store refused the value (LastError() tells why where the system gives a reason).
+  TvBool WriteDword(const char* name, uint32_t value) const;
   void WriteText(const char* name, const std::string& text) const;
   void WriteDword64(const char* name, uint64_t value) const;
   void WriteRecord(const char* name, const uint8_t* record, uint32_t size) const;
@@ -198,7 +199,9 @@ class TvSettingsSystem : public TvSettings {
   TvSettingsSystem();
   ~TvSettingsSystem() override;
   TvBool Load() override;
-  // Writes "m_dwordDatabaseVersion" = 0x301 when conversionDone is set, nothing else; returns 1.
+  // Writes "m_dwordDatabaseVersion" = 0x301 when conversionDone is set, nothing else; 0 when
+  // that write failed. The destructor saves only when nobody did before it, so start-up can
+  // record the version while the run can still count and report a failure.
   TvBool Save() override;
 
   std::string m_csUpdateSavePath;
@@ -208,6 +211,9 @@ class TvSettingsSystem : public TvSettings {
   uint32_t m_dwordCheckedTime = 0;
   TvBool conversionDone = 0;   // set by the conversion core when its conversion has run
   TvBool launchMessenger = 0;  // set by the main dialog from its launch check box
+
+ private:
+  bool m_saved = false;
 };
 
 // "User Info Settings". The defaults of the user and group names come from the run-time section,

@@ -11,6 +11,7 @@
 #include "app/conversion_core.h"
 #include "app/main_dialog.h"
 #include "app/zv30to31_app.h"
+#include "foundation/run_outcome.h"
 #include "platform/file_system.h"
 #include "settings/settings_store.h"
 #include "settings/staged_facts.h"
@@ -120,6 +121,7 @@ class RecordingServices : public TvStartupServices {
 class AppTest : public ScratchTest {
  protected:
   AppTest() {
+    ResetRunOutcome();  // the run's tally is the process's: each test is a session of its own
     facts.appDataFolder = scratch.MakeDir("AppData");
     facts.currentDirectory = scratch.MakeDir("Program");
     services.programPath = facts.currentDirectory + platform::kPathSeparator + "ZV30TO31.exe";

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "app/app_fixture.h"
+#include "app/run_report.h"
 #include "app/zv30to31_app.h"
 #include "foundation/run_outcome.h"
 #include "platform/ui.h"
@@ -39,6 +41,41 @@ TEST(StartupHelpers, SilentIsACaseSensitiveWordAnywhere) {
   EXPECT_FALSE(CZV30TO31App::IsSilent("/silent"));
   EXPECT_FALSE(CZV30TO31App::IsSilent("/Silent"));
   EXPECT_FALSE(CZV30TO31App::IsSilent(""));
+}
+
+// /QUIET in any letter case (unlike /SILENT); the report's path from /REPORT:, quoted or not.
+TEST(StartupHelpers, QuietAndReportArgumentsAreFoundAsDeploymentToolsWriteThem) {
+  EXPECT_TRUE(CZV30TO31App::IsQuiet("/QUIET"));
+  EXPECT_TRUE(CZV30TO31App::IsQuiet("/SILENT /quiet"));
+  EXPECT_TRUE(CZV30TO31App::IsQuiet("-a /Quiet -b"));
+  EXPECT_FALSE(CZV30TO31App::IsQuiet("/SILENT"));
+  EXPECT_FALSE(CZV30TO31App::IsQuiet("QUIET"));
+  const std::pair<const char*, const char*> kReports[] = {
+      {"/QUIET /REPORT:C:\\r\\PC.json", "C:\\r\\PC.json"},
+      {"/report:\"\\\\server\\my reports\\PC.json\" /SILENT", "\\\\server\\my reports\\PC.json"},
+      {"\"/REPORT:/tmp/a b.json\"", "/tmp/a b.json"},
+      {"/SILENT", ""},
+      {"/REPORTS:x", ""},
+  };
+  for (const auto& [commandLine, path] : kReports) {
+    EXPECT_EQ(ReportPathArgument(commandLine), path) << commandLine;
+  }
+}
+
+// The report's texts are valid JSON whatever bytes they hold; each exit status has its word.
+TEST(StartupHelpers, ReportTextsAreEscapedAndExitStatusesNamed) {
+  EXPECT_EQ(JsonString("a\"b\\c\r\n\t\x01\x7f\xe9\xff"),
+            "\"a\\\"b\\\\c\\r\\n\\t\\u0001\\u007f\\u00e9\\u00ff\"");
+  const std::pair<int, const char*> kWords[] = {{0, "done"},
+                                                {1, "errors"},
+                                                {2, "could not start"},
+                                                {3, "another copy running"},
+                                                {130, "interrupted"},
+                                                {143, "interrupted"}};
+  for (const auto& [status, word] : kWords) EXPECT_STREQ(ExitStatusWord(status), word);
+  EXPECT_TRUE(std::regex_match(IsoLocalTime(0),
+                               std::regex("^19(69|70)-\\d\\d-\\d\\dT[0-9:]{8}[+-]\\d\\d:\\d\\d$")))
+      << IsoLocalTime(0);
 }
 
 class StartupTest : public AppTest {
@@ -214,6 +251,55 @@ TEST_F(StartupTest, AStagingFolderThatCannotBeMadeGivesExitStatusOne) {
   EXPECT_EQ(ui.boxes[0].text.rfind("Can't create temp folder", 0), 0u) << ui.boxes[0].text;
   EXPECT_EQ(ui.boxes[0].icon, platform::BoxIcon::kWarning);
   EXPECT_EQ(RunOutcome().failures, 2u);
+}
+
+// The exit status is settled after the run's last write and over the whole session: a version
+// the settings refuse, or a backup that failed before the conversion, still ends in status 1. In
+// quiet mode the refused version's box is an Error line of the log, counted once.
+TEST_F(StartupTest, AFailureAtTheEndOrBeforeTheConversionGivesExitStatusOne) {
+  const std::string chosen = scratch.MakeDir("Chosen");
+  // The backup cannot make its folder where a plain file has the name.
+  tvtest::OldDataFolder(chosen + s).RawFile("Zorvane BackUp", "x");
+  const struct {
+    const char* commandLine;
+    bool versionRefused;
+    const char* boxStart;  // the one box shown, or null for none
+    const char* logLine;   // a line the kept log holds, or null when no log is kept
+  } kCases[] = {
+      {"/SILENT", true, "The new database version could not be recorded", nullptr},
+      {"/quiet", true, nullptr, "Error: Not shown (quiet): The new database version"},
+      {"", false, "The backup into", nullptr},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.commandLine);
+    tvtest::OldDataFolder old = OldData();
+    old.Message("Inbox", tvtest::SampleMessage());
+    store.unopenable.clear();
+    if (c.versionRefused) store.unopenable.push_back("System Settings");
+    ui.boxes.clear();
+    ui.folderChoices = {chosen};
+    services.dialogScript = [](CZV30TO31Dlg& dialog, tvtest::ScriptedDialogWindow& window) {
+      dialog.OnCommand(window, kIdBackUp);
+      dialog.OnCommand(window, kIdConvert);  // and No to the backup question
+    };
+    EXPECT_EQ(Run(c.commandLine), kExitConversionErrors);
+    EXPECT_EQ(VersionWritten(), !c.versionRefused);
+    EXPECT_EQ(RunOutcome().failures, 1u);
+    const auto failureBoxes = std::count_if(ui.boxes.begin(), ui.boxes.end(), [](const auto& b) {
+      return b.icon == platform::BoxIcon::kError;
+    });
+    ASSERT_EQ(failureBoxes, c.boxStart != nullptr ? 1 : 0);
+    if (c.boxStart != nullptr) {
+      EXPECT_TRUE(std::any_of(ui.boxes.begin(), ui.boxes.end(),
+                              [&](const auto& b) { return b.text.rfind(c.boxStart, 0) == 0; }));
+    }
+    const std::string log = DataFolder() + "Conversion3.0-3.1.Log.Txt";
+    EXPECT_EQ(PathExists(log), c.logLine != nullptr);
+    if (c.logLine != nullptr) {
+      EXPECT_NE(tvtest::ReadWholeFile(log).find(c.logLine), std::string::npos);
+    }
+    tvtest::RemoveTree(DataFolder());
+  }
 }
 
 // Boxes that tell of a failure are counted wherever they are raised; questions and notices are not.

@@ -155,6 +155,7 @@ TEST_F(StopTest, AStopEndsTheWalkBetweenMessagesSkipsTheStoresAndARerunFinishes)
       StopAfter stop(stopAfter);
       SetProgress(&stop);
       if (stopAfter == 0) platform::SetStopRequest(SIGINT);
+      ResetRunOutcome();  // each run is a session of its own
       core.Convert(1);
       SetProgress(nullptr);
       EXPECT_TRUE(RunOutcome().interrupted);
@@ -179,6 +180,7 @@ TEST_F(StopTest, AStopEndsTheWalkBetweenMessagesSkipsTheStoresAndARerunFinishes)
     {
       ConversionCore core;
       ASSERT_EQ(core.Init(), 1);
+      ResetRunOutcome();
       core.Convert(1);
       EXPECT_FALSE(RunOutcome().interrupted);
       EXPECT_EQ(RunOutcome().messagesConverted, kMessages - stopAfter);

@@ -33,6 +33,15 @@ class E2eTest : public ::testing::Test {
     std::ofstream(path, std::ios::binary) << bytes;
   }
   bool Native() const { return harness->mode() == Harness::Mode::kNative; }
+  // 3.1 message files (16 hexadecimal digits and ".Message") anywhere in the data folder.
+  static int NewMessageFiles(const std::string& dataFolder) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dataFolder)) {
+      const std::string name = entry.path().filename().string();
+      if (name.size() == 24 && name.compare(16, 8, ".Message") == 0) ++count;
+    }
+    return count;
+  }
 
   // Gives folder old data to convert: an empty 3.0 folders file (header word and count zero).
   static std::string WithOldData(const std::string& folder) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <regex>
@@ -168,6 +169,30 @@ class GuiTest : public E2eTest {
     return ClickCenter(*box.Find("Button", exact));
   }
 
+  // True once the message box "Zorvane" takes input: its window is mapped on the screen and
+  // enabled, and the dialog it belongs to is disabled, which the box's modal loop does on entry.
+  // False at once when no such window exists any more.
+  bool WaitUntilBoxTakesInput(int seconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+      Result exists = RunCommand({"xdotool", "search", "--name", "^Zorvane$"},
+                                 {"DISPLAY=" + screen.Display()}, "", 30000);
+      if (exists.exitStatus != 0 || exists.out.empty()) return false;
+      Result visible = RunCommand({"xdotool", "search", "--onlyvisible", "--name", "^Zorvane$"},
+                                  {"DISPLAY=" + screen.Display()}, "", 30000);
+      Probe box, owner;
+      if (visible.exitStatus == 0 && !visible.out.empty() &&
+          ProbeUntil(
+              "Zorvane", 1, [](const Probe& p) { return p.enabled; }, &box) &&
+          ProbeUntil(
+              "Zorvane Database Tool", 1, [](const Probe& p) { return !p.enabled; }, &owner)) {
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    return false;
+  }
+
   VirtualScreen screen;
   std::string windowId;
 };
@@ -242,6 +267,43 @@ TEST_F(GuiTest, LowerCaseSilentShowsTheDialogAndASecondCopyEndsAtOnce) {
 
 // A conversion of a few thousand messages from the dialog: the progress window (pictured for the
 // README), a dialog that takes no command meanwhile, and the done box with its line of counts.
+// /QUIET on a screen, with the old contact list held open by another program (the box that
+// /SILENT would wait on): no window ever appears, the run ends by itself with exit status 1, and
+// the report is written.
+TEST_F(GuiTest, QuietShowsNoWindowAndEndsByItselfWithItsReport) {
+  const std::string data = WithOldData(harness->DefaultDataFolder());
+  const std::string contacts = data + "/ContactList.Users";
+  Write(contacts, std::string(8, '\0'));
+  std::unique_ptr<Child> holder =
+      harness->StartInEnvironment({"wine", TV_E2E_PROBE, "lock", harness->ProgramPathOf(contacts)});
+  ASSERT_TRUE(holder->WaitForError("held", 120000));
+  const std::string report = harness->Scratch() + "/PC.json";
+  const auto started = std::chrono::steady_clock::now();
+  std::unique_ptr<Child> app =
+      harness->StartProgram({"/QUIET", "/REPORT:" + harness->ProgramPathOf(report)});
+  std::string windows;
+  while (app->Running() && windows.empty() &&
+         std::chrono::steady_clock::now() < started + std::chrono::minutes(5)) {
+    Result shown = RunCommand({"xdotool", "search", "--onlyvisible", "--name", "."},
+                              {"DISPLAY=" + screen.Display()}, "", 30000);
+    if (shown.exitStatus == 0) windows = shown.out;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  Result ended = app->Wait(60000);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  holder->CloseInput();
+  holder->Wait(60000);
+  EXPECT_EQ(windows, "") << "a window appeared";
+  ASSERT_FALSE(ended.timedOut) << "the quiet run did not end by itself";
+  EXPECT_EQ(ended.exitStatus, 1) << ended.err;
+  const std::string text = ReadAll(report);
+  EXPECT_NE(text.find("\"exitStatus\": 1,"), std::string::npos) << text;
+  EXPECT_NE(text.find("ContactList.Users"), std::string::npos) << text;
+  std::printf("[ quiet    ] ended by itself with exit status %d in %.1f s\n", ended.exitStatus,
+              seconds);
+}
+
 TEST_F(GuiTest, ConvertingShowsProgressAndEndsWithTheSummary) {
   if (std::string(TV_E2E_ZVTOOL).empty()) GTEST_SKIP() << "zvtool is not built";
   constexpr int kMessages = 3000;
@@ -319,15 +381,18 @@ TEST_F(GuiTest, ConvertingShowsProgressAndEndsWithTheSummary) {
   if (WaitForWindow(30, "Zorvane", &doneId)) {
     EXPECT_TRUE(screen.Screenshot(artifacts + "/done.png", doneId));
   }
-  // On a loaded machine a click can come before the box takes input: click again until it ends.
+  // On a loaded machine a click can come before the box takes input: wait until it does (shown
+  // on the screen, enabled, its owner disabled by its modal loop), click, and again until it ends.
   const Control ok = *done.Find("Button", std::regex("^OK$"));
   for (int attempt = 0; attempt < 4 && app->Running(); ++attempt) {
+    // No box left to click: the program is on its way out.
+    if (!WaitUntilBoxTakesInput(120)) break;
     ASSERT_TRUE(ClickCenter(ok));
     for (int wait = 0; wait < 300 && app->Running(); ++wait) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
   }
-  Result ended = app->Wait(30000);
+  Result ended = app->Wait(60000);
   EXPECT_FALSE(ended.timedOut);
   EXPECT_EQ(ended.exitStatus, 0) << ended.err;
   EXPECT_EQ(harness->QueryDword("System Settings", "m_dwordDatabaseVersion"), 0x301u);

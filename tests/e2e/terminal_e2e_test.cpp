@@ -84,15 +84,6 @@ TEST_F(TerminalTest, TheProgressLineShowsOnATerminalOnlyAndTheSummaryAlways) {
       << tty.out;
 }
 
-// 3.1 message files (16 hexadecimal digits and ".Message") anywhere in the data folder.
-int NewMessageFiles(const std::string& dataFolder) {
-  int count = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(dataFolder)) {
-    const std::string name = entry.path().filename().string();
-    if (name.size() == 24 && name.compare(16, 8, ".Message") == 0) ++count;
-  }
-  return count;
-}
 
 TEST_F(TerminalTest, SignalsStopBetweenMessagesAndARerunFinishesWithNothingLost) {
   constexpr int kMessages = 1500;

@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 
+#include "app/run_report.h"
 #include "database/folders_format.h"
 #include "replies/text_messages_writer.h"
 #include "support/new_message_bytes.h"
@@ -369,3 +370,70 @@ TEST(ToolTextTest, ReadableOutputNestsAndEscapesLineBreaks) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Reports
+
+// Reports as the converter writes them (ReportJson), a damaged and a foreign file, and a file of
+// another kind: one row per .json file, damaged and foreign ones named, totals, and CSV quoting.
+TEST_F(ToolTest, ReportsTabulatesEveryMachineAndNamesDamagedAndForeignFiles) {
+  const std::string dir = scratch.MakeDir("reports");
+  const struct {
+    const char* computer;
+    int exitStatus;
+    uint32_t converted, notConverted, errors;
+    const char* firstError;
+  } kMachines[] = {
+      {"PC-01", 0, 10, 0, 0, nullptr},
+      {"PC-02", 1, 20, 1, 2, "Message: \"a, b\xE9\" , NOT loaded"},
+      {"PC-03", 2, 0, 0, 1, "Core Initialization failed"},
+  };
+  for (const auto& m : kMachines) {
+    TvReportFacts facts;
+    facts.version = "1.0.0.137";
+    facts.computer = m.computer;
+    facts.user = "olga";
+    facts.exitStatus = m.exitStatus;
+    facts.outcome.messagesConverted = m.converted;
+    facts.outcome.messagesNotConverted = m.notConverted;
+    facts.outcome.listFilesConverted = 4;
+    facts.outcome.failures = m.errors;
+    if (m.firstError != nullptr) facts.firstErrors = {m.firstError, "second"};
+    ASSERT_TRUE(tvtest::WriteWholeFile(dir + kSep + m.computer + ".json", ReportJson(facts)));
+  }
+  ASSERT_TRUE(tvtest::WriteWholeFile(dir + kSep + "PC-04.json", "{\"report\": \"ZV30"));
+  ASSERT_TRUE(tvtest::WriteWholeFile(dir + kSep + "other.JSON", "{\"kind\": 1}"));
+  ASSERT_TRUE(tvtest::WriteWholeFile(dir + kSep + "notes.txt", "not a report"));
+
+  std::ostringstream out, err;
+  EXPECT_EQ(zvtool::RunReports(dir, false, out, err), zvtool::kExitNo);
+  const std::string table = out.str();
+  for (const char* line :
+       {"PC-01       olga  0 done ", "PC-02       olga  1 errors ",
+        "PC-03       olga  2 could not start ", "NOT loaded\n", "PC-04.json  -     -  ",
+        "  damaged: not JSON\n", "  foreign: not a converter report\n",
+        "Total: 5 files, 3 reports (1 done, 1 errors, 1 could not start), "
+        "2 damaged or foreign",
+        "Messages converted 30, not converted 1, list files converted 12, "
+        "errors 3"}) {
+    EXPECT_NE(table.find(line), std::string::npos) << line << "\n" << table;
+  }
+  EXPECT_EQ(table.find("notes.txt"), std::string::npos);
+
+  std::ostringstream csv, csvErr;
+  EXPECT_EQ(zvtool::RunReports(dir, true, csv, csvErr), zvtool::kExitNo);
+  // The byte 0xE9 comes back as the Latin-1 character, in UTF-8.
+  EXPECT_NE(csv.str().find("PC-02.json,PC-02,olga,1,errors,20,1,4,2,"
+                           "\"Message: \"\"a, b\xC3\xA9\"\" , NOT loaded\",\r\n"),
+            std::string::npos)
+      << csv.str();
+  EXPECT_NE(csv.str().find("PC-04.json,,,,,,,,,,damaged: not JSON\r\n"), std::string::npos);
+
+  // Exit status: 0 when every report says 0; 2 when the folder cannot be read.
+  const std::string good = scratch.MakeDir("good");
+  std::filesystem::copy_file(dir + kSep + "PC-01.json", good + kSep + "PC-01.json");
+  std::ostringstream ignored;
+  EXPECT_EQ(zvtool::RunReports(good, false, ignored, ignored), zvtool::kExitOk);
+  EXPECT_EQ(zvtool::RunReports(dir + kSep + "missing", false, ignored, ignored),
+            zvtool::kExitError);
+}

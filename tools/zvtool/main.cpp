@@ -3,6 +3,7 @@
 //   zvtool dump FILE       print any 3.0 or 3.1 file of a data folder
 //   zvtool check DIR       dry run: what the conversion would convert and what would fail
 //   zvtool verify OLD NEW  prove that a conversion lost nothing
+//   zvtool reports DIR     one table of the converter's run reports from many machines
 #include <iostream>
 
 #include <CLI/CLI.hpp>
@@ -56,6 +57,15 @@ int main(int argc, char** argv) {
   verifyCmd->add_option("NEW", verifyNew, "the data folder after the conversion")->required();
   verifyCmd->add_flag("--json", verifyJson, "print one JSON document");
 
+  std::string reportsDir;
+  bool reportsCsv = false;
+  CLI::App* reportsCmd = app.add_subcommand(
+      "reports", "One row per run report (*.json written by /REPORT:) in DIR, then totals "
+                 "(exit 0 when every report says 0, 1 when one does not or a file is damaged or "
+                 "foreign, 2 when DIR cannot be read).");
+  reportsCmd->add_option("DIR", reportsDir, "the folder of reports")->required();
+  reportsCmd->add_flag("--csv", reportsCsv, "comma-separated, for spreadsheets");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -66,6 +76,7 @@ int main(int argc, char** argv) {
   if (*sampleCmd) return zvtool::RunSample(sampleDir, sample, std::cout, std::cerr);
   if (*dumpCmd) return zvtool::RunDump(dumpFile, dumpJson, std::cout, std::cerr);
   if (*checkCmd) return zvtool::RunCheck(checkDir, checkJson, std::cout, std::cerr);
+  if (*reportsCmd) return zvtool::RunReports(reportsDir, reportsCsv, std::cout, std::cerr);
   if (*verifyCmd) {
     return zvtool::RunVerify(verifyOld, verifyNew, verifyJson, std::cout, std::cerr);
   }
