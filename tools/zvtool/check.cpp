@@ -68,8 +68,8 @@ struct ListVerdict {
 ListVerdict CheckContacts(const std::string& dataFolder, const std::string& scratch,
                           SpaceLedger& space) {
   ListVerdict v;
-  const std::string path = dataFolder + TvContactList::kOldFileName;
-  const std::string newPath = dataFolder + TvContactList::kFileName;
+  const std::string path = FixedFile(dataFolder, TvContactList::kOldFileName);
+  const std::string newPath = FixedFile(dataFolder, TvContactList::kFileName);
   v.report["file"] = JsonText(path);
   if (!IsExistingFile(path)) {
     v.report["state"] = "missing: the conversion creates it empty and converts nothing";
@@ -123,8 +123,8 @@ ListVerdict CheckContacts(const std::string& dataFolder, const std::string& scra
 ListVerdict CheckReplies(const std::string& dataFolder, const std::string& scratch,
                          const char* oldName, const char* newName, SpaceLedger& space) {
   ListVerdict v;
-  const std::string path = dataFolder + oldName;
-  const std::string newPath = dataFolder + newName;
+  const std::string path = FixedFile(dataFolder, oldName);
+  const std::string newPath = FixedFile(dataFolder, newName);
   v.report["file"] = JsonText(path);
   uint64_t replaced = IsExistingFile(newPath) ? FileLength(newPath) : 0;
   if (!IsExistingFile(path)) {
@@ -233,7 +233,7 @@ class MessageVerdicts : public TvWalkListener {
     m_folder["converting"] = m_folderConverts;
     perFolder.push_back(m_folder);
     m_folder = Json();
-    const std::string index = m_folderDirectory + folders::kFolderIndexFileName;
+    const std::string index = FixedFile(m_folderDirectory, folders::kFolderIndexFileName);
     if (IsExistingFile(index)) m_space.DeleteOld(FileLength(index));
   }
 
@@ -318,7 +318,7 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
 
   // The folder list and the names index.
   Json list;
-  list["file"] = JsonText(data + folders::kOldFileName);
+  list["file"] = JsonText(FixedFile(data, folders::kOldFileName));
   if (plan.listConverts) {
     list["state"] = "converts";
     list["folders_read"] = plan.promisedRecords;
@@ -355,12 +355,12 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   list["messages_left_behind"] = orphaned;
   report["folders_list"] = list;
   if (plan.listConverts) {
-    const std::string newList = data + folders::kNewFileName;
+    const std::string newList = FixedFile(data, folders::kNewFileName);
     space.Write(plan.newListSize, IsExistingFile(newList) ? FileLength(newList) : 0);
   }
 
   Json names;
-  names["file"] = JsonText(data + folders::kNamesIndexFileName);
+  names["file"] = JsonText(FixedFile(data, folders::kNamesIndexFileName));
   if (!plan.namesIndexOk) {
     names["state"] = "damaged";
     names["reason"] = JsonText(plan.namesIndexProblem);

@@ -23,8 +23,8 @@ std::string ProblemWhere(const folders::Problem& problem) {
 FolderPlan PlanFolders(const std::string& dataFolder) {
   FolderPlan plan;
   plan.dataFolder = WithSeparator(dataFolder);
-  const std::string oldPath = plan.dataFolder + folders::kOldFileName;
-  const std::string newPath = plan.dataFolder + folders::kNewFileName;
+  const std::string oldPath = FixedFile(plan.dataFolder, folders::kOldFileName);
+  const std::string newPath = FixedFile(plan.dataFolder, folders::kNewFileName);
   plan.oldFileExists = IsExistingFile(oldPath);
   plan.newFileExists = IsExistingFile(newPath);
 
@@ -109,7 +109,7 @@ FolderPlan PlanFolders(const std::string& dataFolder) {
   }
   plan.newListSize = listSize;
 
-  const std::string namesPath = plan.dataFolder + folders::kNamesIndexFileName;
+  const std::string namesPath = FixedFile(plan.dataFolder, folders::kNamesIndexFileName);
   plan.namesIndexExists = IsExistingFile(namesPath);
   if (plan.namesIndexExists) {
     std::string bytes;

@@ -57,7 +57,7 @@ const char* const kNewRootFiles[] = {folders::kNewFileName, TvContactList::kFile
                                      TvAutoAnswersService::kFileName};
 
 bool HasFile(const std::string& dataFolder, const char* name) {
-  return IsExistingFile(ExistingFileName(dataFolder + name));
+  return IsExistingFile(FixedFile(dataFolder, name));
 }
 
 // What a folder holds: 3.0 files, 3.1 files, and the old message names of its standard folders.
@@ -343,7 +343,7 @@ bool SameFolder(const PlannedFolder& want, const folders::FolderRecord& got) {
 }
 
 void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally& t) {
-  const std::string oldPath = plan.dataFolder + folders::kOldFileName;
+  const std::string oldPath = FixedFile(plan.dataFolder, folders::kOldFileName);
   std::string oldBytes;
   folders::FoldersFile oldFile;
   if (folders::ReadWholeFile(oldPath, oldBytes)) {
@@ -360,10 +360,10 @@ void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally
   std::string bytes;
   folders::FoldersFile got;
   std::string problem;
-  const std::string newPath = WithSeparator(newData) + folders::kNewFileName;
+  const std::string newPath = FixedFile(WithSeparator(newData), folders::kNewFileName);
   if (!folders::ReadWholeFile(newPath, bytes)) {
     if (HasFile(WithSeparator(newData), folders::kOldFileName)) {
-      t.Pending(WithSeparator(newData) + folders::kOldFileName, t.found);
+      t.Pending(FixedFile(WithSeparator(newData), folders::kOldFileName), t.found);
       return;
     }
     t.missing = t.found;
@@ -436,7 +436,7 @@ void VerifyNamesIndex(const FolderPlan& plan, const std::string& newData, Tally&
   // Counted from the records read, never from a header's promise.
   t.found = plan.namesIndex.records.size();
   if (!plan.namesIndexOk) t.Problem("not convertible: " + plan.namesIndexProblem);
-  const std::string newPath = WithSeparator(newData) + folders::kNamesIndexFileName;
+  const std::string newPath = FixedFile(WithSeparator(newData), folders::kNamesIndexFileName);
   std::string bytes;
   folders::NamesIndexFile got;
   std::string problem;
@@ -506,7 +506,7 @@ void CompareContacts(TvContactListGroup& want, TvContactListGroup* got, const st
 }
 
 void VerifyContacts(const std::string& oldData, const std::string& newData, Tally& t) {
-  const std::string oldPath = oldData + TvContactList::kOldFileName;
+  const std::string oldPath = FixedFile(oldData, TvContactList::kOldFileName);
   if (!IsExistingFile(oldPath)) return;
   TvFixedDataPaths oldPaths(oldData), newPaths(newData);
   TvLog oldLog(oldPaths), newLog(newPaths);
@@ -528,9 +528,10 @@ void VerifyContacts(const std::string& oldData, const std::string& newData, Tall
     t.Problem("not convertible: " + user.Describe() + ": group '" + user.takenIn +
               "' already holds a contact of that name (the old file keeps it)");
   }
-  const std::string newPath = WithSeparator(newData) + TvContactList::kFileName;
+  const std::string newPath = FixedFile(WithSeparator(newData), TvContactList::kFileName);
   if (!IsExistingFile(newPath) && HasFile(WithSeparator(newData), TvContactList::kOldFileName)) {
-    t.Pending(WithSeparator(newData) + TvContactList::kOldFileName, t.found - t.notConvertible);
+    t.Pending(FixedFile(WithSeparator(newData), TvContactList::kOldFileName),
+              t.found - t.notConvertible);
     return;
   }
   if (!IsExistingFile(newPath) || !got.LoadFile(newPath)) {
@@ -549,7 +550,7 @@ void VerifyContacts(const std::string& oldData, const std::string& newData, Tall
 
 void VerifyReplies(const std::string& oldData, const std::string& newData, const char* oldName,
                    const char* newName, Tally& t) {
-  const std::string oldPath = oldData + oldName;
+  const std::string oldPath = FixedFile(oldData, oldName);
   if (!IsExistingFile(oldPath)) return;
   TvFixedDataPaths paths(oldData);
   TvLog log(paths);
@@ -562,9 +563,9 @@ void VerifyReplies(const std::string& oldData, const std::string& newData, const
     return;
   }
   t.found = want.GetSize();
-  const std::string newPath = WithSeparator(newData) + newName;
+  const std::string newPath = FixedFile(WithSeparator(newData), newName);
   if (!IsExistingFile(newPath) && HasFile(WithSeparator(newData), oldName)) {
-    t.Pending(WithSeparator(newData) + oldName, t.found);
+    t.Pending(FixedFile(WithSeparator(newData), oldName), t.found);
     return;
   }
   if (!IsExistingFile(newPath) || !got.LoadFile(newPath)) {
