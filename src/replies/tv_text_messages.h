@@ -99,6 +99,9 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
   std::string Encode();
   // What the 3.1 list at path holds, read without showing anything.
   TvListContent ReadList(const std::string& path) const;
+  // True when newName exists and holds texts, or exists and cannot be read (silently): an old
+  // file without texts then leaves it as it is.
+  bool NewListMayHoldTexts(const std::string& newName) const;
 
   std::string DataFilePath(const std::string& name) const;
 
@@ -111,8 +114,6 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
 
  private:
   TvBool ReadFrom(TvFile& file, TvTextListLayout* layout = nullptr);
-  // True when newName exists and holds texts, or exists and cannot be read (silently).
-  bool NewListMayHoldTexts(const std::string& newName) const;
   // Deletes the old file and logs "Deleted" or "NOT deleted".
   void DeleteOldFile(const std::string& oldPath);
 };

@@ -79,7 +79,13 @@ FolderPlan PlanFolders(const std::string& dataFolder) {
                            " complete records (" + ProblemWhere(problem) +
                            "): no \"Folders.List\" is written, the old file is kept";
       } else {
-        plan.listConverts = true;
+        // The database's own judgement of a "Folders.List" already there.
+        platform::ScopedRecordingUI quiet;
+        const TvExistingList found = JudgeExistingList(newPath, database.EncodeFoldersList(),
+                                                       TvDatabase::ReadFoldersListContent);
+        plan.listConverts = MayReplace(found);
+        plan.listKept = !plan.listConverts;
+        if (plan.listKept) plan.listProblem = KeptListLine("Folders list", oldPath, newPath, found);
       }
     }
   }
