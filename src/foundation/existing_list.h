@@ -27,8 +27,8 @@ class TvMemoryFile : public TvFile {
 
 // What a store's reader makes of a list file already there.
 struct TvListContent {
-  bool readsAsFormat = false;  // the whole list reads as the store's 3.1 format
-  bool holdsSomething = false; // folders beyond the standard ones, groups, texts
+  bool readsAsFormat = false;   // the whole list reads as the store's 3.1 format
+  bool holdsSomething = false;  // folders beyond the standard ones, groups, texts
 };
 // Reads the list at path without showing anything.
 using TvListReader = std::function<TvListContent(const std::string& path)>;

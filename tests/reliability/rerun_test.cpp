@@ -151,8 +151,9 @@ TEST_F(RerunTest, ARerunNeverUndoesAChangeMadeIn31) {
        }},
       {"delete-old cleared, then a fast reply is edited in 3.1", stores[2], 0,
        [](const std::string& data) {
-         contacts_support::WriteOldTextMessages(data, TvFastReplysService::kOldFileName,
-                                                {0, 5, std::nullopt, {CannedText("On my way", "soon")}});
+         contacts_support::WriteOldTextMessages(
+             data, TvFastReplysService::kOldFileName,
+             {0, 5, std::nullopt, {CannedText("On my way", "soon")}});
        },
        [&](const std::string& list) { return replace(list, "soon", "now!"); }},
   };
