@@ -177,8 +177,8 @@ TEST_F(CheckTest, AnExistingNewFileIsReplacedOnlyByTheSameBytes) {
 
 // A rerun after a conversion, as check foretells it and the conversion then does it: after
 // delete-old every list is already converted and left alone; without it each list is written
-// again with the same bytes; a list changed in 3.1 is kept with its old file, and check quotes
-// the Error line the conversion then writes.
+// again with the same bytes; a list changed in 3.1 is kept with its old file, check quotes the
+// Error line the conversion then writes, and verify finds nothing lost.
 TEST_F(CheckTest, ARerunOfEveryListIsForetoldAsTheConversionDoesIt) {
   using contacts_support::GroupRecord;
   TvTextMessagesImage texts;
@@ -198,6 +198,8 @@ TEST_F(CheckTest, ARerunOfEveryListIsForetoldAsTheConversionDoesIt) {
     const std::string name = "rerun" + std::to_string(rerun);
     ASSERT_NO_FATAL_FAILURE(WriteSample(name, {.messages = 3}));
     const std::string data = scratch.File(name) + kSep;
+    const std::string backup = scratch.File(name + " backup");
+    ASSERT_TRUE(tooltest::CopyTree(data, backup));
     tooltest::ConvertInProcess(data, scratch.File("staging"), rerun == kAfterDeleteOld);
     for (size_t i = 0; rerun == kEditedLists && i < std::size(lists); ++i) {
       ASSERT_TRUE(tvtest::WriteWholeFile(data + lists[i].second, edited[i]));
@@ -225,6 +227,15 @@ TEST_F(CheckTest, ARerunOfEveryListIsForetoldAsTheConversionDoesIt) {
       EXPECT_NE(std::find(log.begin(), log.end(), "Error: " + store["reason"].get<std::string>()),
                 log.end());
       EXPECT_EQ(tvtest::ReadWholeFile(data + lists[i].second), edited[i]);
+    }
+    std::ostringstream verified, verifyErr;
+    zvtool::RunVerify(backup, data, true, verified, verifyErr);
+    const auto table = nlohmann::json::parse(verified.str());
+    EXPECT_NE(table["result"], "LOSS OR DIFFERENCE FOUND") << verified.str();
+    for (const auto& store : table["stores"]) {
+      EXPECT_EQ(store["found"].get<uint64_t>(),
+                store["converted"].get<uint64_t>() + store["not_convertible"].get<uint64_t>())
+          << store.dump();
     }
   }
 }

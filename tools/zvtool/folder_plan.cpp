@@ -81,7 +81,8 @@ FolderPlan PlanFolders(const std::string& dataFolder) {
       } else {
         // The database's own judgement of a "Folders.List" already there.
         platform::ScopedRecordingUI quiet;
-        const TvExistingList found = JudgeExistingList(newPath, database.EncodeFoldersList(),
+        plan.newListBytes = database.EncodeFoldersList();
+        const TvExistingList found = JudgeExistingList(newPath, plan.newListBytes,
                                                        TvDatabase::ReadFoldersListContent);
         plan.listConverts = MayReplace(found);
         plan.listKept = !plan.listConverts;

@@ -37,6 +37,7 @@ struct FolderPlan {
   // A "Folders.List" already there holds other folders: the conversion keeps it and the old file,
   // with the Error line in listProblem.
   bool listKept = false;
+  std::string newListBytes;  // the "Folders.List" the conversion writes
   bool listDamaged = false;  // the old file is there but cut short
   uint32_t promisedRecords = 0;
   std::vector<PlannedFolder> folders;  // the list the conversion walks, in its order

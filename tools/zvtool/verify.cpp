@@ -60,6 +60,23 @@ bool HasFile(const std::string& dataFolder, const char* name) {
   return IsExistingFile(FixedFile(dataFolder, name));
 }
 
+// A 3.1 list that the conversion kept beside its old file because it held other content (changed
+// in 3.1 since an earlier run): nothing is lost, the old file in the converted folder still holds
+// count items. Judged by the store's own rule, the list there against the list the old copy
+// gives; true (and told) when it was kept.
+bool KeptBesideOldFile(const std::string& newData, const char* oldName, const std::string& newPath,
+                       const std::string& bytes, const TvListReader& read, const char* label,
+                       uint64_t count, Tally& t) {
+  const std::string oldInNew = FixedFile(WithSeparator(newData), oldName);
+  if (!IsExistingFile(oldInNew) || !IsExistingFile(newPath)) return false;
+  platform::ScopedRecordingUI quiet;
+  const TvExistingList found = JudgeExistingList(newPath, bytes, read);
+  if (MayReplace(found)) return false;
+  t.notConvertible += count;
+  t.Problem("not convertible: " + KeptListLine(label, oldInNew, newPath, found));
+  return true;
+}
+
 // What a folder holds: 3.0 files, 3.1 files, and the old message names of its standard folders.
 struct FolderKind {
   bool old = false;
@@ -361,6 +378,10 @@ void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally
   folders::FoldersFile got;
   std::string problem;
   const std::string newPath = FixedFile(WithSeparator(newData), folders::kNewFileName);
+  if (KeptBesideOldFile(newData, folders::kOldFileName, newPath, plan.newListBytes,
+                        TvDatabase::ReadFoldersListContent, "Folders list", t.found, t)) {
+    return;
+  }
   if (!folders::ReadWholeFile(newPath, bytes)) {
     if (HasFile(WithSeparator(newData), folders::kOldFileName)) {
       t.Pending(FixedFile(WithSeparator(newData), folders::kOldFileName), t.found);
@@ -534,6 +555,12 @@ void VerifyContacts(const std::string& oldData, const std::string& newData, Tall
               t.found - t.notConvertible);
     return;
   }
+  if (KeptBesideOldFile(
+          newData, TvContactList::kOldFileName, newPath, want.Encode(),
+          [&want](const std::string& path) { return want.ReadList(path); }, "Contact list",
+          t.found - t.notConvertible, t)) {
+    return;
+  }
   if (!IsExistingFile(newPath) || !got.LoadFile(newPath)) {
     t.missing = t.found - t.notConvertible;
     t.Problem("missing: " + newPath + (IsExistingFile(newPath) ? " cannot be read" : ""));
@@ -549,7 +576,7 @@ void VerifyContacts(const std::string& oldData, const std::string& newData, Tall
 }
 
 void VerifyReplies(const std::string& oldData, const std::string& newData, const char* oldName,
-                   const char* newName, Tally& t) {
+                   const char* newName, const char* label, Tally& t) {
   const std::string oldPath = FixedFile(oldData, oldName);
   if (!IsExistingFile(oldPath)) return;
   TvFixedDataPaths paths(oldData);
@@ -566,6 +593,13 @@ void VerifyReplies(const std::string& oldData, const std::string& newData, const
   const std::string newPath = FixedFile(WithSeparator(newData), newName);
   if (!IsExistingFile(newPath) && HasFile(WithSeparator(newData), oldName)) {
     t.Pending(FixedFile(WithSeparator(newData), oldName), t.found);
+    return;
+  }
+  // An old file without texts leaves any list as it is (below); one with texts follows the rule.
+  if (want.GetSize() != 0 &&
+      KeptBesideOldFile(
+          newData, oldName, newPath, want.Encode(),
+          [&want](const std::string& path) { return want.ReadList(path); }, label, t.found, t)) {
     return;
   }
   if (!IsExistingFile(newPath) || !got.LoadFile(newPath)) {
@@ -636,9 +670,9 @@ int RunVerify(const std::string& oldDir, const std::string& newDir, bool json, s
   VerifyMessages(plan, newData, scratch.Path(), tallies[2]);
   VerifyContacts(oldData, newData, tallies[3]);
   VerifyReplies(oldData, newData, TvFastReplysService::kOldFileName, TvFastReplysService::kFileName,
-                tallies[4]);
+                "Fast replies", tallies[4]);
   VerifyReplies(oldData, newData, TvAutoAnswersService::kOldFileName,
-                TvAutoAnswersService::kFileName, tallies[5]);
+                TvAutoAnswersService::kFileName, "Auto answers", tallies[5]);
 
   bool lost = false, listed = false;
   for (const Tally& t : tallies) {
