@@ -2,7 +2,6 @@
 
 #include <chrono>
 
-#include "foundation/replacing_file.h"
 #include "foundation/run_outcome.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
@@ -391,13 +390,22 @@ std::string TvContactList::DroppedContactLine(const TvDroppedContact& contact) {
 
 void TvContactList::Convert(TvBool deleteOld) {
   const std::string oldPath = ExistingFileName(DataFilePath(kOldFileName));
+  const std::string newPath = ExistingFileName(DataFilePath(kFileName));
   // A rerun after the old file was converted and deleted: nothing to read, and nothing to create.
-  if (!FileExists(oldPath) && FileExists(DataFilePath(kFileName))) return;
+  if (!FileExists(oldPath) && FileExists(newPath)) return;
   if (!LoadOld()) return;
   for (const TvDroppedContact& contact : m_dropped) {
     m_log.Add(DroppedContactLine(contact), kLogError, kLogNoCategory);
   }
-  TvBool saved = Save();
+  const std::string bytes = Encode();
+  const TvExistingList found = JudgeExistingList(
+      newPath, bytes, [this](const std::string& path) { return ReadList(path); });
+  if (!MayReplace(found)) {
+    // Contacts renamed, added or moved in 3.1 since an earlier run: neither file is given up.
+    m_log.Add(KeptListLine("Contact list", oldPath, newPath, found), kLogError, kLogNoCategory);
+    return;
+  }
+  TvBool saved = WriteListFile(newPath, bytes);
   if (saved) ++RunOutcome().listFilesConverted;
   if (!deleteOld || !saved) return;
   if (!m_dropped.empty()) {
@@ -408,7 +416,8 @@ void TvContactList::Convert(TvBool deleteOld) {
   }
   // The old file may go only when the new one reads back with every group and user written.
   TvContactList check(m_log, m_paths);
-  const bool same = check.Load() && check.m_root.CountItems(3, 1) == m_root.CountItems(3, 1);
+  const bool same =
+      check.LoadFile(newPath) && check.m_root.CountItems(3, 1) == m_root.CountItems(3, 1);
   if (same && DeleteFileIfExists(oldPath)) {
     m_log.Add("Old contact list file: " + oldPath + " , Deleted", kLogInfo, kLogNoCategory);
   } else {
@@ -477,22 +486,38 @@ TvBool TvContactList::LoadOldFile(const std::string& path, uint32_t mode,
 
 TvBool TvContactList::Save() { return SaveFile(DataFilePath(kFileName)); }
 
-TvBool TvContactList::SaveFile(const std::string& path) {
-  TvReplacingFile file(1);
-  if (!file.Open(path, kModeReadWriteCreate)) return 0;
-  if (!file.WriteUInt32(kFileVersion) || !file.WriteUInt32(0)) return 0;
-  if (!m_root.Save(file)) return 0;
-  return file.Commit();
+TvBool TvContactList::SaveFile(const std::string& path) { return WriteListFile(path, Encode()); }
+
+std::string TvContactList::Encode() {
+  TvMemoryFile file;
+  file.WriteUInt32(kFileVersion);
+  file.WriteUInt32(0);
+  m_root.Save(file);
+  return file.Bytes();
 }
 
 TvBool TvContactList::Load() { return LoadFile(DataFilePath(kFileName)); }
 
 TvBool TvContactList::LoadFile(const std::string& path, TvContactListLayout* layout) {
-  using Problem = ContactListProblem;
   m_root.m_children.DeleteAll();
   TvFile file(0, 1);
-  if (!file.Open(path, kModeReadShared))
-    return Stop(layout, Problem::kCannotOpen, 0, "cannot be opened");
+  if (!file.Open(path, kModeReadShared)) {
+    return Stop(layout, ContactListProblem::kCannotOpen, 0, "cannot be opened");
+  }
+  return LoadFrom(file, layout);
+}
+
+TvListContent TvContactList::ReadList(const std::string& path) const {
+  TvContactList present(m_log, m_paths);
+  TvFile file(0, 0);
+  TvListContent content;
+  content.readsAsFormat = file.Open(path, kModeReadShared) && present.LoadFrom(file, nullptr);
+  content.holdsSomething = present.m_root.m_children.GetSize() != 0;
+  return content;
+}
+
+TvBool TvContactList::LoadFrom(TvFile& file, TvContactListLayout* layout) {
+  using Problem = ContactListProblem;
   if (layout != nullptr) layout->length = file.GetLength();
   uint32_t version = 0;
   if (!file.ReadUInt32(version)) return Stop(layout, Problem::kHeaderCut, 0, "no version");

@@ -19,6 +19,7 @@
 
 #include "foundation/byte_source.h"
 #include "foundation/data_paths.h"
+#include "foundation/existing_list.h"
 #include "foundation/ptr_array.h"
 #include "foundation/tv_log.h"
 #include "foundation/tv_object.h"
@@ -243,7 +244,8 @@ class TvContactList {
   // once the new one is safely stored, logging the outcome of the deletion. When the old file
   // cannot be read (missing, empty, version 0, no groups, damaged) nothing is written, deleted
   // or logged. Each user the group merge drops gets an Error line, and the old file is then kept
-  // even with deleteOld, so that no contact exists nowhere.
+  // even with deleteOld, so that no contact exists nowhere. A "Contacts.List" that holds other
+  // groups (changed in 3.1 since an earlier run) is kept with the old file, told in an Error line.
   void Convert(TvBool deleteOld);
 
   // The old file in the user data folder, or at path. A missing file is created empty. True only
@@ -261,11 +263,15 @@ class TvContactList {
   // any earlier file of that name untouched.
   TvBool Save();
   TvBool SaveFile(const std::string& path);
+  // The tree as "Contacts.List" holds it.
+  std::string Encode();
 
   // Reads a 3.1 file (an existing one only) into an emptied tree. False when it cannot be read or
   // its version is not 2.
   TvBool Load();
   TvBool LoadFile(const std::string& path, TvContactListLayout* layout = nullptr);
+  // What the 3.1 file at path holds, read without showing anything.
+  TvListContent ReadList(const std::string& path) const;
 
   // The users the last LoadOld or LoadOldFile could not add because their name was taken.
   const std::vector<TvDroppedContact>& DroppedContacts() const { return m_dropped; }
@@ -281,6 +287,9 @@ class TvContactList {
   TvContactListGroup m_root;  // empty name, no parent; the top-level groups are its children
 
  private:
+  // LoadFile's reading of an open 3.1 file.
+  TvBool LoadFrom(TvFile& file, TvContactListLayout* layout);
+
   TvLog& m_log;
   const TvDataPaths& m_paths;
   std::vector<TvDroppedContact> m_dropped;

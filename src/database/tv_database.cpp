@@ -18,11 +18,6 @@ namespace {
 
 constexpr uint32_t kOldMessageNameLength = 40;
 
-// Bytes one folder record takes in a folders file.
-uint64_t RecordSize(const TvFolder& folder) {
-  return 4 + 4 + 4 + 4 + folder.m_csName.size() + 4 + folder.m_csText.size() + 4 + 4 + 4;
-}
-
 }  // namespace
 
 TvDatabase::TvDatabase(TvLog& log, const TvDataPaths& paths)
@@ -258,36 +253,51 @@ TvBool TvDatabase::LoadFoldersList(bool changeNothing) {
   return result;
 }
 
-TvBool TvDatabase::SaveFoldersList() {
+TvBool TvDatabase::SaveFoldersList(TvExistingList* found) {
   Lock("SaveFoldersList");
   m_namesIndex.Save();
-  const std::string path = DataFolder() + folders::kNewFileName;
-  TvBool result = 0;
-  TvReplacingFile file(1);
-  if (file.Open(path, kModeReadWriteCreate)) {
-    result = file.WriteUInt32(0) && file.WriteUInt32(m_folders.GetSize());
-    uint64_t expected = 8;
-    for (uint32_t i = 0; result && i < m_folders.GetSize(); ++i) {
-      TvFolder* folder = m_folders[i];
-      result = file.WriteUInt32(platform::PackedVersion()) && folder->SaveObject(file) &&
-               file.WriteUInt32(folder->m_flags) &&
-               file.WriteUInt32(static_cast<uint32_t>(folder->m_id));
-      expected += RecordSize(*folder);
-    }
-    if (result) {
-      result = file.Commit();
-    } else {
-      file.Abandon();
-    }
-    // The old folders file may go only when its replacement is complete on disk. A check that
-    // cannot be made is reported like any failed file operation.
-    if (result) {
-      TvFile check(0, 1);
-      result = check.Open(path, kModeReadShared) && check.GetLength() == expected;
-    }
+  const std::string path = ExistingFileName(DataFolder() + folders::kNewFileName);
+  const std::string bytes = EncodeFoldersList();
+  const TvExistingList existing = JudgeExistingList(path, bytes, ReadFoldersListContent);
+  if (found != nullptr) *found = existing;
+  TvBool result = MayReplace(existing) && WriteListFile(path, bytes);
+  // The old folders file may go only when its replacement is complete on disk. A check that
+  // cannot be made is reported like any failed file operation.
+  if (result) {
+    TvFile check(0, 1);
+    result = check.Open(path, kModeReadShared) && check.GetLength() == bytes.size();
   }
   Unlock("SaveFoldersList");
   return result;
+}
+
+std::string TvDatabase::EncodeFoldersList() {
+  TvMemoryFile file;
+  file.WriteUInt32(0);
+  file.WriteUInt32(m_folders.GetSize());
+  for (uint32_t i = 0; i < m_folders.GetSize(); ++i) {
+    TvFolder* folder = m_folders[i];
+    file.WriteUInt32(platform::PackedVersion());
+    folder->SaveObject(file);
+    file.WriteUInt32(folder->m_flags);
+    file.WriteUInt32(static_cast<uint32_t>(folder->m_id));
+  }
+  return file.Bytes();
+}
+
+TvListContent TvDatabase::ReadFoldersListContent(const std::string& path) {
+  TvListContent content;
+  std::string bytes;
+  if (!folders::ReadWholeFile(path, bytes)) return content;
+  BufferSource source(bytes);
+  folders::FoldersFile file;
+  const folders::Problem problem = folders::ReadFoldersFile(source, file);
+  content.readsAsFormat = problem.Ok() || problem.kind == folders::ProblemKind::kBytesAfterEnd;
+  // The six standard folders are in every list; anything beyond them was put there.
+  for (const folders::FolderRecord& record : file.records) {
+    if (record.id < FOLDER_INBOX || record.id > FOLDER_TEMP) content.holdsSomething = true;
+  }
+  return content;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -463,10 +473,16 @@ int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
   const std::vector<TvStrandedFolder> stranded = StrandedFolders();
   for (const TvStrandedFolder& folder : stranded) Log(StrandedFolderLine(folder), kLogError);
   if (loaded && !DryRun()) {
-    TvBool saved = SaveFoldersList();
+    TvExistingList found = TvExistingList::kAbsent;
+    TvBool saved = SaveFoldersList(&found);
     if (saved) ++RunOutcome().listFilesConverted;
     const std::string path = ExistingFileName(DataFolder() + folders::kOldFileName);
-    if (deleteOld && saved && !stranded.empty()) {
+    if (!MayReplace(found)) {
+      // Folders added in 3.1 since an earlier run are listed only there: neither file is given up.
+      Log(KeptListLine("Folders list", path, ExistingFileName(DataFolder() + folders::kNewFileName),
+                       found),
+          kLogError);
+    } else if (deleteOld && saved && !stranded.empty()) {
       Log("Old folders file: " + path +
               " , kept, it lists folders whose messages are not converted",
           kLogInfo);

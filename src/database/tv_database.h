@@ -13,6 +13,7 @@
 #include "database/tv_folder.h"
 #include "database/walk_listener.h"
 #include "foundation/data_paths.h"
+#include "foundation/existing_list.h"
 #include "foundation/lock.h"
 #include "foundation/ptr_array.h"
 #include "foundation/tv_log.h"
@@ -68,8 +69,15 @@ class TvDatabase : public TvFolderLookup {
   // taken from "Folders.List" and the result is false, so neither file is written again. With
   // changeNothing no file is created or rewritten (a missing old file lists no folders).
   TvBool LoadFoldersList(bool changeNothing = false);
-  // Writes the names index and "Folders.List" (replacing an earlier one only when complete).
-  TvBool SaveFoldersList();
+  // Writes the names index and "Folders.List" (replacing an earlier one only when complete). A
+  // "Folders.List" that lists other folders than the six standard ones and differs from the new
+  // list (changed in 3.1 since an earlier run) is kept, and so is one that cannot be read: the
+  // result is then false and found, when given, tells what was there.
+  TvBool SaveFoldersList(TvExistingList* found = nullptr);
+  // The folders list as "Folders.List" holds it.
+  std::string EncodeFoldersList();
+  // What the folders file at path holds, read without showing anything.
+  static TvListContent ReadFoldersListContent(const std::string& path);
 
   // The id of the first folder with that name (case-insensitive), else the standard folder of
   // that name ("Sent" for id 2), else FOLDER_NONE.

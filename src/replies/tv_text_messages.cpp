@@ -1,6 +1,5 @@
 #include "replies/tv_text_messages.h"
 
-#include "foundation/replacing_file.h"
 #include "foundation/run_outcome.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
@@ -66,12 +65,12 @@ std::string TvTextMessagesArray::DataFilePath(const std::string& name) const {
 }
 
 void TvTextMessagesArray::Convert(const std::string& oldName, const std::string& newName,
-                                  TvBool deleteOld) {
+                                  TvBool deleteOld, const char* label) {
   const std::string oldPath = ExistingFileName(DataFilePath(oldName));
-  const std::string newPath = DataFilePath(newName);
+  const std::string newPath = ExistingFileName(DataFilePath(newName));
   // A rerun after the old list was converted and deleted finds only the new list: reading the
   // missing old file would create it empty and replace the converted texts with an empty list.
-  if (!FileExists(oldPath) && FileExists(ExistingFileName(newPath))) return;
+  if (!FileExists(oldPath) && FileExists(newPath)) return;
   if (!LoadOld(oldName)) return;
   if (GetSize() == 0 && NewListMayHoldTexts(newName)) {
     // An old file without texts (left empty by an earlier run, or never used) must not empty a
@@ -81,7 +80,15 @@ void TvTextMessagesArray::Convert(const std::string& oldName, const std::string&
     if (deleteOld) DeleteOldFile(oldPath);
     return;
   }
-  TvBool saved = Save(newName);
+  const std::string bytes = Encode();
+  const TvExistingList found = JudgeExistingList(
+      newPath, bytes, [this](const std::string& path) { return ReadList(path); });
+  if (!MayReplace(found)) {
+    // Texts added or edited in 3.1 since an earlier run: neither list is given up.
+    m_log.Add(KeptListLine(label, oldPath, newPath, found), kLogError, kLogNoCategory);
+    return;
+  }
+  TvBool saved = WriteListFile(newPath, bytes);
   if (saved) ++RunOutcome().listFilesConverted;
   if (!deleteOld || !saved) return;
   // The old file may go only when the new one reads back with every item as written.
@@ -111,11 +118,18 @@ void TvTextMessagesArray::DeleteOldFile(const std::string& oldPath) {
 bool TvTextMessagesArray::NewListMayHoldTexts(const std::string& newName) const {
   const std::string path = ExistingFileName(DataFilePath(newName));
   if (!FileExists(path)) return false;
-  // Read without a message: a list that cannot be read may hold texts, so it is kept too.
+  // A list that cannot be read may hold texts, so it is kept too.
+  const TvListContent content = ReadList(path);
+  return !content.readsAsFormat || content.holdsSomething;
+}
+
+TvListContent TvTextMessagesArray::ReadList(const std::string& path) const {
   TvTextMessagesArray present(m_log, m_paths);
   TvFile file(0, 0);
-  if (!file.Open(path, kModeReadShared) || !present.ReadFrom(file)) return true;
-  return present.GetSize() != 0;
+  TvListContent content;
+  content.readsAsFormat = file.Open(path, kModeReadShared) && present.ReadFrom(file);
+  content.holdsSomething = present.GetSize() != 0;
+  return content;
 }
 
 TvBool TvTextMessagesArray::LoadOld(const std::string& name) {
@@ -172,16 +186,16 @@ TvBool TvTextMessagesArray::ReadFrom(TvFile& file, TvTextListLayout* layout) {
 TvBool TvTextMessagesArray::Save(const std::string& name) { return SaveFile(DataFilePath(name)); }
 
 TvBool TvTextMessagesArray::SaveFile(const std::string& path) {
-  TvReplacingFile file(1);
-  if (!file.Open(path, kModeReadWriteCreate)) return 0;
-  if (!file.WriteUInt32(0) || !file.WriteUInt32(m_dwordHeaderValue) ||
-      !file.WriteUInt32(GetSize())) {
-    return 0;
-  }
-  for (uint32_t i = 0; i < GetSize(); ++i) {
-    if (!GetAt(i)->SaveRecord(file)) return 0;
-  }
-  return file.Commit();
+  return WriteListFile(path, Encode());
+}
+
+std::string TvTextMessagesArray::Encode() {
+  TvMemoryFile file;
+  file.WriteUInt32(0);
+  file.WriteUInt32(m_dwordHeaderValue);
+  file.WriteUInt32(GetSize());
+  for (uint32_t i = 0; i < GetSize(); ++i) GetAt(i)->SaveRecord(file);
+  return file.Bytes();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -193,7 +207,7 @@ TvFastReplysService::TvFastReplysService(TvLog& log, const TvDataPaths& paths)
 TvFastReplysService::~TvFastReplysService() = default;
 
 void TvFastReplysService::Convert(TvBool deleteOld) {
-  TvTextMessagesArray::Convert(kOldFileName, kFileName, deleteOld);
+  TvTextMessagesArray::Convert(kOldFileName, kFileName, deleteOld, "Fast replies");
 }
 
 std::vector<platform::PopupMenuItem> TvFastReplysService::BuildMenu() const {
@@ -234,5 +248,5 @@ TvAutoAnswersService::TvAutoAnswersService(TvLog& log, const TvDataPaths& paths)
 TvAutoAnswersService::~TvAutoAnswersService() = default;
 
 void TvAutoAnswersService::Convert(TvBool deleteOld) {
-  TvTextMessagesArray::Convert(kOldFileName, kFileName, deleteOld);
+  TvTextMessagesArray::Convert(kOldFileName, kFileName, deleteOld, "Auto answers");
 }

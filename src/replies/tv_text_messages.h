@@ -15,6 +15,7 @@
 
 #include "foundation/byte_source.h"
 #include "foundation/data_paths.h"
+#include "foundation/existing_list.h"
 #include "foundation/ptr_array.h"
 #include "foundation/tv_log.h"
 #include "foundation/tv_object.h"
@@ -76,8 +77,11 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
   // old file once the new one is safely stored, logging the outcome of the deletion. When the old
   // file cannot be read nothing is written, deleted or logged. An old file without texts never
   // replaces a newName that holds texts (or cannot be read): that list stays, an Info line says
-  // so, and with deleteOld the empty old file is deleted. Fixed names are found in any letter case.
-  void Convert(const std::string& oldName, const std::string& newName, TvBool deleteOld);
+  // so, and with deleteOld the empty old file is deleted. A newName that holds other texts is
+  // kept with the old file, and an Error line starting with label ("Fast replies") names both.
+  // Fixed names are found in any letter case.
+  void Convert(const std::string& oldName, const std::string& newName, TvBool deleteOld,
+               const char* label);
 
   // Appends the items of the file name in the data folder; a missing file is created empty and
   // gives no items. Items read before a failure stay.
@@ -91,6 +95,13 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
   // reading itself is the same.
   TvBool LoadFile(const std::string& path, TvTextListLayout* layout = nullptr);
   TvBool SaveFile(const std::string& path);
+  // The list as its 3.1 file holds it.
+  std::string Encode();
+  // What the 3.1 list at path holds, read without showing anything.
+  TvListContent ReadList(const std::string& path) const;
+  // True when newName exists and holds texts, or exists and cannot be read (silently): an old
+  // file without texts then leaves it as it is.
+  bool NewListMayHoldTexts(const std::string& newName) const;
 
   std::string DataFilePath(const std::string& name) const;
 
@@ -103,8 +114,6 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
 
  private:
   TvBool ReadFrom(TvFile& file, TvTextListLayout* layout = nullptr);
-  // True when newName exists and holds texts, or exists and cannot be read (silently).
-  bool NewListMayHoldTexts(const std::string& newName) const;
   // Deletes the old file and logs "Deleted" or "NOT deleted".
   void DeleteOldFile(const std::string& oldPath);
 };

@@ -152,9 +152,9 @@ TEST_F(FoldersListTest, FoldersListThatCannotBeWrittenKeepsAnEarlierOne) {
   data.RawFile("Folders.List", "earlier list");
   db.CreateStandardFolders();
   ASSERT_TRUE(db.LoadFoldersList());
-  // A write past the names index, inside the folder records, fails.
+  // The list's one write, after the names index's two, fails.
   {
-    tvtest::ScopedFault fault(platform::FileOp::kWrite, platform::SysError::kDiskFull, 30);
+    tvtest::ScopedFault fault(platform::FileOp::kWrite, platform::SysError::kDiskFull, 3);
     EXPECT_FALSE(db.SaveFoldersList());
   }
   EXPECT_EQ(Bytes("Folders.List"), "earlier list");

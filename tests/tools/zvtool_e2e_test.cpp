@@ -308,6 +308,43 @@ TEST_F(ZvtoolTest, VerifyPassesAfterACleanConversionAndNamesEachLoss) {
   }
 }
 
+// A folder copied from Windows may spell the fixed names in any letter case: the conversion,
+// check and verify all find every one of them, and all three agree that nothing is left over.
+TEST_F(ZvtoolTest, FixedNamesInAnotherLetterCaseAreFoundByTheConversionCheckAndVerify) {
+  const std::string data = Sample(ConverterDataFolder(), 6, 5);
+  std::vector<std::string> respelled;  // the old files, which the conversion deletes
+  auto respell = [&](const std::string& directory, const std::string& name, bool upper) {
+    std::string other = name;
+    for (char& c : other) c = static_cast<char>(upper ? std::toupper(c) : std::tolower(c));
+    std::filesystem::rename(directory + name, directory + other);
+    if (name != "Names.Index") respelled.push_back(directory + other);
+  };
+  const char* const roots[] = {"Database.Folders", "Names.Index", "ContactList.Users",
+                               "FastReplys.Array", "AutoAnswers.Array"};
+  for (size_t i = 0; i < std::size(roots); ++i) respell(data, roots[i], i % 2 == 1);
+  for (const char* folder : {"Inbox", "Sent", "Deleted"}) {
+    const std::string directory = data + folder + kSep;
+    if (tvtest::PathExists(directory + "Messages.Index")) respell(directory, "Messages.Index", true);
+  }
+  ASSERT_TRUE(tooltest::CopyTree(data, backup));
+
+  RunResult check = Zvtool({"check", data, "--json"});
+  EXPECT_EQ(check.exitCode, 0) << check.out;
+  json report = json::parse(check.out);
+  for (const char* store : {"folders_list", "names_index", "contact_list", "fast_replies",
+                            "auto_answers"}) {
+    EXPECT_EQ(report[store]["state"], "converts") << store << ": " << report[store].dump();
+  }
+  Convert(0);
+  for (const std::string& path : respelled) EXPECT_FALSE(tvtest::PathExists(path)) << path;
+  RunResult verify = Zvtool({"verify", backup, data, "--json"});
+  EXPECT_EQ(verify.exitCode, 0) << verify.out;
+  for (const json& store : json::parse(verify.out)["stores"]) {
+    EXPECT_NE(store["found"], 0) << store.dump();
+    EXPECT_EQ(store["found"], store["converted"]) << store.dump();
+  }
+}
+
 TEST_F(ZvtoolTest, VerifyTellsTheSidesApartAndARerunApartFromLoss) {
   ASSERT_NO_FATAL_FAILURE(ConvertSampleKeepingBackup(12, 5));
   const std::string& data = converted;

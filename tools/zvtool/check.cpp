@@ -67,14 +67,25 @@ struct ListVerdict {
   bool failure = false;
 };
 
-ListVerdict CheckContacts(const std::string& dataFolder, const std::string& scratch,
-                          SpaceLedger& space) {
+// A 3.1 list already there that holds something else: the conversion keeps it and the old file,
+// with this Error line.
+void KeepBoth(ListVerdict& v, const std::string& line) {
+  v.failure = true;
+  v.report["state"] =
+      "NOT converted: the 3.1 list already exists and differs, it may hold changes made in 3.1; "
+      "both files are kept";
+  v.report["reason"] = JsonText(line);
+}
+
+ListVerdict CheckContacts(const std::string& dataFolder, SpaceLedger& space) {
   ListVerdict v;
-  const std::string path = dataFolder + TvContactList::kOldFileName;
-  const std::string newPath = dataFolder + TvContactList::kFileName;
+  const std::string path = FixedFile(dataFolder, TvContactList::kOldFileName);
+  const std::string newPath = FixedFile(dataFolder, TvContactList::kFileName);
   v.report["file"] = JsonText(path);
   if (!IsExistingFile(path)) {
-    v.report["state"] = "missing: the conversion creates it empty and converts nothing";
+    v.report["state"] = IsExistingFile(newPath)
+                            ? "already converted: \"" + BaseName(newPath) + "\" is left as it is"
+                            : "missing: the conversion creates it empty and converts nothing";
     return v;
   }
   TvFixedDataPaths paths(dataFolder);
@@ -100,6 +111,9 @@ ListVerdict CheckContacts(const std::string& dataFolder, const std::string& scra
   v.report["state"] = "converts";
   v.report["groups"] = groups;
   v.report["users"] = users;
+  const std::string bytes = list.Encode();
+  const TvExistingList found = JudgeExistingList(
+      newPath, bytes, [&list](const std::string& p) { return list.ReadList(p); });
   // Users the group merge cannot add: the converter names each in an Error line and keeps the
   // old file.
   const auto& droppedUsers = list.DroppedContacts();
@@ -114,21 +128,26 @@ ListVerdict CheckContacts(const std::string& dataFolder, const std::string& scra
     }
     v.report["dropped_users"] = lines;
   }
-  const std::string probe = scratch + TvContactList::kFileName;
-  if (list.SaveFile(probe)) {
-    space.Write(FileLength(probe), IsExistingFile(newPath) ? FileLength(newPath) : 0);
-    if (droppedUsers.empty()) space.DeleteOld(FileLength(path));
+  if (!MayReplace(found)) {
+    KeepBoth(v, KeptListLine("Contact list", path, newPath, found));
+    return v;
   }
+  space.Write(bytes.size(), IsExistingFile(newPath) ? FileLength(newPath) : 0);
+  if (droppedUsers.empty()) space.DeleteOld(FileLength(path));
   return v;
 }
 
-ListVerdict CheckReplies(const std::string& dataFolder, const std::string& scratch,
-                         const char* oldName, const char* newName, SpaceLedger& space) {
+ListVerdict CheckReplies(const std::string& dataFolder, const char* oldName, const char* newName,
+                         const char* label, SpaceLedger& space) {
   ListVerdict v;
-  const std::string path = dataFolder + oldName;
-  const std::string newPath = dataFolder + newName;
+  const std::string path = FixedFile(dataFolder, oldName);
+  const std::string newPath = FixedFile(dataFolder, newName);
   v.report["file"] = JsonText(path);
   uint64_t replaced = IsExistingFile(newPath) ? FileLength(newPath) : 0;
+  if (!IsExistingFile(path) && IsExistingFile(newPath)) {
+    v.report["state"] = "already converted: \"" + BaseName(newPath) + "\" is left as it is";
+    return v;
+  }
   if (!IsExistingFile(path)) {
     v.report["state"] = std::string("missing: the conversion creates it and writes an empty \"") +
                         newName + "\"";
@@ -148,13 +167,23 @@ ListVerdict CheckReplies(const std::string& dataFolder, const std::string& scrat
     NameProblem(layout.problem, v.report);
     return v;
   }
-  v.report["state"] = "converts";
   v.report["texts"] = texts.GetSize();
-  const std::string probe = scratch + newName;
-  if (texts.SaveFile(probe)) {
-    space.Write(FileLength(probe), replaced);
+  if (texts.GetSize() == 0 && texts.NewListMayHoldTexts(newName)) {
+    v.report["state"] = std::string("kept: the old file holds no texts, \"") + newName +
+                        "\" stays as it is";
     space.DeleteOld(FileLength(path));
+    return v;
   }
+  v.report["state"] = "converts";
+  const std::string bytes = texts.Encode();
+  const TvExistingList found = JudgeExistingList(
+      newPath, bytes, [&texts](const std::string& p) { return texts.ReadList(p); });
+  if (!MayReplace(found)) {
+    KeepBoth(v, KeptListLine(label, path, newPath, found));
+    return v;
+  }
+  space.Write(bytes.size(), replaced);
+  space.DeleteOld(FileLength(path));
   return v;
 }
 
@@ -235,7 +264,7 @@ class MessageVerdicts : public TvWalkListener {
     m_folder["converting"] = m_folderConverts;
     perFolder.push_back(m_folder);
     m_folder = Json();
-    const std::string index = m_folderDirectory + folders::kFolderIndexFileName;
+    const std::string index = FixedFile(m_folderDirectory, folders::kFolderIndexFileName);
     if (IsExistingFile(index)) m_space.DeleteOld(FileLength(index));
   }
 
@@ -357,7 +386,7 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
 
   // The folder list and the names index.
   Json list;
-  list["file"] = JsonText(data + folders::kOldFileName);
+  list["file"] = JsonText(FixedFile(data, folders::kOldFileName));
   if (plan.listConverts) {
     list["state"] = "converts";
     list["folders_read"] = plan.promisedRecords;
@@ -394,12 +423,12 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   list["messages_left_behind"] = orphaned;
   report["folders_list"] = list;
   if (plan.listConverts) {
-    const std::string newList = data + folders::kNewFileName;
+    const std::string newList = FixedFile(data, folders::kNewFileName);
     space.Write(plan.newListSize, IsExistingFile(newList) ? FileLength(newList) : 0);
   }
 
   Json names;
-  names["file"] = JsonText(data + folders::kNamesIndexFileName);
+  names["file"] = JsonText(FixedFile(data, folders::kNamesIndexFileName));
   if (!plan.namesIndexOk) {
     names["state"] = "damaged";
     names["reason"] = JsonText(plan.namesIndexProblem);
@@ -407,11 +436,12 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   } else if (!plan.namesIndexExists) {
     names["state"] = "missing: the conversion creates it empty";
   } else {
-    names["state"] = plan.listConverts ? "converts" : "kept as it is";
+    // The names index is rewritten whenever the old folders file reads, a kept list or not.
+    names["state"] = plan.listConverts || plan.listKept ? "converts" : "kept as it is";
     names["records"] = plan.namesIndex.records.size();
   }
   report["names_index"] = names;
-  if (plan.listConverts) {
+  if (plan.listConverts || plan.listKept) {
     uint64_t written = 8 + uint64_t{folders::kNamesIndexRecordSize} * plan.namesIndex.records.size();
     if (written > plan.namesIndexSize) space.Write(written - plan.namesIndexSize, 0);
   }
@@ -440,11 +470,11 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   failures += leftoversKept;
   report["leftovers"] = leftovers;
 
-  ListVerdict contacts = CheckContacts(data, scratch.Path(), space);
-  ListVerdict fast = CheckReplies(data, scratch.Path(), TvFastReplysService::kOldFileName,
-                                  TvFastReplysService::kFileName, space);
-  ListVerdict answers = CheckReplies(data, scratch.Path(), TvAutoAnswersService::kOldFileName,
-                                     TvAutoAnswersService::kFileName, space);
+  ListVerdict contacts = CheckContacts(data, space);
+  ListVerdict fast = CheckReplies(data, TvFastReplysService::kOldFileName,
+                                  TvFastReplysService::kFileName, "Fast replies", space);
+  ListVerdict answers = CheckReplies(data, TvAutoAnswersService::kOldFileName,
+                                     TvAutoAnswersService::kFileName, "Auto answers", space);
   failures += contacts.failure + fast.failure + answers.failure;
   report["contact_list"] = contacts.report;
   report["fast_replies"] = fast.report;

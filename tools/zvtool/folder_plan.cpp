@@ -23,8 +23,8 @@ std::string ProblemWhere(const folders::Problem& problem) {
 FolderPlan PlanFolders(const std::string& dataFolder) {
   FolderPlan plan;
   plan.dataFolder = WithSeparator(dataFolder);
-  const std::string oldPath = plan.dataFolder + folders::kOldFileName;
-  const std::string newPath = plan.dataFolder + folders::kNewFileName;
+  const std::string oldPath = FixedFile(plan.dataFolder, folders::kOldFileName);
+  const std::string newPath = FixedFile(plan.dataFolder, folders::kNewFileName);
   plan.oldFileExists = IsExistingFile(oldPath);
   plan.newFileExists = IsExistingFile(newPath);
 
@@ -79,7 +79,14 @@ FolderPlan PlanFolders(const std::string& dataFolder) {
                            " complete records (" + ProblemWhere(problem) +
                            "): no \"Folders.List\" is written, the old file is kept";
       } else {
-        plan.listConverts = true;
+        // The database's own judgement of a "Folders.List" already there.
+        platform::ScopedRecordingUI quiet;
+        plan.newListBytes = database.EncodeFoldersList();
+        const TvExistingList found = JudgeExistingList(newPath, plan.newListBytes,
+                                                       TvDatabase::ReadFoldersListContent);
+        plan.listConverts = MayReplace(found);
+        plan.listKept = !plan.listConverts;
+        if (plan.listKept) plan.listProblem = KeptListLine("Folders list", oldPath, newPath, found);
       }
     }
   }
@@ -109,7 +116,7 @@ FolderPlan PlanFolders(const std::string& dataFolder) {
   }
   plan.newListSize = listSize;
 
-  const std::string namesPath = plan.dataFolder + folders::kNamesIndexFileName;
+  const std::string namesPath = FixedFile(plan.dataFolder, folders::kNamesIndexFileName);
   plan.namesIndexExists = IsExistingFile(namesPath);
   if (plan.namesIndexExists) {
     std::string bytes;

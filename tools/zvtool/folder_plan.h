@@ -34,6 +34,10 @@ struct FolderPlan {
   // The conversion writes "Folders.List" and rewrites "Names.Index".
   bool listConverts = false;
   std::string listProblem;   // why not, when it does not
+  // A "Folders.List" already there holds other folders: the conversion keeps it and the old file,
+  // with the Error line in listProblem.
+  bool listKept = false;
+  std::string newListBytes;  // the "Folders.List" the conversion writes
   bool listDamaged = false;  // the old file is there but cut short
   uint32_t promisedRecords = 0;
   std::vector<PlannedFolder> folders;  // the list the conversion walks, in its order

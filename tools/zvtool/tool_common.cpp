@@ -66,6 +66,10 @@ std::string WithSeparator(std::string dir) {
   return dir;
 }
 
+std::string FixedFile(const std::string& dataFolder, const char* name) {
+  return ExistingFileName(dataFolder + name);
+}
+
 std::string JoinPath(const std::string& dir, const std::string& name) {
   return WithSeparator(dir) + name;
 }

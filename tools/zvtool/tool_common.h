@@ -28,6 +28,11 @@ std::string Grouped(uint64_t value);
 // dir with the platform's separator at its end.
 std::string WithSeparator(std::string dir);
 std::string JoinPath(const std::string& dir, const std::string& name);
+// A fixed file of a data folder ("Database.Folders", "Contacts.List", a folder's
+// "Messages.Index") as the conversion finds it: under its own name, else under the name of
+// another letter case that is there (a folder copied from Windows). dataFolder ends in a
+// separator.
+std::string FixedFile(const std::string& dataFolder, const char* name);
 bool IsExistingDirectory(const std::string& path);
 bool IsExistingFile(const std::string& path);
 // The bare file name of a path.

@@ -57,7 +57,24 @@ const char* const kNewRootFiles[] = {folders::kNewFileName, TvContactList::kFile
                                      TvAutoAnswersService::kFileName};
 
 bool HasFile(const std::string& dataFolder, const char* name) {
-  return IsExistingFile(ExistingFileName(dataFolder + name));
+  return IsExistingFile(FixedFile(dataFolder, name));
+}
+
+// A 3.1 list that the conversion kept beside its old file because it held other content (changed
+// in 3.1 since an earlier run): nothing is lost, the old file in the converted folder still holds
+// count items. Judged by the store's own rule, the list there against the list the old copy
+// gives; true (and told) when it was kept.
+bool KeptBesideOldFile(const std::string& newData, const char* oldName, const std::string& newPath,
+                       const std::string& bytes, const TvListReader& read, const char* label,
+                       uint64_t count, Tally& t) {
+  const std::string oldInNew = FixedFile(WithSeparator(newData), oldName);
+  if (!IsExistingFile(oldInNew) || !IsExistingFile(newPath)) return false;
+  platform::ScopedRecordingUI quiet;
+  const TvExistingList found = JudgeExistingList(newPath, bytes, read);
+  if (MayReplace(found)) return false;
+  t.notConvertible += count;
+  t.Problem("not convertible: " + KeptListLine(label, oldInNew, newPath, found));
+  return true;
 }
 
 // What a folder holds: 3.0 files, 3.1 files, and the old message names of its standard folders.
@@ -343,7 +360,7 @@ bool SameFolder(const PlannedFolder& want, const folders::FolderRecord& got) {
 }
 
 void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally& t) {
-  const std::string oldPath = plan.dataFolder + folders::kOldFileName;
+  const std::string oldPath = FixedFile(plan.dataFolder, folders::kOldFileName);
   std::string oldBytes;
   folders::FoldersFile oldFile;
   if (folders::ReadWholeFile(oldPath, oldBytes)) {
@@ -360,10 +377,14 @@ void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally
   std::string bytes;
   folders::FoldersFile got;
   std::string problem;
-  const std::string newPath = WithSeparator(newData) + folders::kNewFileName;
+  const std::string newPath = FixedFile(WithSeparator(newData), folders::kNewFileName);
+  if (KeptBesideOldFile(newData, folders::kOldFileName, newPath, plan.newListBytes,
+                        TvDatabase::ReadFoldersListContent, "Folders list", t.found, t)) {
+    return;
+  }
   if (!folders::ReadWholeFile(newPath, bytes)) {
     if (HasFile(WithSeparator(newData), folders::kOldFileName)) {
-      t.Pending(WithSeparator(newData) + folders::kOldFileName, t.found);
+      t.Pending(FixedFile(WithSeparator(newData), folders::kOldFileName), t.found);
       return;
     }
     t.missing = t.found;
@@ -436,7 +457,7 @@ void VerifyNamesIndex(const FolderPlan& plan, const std::string& newData, Tally&
   // Counted from the records read, never from a header's promise.
   t.found = plan.namesIndex.records.size();
   if (!plan.namesIndexOk) t.Problem("not convertible: " + plan.namesIndexProblem);
-  const std::string newPath = WithSeparator(newData) + folders::kNamesIndexFileName;
+  const std::string newPath = FixedFile(WithSeparator(newData), folders::kNamesIndexFileName);
   std::string bytes;
   folders::NamesIndexFile got;
   std::string problem;
@@ -506,7 +527,7 @@ void CompareContacts(TvContactListGroup& want, TvContactListGroup* got, const st
 }
 
 void VerifyContacts(const std::string& oldData, const std::string& newData, Tally& t) {
-  const std::string oldPath = oldData + TvContactList::kOldFileName;
+  const std::string oldPath = FixedFile(oldData, TvContactList::kOldFileName);
   if (!IsExistingFile(oldPath)) return;
   TvFixedDataPaths oldPaths(oldData), newPaths(newData);
   TvLog oldLog(oldPaths), newLog(newPaths);
@@ -528,9 +549,16 @@ void VerifyContacts(const std::string& oldData, const std::string& newData, Tall
     t.Problem("not convertible: " + user.Describe() + ": group '" + user.takenIn +
               "' already holds a contact of that name (the old file keeps it)");
   }
-  const std::string newPath = WithSeparator(newData) + TvContactList::kFileName;
+  const std::string newPath = FixedFile(WithSeparator(newData), TvContactList::kFileName);
   if (!IsExistingFile(newPath) && HasFile(WithSeparator(newData), TvContactList::kOldFileName)) {
-    t.Pending(WithSeparator(newData) + TvContactList::kOldFileName, t.found - t.notConvertible);
+    t.Pending(FixedFile(WithSeparator(newData), TvContactList::kOldFileName),
+              t.found - t.notConvertible);
+    return;
+  }
+  if (KeptBesideOldFile(
+          newData, TvContactList::kOldFileName, newPath, want.Encode(),
+          [&want](const std::string& path) { return want.ReadList(path); }, "Contact list",
+          t.found - t.notConvertible, t)) {
     return;
   }
   if (!IsExistingFile(newPath) || !got.LoadFile(newPath)) {
@@ -548,8 +576,8 @@ void VerifyContacts(const std::string& oldData, const std::string& newData, Tall
 }
 
 void VerifyReplies(const std::string& oldData, const std::string& newData, const char* oldName,
-                   const char* newName, Tally& t) {
-  const std::string oldPath = oldData + oldName;
+                   const char* newName, const char* label, Tally& t) {
+  const std::string oldPath = FixedFile(oldData, oldName);
   if (!IsExistingFile(oldPath)) return;
   TvFixedDataPaths paths(oldData);
   TvLog log(paths);
@@ -562,9 +590,16 @@ void VerifyReplies(const std::string& oldData, const std::string& newData, const
     return;
   }
   t.found = want.GetSize();
-  const std::string newPath = WithSeparator(newData) + newName;
+  const std::string newPath = FixedFile(WithSeparator(newData), newName);
   if (!IsExistingFile(newPath) && HasFile(WithSeparator(newData), oldName)) {
-    t.Pending(WithSeparator(newData) + oldName, t.found);
+    t.Pending(FixedFile(WithSeparator(newData), oldName), t.found);
+    return;
+  }
+  // An old file without texts leaves any list as it is (below); one with texts follows the rule.
+  if (want.GetSize() != 0 &&
+      KeptBesideOldFile(
+          newData, oldName, newPath, want.Encode(),
+          [&want](const std::string& path) { return want.ReadList(path); }, label, t.found, t)) {
     return;
   }
   if (!IsExistingFile(newPath) || !got.LoadFile(newPath)) {
@@ -635,9 +670,9 @@ int RunVerify(const std::string& oldDir, const std::string& newDir, bool json, s
   VerifyMessages(plan, newData, scratch.Path(), tallies[2]);
   VerifyContacts(oldData, newData, tallies[3]);
   VerifyReplies(oldData, newData, TvFastReplysService::kOldFileName, TvFastReplysService::kFileName,
-                tallies[4]);
+                "Fast replies", tallies[4]);
   VerifyReplies(oldData, newData, TvAutoAnswersService::kOldFileName,
-                TvAutoAnswersService::kFileName, tallies[5]);
+                TvAutoAnswersService::kFileName, "Auto answers", tallies[5]);
 
   bool lost = false, listed = false;
   for (const Tally& t : tallies) {
