@@ -18,8 +18,8 @@ std::string Count(uint32_t n, const char* one, const char* many) {
 }  // namespace
 
 void RunConversion(ConversionCore& core, TvBool deleteOld, bool windowed) {
-  // From here (a silent run: from start-up) to the end of the conversion; the dialog's prompts,
-  // before and after, stay interruptible as usual, since nothing is half done there.
+  // From here (a silent run: from start-up) to the end of the conversion; the dialog's prompts
+  // before it stay interruptible as usual, since nothing is half done there.
   platform::InstallStopHandlers();
   {
     std::unique_ptr<platform::ProgressView> view;
@@ -33,7 +33,10 @@ void RunConversion(ConversionCore& core, TvBool deleteOld, bool windowed) {
       SetProgress(previous);
     }
   }
-  platform::RemoveStopHandlers();
+  // The dialog's prompts after this are interruptible as usual. A silent run keeps the handlers
+  // it installed at start-up to its end: a signal that comes after the last message has nothing
+  // left to stop, and must not kill the run while it records the version and writes its report.
+  if (windowed) platform::RemoveStopHandlers();
 }
 
 std::string SummaryText(const TvRunOutcome& outcome, const std::string& keptLog) {

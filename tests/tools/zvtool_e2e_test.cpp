@@ -339,7 +339,8 @@ TEST_F(ZvtoolTest, FixedNamesInAnotherLetterCaseAreFoundByTheConversionCheckAndV
   for (const std::string& path : respelled) EXPECT_FALSE(tvtest::PathExists(path)) << path;
   RunResult verify = Zvtool({"verify", backup, data, "--json"});
   EXPECT_EQ(verify.exitCode, 0) << verify.out;
-  for (const json& store : json::parse(verify.out)["stores"]) {
+  const json verified = json::parse(verify.out);
+  for (const json& store : verified["stores"]) {
     EXPECT_NE(store["found"], 0) << store.dump();
     EXPECT_EQ(store["found"], store["converted"]) << store.dump();
   }
