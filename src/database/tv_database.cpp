@@ -1,5 +1,8 @@
 #include "database/tv_database.h"
 
+#include <utility>
+#include <vector>
+
 #include "database/folders_format.h"
 #include "database/leftover_files.h"
 #include "database/standard_folders.h"
@@ -272,17 +275,22 @@ TvBool TvDatabase::SaveFoldersList(TvExistingList* found) {
 }
 
 std::string TvDatabase::EncodeFoldersList() {
-  TvMemoryFile file;
-  file.WriteUInt32(0);
-  file.WriteUInt32(m_folders.GetSize());
+  std::vector<folders::FolderRecord> records;
+  records.reserve(m_folders.GetSize());
   for (uint32_t i = 0; i < m_folders.GetSize(); ++i) {
     TvFolder* folder = m_folders[i];
-    file.WriteUInt32(platform::PackedVersion());
-    folder->SaveObject(file);
-    file.WriteUInt32(folder->m_flags);
-    file.WriteUInt32(static_cast<uint32_t>(folder->m_id));
+    folders::FolderRecord record;
+    record.version = platform::PackedVersion();
+    record.type = folder->GetType();
+    record.data = folder->GetData();
+    record.name = folder->m_csName;
+    record.text = folder->m_csText;
+    record.status = folder->m_dwordStatus;
+    record.flags = folder->m_flags;
+    record.id = folder->m_id;
+    records.push_back(std::move(record));
   }
-  return file.Bytes();
+  return folders::EncodeFoldersFile(records);
 }
 
 TvListContent TvDatabase::ReadFoldersListContent(const std::string& path) {

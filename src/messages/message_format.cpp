@@ -84,6 +84,26 @@ AttachmentRecord AttachmentRecord::Decode(const uint8_t* record) {
   return a;
 }
 
+void Header::Encode(uint8_t* h) const {
+  std::memset(h, 0, kHeaderSize);
+  std::memcpy(h + kMagic, magic.data(), std::min<size_t>(magic.size(), 4));
+  std::memcpy(h + kFormatBytes, formatBytes, 4);
+  EncodeFixed64(h + kTotalSize, totalSize);
+  EncodeFixed32(h + kBodySize, bodySize);
+  EncodeFixed64(h + kAttachmentTotal, attachmentTotal);
+  EncodeFixed32(h + kAttachmentCount, attachmentCount);
+  EncodeFixed16(h + kAttachmentRecord, attachmentRecordSize);
+  EncodeFixed32(h + kRecipientCount, recipientCount);
+  EncodeFixed16(h + kRecipientRecord, recipientRecordSize);
+  for (int i = 0; i < 4; ++i) EncodeFixed32(h + kCarried1 + 4 * i, carried[i]);
+  EncodeFixed32(h + kExtraSize, extraSize);
+  std::memcpy(h + kFlagBytes, flagBytes, 4);
+  PutText(h + kTextA, kTextAWidth, textA);
+  PutText(h + kTextB, kTextBWidth, textB);
+  PutText(h + kTextC, kTextCWidth, textC);
+  PutText(h + kTextD, kTextDWidth, textD);
+}
+
 Header Header::Decode(const uint8_t* h) {
   Header header;
   header.magic.assign(reinterpret_cast<const char*>(h + kMagic), 4);

@@ -78,7 +78,7 @@ struct AttachmentRecord {
   static AttachmentRecord Decode(const uint8_t* record);
 };
 
-// The header's fields as read.
+// The header's fields. The bytes between them are zero in every 3.1 header.
 struct Header {
   std::string magic;
   uint8_t formatBytes[4] = {};
@@ -94,6 +94,7 @@ struct Header {
   uint8_t flagBytes[4] = {};
   std::string textA, textB, textC, textD;  // each up to its first zero byte
 
+  void Encode(uint8_t* header) const;  // kHeaderSize bytes; texts cut to their width less one
   static Header Decode(const uint8_t* header);
 };
 

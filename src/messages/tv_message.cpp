@@ -324,8 +324,6 @@ TvBool TvMessage::Save(const std::string& oldPath) {
 }
 
 TvMessage::StageResult TvMessage::Stage(const std::string& oldPath, size_t tag) {
-  EncodeFixed64(m_header + msg31::kReserved84, 0);
-
   std::string name;
   FileNameFromPath(name, oldPath);
   uint64_t identifier = IdentifierFromOldName(name);
@@ -346,30 +344,27 @@ TvMessage::StageResult TvMessage::Stage(const std::string& oldPath, size_t tag) 
   // Header, records and body reach the system in one write.
   file->BufferWrites(kWholeReadLimit);
 
-  uint8_t* h = m_header;
-  std::memcpy(h + msg31::kMagic, "ZV31", 4);
-  h[4] = 4;
-  h[5] = 0;
-  h[6] = 2;
-  h[7] = 0;
-  EncodeFixed32(h + msg31::kBodySize, m_dwordBodySize);
-  EncodeFixed32(h + msg31::kAttachmentCount, m_attachments.GetSize());
-  EncodeFixed16(h + msg31::kAttachmentRecord, msg31::kAttachmentRecordSize);
-  EncodeFixed32(h + msg31::kRecipientCount, m_recipients.GetSize());
-  EncodeFixed16(h + msg31::kRecipientRecord, msg31::kRecipientRecordSize);
-  EncodeFixed32(h + msg31::kExtraSize, 0);
-  h[msg31::kFlagBytes] = 0;
-  h[msg31::kFlagBytes + 1] = 0;
-  h[msg31::kFlagBytes + 3] = 0;
-  EncodeFixed32(h + msg31::kReserved80, 0);
+  // The texts and carried values were taken from the old file; the layout fields are this file's.
+  msg31::Header header = msg31::Header::Decode(m_header);
+  header.magic = "ZV31";
+  const uint8_t format[4] = {4, 0, 2, 0};
+  std::memcpy(header.formatBytes, format, 4);
+  header.bodySize = m_dwordBodySize;
+  header.attachmentCount = m_attachments.GetSize();
+  header.attachmentRecordSize = msg31::kAttachmentRecordSize;
+  header.recipientCount = m_recipients.GetSize();
+  header.recipientRecordSize = msg31::kRecipientRecordSize;
+  header.extraSize = 0;
+  header.flagBytes[0] = header.flagBytes[1] = header.flagBytes[3] = 0;
+  header.Encode(m_header);
 
   TvBool result = 1;
   uint64_t total = 0;
   if (!TotalAttachmentSize(total)) result = 0;
-  EncodeFixed64(h + msg31::kAttachmentTotal, total);
+  EncodeFixed64(m_header + msg31::kAttachmentTotal, total);
   uint64_t size = 0;
   if (!ComputeTotalSize(total, size)) result = 0;
-  EncodeFixed64(h + msg31::kTotalSize, size);
+  EncodeFixed64(m_header + msg31::kTotalSize, size);
   AssignDataOffsets();
 
   if (result) result = WriteParts(*file, msg31::kPartsAll);
