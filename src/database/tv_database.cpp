@@ -140,12 +140,16 @@ void TvDatabase::MessageFilePath(std::string& out, uint64_t messageId, int32_t f
 // ---------------------------------------------------------------------------------------------
 // Folders list
 
-TvBool TvDatabase::ReadFolderRecords(const std::string& path, uint32_t mode) {
+TvDatabase::RecordsRead TvDatabase::ReadFolderRecords(const std::string& path) {
+  RecordsRead result;
   TvFile file(0, 1);
-  if (!file.Open(path, mode)) return 0;
-  TvFileSource source(file, file.GetLength());
+  if (!file.Open(path, kModeReadShared)) return result;
+  result.opened = true;
+  result.length = file.GetLength();
+  TvFileSource source(file, result.length);
   folders::FoldersFile read;
-  const folders::Problem problem = folders::ReadFoldersFile(source, read);
+  result.problem = folders::ReadFoldersFile(source, read);
+  result.count = read.count;
   for (const folders::FolderRecord& record : read.records) {
     auto* folder = new TvFolder(FOLDER_NONE);
     folder->m_csName = record.name;
@@ -167,8 +171,7 @@ TvBool TvDatabase::ReadFolderRecords(const std::string& path, uint32_t mode) {
     m_dropped.push_back({folder->m_csName, folder->m_id, reason});
     delete folder;
   }
-  // Whatever follows the counted records is never looked at.
-  return problem.Ok() || problem.kind == folders::ProblemKind::kBytesAfterEnd;
+  return result;
 }
 
 TvStringList TvDatabase::OldMessageFileNames(const std::string& directory) {
@@ -228,32 +231,6 @@ std::string TvDatabase::UnreadableFolderLine(const std::string& name,
   }
   return "Folder: '" + name + "' , NOT converted, its directory " + directory +
          " cannot be read: " + reason;
-}
-
-TvBool TvDatabase::LoadFoldersList(bool changeNothing) {
-  Lock("LoadFoldersList");
-  m_dropped.clear();
-  // Loading the names index creates a missing one; no message's outcome depends on it.
-  if (!changeNothing) m_namesIndex.Load();
-  const std::string oldPath = ExistingFileName(DataFolder() + folders::kOldFileName);
-  const std::string newPath = ExistingFileName(DataFolder() + folders::kNewFileName);
-  TvBool result;
-  if (!FileExists(oldPath) && FileExists(newPath)) {
-    // An earlier run wrote "Folders.List" and deleted the old file before it was interrupted:
-    // walk the folders it listed, and write neither file again.
-    ReadFolderRecords(newPath, kModeReadShared);
-    // The names index may not have been rewritten before the interruption; rewriting it again
-    // writes the same records.
-    if (!changeNothing) m_namesIndex.Save();
-    result = 0;
-  } else if (changeNothing) {
-    // The conversion creates a missing old file empty, which lists no folders.
-    result = FileExists(oldPath) ? ReadFolderRecords(oldPath, kModeReadShared) : 0;
-  } else {
-    result = ReadFolderRecords(oldPath, kModeReadOpenOrCreate);
-  }
-  Unlock("LoadFoldersList");
-  return result;
 }
 
 TvBool TvDatabase::SaveFoldersList(TvExistingList* found) {
@@ -475,32 +452,11 @@ int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
     // Before the folders list is read: a recovered "Folders.List" is the list of an earlier run.
     SettleLeftovers(JudgeLeftovers(DataFolder(), true), m_log);
   }
-  const TvBool loaded = LoadFoldersList(DryRun());
-  // Messages of a dropped folder that no kept folder reaches would exist nowhere once the old
-  // folders file is gone: each such folder is named, and the old folders file stays.
-  const std::vector<TvStrandedFolder> stranded = StrandedFolders();
-  for (const TvStrandedFolder& folder : stranded) Log(StrandedFolderLine(folder), kLogError);
-  if (loaded && !DryRun()) {
-    TvExistingList found = TvExistingList::kAbsent;
-    TvBool saved = SaveFoldersList(&found);
-    if (saved) ++RunOutcome().listFilesConverted;
-    const std::string path = ExistingFileName(DataFolder() + folders::kOldFileName);
-    if (!MayReplace(found)) {
-      // Folders added in 3.1 since an earlier run are listed only there: neither file is given up.
-      Log(KeptListLine("Folders list", path, ExistingFileName(DataFolder() + folders::kNewFileName),
-                       found),
-          kLogError);
-    } else if (deleteOld && saved && !stranded.empty()) {
-      Log("Old folders file: " + path +
-              " , kept, it lists folders whose messages are not converted",
-          kLogInfo);
-    } else if (deleteOld && saved) {
-      if (DeleteFileIfExists(path)) {
-        Log("Old folders file: " + path + " , Deleted", kLogInfo);
-      } else {
-        Log("Old folders file: " + path + " , NOT deleted", kLogError);
-      }
-    }
+  const TvFoldersPlan plan = PlanFoldersList();
+  if (DryRun()) {
+    for (const TvStrandedFolder& folder : plan.stranded) Log(StrandedFolderLine(folder), kLogError);
+  } else {
+    ApplyFoldersPlan(plan, deleteOld);
   }
   // Every folder is listed first: the listing gives the total the progress counts against.
   std::vector<FolderWork> work;

@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "database/folders_plan.h"
 #include "database/tv_database_names_index.h"
 #include "database/tv_folder.h"
 #include "database/walk_listener.h"
@@ -25,21 +26,6 @@
 // An entry of the database's user name list, which the conversion never fills.
 struct NET_USER_NAME {
   char name[64];
-};
-
-// A folder record of the old folders file that the folder rules dropped.
-struct TvDroppedFolder {
-  std::string name;
-  int32_t id = 0;
-  std::string reason;  // "its name is taken by a folder listed before it", ...
-};
-
-// A dropped folder whose own directory no kept folder walks and that still holds old message
-// files: the conversion cannot reach them, so they are reported and the old folders file kept.
-struct TvStrandedFolder {
-  TvDroppedFolder folder;
-  std::string directory;  // ends in a separator
-  uint32_t oldMessageFiles = 0;
 };
 
 class TvDatabase : public TvFolderLookup {
@@ -64,11 +50,19 @@ class TvDatabase : public TvFolderLookup {
   // listener hears every verdict of the walk; it outlives the conversion.
   void SetListener(TvWalkListener* listener) { m_listener = listener ? listener : &m_noListener; }
 
-  // Reads the names index and the old folders file into the list. When the old folders file is
-  // gone but "Folders.List" is there (a run interrupted after deleting it), the user folders are
-  // taken from "Folders.List" and the result is false, so neither file is written again. With
-  // changeNothing no file is created or rewritten (a missing old file lists no folders).
-  TvBool LoadFoldersList(bool changeNothing = false);
+  // What the conversion does with the folders list and the names index, read from disk without
+  // creating, changing or deleting any file. Reads the folders the walk takes into the list
+  // (after the standard folders, with the dropping rules): from the old folders file, or from
+  // "Folders.List" when the old file is gone and it is there (a run interrupted after deleting
+  // the old file), whose folders are then walked without writing either file again.
+  TvFoldersPlan PlanFoldersList();
+  // Carries out plan's names index and folders list: the names index is read (created when
+  // missing) and rewritten when the plan says so, then the list plan is applied. False when a
+  // write or deletion failed.
+  bool ApplyFoldersPlan(const TvFoldersPlan& plan, TvBool deleteOld);
+  // Plans the folders list into the list and loads the names index (rewriting it when the list
+  // was already converted). True when the old folders file reads whole.
+  TvBool LoadFoldersList();
   // Writes the names index and "Folders.List" (replacing an earlier one only when complete). A
   // "Folders.List" that lists other folders than the six standard ones and differs from the new
   // list (changed in 3.1 since an earlier run) is kept, and so is one that cannot be read: the
@@ -92,7 +86,7 @@ class TvDatabase : public TvFolderLookup {
   int32_t FolderIdByFilePath(const std::string& path) override;
   void MessageFilePath(std::string& out, uint64_t messageId, int32_t folderId) override;
 
-  // The folders the last LoadFoldersList dropped, in file order.
+  // The folders the last plan dropped, in file order.
   const std::vector<TvDroppedFolder>& DroppedFolders() const { return m_dropped; }
   // The dropped folders whose messages no folder of the list reaches. Reads directories only.
   std::vector<TvStrandedFolder> StrandedFolders();
@@ -125,7 +119,16 @@ class TvDatabase : public TvFolderLookup {
 
  private:
   // Reads the folder records of a folders file into the list, with the dropping rules.
-  TvBool ReadFolderRecords(const std::string& path, uint32_t mode);
+  struct RecordsRead {
+    bool opened = false;
+    uint64_t length = 0;
+    uint32_t count = 0;  // as the file's header gives it
+    folders::Problem problem;
+  };
+  RecordsRead ReadFolderRecords(const std::string& path);
+  // The walk's folders as the plan lists them, and the names index as it stands.
+  void PlanFolders(TvFoldersPlan& plan);
+  void PlanNamesIndex(TvNamesIndexPlan& plan);
   // One folder's part of the walk: its directory (made once) and its old message files.
   struct FolderWork {
     TvFolder* folder = nullptr;

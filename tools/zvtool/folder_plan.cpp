@@ -36,7 +36,7 @@ FolderPlan PlanFolders(const std::string& dataFolder) {
     // The database reads the list as the conversion does; a damaged file's boxes are the
     // reports' reasons below, not messages for the user.
     platform::ScopedRecordingUI quiet;
-    database.LoadFoldersList(true);
+    database.PlanFoldersList();
   }
   plan.dropped = database.DroppedFolders();
   plan.leftBehind = database.StrandedFolders();
