@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tvfuzz::WriteFile(scratch.Data() + "Database.Folders", data, size);
   TvDatabase database(scratch.Log(), scratch.Paths());
   database.CreateStandardFolders();
-  if (database.LoadFoldersList()) database.SaveFoldersList();
+  database.ApplyFoldersPlan(database.PlanFoldersList(), 0);
   for (uint32_t i = 0; i < database.Folders().GetSize(); ++i) {
     std::string directory;
     database.FolderDirectory(directory, database.Folders()[i]->m_id);

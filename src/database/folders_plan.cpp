@@ -160,10 +160,3 @@ bool TvDatabase::ApplyFoldersPlan(const TvFoldersPlan& plan, TvBool deleteOld) {
   Unlock("ApplyFoldersPlan");
   return ApplyListPlan(plan.list, deleteOld, m_log) && indexSaved;
 }
-
-TvBool TvDatabase::LoadFoldersList() {
-  const TvFoldersPlan plan = PlanFoldersList();
-  m_namesIndex.Load();
-  if (plan.list.verdict == TvListVerdict::kAlreadyConverted) m_namesIndex.Save();
-  return plan.oldFileReads;
-}

@@ -233,24 +233,6 @@ std::string TvDatabase::UnreadableFolderLine(const std::string& name,
          " cannot be read: " + reason;
 }
 
-TvBool TvDatabase::SaveFoldersList(TvExistingList* found) {
-  Lock("SaveFoldersList");
-  m_namesIndex.Save();
-  const std::string path = ExistingFileName(DataFolder() + folders::kNewFileName);
-  const std::string bytes = EncodeFoldersList();
-  const TvExistingList existing = JudgeExistingList(path, bytes, ReadFoldersListContent);
-  if (found != nullptr) *found = existing;
-  TvBool result = MayReplace(existing) && WriteListFile(path, bytes);
-  // The old folders file may go only when its replacement is complete on disk. A check that
-  // cannot be made is reported like any failed file operation.
-  if (result) {
-    TvFile check(0, 1);
-    result = check.Open(path, kModeReadShared) && check.GetLength() == bytes.size();
-  }
-  Unlock("SaveFoldersList");
-  return result;
-}
-
 std::string TvDatabase::EncodeFoldersList() {
   std::vector<folders::FolderRecord> records;
   records.reserve(m_folders.GetSize());

@@ -60,14 +60,6 @@ class TvDatabase : public TvFolderLookup {
   // missing) and rewritten when the plan says so, then the list plan is applied. False when a
   // write or deletion failed.
   bool ApplyFoldersPlan(const TvFoldersPlan& plan, TvBool deleteOld);
-  // Plans the folders list into the list and loads the names index (rewriting it when the list
-  // was already converted). True when the old folders file reads whole.
-  TvBool LoadFoldersList();
-  // Writes the names index and "Folders.List" (replacing an earlier one only when complete). A
-  // "Folders.List" that lists other folders than the six standard ones and differs from the new
-  // list (changed in 3.1 since an earlier run) is kept, and so is one that cannot be read: the
-  // result is then false and found, when given, tells what was there.
-  TvBool SaveFoldersList(TvExistingList* found = nullptr);
   // The folders list as "Folders.List" holds it.
   std::string EncodeFoldersList();
   // What the folders file at path holds, read without showing anything.

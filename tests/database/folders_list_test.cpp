@@ -43,8 +43,7 @@ TEST_F(FoldersListTest, StandardFoldersAndOneUserFolderGiveSevenRecordsByteForBy
                 Folder("Deleted", 3, 5), Folder("Drafts", 4, 5), Folder("Temp", 5, 7),
                 Folder("Projects", 7, 0x21)});
   ASSERT_TRUE(db.CreateStandardFolders());
-  ASSERT_TRUE(db.LoadFoldersList());
-  ASSERT_TRUE(db.SaveFoldersList());
+  ASSERT_TRUE(db.ApplyFoldersPlan(db.PlanFoldersList(), 0));
   std::string expected = ListHeader(0, 7) + FolderRecordBytes("Inbox", 5, 0) +
                          FolderRecordBytes("Outbox", 5, 1) + FolderRecordBytes("Sent items", 5, 2) +
                          FolderRecordBytes("Deleted", 5, 3) + FolderRecordBytes("Drafts", 5, 4) +
@@ -60,7 +59,7 @@ TEST_F(FoldersListTest, LoadedFolderKeepsNameTextAndStatusButNotTypeAndData) {
   r.data = 77;
   data.Folders({r});
   db.CreateStandardFolders();
-  ASSERT_TRUE(db.LoadFoldersList());
+  ASSERT_TRUE(db.PlanFoldersList().oldFileReads);
   ASSERT_EQ(db.Folders().GetSize(), 7u);
   TvFolder* f = db.Folders()[6];
   EXPECT_EQ(f->m_csName, "Work");
@@ -79,7 +78,7 @@ TEST_F(FoldersListTest, StandardNamesTakenIdsAndDuplicatesAreDropped) {
                 Folder("Keep", 30, 1), Folder("keep", 31, 1), Folder("Other", 30, 1),
                 Folder("temp", 40, 1), Folder("Last", 41, 1)});
   db.CreateStandardFolders();
-  ASSERT_TRUE(db.LoadFoldersList());
+  ASSERT_TRUE(db.PlanFoldersList().oldFileReads);
   ASSERT_EQ(db.Folders().GetSize(), 8u);
   EXPECT_EQ(db.Folders()[6]->m_csName, "Keep");
   EXPECT_EQ(db.Folders()[7]->m_csName, "Last");
@@ -91,7 +90,7 @@ TEST_F(FoldersListTest, HugeCountIsReportedAsTheEndOfTheFileNotAsAMissingFile) {
   db.CreateStandardFolders();
   // Whatever an earlier call left behind must not become the reason shown.
   platform::SetLastError(platform::ErrorCode(platform::SysError::kFileNotFound));
-  EXPECT_FALSE(db.LoadFoldersList());
+  EXPECT_FALSE(db.PlanFoldersList().oldFileReads);
   ASSERT_EQ(ui.boxes.size(), 1u);
   const std::string endOfFile =
       platform::ErrorText(platform::ErrorCode(platform::SysError::kHandleEof));
@@ -140,7 +139,7 @@ TEST_F(FoldersListTest, DamagedFilesReadTheSameInMemoryAndThroughTheDatabase) {
     TvDatabase database(log, paths);
     database.CreateStandardFolders();
     const bool whole = c.kind == K::kNone || c.kind == K::kBytesAfterEnd;
-    EXPECT_EQ(database.LoadFoldersList() != 0, whole);
+    EXPECT_EQ(database.PlanFoldersList().oldFileReads, whole);
     EXPECT_EQ(database.Folders().GetSize(), 6 + c.records);
     EXPECT_EQ(ui.boxes.size(), c.kind == K::kRecordCut ? 1u : 0u);
     EXPECT_LT(LargestAllocation(), 1u << 20);
@@ -151,11 +150,12 @@ TEST_F(FoldersListTest, FoldersListThatCannotBeWrittenKeepsAnEarlierOne) {
   data.Folders({Folder("Work", 9)});
   data.RawFile("Folders.List", "earlier list");
   db.CreateStandardFolders();
-  ASSERT_TRUE(db.LoadFoldersList());
+  const TvFoldersPlan plan = db.PlanFoldersList();
+  ASSERT_EQ(plan.list.verdict, TvListVerdict::kConverts);
   // The list's one write, after the names index's two, fails.
   {
     tvtest::ScopedFault fault(platform::FileOp::kWrite, platform::SysError::kDiskFull, 3);
-    EXPECT_FALSE(db.SaveFoldersList());
+    EXPECT_FALSE(db.ApplyFoldersPlan(plan, 0));
   }
   EXPECT_EQ(Bytes("Folders.List"), "earlier list");
   EXPECT_FALSE(PathExists(DataFile("Folders.List") + TvReplacingFile::kTempSuffix));
@@ -165,7 +165,7 @@ TEST_F(FoldersListTest, FoldersListThatCannotBeWrittenKeepsAnEarlierOne) {
 TEST_F(FoldersListTest, NamesIdsDirectoriesAndFilePathsMapToFolders) {
   db.CreateStandardFolders();
   data.Folders({Folder("Work", 12)});
-  db.LoadFoldersList();
+  db.PlanFoldersList();
   EXPECT_EQ(db.FolderIdByName("Sent items"), 2);
   EXPECT_EQ(db.FolderIdByName("sent"), 2);
   EXPECT_EQ(db.FolderIdByName("WORK"), 12);
@@ -202,7 +202,7 @@ TEST_F(FoldersListTest, NamesThatAreNoPlainDirectoryNamesNeverBecomePaths) {
   data.Folders({Folder(std::string("..") + sep + "outside", 20), Folder("..", 21), Folder("", 22),
                 Folder("C:", 23), Folder("a*b", 24), Folder("Fine", 25)});
   db.CreateStandardFolders();
-  ASSERT_TRUE(db.LoadFoldersList());
+  ASSERT_TRUE(db.PlanFoldersList().oldFileReads);
   ASSERT_EQ(db.Folders().GetSize(), 12u) << "every record is kept";
   for (int32_t id = 20; id <= 24; ++id) {
     std::string dir = "unchanged";
@@ -224,7 +224,7 @@ TEST_F(FoldersListTest, DoubleByteFolderNameWhoseTrailByteIsTheSeparatorByteIsAF
   const std::string name = "\x95\x5C\x8E\xA6";  // two characters, the first ending in 0x5C
   data.Folders({Folder(name, 12)});
   db.CreateStandardFolders();
-  ASSERT_TRUE(db.LoadFoldersList());
+  ASSERT_TRUE(db.PlanFoldersList().oldFileReads);
   std::string dir;
   db.FolderDirectory(dir, 12);
   EXPECT_EQ(dir, Dir(name));
