@@ -75,8 +75,8 @@ TvFoldersPlan TvDatabase::PlanFoldersList() {
       FileNameFromPath(name, list.oldPath);
       list.reason = "\"" + name + "\" cannot be read";
     } else if (!plan.oldFileReads) {
-      list.verdict = read.length == 0 ? TvListVerdict::kNothingToConvert
-                                      : TvListVerdict::kNotConverted;
+      list.verdict =
+          read.length == 0 ? TvListVerdict::kNothingToConvert : TvListVerdict::kNotConverted;
       list.reason = DamagedReason(read.problem, read.length, read.count,
                                   m_folders.GetSize() - before + m_dropped.size());
     } else {
@@ -85,8 +85,8 @@ TvFoldersPlan TvDatabase::PlanFoldersList() {
       list.existing = JudgeExistingList(list.newPath, list.newBytes, ReadFoldersListContent);
       if (MayReplace(list.existing)) {
         list.verdict = TvListVerdict::kConverts;
-        list.reason = "\"Folders.List\" is written with " +
-                      std::to_string(m_folders.GetSize()) + " folders";
+        list.reason =
+            "\"Folders.List\" is written with " + std::to_string(m_folders.GetSize()) + " folders";
       } else {
         // Folders added in 3.1 since an earlier run are listed only there: neither file is
         // given up.

@@ -146,6 +146,59 @@ TEST_F(FoldersListTest, DamagedFilesReadTheSameInMemoryAndThroughTheDatabase) {
   }
 }
 
+// The plan of each state a data folder's list files can be in: its verdict, whether the names
+// index is rewritten, and that making it created, changed and deleted nothing.
+TEST_F(FoldersListTest, ThePlanDecidesEveryListStateAndChangesNothing) {
+  const std::string sound = folders::EncodeFoldersFile({Folder("Work", 9)});
+  const std::string other = folders::EncodeFoldersFile({Folder("Added in 3.1", 40)});
+  using V = TvListVerdict;
+  struct Case {
+    const char* what;
+    bool hasOld;  // "Database.Folders" is there, holding oldFile
+    std::string oldFile;
+    const char* newFile;  // null: no "Folders.List"
+    V verdict;
+    bool createsOld;
+    bool rewritesIndex;
+    bool errorLine;  // the kept list's Error line is planned
+  };
+  const Case cases[] = {
+      {"no list files", false, "", nullptr, V::kNothingToConvert, true, false, false},
+      {"an empty old file", true, "", nullptr, V::kNothingToConvert, false, false, false},
+      {"an old file shorter than its header", true, sound.substr(0, 7), nullptr, V::kNotConverted,
+       false, false, false},
+      {"an old file cut in its record", true, sound.substr(0, sound.size() - 1), nullptr,
+       V::kNotConverted, false, false, false},
+      {"a sound old file", true, sound, nullptr, V::kConverts, false, true, false},
+      {"a new list that is no list", true, sound, "x", V::kConverts, false, true, false},
+      {"a new list changed in 3.1", true, sound, "other", V::kNotConverted, false, true, true},
+      {"only the new list", false, "", "other", V::kAlreadyConverted, false, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RemoveTree(DataFile("Database.Folders"));
+    RemoveTree(DataFile("Folders.List"));
+    if (c.hasOld) data.RawFile("Database.Folders", c.oldFile);
+    if (c.newFile != nullptr) {
+      data.RawFile("Folders.List", std::string(c.newFile) == "other" ? other : c.newFile);
+    }
+    const std::vector<std::string> before = FilesIn(data.Path());
+    const std::string listBefore = c.newFile != nullptr ? Bytes("Folders.List") : "";
+    TvDatabase database(log, paths);
+    database.CreateStandardFolders();
+    const TvFoldersPlan plan = database.PlanFoldersList();
+    EXPECT_EQ(plan.list.verdict, c.verdict) << VerdictKey(plan.list.verdict);
+    EXPECT_EQ(plan.list.createsOldFile, c.createsOld);
+    EXPECT_EQ(plan.namesIndex.rewrites, c.rewritesIndex);
+    EXPECT_EQ(plan.list.Failure(), c.errorLine);
+    EXPECT_EQ(plan.list.newBytes.empty(), c.verdict != V::kConverts && !c.errorLine);
+    EXPECT_EQ(FilesIn(data.Path()), before);
+    if (c.newFile != nullptr) {
+      EXPECT_EQ(Bytes("Folders.List"), listBefore);
+    }
+  }
+}
+
 TEST_F(FoldersListTest, FoldersListThatCannotBeWrittenKeepsAnEarlierOne) {
   data.Folders({Folder("Work", 9)});
   data.RawFile("Folders.List", "earlier list");

@@ -10,6 +10,7 @@
 #include "contacts/tv_contact_list.h"
 #include "database/leftover_files.h"
 #include "database/tv_database.h"
+#include "database/walk_listener.h"
 #include "foundation/progress.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
@@ -17,8 +18,7 @@
 #include "platform/recording_ui.h"
 #include "replies/tv_text_messages.h"
 #include "zvtool/commands.h"
-#include "database/walk_listener.h"
-#include "zvtool/folder_plan.h"
+#include "zvtool/folder_files.h"
 #include "zvtool/message_reader.h"
 #include "zvtool/tool_common.h"
 
@@ -309,10 +309,10 @@ class CheckProgress : public TvProgress {
 
 // What the run will do with each temporary file an earlier run left in the data folder and the
 // folder directories: the conversion's own verdicts, read-only. kept counts the ones it keeps.
-Json CheckLeftovers(const FolderPlan& plan, uint32_t& kept) {
+Json CheckLeftovers(const TvFoldersPlan& plan, uint32_t& kept) {
   std::vector<std::string> directories = {plan.dataFolder};
   std::set<std::string> seen = {plan.dataFolder};
-  for (const PlannedFolder& folder : plan.folders) {
+  for (const TvPlannedFolder& folder : plan.folders) {
     if (folder.usable && seen.insert(folder.directory).second) {
       directories.push_back(folder.directory);
     }
@@ -342,6 +342,72 @@ Json CheckLeftovers(const FolderPlan& plan, uint32_t& kept) {
     }
   }
   return entries;
+}
+
+// The folders list as the conversion's plan has it: its verdict, the folders the walk takes, the
+// folders dropped and the messages they leave behind. failures counts what keeps the run from
+// ending clean: a list that is not written from the old file, and each folder left behind.
+Json FoldersListReport(const TvFoldersPlan& plan, uint32_t& failures) {
+  Json list;
+  list["file"] = JsonText(plan.list.oldPath);
+  list["verdict"] = VerdictKey(plan.list.verdict);
+  if (plan.list.verdict == TvListVerdict::kConverts) {
+    list["state"] = "converts";
+    list["folders_read"] = plan.promisedRecords;
+  } else {
+    const bool done = plan.list.verdict == TvListVerdict::kAlreadyConverted;
+    list["state"] = done ? "already converted" : "NOT converted";
+    list["reason"] = JsonText(plan.list.reason);
+    if (!done) ++failures;
+  }
+  Json walked = Json::array();
+  for (const TvPlannedFolder& folder : plan.folders) {
+    Json f;
+    f["id"] = folder.id;
+    f["name"] = JsonText(folder.name);
+    f["directory"] = folder.usable ? Json(JsonText(folder.directory)) : Json(nullptr);
+    walked.push_back(f);
+  }
+  list["folders"] = walked;
+  Json dropped = Json::array();
+  for (const TvDroppedFolder& d : plan.dropped) {
+    dropped.push_back(JsonText("'" + d.name + "' (id " + std::to_string(d.id) + "): " + d.reason));
+  }
+  list["dropped_folders"] = dropped;
+  // A dropped folder whose directory no kept folder walks leaves its messages behind unconverted:
+  // a failure worth knowing before the run.
+  Json orphaned = Json::array();
+  for (const TvStrandedFolder& left : plan.stranded) {
+    ++failures;
+    orphaned.push_back(JsonText("'" + left.folder.name + "' (id " + std::to_string(left.folder.id) +
+                                "): " + std::to_string(left.oldMessageFiles) +
+                                " message file(s) in " + left.directory + " are NOT converted (" +
+                                left.folder.reason + ")"));
+  }
+  list["messages_left_behind"] = orphaned;
+  Json lines = Json::array();
+  for (const TvPlannedLine& line : plan.list.lines) {
+    lines.push_back(
+        JsonText(std::string(line.level == kLogError ? "Error: " : "Info: ") + line.text));
+  }
+  list["lines"] = lines;
+  return list;
+}
+
+Json NamesIndexReport(const TvNamesIndexPlan& plan, uint32_t& failures) {
+  Json names;
+  names["file"] = JsonText(plan.path);
+  if (!plan.problem.empty()) {
+    names["state"] = "damaged";
+    names["reason"] = JsonText(plan.problem);
+    ++failures;
+  } else if (!plan.exists) {
+    names["state"] = "missing: the conversion creates it empty";
+  } else {
+    names["state"] = plan.rewrites ? "converts" : "kept as it is";
+    names["records"] = plan.read.records.size();
+  }
+  return names;
 }
 
 // Runs the conversion's walk over the data folder without changing it.
@@ -376,76 +442,29 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
     err << "zvtool check: cannot make a scratch folder in the temporary directory\n";
     return kExitError;
   }
-  const FolderPlan plan = PlanFolders(dir);
+  const TvFoldersPlan plan = FoldersPlanOf(dir);
   const std::string& data = plan.dataFolder;
   uint32_t failures = 0;
   SpaceLedger space;
 
   Json report;
   report["data_folder"] = JsonText(data);
-
-  // The folder list and the names index.
-  Json list;
-  list["file"] = JsonText(FixedFile(data, folders::kOldFileName));
-  if (plan.listConverts) {
-    list["state"] = "converts";
-    list["folders_read"] = plan.promisedRecords;
-  } else {
-    list["state"] = plan.fromNewList ? "already converted" : "NOT converted";
-    list["reason"] = JsonText(plan.listProblem);
-    if (!plan.fromNewList) ++failures;
-  }
-  Json walked = Json::array();
-  for (const PlannedFolder& folder : plan.folders) {
-    Json f;
-    f["id"] = folder.id;
-    f["name"] = JsonText(folder.name);
-    f["directory"] = folder.usable ? Json(JsonText(folder.directory)) : Json(nullptr);
-    walked.push_back(f);
-  }
-  list["folders"] = walked;
-  Json dropped = Json::array();
-  for (const TvDroppedFolder& d : plan.dropped) {
-    dropped.push_back(
-        JsonText("'" + d.name + "' (id " + std::to_string(d.id) + "): " + d.reason));
-  }
-  list["dropped_folders"] = dropped;
-  // A dropped folder whose directory no kept folder walks leaves its messages behind unconverted:
-  // a failure worth knowing before the run.
-  Json orphaned = Json::array();
-  for (const TvStrandedFolder& left : plan.leftBehind) {
-    ++failures;
-    orphaned.push_back(JsonText("'" + left.folder.name + "' (id " + std::to_string(left.folder.id) +
-                                "): " + std::to_string(left.oldMessageFiles) +
-                                " message file(s) in " + left.directory + " are NOT converted (" +
-                                left.folder.reason + ")"));
-  }
-  list["messages_left_behind"] = orphaned;
+  const Json list = FoldersListReport(plan, failures);
+  const Json names = NamesIndexReport(plan.namesIndex, failures);
   report["folders_list"] = list;
-  if (plan.listConverts) {
-    const std::string newList = FixedFile(data, folders::kNewFileName);
-    space.Write(plan.newListSize, IsExistingFile(newList) ? FileLength(newList) : 0);
-  }
-
-  Json names;
-  names["file"] = JsonText(FixedFile(data, folders::kNamesIndexFileName));
-  if (!plan.namesIndexOk) {
-    names["state"] = "damaged";
-    names["reason"] = JsonText(plan.namesIndexProblem);
-    ++failures;
-  } else if (!plan.namesIndexExists) {
-    names["state"] = "missing: the conversion creates it empty";
-  } else {
-    // The names index is rewritten whenever the old folders file reads, a kept list or not.
-    names["state"] = plan.listConverts || plan.listKept ? "converts" : "kept as it is";
-    names["records"] = plan.namesIndex.records.size();
-  }
   report["names_index"] = names;
-  if (plan.listConverts || plan.listKept) {
-    uint64_t written = 8 + uint64_t{folders::kNamesIndexRecordSize} * plan.namesIndex.records.size();
-    if (written > plan.namesIndexSize) space.Write(written - plan.namesIndexSize, 0);
+  if (plan.list.verdict == TvListVerdict::kConverts) {
+    const std::string newList = plan.list.newPath;
+    space.Write(plan.list.newBytes.size(), IsExistingFile(newList) ? FileLength(newList) : 0);
   }
-  if (plan.listConverts) space.DeleteOld(plan.oldFileSize);
+  if (plan.namesIndex.rewrites) {
+    const uint64_t written =
+        8 + uint64_t{folders::kNamesIndexRecordSize} * plan.namesIndex.read.records.size();
+    if (written > plan.namesIndex.size) space.Write(written - plan.namesIndex.size, 0);
+  }
+  if (plan.list.verdict == TvListVerdict::kConverts && plan.list.oldFileMayGo) {
+    space.DeleteOld(plan.oldFileSize);
+  }
 
   // The messages, folder by folder, through the conversion's own walk.
   MessageVerdicts verdicts(space);

@@ -12,6 +12,7 @@
 
 #include "contacts/tv_contact_list.h"
 #include "database/standard_folders.h"
+#include "database/tv_database.h"
 #include "foundation/coding.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
@@ -21,7 +22,7 @@
 #include "platform/recording_ui.h"
 #include "replies/tv_text_messages.h"
 #include "zvtool/commands.h"
-#include "zvtool/folder_plan.h"
+#include "zvtool/folder_files.h"
 #include "zvtool/message_reader.h"
 #include "zvtool/tool_common.h"
 
@@ -263,15 +264,15 @@ std::string CompareMessage(TvMessage& expected, const std::string& newPath) {
   return std::string();
 }
 
-void VerifyMessages(const FolderPlan& plan, const std::string& newData, const std::string& scratch,
-                    Tally& t) {
+void VerifyMessages(const TvFoldersPlan& plan, const std::string& newData,
+                    const std::string& scratch, Tally& t) {
   OldMessageLoader loader(scratch);
   // New path (case-folded) -> the old files that load and map to it, in listing order.
   std::vector<std::pair<std::string, std::vector<std::string>>> targets;
   std::map<std::string, size_t> index;
-  std::vector<std::pair<const PlannedFolder*, std::vector<std::string>>> work;
+  std::vector<std::pair<const TvPlannedFolder*, std::vector<std::string>>> work;
   uint64_t total = 0;
-  for (const PlannedFolder& folder : plan.folders) {
+  for (const TvPlannedFolder& folder : plan.folders) {
     if (!folder.usable) continue;
     work.emplace_back(&folder, OldMessageNames(folder.directory));
     total += work.back().second.size();
@@ -302,7 +303,7 @@ void VerifyMessages(const FolderPlan& plan, const std::string& newData, const st
       }
     }
   }
-  for (const TvStrandedFolder& left : plan.leftBehind) {
+  for (const TvStrandedFolder& left : plan.stranded) {
     t.found += left.oldMessageFiles;
     t.notConvertible += left.oldMessageFiles;
     t.Problem("not convertible: " + std::to_string(left.oldMessageFiles) + " message file(s) in " +
@@ -354,34 +355,37 @@ void VerifyMessages(const FolderPlan& plan, const std::string& newData, const st
   }
 }
 
-bool SameFolder(const PlannedFolder& want, const folders::FolderRecord& got) {
-  return want.id == got.id && want.name == got.name && want.text == got.text &&
-         want.status == got.status && want.flags == got.flags && got.type == 0 && got.data == 0;
+bool SameFolder(const folders::FolderRecord& want, const folders::FolderRecord& got) {
+  return want.version == got.version && want.type == got.type && want.data == got.data &&
+         want.name == got.name && want.text == got.text && want.status == got.status &&
+         want.flags == got.flags && want.id == got.id;
 }
 
-void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally& t) {
-  const std::string oldPath = FixedFile(plan.dataFolder, folders::kOldFileName);
+// The old copy's plan against the new folder: the new "Folders.List" must be the list the plan
+// writes; each old record is found in it, carried by its standard folder, or dropped by a rule.
+void VerifyFoldersList(const TvFoldersPlan& plan, const std::string& newData, Tally& t) {
+  const TvListPlan& list = plan.list;
   std::string oldBytes;
   folders::FoldersFile oldFile;
-  if (folders::ReadWholeFile(oldPath, oldBytes)) {
+  if (folders::ReadWholeFile(FixedFile(plan.dataFolder, folders::kOldFileName), oldBytes)) {
     std::string ignored;
     folders::DecodeFoldersFile(oldBytes, oldFile, &ignored);
   }
   // Counted from the records read, never from a header's promise.
   t.found = oldFile.records.size();
-  if (!plan.listConverts) {
+  if (list.verdict != TvListVerdict::kConverts) {
     t.notConvertible = t.found;
-    if (t.found != 0 || plan.listDamaged) t.Problem("not convertible: " + plan.listProblem);
+    if (t.found != 0 || list.verdict == TvListVerdict::kNotConverted) {
+      t.Problem("not convertible: " + list.reason);
+    }
     return;
   }
-  std::string bytes;
-  folders::FoldersFile got;
-  std::string problem;
   const std::string newPath = FixedFile(WithSeparator(newData), folders::kNewFileName);
-  if (KeptBesideOldFile(newData, folders::kOldFileName, newPath, plan.newListBytes,
+  if (KeptBesideOldFile(newData, folders::kOldFileName, newPath, list.newBytes,
                         TvDatabase::ReadFoldersListContent, "Folders list", t.found, t)) {
     return;
   }
+  std::string bytes;
   if (!folders::ReadWholeFile(newPath, bytes)) {
     if (HasFile(WithSeparator(newData), folders::kOldFileName)) {
       t.Pending(FixedFile(WithSeparator(newData), folders::kOldFileName), t.found);
@@ -391,27 +395,30 @@ void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally
     t.Problem("missing: " + newPath);
     return;
   }
-  if (!folders::DecodeFoldersFile(bytes, got, &problem)) t.Problem("different: " + newPath + ": " + problem);
-  if (got.headerWord != 0) t.Problem("different: header word of " + newPath + " is not 0");
-  // The new list is exactly the planned one: the six standard folders, then the kept folders.
-  std::vector<bool> present(plan.folders.size(), false);
-  for (size_t i = 0; i < plan.folders.size(); ++i) {
-    if (i < got.records.size() && SameFolder(plan.folders[i], got.records[i])) {
-      present[i] = true;
-    } else if (i < got.records.size()) {
+  if (bytes != list.newBytes) {
+    t.Problem("different: " + newPath + " is not the list the conversion writes");
+  }
+  folders::FoldersFile want;
+  folders::FoldersFile got;
+  std::string problem;
+  folders::DecodeFoldersFile(list.newBytes, want, &problem);
+  if (!folders::DecodeFoldersFile(bytes, got, &problem)) {
+    t.Problem("different: " + newPath + ": " + problem);
+  }
+  // The six standard folders, then the kept folders, as the plan lists them.
+  std::vector<bool> present(want.records.size(), false);
+  for (size_t i = 0; i < want.records.size() && i < got.records.size(); ++i) {
+    present[i] = SameFolder(want.records[i], got.records[i]);
+    if (!present[i]) {
       t.Problem("different: folder " + std::to_string(i + 1) + " of " + newPath + " is '" +
                 got.records[i].name + "' (id " + std::to_string(got.records[i].id) +
-                "), expected '" + plan.folders[i].name + "' (id " +
-                std::to_string(plan.folders[i].id) + ")");
+                "), expected '" + want.records[i].name + "' (id " +
+                std::to_string(want.records[i].id) + ")");
     }
   }
-  if (got.records.size() != plan.folders.size()) {
-    t.Problem("different: " + newPath + " holds " + std::to_string(got.records.size()) +
-              " folders, expected " + std::to_string(plan.folders.size()));
-  }
   auto planned = [&](int32_t id) -> int {
-    for (size_t i = 0; i < plan.folders.size(); ++i) {
-      if (plan.folders[i].id == id) return static_cast<int>(i);
+    for (size_t i = 0; i < want.records.size(); ++i) {
+      if (want.records[i].id == id) return static_cast<int>(i);
     }
     return -1;
   };
@@ -453,30 +460,31 @@ void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally
   }
 }
 
-void VerifyNamesIndex(const FolderPlan& plan, const std::string& newData, Tally& t) {
+void VerifyNamesIndex(const TvNamesIndexPlan& plan, const std::string& newData, Tally& t) {
+  const std::vector<std::string>& records = plan.read.records;
   // Counted from the records read, never from a header's promise.
-  t.found = plan.namesIndex.records.size();
-  if (!plan.namesIndexOk) t.Problem("not convertible: " + plan.namesIndexProblem);
+  t.found = records.size();
+  if (!plan.problem.empty()) t.Problem("not convertible: " + plan.problem);
   const std::string newPath = FixedFile(WithSeparator(newData), folders::kNamesIndexFileName);
   std::string bytes;
   folders::NamesIndexFile got;
   std::string problem;
   if (!folders::ReadWholeFile(newPath, bytes)) {
-    t.missing = plan.namesIndex.records.size();
+    t.missing = records.size();
     if (t.missing != 0) t.Problem("missing: " + newPath);
     return;
   }
   if (!bytes.empty() && !folders::DecodeNamesIndex(bytes, got, &problem)) {
     t.Problem("different: " + newPath + ": " + problem);
   }
-  if (plan.listConverts && got.headerWord != 0) {
+  if (plan.rewrites && got.headerWord != 0) {
     t.Problem("different: header word of " + newPath + " is not 0");
     ++t.different;
   }
-  for (size_t i = 0; i < plan.namesIndex.records.size(); ++i) {
+  for (size_t i = 0; i < records.size(); ++i) {
     if (i >= got.records.size()) {
       ++t.missing;
-    } else if (got.records[i] != plan.namesIndex.records[i]) {
+    } else if (got.records[i] != records[i]) {
       ++t.different;
       t.Problem("different: names index record " + std::to_string(i + 1));
     } else {
@@ -656,7 +664,7 @@ int RunVerify(const std::string& oldDir, const std::string& newDir, bool json, s
     err << "zvtool verify: " << mismatch << '\n';
     return kExitError;
   }
-  const FolderPlan plan = PlanFolders(oldData);
+  const TvFoldersPlan plan = FoldersPlanOf(oldData);
 
   std::vector<Tally> tallies(6);
   tallies[0].store = "folders list";
@@ -666,7 +674,7 @@ int RunVerify(const std::string& oldDir, const std::string& newDir, bool json, s
   tallies[4].store = "fast replies";
   tallies[5].store = "auto answers";
   VerifyFoldersList(plan, newData, tallies[0]);
-  VerifyNamesIndex(plan, newData, tallies[1]);
+  VerifyNamesIndex(plan.namesIndex, newData, tallies[1]);
   VerifyMessages(plan, newData, scratch.Path(), tallies[2]);
   VerifyContacts(oldData, newData, tallies[3]);
   VerifyReplies(oldData, newData, TvFastReplysService::kOldFileName, TvFastReplysService::kFileName,
