@@ -288,4 +288,41 @@ void AppendAttachmentEntryHead(const std::string& name, uint64_t contentSize, st
   PutFixed64(out, contentSize);
 }
 
+void MessageAttachment::AppendHead(std::string* out) const {
+  const uint64_t size = declaredSize < 0 ? Size() : static_cast<uint64_t>(declaredSize);
+  AppendAttachmentEntryHead(name, size, out, nameLength);
+}
+
+void Message::FillSizes() {
+  header.recipientCount = static_cast<uint32_t>(recipients.size());
+  header.bodySize = static_cast<uint32_t>(body.size());
+  header.attachmentCount = static_cast<uint32_t>(attachments.size());
+  uint64_t section = 0;
+  for (const MessageAttachment& attachment : attachments) {
+    std::string head;
+    attachment.AppendHead(&head);
+    section += head.size() + attachment.Size();
+  }
+  header.attachmentSectionSize = section;
+  header.totalSize = ExpectedTotalSize(header);
+}
+
+std::string Message::EncodeFront() const {
+  uint8_t bytes[kHeaderSize];
+  EncodeHeader(header, bytes);
+  std::string out(reinterpret_cast<const char*>(bytes), kHeaderSize);
+  for (const Recipient& recipient : recipients) AppendRecipient(recipient, header.kind, &out);
+  out += body;
+  return out;
+}
+
+std::string Message::Encode() const {
+  std::string out = EncodeFront();
+  for (const MessageAttachment& attachment : attachments) {
+    attachment.AppendHead(&out);
+    out += attachment.contents;
+  }
+  return out;
+}
+
 }  // namespace msg30

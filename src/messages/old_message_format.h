@@ -86,6 +86,39 @@ void AppendRecipient(const Recipient& recipient, uint8_t headerKind, std::string
 void AppendAttachmentEntryHead(const std::string& name, uint64_t contentSize, std::string* out,
                                int nameLength = -1);
 
+// One attachment of a whole message as it is written.
+struct MessageAttachment {
+  std::string name;
+  std::string contents;
+  // Contents the writer streams after the entry itself (large ones): their size. contents is
+  // then empty and Encode leaves them out.
+  uint64_t streamedSize = 0;
+  // Broken entries: the length byte and the content size as written (-1: the real ones).
+  int nameLength = -1;
+  int64_t declaredSize = -1;
+
+  uint64_t Size() const { return contents.size() + streamedSize; }
+  // The entry before its contents: length byte, name, size.
+  void AppendHead(std::string* out) const;
+};
+
+// A whole 3.0 message from its parts: what zvtool's samples, the tests and the fuzz seeds write.
+struct Message {
+  Header header;  // encoded as it stands (broken fields included)
+  std::vector<Recipient> recipients;
+  std::string body;
+  std::vector<MessageAttachment> attachments;
+
+  // Sets the header's counts, body size, attachment section size and total size from the parts;
+  // its kind, values and texts stay.
+  void FillSizes();
+  // The bytes before the first attachment entry: the header, the recipient records (of the
+  // header kind's size) and the body.
+  std::string EncodeFront() const;
+  // The whole file: the front, then each attachment's entry and contents.
+  std::string Encode() const;
+};
+
 // Why a 3.0 message file cannot be read (or, for kCannotOpen and kStaging, converted).
 enum class ProblemKind {
   kNone,

@@ -11,46 +11,41 @@ namespace tvtest {
 
 namespace {
 
-void AppendEntryHead(const OldAttachment& a, std::string* out) {
-  uint64_t declared = a.declaredSize < 0 ? a.Size() : static_cast<uint64_t>(a.declaredSize);
-  msg30::AppendAttachmentEntryHead(a.name, declared, out, a.nameLength);
+// The message as the format's encoder takes it, header sizes filled and editHeader applied.
+// Generated contents are made here only when asked; otherwise they are streamed by the writer.
+msg30::Message Parts(const OldMessage& m, bool makeGenerated) {
+  msg30::Message parts;
+  parts.header.kind = m.kind;
+  for (int i = 0; i < 4; ++i) {
+    parts.header.values[i] = m.values[i];
+    parts.header.texts[i] = m.texts[i];
+  }
+  parts.recipients = m.recipients;
+  parts.body = m.body;
+  for (const OldAttachment& a : m.attachments) {
+    msg30::MessageAttachment part;
+    part.name = a.name;
+    part.nameLength = a.nameLength;
+    part.declaredSize = a.declaredSize;
+    if (!a.generated) {
+      part.contents = a.contents;
+    } else if (makeGenerated) {
+      part.contents = PatternBytes(0, a.generatedSize, a.seed);
+    } else {
+      part.streamedSize = a.generatedSize;
+    }
+    parts.attachments.push_back(std::move(part));
+  }
+  parts.FillSizes();
+  if (m.editHeader) m.editHeader(parts.header);
+  return parts;
 }
 
-// The bytes before the first attachment's entry: header, recipients, body.
-std::string EncodeFront(const OldMessage& m) {
-  msg30::Header header = m.MakeHeader();
-  uint8_t bytes[msg30::kHeaderSize];
-  msg30::EncodeHeader(header, bytes);
-  if (m.editHeaderBytes) m.editHeaderBytes(bytes);
-  std::string out(reinterpret_cast<const char*>(bytes), sizeof(bytes));
-  for (const msg30::Recipient& r : m.recipients) msg30::AppendRecipient(r, m.kind, &out);
-  out += m.body;
-  return out;
+void EditHeaderBytes(const OldMessage& m, std::string& bytes) {
+  if (m.editHeaderBytes) m.editHeaderBytes(reinterpret_cast<uint8_t*>(bytes.data()));
 }
 
 }  // namespace
-
-msg30::Header OldMessage::MakeHeader() const {
-  msg30::Header header;
-  header.kind = kind;
-  header.recipientCount = static_cast<uint32_t>(recipients.size());
-  header.bodySize = static_cast<uint32_t>(body.size());
-  header.attachmentCount = static_cast<uint32_t>(attachments.size());
-  uint64_t section = 0;
-  for (const OldAttachment& a : attachments) {
-    std::string head;
-    AppendEntryHead(a, &head);
-    section += head.size() + a.Size();
-  }
-  header.attachmentSectionSize = section;
-  for (int i = 0; i < 4; ++i) {
-    header.values[i] = values[i];
-    header.texts[i] = texts[i];
-  }
-  header.totalSize = msg30::ExpectedTotalSize(header);
-  if (editHeader) editHeader(header);
-  return header;
-}
 
 std::string PatternBytes(uint64_t offset, size_t n, uint32_t seed) {
   std::string out(n, '\0');
@@ -90,28 +85,27 @@ std::string NewMessageName(const std::string& oldHexName) {
 }
 
 std::string EncodeOldMessage(const OldMessage& message) {
-  std::string out = EncodeFront(message);
-  for (const OldAttachment& a : message.attachments) {
-    AppendEntryHead(a, &out);
-    out += a.generated ? PatternBytes(0, a.generatedSize, a.seed) : a.contents;
-  }
+  std::string out = Parts(message, true).Encode();
+  EditHeaderBytes(message, out);
   return out;
 }
 
 bool WriteOldMessage(const std::string& path, const OldMessage& message) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  std::string front = EncodeFront(message);
+  const msg30::Message parts = Parts(message, false);
+  std::string front = parts.EncodeFront();
+  EditHeaderBytes(message, front);
   out.write(front.data(), static_cast<std::streamsize>(front.size()));
-  for (const OldAttachment& a : message.attachments) {
+  for (size_t i = 0; i < parts.attachments.size(); ++i) {
+    const msg30::MessageAttachment& part = parts.attachments[i];
     std::string head;
-    AppendEntryHead(a, &head);
+    part.AppendHead(&head);
     out.write(head.data(), static_cast<std::streamsize>(head.size()));
-    if (!a.generated) {
-      out.write(a.contents.data(), static_cast<std::streamsize>(a.contents.size()));
-      continue;
-    }
-    for (uint64_t done = 0; done < a.generatedSize;) {
-      size_t piece = static_cast<size_t>(std::min<uint64_t>(a.generatedSize - done, 1 << 20));
+    out.write(part.contents.data(), static_cast<std::streamsize>(part.contents.size()));
+    // Generated contents are streamed, never held whole.
+    const OldAttachment& a = message.attachments[i];
+    for (uint64_t done = 0; done < part.streamedSize;) {
+      size_t piece = static_cast<size_t>(std::min<uint64_t>(part.streamedSize - done, 1 << 20));
       std::string chunk = PatternBytes(done, piece, a.seed);
       out.write(chunk.data(), static_cast<std::streamsize>(piece));
       done += piece;

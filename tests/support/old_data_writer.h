@@ -43,8 +43,6 @@ struct OldMessage {
   std::function<void(uint8_t*)> editHeaderBytes;
 
   std::string FileName() const { return hexName + ".Message"; }
-  // The header as the parts give it (editHeader applied).
-  msg30::Header MakeHeader() const;
 };
 
 // n bytes of a deterministic pattern starting at offset: the contents of generated attachments.

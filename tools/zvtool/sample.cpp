@@ -108,9 +108,8 @@ struct Totals {
 
 // One 3.0 message file: header from its parts, recipients, body, attachment entries.
 std::string Message(Random& random, uint32_t number, Totals& totals) {
-  msg30::Header header;
-  header.kind = static_cast<uint8_t>(1 + random.Below(3));
-  std::string recipients;
+  msg30::Message message;
+  message.header.kind = static_cast<uint8_t>(1 + random.Below(3));
   uint32_t recipientCount = 1 + random.Below(4);
   for (uint32_t i = 0; i < recipientCount; ++i) {
     msg30::Recipient r;
@@ -118,30 +117,28 @@ std::string Message(Random& random, uint32_t number, Totals& totals) {
     r.kind = static_cast<uint8_t>(random.Below(4));
     r.number1 = 0xC0A80100u | (1 + random.Below(250));  // an address on the office network
     r.number2 = 0x00001000u + random.Below(0x1000);
-    msg30::AppendRecipient(r, header.kind, &recipients);
+    message.recipients.push_back(r);
   }
-  std::string body = Body(random);
-  std::string attachments;
+  message.body = Body(random);
   uint32_t attachmentCount = random.Below(100) < 20 ? 1 + random.Below(3) : 0;
   for (uint32_t i = 0; i < attachmentCount; ++i) {
-    std::string name = random.Pick(kAttachmentNames);
-    if (i > 0) name = std::to_string(i + 1) + " " + name;  // distinct within the message
+    msg30::MessageAttachment attachment;
+    attachment.name = random.Pick(kAttachmentNames);
+    // Distinct within the message.
+    if (i > 0) attachment.name = std::to_string(i + 1) + " " + attachment.name;
     uint32_t size = random.Below(100) < 80 ? 100 + random.Below(16 * 1024)
                                            : 16 * 1024 + random.Below(192 * 1024);
-    std::string contents(size, '\0');
+    std::string& contents = attachment.contents;
+    contents.assign(size, '\0');
     for (uint32_t k = 0; k < size; k += 8) {
       uint64_t word = random.Next();
       for (uint32_t b = 0; b < 8 && k + b < size; ++b) contents[k + b] = static_cast<char>(word >> (8 * b));
     }
-    msg30::AppendAttachmentEntryHead(name, size, &attachments);
-    attachments += contents;
+    message.attachments.push_back(std::move(attachment));
     ++totals.attachments;
     totals.attachmentBytes += size;
   }
-  header.recipientCount = recipientCount;
-  header.bodySize = static_cast<uint32_t>(body.size());
-  header.attachmentCount = attachmentCount;
-  header.attachmentSectionSize = attachments.size();
+  msg30::Header& header = message.header;
   header.values[0] = 1767225600u + number * 3607u + random.Below(3600);  // a time stamp
   header.values[1] = random.Below(4);
   header.values[2] = random.Below(2) ? 0x00000001u : 0x00000101u;
@@ -150,14 +147,8 @@ std::string Message(Random& random, uint32_t number, Totals& totals) {
   header.texts[1] = random.Pick(kSubjects);
   header.texts[2] = random.Pick(kComputers);
   header.texts[3] = std::string("Thread ") + std::to_string(1000 + random.Below(9000));
-  header.totalSize = msg30::ExpectedTotalSize(header);
-  uint8_t bytes[msg30::kHeaderSize];
-  msg30::EncodeHeader(header, bytes);
-  std::string file(reinterpret_cast<const char*>(bytes), msg30::kHeaderSize);
-  file += recipients;
-  file += body;
-  file += attachments;
-  return file;
+  message.FillSizes();
+  return message.Encode();
 }
 
 TvOldContactUserImage User(Random& random, const std::string& name, uint32_t flags = 0) {
