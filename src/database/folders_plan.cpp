@@ -52,7 +52,6 @@ TvFoldersPlan TvDatabase::PlanFoldersList() {
     // been rewritten before the interruption; rewriting it again writes the same records.
     ReadFolderRecords(list.newPath);
     list.verdict = TvListVerdict::kAlreadyConverted;
-    list.existing = TvExistingList::kSame;
     list.reason = kAlreadyConvertedReason;
     plan.namesIndex.rewrites = true;
   } else if (!oldThere) {

@@ -80,10 +80,6 @@ class TvDatabase : public TvFolderLookup {
 
   // The folders the last plan dropped, in file order.
   const std::vector<TvDroppedFolder>& DroppedFolders() const { return m_dropped; }
-  // The dropped folders whose messages no folder of the list reaches. Reads directories only.
-  std::vector<TvStrandedFolder> StrandedFolders();
-  // The Error line of a stranded folder.
-  static std::string StrandedFolderLine(const TvStrandedFolder& stranded);
   // Empty when directory can be listed or does not exist, else the line that says why it cannot
   // be read (for the folder named name).
   static std::string UnreadableFolderLine(const std::string& name, const std::string& directory);
@@ -118,6 +114,10 @@ class TvDatabase : public TvFolderLookup {
     folders::Problem problem;
   };
   RecordsRead ReadFolderRecords(const std::string& path);
+  // The dropped folders whose messages no folder of the list reaches. Reads directories only.
+  std::vector<TvStrandedFolder> StrandedFolders();
+  // The Error line of a stranded folder.
+  static std::string StrandedFolderLine(const TvStrandedFolder& stranded);
   // The walk's folders as the plan lists them, and the names index as it stands.
   void PlanFolders(TvFoldersPlan& plan);
   void PlanNamesIndex(TvNamesIndexPlan& plan);
