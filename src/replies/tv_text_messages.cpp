@@ -1,6 +1,7 @@
 #include "replies/tv_text_messages.h"
 
 #include "foundation/run_outcome.h"
+#include "foundation/small_file_source.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
 #include "platform/system_error.h"
@@ -19,34 +20,27 @@ TvBool QueryLength(TvFile& file, uint64_t* length) {
   return 1;
 }
 
-// Names where and why the reading stopped, when a layout is kept. Returns 0, the reader's result.
-TvBool Stop(TvTextListLayout* layout, TextListProblem kind, uint64_t offset, std::string text) {
-  if (layout != nullptr) layout->problem = {kind, offset, std::move(text)};
-  return 0;
-}
-
 }  // namespace
-
-const char* ProblemKey(TextListProblem kind) {
-  // In the order of TextListProblem.
-  static const char* const kKeys[] = {"none", "cannot-open", "length-unknown", "header-cut",
-                                      "item-cut"};
-  return KeyOf(kind, kKeys);
-}
 
 // ---------------------------------------------------------------------------------------------
 // TvTextMessageItem
 
-TvBool TvTextMessageItem::LoadRecord(TvFile& file, TvTextListLayout::Record* dropped) {
-  TvTextListLayout::Record ignored;
-  if (dropped == nullptr) dropped = &ignored;
-  if (!LoadObject(file, &dropped->type)) return 0;
-  return file.ReadUInt32(dropped->value);
+void TvTextMessageItem::TakeRecord(const TvTextMessageImage& record) {
+  SetData(record.data);
+  m_csName = record.name;
+  m_csText = record.text;
+  m_dwordStatus = record.status;
 }
 
-TvBool TvTextMessageItem::SaveRecord(TvFile& file) {
-  if (!SaveObject(file)) return 0;
-  return file.WriteUInt32(m_dwordValue);
+TvTextMessageImage TvTextMessageItem::Record() {
+  TvTextMessageImage record;
+  record.type = GetType();
+  record.data = GetData();
+  record.name = m_csName;
+  record.text = m_csText;
+  record.status = m_dwordStatus;
+  record.trailing = m_dwordValue;
+  return record;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -81,8 +75,8 @@ void TvTextMessagesArray::Convert(const std::string& oldName, const std::string&
     return;
   }
   const std::string bytes = Encode();
-  const TvExistingList found = JudgeExistingList(
-      newPath, bytes, [this](const std::string& path) { return ReadList(path); });
+  const TvExistingList found =
+      JudgeExistingList(newPath, bytes, [this](const std::string& path) { return ReadList(path); });
   if (!MayReplace(found)) {
     // Texts added or edited in 3.1 since an earlier run: neither list is given up.
     m_log.Add(KeptListLine(label, oldPath, newPath, found), kLogError, kLogNoCategory);
@@ -124,63 +118,48 @@ bool TvTextMessagesArray::NewListMayHoldTexts(const std::string& newName) const 
 }
 
 TvListContent TvTextMessagesArray::ReadList(const std::string& path) const {
-  TvTextMessagesArray present(m_log, m_paths);
-  TvFile file(0, 0);
+  TvTextListFile records;
   TvListContent content;
-  content.readsAsFormat = file.Open(path, kModeReadShared) && present.ReadFrom(file);
-  content.holdsSomething = present.GetSize() != 0;
+  content.readsAsFormat = ReadRecords(path, kModeReadShared, records, 0).Ok();
+  content.holdsSomething = !records.image.items.empty();
   return content;
 }
 
 TvBool TvTextMessagesArray::LoadOld(const std::string& name) {
-  TvFile file(0, 1);
-  if (!file.Open(ExistingFileName(DataFilePath(name)), kModeReadWriteOpenOrCreate)) return 0;
-  return ReadFrom(file);
+  return ReadFrom(ExistingFileName(DataFilePath(name)), kModeReadWriteOpenOrCreate);
 }
 
-TvBool TvTextMessagesArray::LoadFile(const std::string& path, TvTextListLayout* layout) {
-  TvFile file(0, 1);
-  if (!file.Open(path, kModeReadShared)) {
-    return Stop(layout, TextListProblem::kCannotOpen, 0, "cannot be opened");
+TvBool TvTextMessagesArray::LoadFile(const std::string& path) {
+  return ReadFrom(path, kModeReadShared);
+}
+
+TvBool TvTextMessagesArray::ReadFrom(const std::string& path, uint32_t mode) {
+  TvTextListFile records;
+  const TextListReadProblem problem = ReadRecords(path, mode, records);
+  TakeRecords(records);
+  return problem.Ok() ? 1 : 0;
+}
+
+void TvTextMessagesArray::TakeRecords(const TvTextListFile& records) {
+  if (records.headerRead) m_dwordHeaderValue = records.image.headerValue;
+  for (const TvTextMessageImage& record : records.image.items) {
+    auto* item = new TvTextMessageItem;
+    item->TakeRecord(record);
+    Add(item);
   }
-  return ReadFrom(file, layout);
 }
 
-TvBool TvTextMessagesArray::ReadFrom(TvFile& file, TvTextListLayout* layout) {
+TextListReadProblem TvTextMessagesArray::ReadRecords(const std::string& path, uint32_t mode,
+                                                     TvTextListFile& out, TvBool show) {
+  TvFile file(0, show);
+  if (!file.Open(path, mode)) return {TextListProblem::kCannotOpen, 0, "cannot be opened"};
   uint64_t length = 0;
   if (!QueryLength(file, &length)) {
-    return Stop(layout, TextListProblem::kLengthUnknown, 0, "the length cannot be learnt");
+    return {TextListProblem::kLengthUnknown, 0, "the length cannot be learnt"};
   }
-  if (layout != nullptr) layout->length = length;
-  if (length == 0) return 1;
-  uint32_t headerWord = 0;
-  uint32_t count = 0;
-  if (!file.ReadUInt32(headerWord) || !file.ReadUInt32(m_dwordHeaderValue) ||
-      !file.ReadUInt32(count)) {
-    return Stop(layout, TextListProblem::kHeaderCut, 0, "the 12-byte header is cut short");
-  }
-  if (layout != nullptr) {
-    layout->headerRead = true;
-    layout->headerWord = headerWord;
-    layout->count = count;
-  }
-  // Each item consumes its record or ends the load, so a count larger than the file holds stops
-  // at the first short read; nothing is allocated ahead by the count.
-  for (uint32_t i = 0; i < count; ++i) {
-    TvTextListLayout::Record record;
-    if (layout != nullptr) record.offset = file.GetPosition();
-    auto* item = new TvTextMessageItem;
-    if (!item->LoadRecord(file, &record)) {
-      delete item;
-      return Stop(layout, TextListProblem::kItemCut, record.offset,
-                  "text " + std::to_string(i + 1) + " is cut short");
-    }
-    Add(item);
-    if (layout != nullptr) layout->records.push_back(record);
-  }
-  if (layout != nullptr) layout->end = file.GetPosition();
-  file.Close();
-  return 1;
+  SmallFileSource source(file, length);
+  if (!source.Read()) return {TextListProblem::kCannotOpen, 0, "cannot be read"};
+  return ReadTextList(source.Source(), out);
 }
 
 TvBool TvTextMessagesArray::Save(const std::string& name) { return SaveFile(DataFilePath(name)); }
@@ -190,12 +169,10 @@ TvBool TvTextMessagesArray::SaveFile(const std::string& path) {
 }
 
 std::string TvTextMessagesArray::Encode() {
-  TvMemoryFile file;
-  file.WriteUInt32(0);
-  file.WriteUInt32(m_dwordHeaderValue);
-  file.WriteUInt32(GetSize());
-  for (uint32_t i = 0; i < GetSize(); ++i) GetAt(i)->SaveRecord(file);
-  return file.Bytes();
+  TvTextMessagesImage image;
+  image.headerValue = m_dwordHeaderValue;
+  for (uint32_t i = 0; i < GetSize(); ++i) image.items.push_back(GetAt(i)->Record());
+  return EncodeTextMessages(image);
 }
 
 // ---------------------------------------------------------------------------------------------

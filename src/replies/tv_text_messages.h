@@ -1,19 +1,15 @@
 // The canned replies: fast replies (offered in a popup menu) and auto answers, two lists of texts
 // in the user data folder.
 //
-// Old (".Array") and new (".List") files share one layout, all integers 32-bit little-endian:
-//   header word (0 on writing), header value, item count,
-//   then per item: the object record (type code, data word, name, second text, status) and one
-//   32-bit value.
-// Converting keeps the header value, the count, each item's texts and status, in their order, and
-// writes 0 into the header word, each item's type code and data word and its trailing value.
+// Old (".Array") and new (".List") files share one layout (replies_format.h). Converting keeps
+// the header value, the count, each item's texts and status, in their order, and writes 0 into
+// the header word, each item's type code and data word and its trailing value.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "foundation/byte_source.h"
 #include "foundation/data_paths.h"
 #include "foundation/existing_list.h"
 #include "foundation/ptr_array.h"
@@ -21,48 +17,17 @@
 #include "foundation/tv_object.h"
 #include "foundation/types.h"
 #include "platform/popup_menu.h"
-
-class TvFile;
-
-// Why a canned-reply file cannot be read.
-enum class TextListProblem {
-  kNone,
-  kCannotOpen,     // missing or unreadable
-  kLengthUnknown,  // the file's length cannot be learnt
-  kHeaderCut,      // the 12-byte header is cut off
-  kItemCut,        // an item record is cut off
-};
-// A short stable word for a problem kind, for JSON and tests ("item-cut").
-const char* ProblemKey(TextListProblem kind);
-
-// What a reading of a canned-reply file found, as far as it got: asked for by the companion tool
-// and the tests; the conversion asks for none. The items themselves go into the array as always;
-// records[i] tells where the i-th item read starts and the codes its reading drops. Offsets cost
-// a position query each, so they are taken only when a layout is asked for.
-struct TvTextListLayout {
-  struct Record {
-    uint64_t offset = 0;
-    uint32_t type = 0;   // the type code of its object record
-    uint32_t value = 0;  // the trailing value
-  };
-  uint64_t length = 0;
-  bool headerRead = false;
-  uint32_t headerWord = 0;
-  uint32_t count = 0;  // the item count of the header
-  std::vector<Record> records;
-  uint64_t end = 0;  // where the last item ended, when nothing stopped
-  ReadProblem<TextListProblem> problem;
-};
+#include "replies/replies_format.h"
 
 class TvTextMessageItem : public TvObject {
  public:
   TvTextMessageItem() { m_dwordImage = 3; }
   ~TvTextMessageItem() override = default;
 
-  // The item record: the object record, then the item's own value. On reading the type code, the
-  // data word and the trailing value are dropped. Both stop at the first failure.
-  TvBool LoadRecord(TvFile& file, TvTextListLayout::Record* dropped = nullptr);
-  TvBool SaveRecord(TvFile& file);
+  // Takes a record's texts and status; its type code, data word and trailing value are dropped.
+  void TakeRecord(const TvTextMessageImage& record);
+  // The item's record as the new list holds it.
+  TvTextMessageImage Record();
 
   uint32_t m_dwordValue = 0;  // written as the trailing value; never changed by the conversion
 };
@@ -90,10 +55,15 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
   // completely written and flushed.
   TvBool Save(const std::string& name);
 
-  // The same for a full path: LoadFile reads an existing file only (it never creates one). layout,
-  // when given, receives where each item starts and where and why the reading stopped; the
-  // reading itself is the same.
-  TvBool LoadFile(const std::string& path, TvTextListLayout* layout = nullptr);
+  // The same for a full path: LoadFile reads an existing file only (it never creates one).
+  TvBool LoadFile(const std::string& path);
+  // Appends the items of a file's records and takes its header value.
+  void TakeRecords(const TvTextListFile& records);
+  // Reads the file at path opened with mode, with one read call, into out. kCannotOpen when it
+  // cannot be opened or read, kLengthUnknown when its length cannot be learnt; a short read is
+  // shown as the file's error when show is set.
+  static TextListReadProblem ReadRecords(const std::string& path, uint32_t mode,
+                                         TvTextListFile& out, TvBool show = 1);
   TvBool SaveFile(const std::string& path);
   // The list as its 3.1 file holds it.
   std::string Encode();
@@ -113,7 +83,8 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
   const TvDataPaths& m_paths;
 
  private:
-  TvBool ReadFrom(TvFile& file, TvTextListLayout* layout = nullptr);
+  // Reads the file at path (opened with mode) and appends its items.
+  TvBool ReadFrom(const std::string& path, uint32_t mode);
   // Deletes the old file and logs "Deleted" or "NOT deleted".
   void DeleteOldFile(const std::string& oldPath);
 };

@@ -12,7 +12,7 @@
 
 #include "contacts/tv_contact_list.h"
 #include "platform/system_error.h"
-#include "replies/text_messages_writer.h"
+#include "replies/replies_format.h"
 #include "replies/tv_text_messages.h"
 #include "support/fault_sweep.h"
 #include "support/old_contacts_writer.h"
@@ -369,7 +369,7 @@ TEST_F(CannedStoresTest, EachStoreConvertsOnlyItsOwnFiles) {
   EXPECT_EQ(parsed.headerValue, 1u);
 }
 
-TEST_F(CannedStoresTest, LoadFileLayoutNamesWhereAndWhyTheReadingStopped) {
+TEST_F(CannedStoresTest, ReaderNamesWhereAndWhyTheReadingStopped) {
   using P = TextListProblem;
   const std::string full = EncodeTextMessages(BusyOldList());
   const uint64_t first = contacts_support::RecordAt(full, 5, 0x11111111, "Busy");
@@ -398,42 +398,29 @@ TEST_F(CannedStoresTest, LoadFileLayoutNamesWhereAndWhyTheReadingStopped) {
   TvTextMessagesImage parsed;
   std::string error;
   EXPECT_TRUE(contacts_support::ParseTextMessages(BusyNewList(), &parsed, &error)) << error;
-  const std::string path = scratch.File("FastReplys.List");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    tvtest::WriteWholeFile(path, c.bytes);
-    ui.boxes.clear();
-    TvTextMessagesArray plain(log, paths);
-    const TvBool plainResult = plain.LoadFile(path);
-    const size_t plainBoxes = ui.boxes.size();
-    ui.boxes.clear();
-    TvTextMessagesArray texts(log, paths);
-    TvTextListLayout layout;
-    EXPECT_EQ(texts.LoadFile(path, &layout), plainResult);
-    EXPECT_EQ(ui.boxes.size(), plainBoxes) << "the layout changes nothing in the reading";
-    EXPECT_EQ(plainResult != 0, c.kind == P::kNone);
-
-    EXPECT_EQ(layout.problem.kind, c.kind) << ProblemKey(layout.problem.kind);
-    EXPECT_EQ(layout.problem.offset, c.offset);
-    EXPECT_EQ(layout.length, c.bytes.size());
-    ASSERT_EQ(texts.GetSize(), c.items);
-    ASSERT_EQ(layout.records.size(), c.items);
+    TvTextListFile file;
+    BufferSource source(c.bytes);
+    const TextListReadProblem problem = ReadTextList(source, file);
+    EXPECT_EQ(problem.kind, c.kind) << ProblemKey(problem.kind);
+    EXPECT_EQ(problem.offset, c.offset);
+    EXPECT_EQ(file.length, c.bytes.size());
+    ASSERT_EQ(file.image.items.size(), c.items);
     const uint64_t offsets[] = {first, second, third};
-    for (uint32_t i = 0; i < c.items; ++i) EXPECT_EQ(layout.records[i].offset, offsets[i]);
+    for (uint32_t i = 0; i < c.items; ++i) EXPECT_EQ(file.image.items[i].offset, offsets[i]);
     if (c.kind == P::kNone && c.items != 0) {
-      EXPECT_EQ(layout.end, c.bytes.size());
-      EXPECT_EQ(layout.headerWord, 0xAABBCCDDu);
-      EXPECT_EQ(layout.records[0].type, 5u);
-      EXPECT_EQ(layout.records[0].value, 0x22222222u);
+      EXPECT_EQ(file.end, c.bytes.size());
+      EXPECT_EQ(file.image.headerWord, 0xAABBCCDDu);
+      EXPECT_EQ(file.image.items[0].type, 5u);
+      EXPECT_EQ(file.image.items[0].trailing, 0x22222222u);
     }
   }
 }
 
 TEST_F(CannedStoresTest, LoadFileReadsAListBackAndNeverCreatesOne) {
   TvFastReplysService missing(log, paths);
-  TvTextListLayout layout;
-  EXPECT_FALSE(missing.LoadFile(scratch.File("FastReplys.List"), &layout));
-  EXPECT_EQ(layout.problem.kind, TextListProblem::kCannotOpen);
+  EXPECT_FALSE(missing.LoadFile(scratch.File("FastReplys.List")));
   EXPECT_FALSE(tvtest::PathExists(scratch.File("FastReplys.List")));
   EXPECT_EQ(ui.boxes.size(), 1u);
 

@@ -92,8 +92,10 @@ ListVerdict CheckContacts(const std::string& dataFolder, SpaceLedger& space) {
   TvLog log(paths);
   TvContactList list(log, paths);
   platform::ScopedRecordingUI recording;
-  TvContactListLayout layout;
-  bool loaded = list.LoadOldFile(path, kModeReadShared, &layout) != 0;
+  TvContactListFile records;
+  const ContactListReadProblem problem =
+      TvContactList::ReadRecords(path, kModeReadShared, true, records);
+  const bool loaded = list.TakeOldRecords(records.records) && problem.Ok();
   if (!loaded) {
     std::string boxes = BoxTexts(recording.ui);
     if (boxes.empty()) {
@@ -102,7 +104,7 @@ ListVerdict CheckContacts(const std::string& dataFolder, SpaceLedger& space) {
       v.failure = true;
       v.report["state"] = "NOT converted: the file is damaged, no \"Contacts.List\" is written";
       v.report["reason"] = JsonText(boxes);
-      NameProblem(layout.problem, v.report);
+      NameProblem(problem, v.report);
     }
     return v;
   }
@@ -158,13 +160,16 @@ ListVerdict CheckReplies(const std::string& dataFolder, const char* oldName, con
   TvLog log(paths);
   TvTextMessagesArray texts(log, paths);
   platform::ScopedRecordingUI recording;
-  TvTextListLayout layout;
-  if (!texts.LoadFile(path, &layout)) {
+  TvTextListFile records;
+  const TextListReadProblem problem =
+      TvTextMessagesArray::ReadRecords(path, kModeReadShared, records);
+  texts.TakeRecords(records);
+  if (!problem.Ok()) {
     v.failure = true;
     v.report["state"] = std::string("NOT converted: the file is damaged, no \"") + newName +
                         "\" is written";
     v.report["reason"] = JsonText(BoxTexts(recording.ui));
-    NameProblem(layout.problem, v.report);
+    NameProblem(problem, v.report);
     return v;
   }
   v.report["texts"] = texts.GetSize();
