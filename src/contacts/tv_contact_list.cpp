@@ -200,42 +200,65 @@ std::string TvContactList::DroppedContactLine(const TvDroppedContact& contact) {
          "' already holds a contact of that name";
 }
 
-void TvContactList::Convert(TvBool deleteOld) {
-  const std::string oldPath = ExistingFileName(DataFilePath(kOldFileName));
-  const std::string newPath = ExistingFileName(DataFilePath(kFileName));
-  // A rerun after the old file was converted and deleted: nothing to read, and nothing to create.
-  if (!FileExists(oldPath) && FileExists(newPath)) return;
-  if (!LoadOld()) return;
+TvListPlan TvContactList::Plan() {
+  TvListPlan plan;
+  plan.label = "Contact list";
+  plan.oldPath = ExistingFileName(DataFilePath(kOldFileName));
+  plan.newPath = ExistingFileName(DataFilePath(kFileName));
+  plan.deletedWord = "Old contact list file";
+  plan.notDeletedWord = "Old  contact list file";  // the system's own spelling
+  m_root.m_children.DeleteAll();
+  m_dropped.clear();
+  m_problem = {};
+  if (!FileExists(plan.oldPath)) {
+    if (FileExists(plan.newPath)) {
+      // A rerun after the old file was converted and deleted: nothing to read or create.
+      plan.verdict = TvListVerdict::kAlreadyConverted;
+      plan.reason = "\"" + std::string(kFileName) + "\" is left as it is";
+    } else {
+      plan.createsOldFile = true;
+      plan.reason = "missing: the conversion creates it empty and converts nothing";
+    }
+    return plan;
+  }
+  TvContactListFile records;
+  m_problem = ReadRecords(plan.oldPath, kModeReadShared, true, records);
+  const TvBool taken = TakeOldRecords(records.records);
+  if (!m_problem.Ok()) {
+    plan.verdict = TvListVerdict::kNotConverted;
+    plan.reason = "the file is damaged (" + m_problem.text + "), no \"" + kFileName +
+                  "\" is written";
+    return plan;
+  }
+  if (!taken) {
+    plan.reason = "empty, version 0 or no groups (kept as it is)";
+    return plan;
+  }
   for (const TvDroppedContact& contact : m_dropped) {
-    m_log.Add(DroppedContactLine(contact), kLogError, kLogNoCategory);
+    plan.lines.push_back({DroppedContactLine(contact), kLogError});
   }
-  const std::string bytes = Encode();
-  const TvExistingList found =
-      JudgeExistingList(newPath, bytes, [this](const std::string& path) { return ReadList(path); });
-  if (!MayReplace(found)) {
+  plan.newBytes = Encode();
+  plan.existing = JudgeExistingListBytes(plan.newPath, plan.newBytes, ListContent);
+  if (!MayReplace(plan.existing)) {
     // Contacts renamed, added or moved in 3.1 since an earlier run: neither file is given up.
-    m_log.Add(KeptListLine("Contact list", oldPath, newPath, found), kLogError, kLogNoCategory);
-    return;
+    plan.verdict = TvListVerdict::kNotConverted;
+    plan.reason = KeptListLine("Contact list", plan.oldPath, plan.newPath, plan.existing);
+    plan.lines.push_back({plan.reason, kLogError});
+    plan.newBytes.clear();
+    return plan;
   }
-  TvBool saved = WriteListFile(newPath, bytes);
-  if (saved) ++RunOutcome().listFilesConverted;
-  if (!deleteOld || !saved) return;
+  plan.verdict = TvListVerdict::kConverts;
+  plan.reason = std::to_string(m_root.CountItems(kContactTypeGroup, 1)) + " group(s), " +
+                std::to_string(m_root.CountItems(kContactTypeUser, 1)) + " user(s)";
+  plan.oldFileMayGo = m_dropped.empty();
   if (!m_dropped.empty()) {
-    m_log.Add(
-        "Old contact list file: " + oldPath + " , kept, it holds contacts that are not converted",
-        kLogInfo, kLogNoCategory);
-    return;
+    plan.keptOldLine = "Old contact list file: " + plan.oldPath +
+                       " , kept, it holds contacts that are not converted";
   }
-  // The old file may go only when the new one reads back with every group and user written.
-  TvContactList check(m_log, m_paths);
-  const bool same =
-      check.LoadFile(newPath) && check.m_root.CountItems(3, 1) == m_root.CountItems(3, 1);
-  if (same && DeleteFileIfExists(oldPath)) {
-    m_log.Add("Old contact list file: " + oldPath + " , Deleted", kLogInfo, kLogNoCategory);
-  } else {
-    m_log.Add("Old  contact list file: " + oldPath + " , NOT deleted", kLogError, kLogNoCategory);
-  }
+  return plan;
 }
+
+void TvContactList::Convert(TvBool deleteOld) { ApplyListPlan(Plan(), deleteOld, m_log); }
 
 TvBool TvContactList::LoadOld() {
   return LoadOldFile(ExistingFileName(DataFilePath(kOldFileName)));
@@ -303,10 +326,11 @@ TvBool TvContactList::LoadFile(const std::string& path) {
   return problem.Ok() ? 1 : 0;
 }
 
-TvListContent TvContactList::ReadList(const std::string& path) const {
+TvListContent TvContactList::ListContent(const std::string& bytes) {
   TvContactListFile records;
+  BufferSource source(bytes);
   TvListContent content;
-  content.readsAsFormat = ReadRecords(path, kModeReadShared, false, records, 0).Ok();
+  content.readsAsFormat = ReadContactList(source, records).Ok();
   TvContactListGroup root;
   if (!records.records.empty()) root.AddChildren(records.records[0]);
   content.holdsSomething = root.m_children.GetSize() != 0;

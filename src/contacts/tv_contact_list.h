@@ -13,6 +13,7 @@
 #include "contacts/contacts_format.h"
 #include "foundation/data_paths.h"
 #include "foundation/existing_list.h"
+#include "foundation/list_plan.h"
 #include "foundation/ptr_array.h"
 #include "foundation/tv_log.h"
 #include "foundation/tv_object.h"
@@ -145,13 +146,22 @@ class TvContactList {
   TvContactList(const TvContactList&) = delete;
   TvContactList& operator=(const TvContactList&) = delete;
 
-  // Reads "ContactList.Users", writes "Contacts.List" and, with deleteOld, deletes the old file
-  // once the new one is safely stored, logging the outcome of the deletion. When the old file
-  // cannot be read (missing, empty, version 0, no groups, damaged) nothing is written, deleted
-  // or logged. Each user the group merge drops gets an Error line, and the old file is then kept
-  // even with deleteOld, so that no contact exists nowhere. A "Contacts.List" that holds other
-  // groups (changed in 3.1 since an earlier run) is kept with the old file, told in an Error line.
+  // What the conversion does with "ContactList.Users" and "Contacts.List", decided by reading
+  // only (a damaged old file's short read is shown as the file's error, as any reading shows it):
+  // - the old file gone and the new one there (a rerun after delete-old): left alone;
+  // - the old file missing: created empty by the conversion, nothing converted;
+  // - empty, version 0 or no groups: nothing converted; damaged: nothing converted, both kept;
+  // - each user the group merge drops gets an Error line, and the old file is then kept even
+  //   with delete-old, so that no contact exists nowhere;
+  // - a "Contacts.List" that holds other groups (changed in 3.1 since an earlier run) is kept
+  //   with the old file, told in an Error line;
+  // - otherwise the encoded tree is written, and the old file may go.
+  // The tree, DroppedContacts and ReadProblem are those of the old file afterwards.
+  TvListPlan Plan();
+  // ApplyListPlan(Plan()).
   void Convert(TvBool deleteOld);
+  // Why the last Plan could not read the old file (kNone when it could).
+  const ContactListReadProblem& ReadProblem() const { return m_problem; }
 
   // The old file in the user data folder, or at path. A missing file is created empty. True only
   // when at least one group was read and every record read completely.
@@ -183,8 +193,8 @@ class TvContactList {
   // its version is not 2.
   TvBool Load();
   TvBool LoadFile(const std::string& path);
-  // What the 3.1 file at path holds, read without showing anything.
-  TvListContent ReadList(const std::string& path) const;
+  // What the bytes of a 3.1 file hold.
+  static TvListContent ListContent(const std::string& bytes);
 
   // The users the last LoadOld or LoadOldFile could not add because their name was taken.
   const std::vector<TvDroppedContact>& DroppedContacts() const { return m_dropped; }
@@ -203,4 +213,5 @@ class TvContactList {
   TvLog& m_log;
   const TvDataPaths& m_paths;
   std::vector<TvDroppedContact> m_dropped;
+  ContactListReadProblem m_problem;
 };

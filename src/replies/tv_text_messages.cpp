@@ -58,69 +58,78 @@ std::string TvTextMessagesArray::DataFilePath(const std::string& name) const {
   return path;
 }
 
+TvListPlan TvTextMessagesArray::Plan(const std::string& oldName, const std::string& newName,
+                                     const char* label) {
+  TvListPlan plan;
+  plan.label = label;
+  plan.oldPath = ExistingFileName(DataFilePath(oldName));
+  plan.newPath = ExistingFileName(DataFilePath(newName));
+  plan.deletedWord = "Old array file";
+  plan.notDeletedWord = "Old array file";
+  DeleteAll();
+  m_dwordHeaderValue = 0;
+  m_problem = {};
+  if (!FileExists(plan.oldPath)) {
+    if (FileExists(plan.newPath)) {
+      // A rerun after the old list was converted and deleted: reading the missing old file would
+      // create it empty and replace the converted texts with an empty list.
+      plan.verdict = TvListVerdict::kAlreadyConverted;
+      plan.reason = "\"" + newName + "\" is left as it is";
+      return plan;
+    }
+    // Read as the conversion opens it, open-or-create: an empty old file, an empty list.
+    plan.createsOldFile = true;
+  } else {
+    TvTextListFile records;
+    m_problem = ReadRecords(plan.oldPath, kModeReadShared, records);
+    TakeRecords(records);
+    if (!m_problem.Ok()) {
+      plan.verdict = TvListVerdict::kNotConverted;
+      plan.reason = "the file is damaged (" + m_problem.text + "), no \"" + newName +
+                    "\" is written";
+      return plan;
+    }
+  }
+  plan.newBytes = Encode();
+  plan.existing = JudgeExistingListBytes(plan.newPath, plan.newBytes, ListContent);
+  plan.oldFileMayGo = true;
+  const bool mayHoldTexts = plan.existing == TvExistingList::kUnreadable ||
+                            plan.existing == TvExistingList::kNotAList ||
+                            plan.existing == TvExistingList::kDiffers;
+  if (GetSize() == 0 && mayHoldTexts) {
+    // An old file without texts (left empty by an earlier run, or never used) must not empty a
+    // list the user filled since: the list stays, and the old file carries nothing to keep.
+    plan.verdict = TvListVerdict::kKeepsNewList;
+    plan.reason = "the old file holds no texts, \"" + newName + "\" stays as it is";
+    plan.lines.push_back(
+        {"Old array file: " + plan.oldPath + " , holds no texts, " + newName + " kept", kLogInfo});
+    plan.newBytes.clear();
+    return plan;
+  }
+  if (!MayReplace(plan.existing)) {
+    // Texts added or edited in 3.1 since an earlier run: neither list is given up.
+    plan.verdict = TvListVerdict::kNotConverted;
+    plan.reason = KeptListLine(label, plan.oldPath, plan.newPath, plan.existing);
+    plan.lines.push_back({plan.reason, kLogError});
+    plan.oldFileMayGo = false;
+    plan.newBytes.clear();
+    return plan;
+  }
+  plan.verdict = TvListVerdict::kConverts;
+  plan.reason = std::to_string(GetSize()) + " text(s)";
+  return plan;
+}
+
 void TvTextMessagesArray::Convert(const std::string& oldName, const std::string& newName,
                                   TvBool deleteOld, const char* label) {
-  const std::string oldPath = ExistingFileName(DataFilePath(oldName));
-  const std::string newPath = ExistingFileName(DataFilePath(newName));
-  // A rerun after the old list was converted and deleted finds only the new list: reading the
-  // missing old file would create it empty and replace the converted texts with an empty list.
-  if (!FileExists(oldPath) && FileExists(newPath)) return;
-  if (!LoadOld(oldName)) return;
-  if (GetSize() == 0 && NewListMayHoldTexts(newName)) {
-    // An old file without texts (left empty by an earlier run, or never used) must not empty a
-    // list the user filled since: the new list stays, and the old file carries nothing to keep.
-    m_log.Add("Old array file: " + oldPath + " , holds no texts, " + newName + " kept", kLogInfo,
-              kLogNoCategory);
-    if (deleteOld) DeleteOldFile(oldPath);
-    return;
-  }
-  const std::string bytes = Encode();
-  const TvExistingList found =
-      JudgeExistingList(newPath, bytes, [this](const std::string& path) { return ReadList(path); });
-  if (!MayReplace(found)) {
-    // Texts added or edited in 3.1 since an earlier run: neither list is given up.
-    m_log.Add(KeptListLine(label, oldPath, newPath, found), kLogError, kLogNoCategory);
-    return;
-  }
-  TvBool saved = WriteListFile(newPath, bytes);
-  if (saved) ++RunOutcome().listFilesConverted;
-  if (!deleteOld || !saved) return;
-  // The old file may go only when the new one reads back with every item as written.
-  TvTextMessagesArray check(m_log, m_paths);
-  bool same = check.LoadFile(newPath) && check.GetSize() == GetSize() &&
-              check.m_dwordHeaderValue == m_dwordHeaderValue;
-  for (uint32_t i = 0; same && i < GetSize(); ++i) {
-    same = check.GetAt(i)->m_csName == GetAt(i)->m_csName &&
-           check.GetAt(i)->m_csText == GetAt(i)->m_csText &&
-           check.GetAt(i)->m_dwordStatus == GetAt(i)->m_dwordStatus;
-  }
-  if (same) {
-    DeleteOldFile(oldPath);
-  } else {
-    m_log.Add("Old array file: " + oldPath + " , NOT deleted", kLogError, kLogNoCategory);
-  }
+  ApplyListPlan(Plan(oldName, newName, label), deleteOld, m_log);
 }
 
-void TvTextMessagesArray::DeleteOldFile(const std::string& oldPath) {
-  if (DeleteFileIfExists(oldPath)) {
-    m_log.Add("Old array file: " + oldPath + " , Deleted", kLogInfo, kLogNoCategory);
-  } else {
-    m_log.Add("Old array file: " + oldPath + " , NOT deleted", kLogError, kLogNoCategory);
-  }
-}
-
-bool TvTextMessagesArray::NewListMayHoldTexts(const std::string& newName) const {
-  const std::string path = ExistingFileName(DataFilePath(newName));
-  if (!FileExists(path)) return false;
-  // A list that cannot be read may hold texts, so it is kept too.
-  const TvListContent content = ReadList(path);
-  return !content.readsAsFormat || content.holdsSomething;
-}
-
-TvListContent TvTextMessagesArray::ReadList(const std::string& path) const {
+TvListContent TvTextMessagesArray::ListContent(const std::string& bytes) {
   TvTextListFile records;
+  BufferSource source(bytes);
   TvListContent content;
-  content.readsAsFormat = ReadRecords(path, kModeReadShared, records, 0).Ok();
+  content.readsAsFormat = ReadTextList(source, records).Ok();
   content.holdsSomething = !records.image.items.empty();
   return content;
 }

@@ -12,6 +12,7 @@
 
 #include "foundation/data_paths.h"
 #include "foundation/existing_list.h"
+#include "foundation/list_plan.h"
 #include "foundation/ptr_array.h"
 #include "foundation/tv_log.h"
 #include "foundation/tv_object.h"
@@ -38,15 +39,24 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
   TvTextMessagesArray(TvLog& log, const TvDataPaths& paths);
   ~TvTextMessagesArray() override;
 
-  // Reads the old file oldName of the data folder, writes newName and, with deleteOld, deletes the
-  // old file once the new one is safely stored, logging the outcome of the deletion. When the old
-  // file cannot be read nothing is written, deleted or logged. An old file without texts never
-  // replaces a newName that holds texts (or cannot be read): that list stays, an Info line says
-  // so, and with deleteOld the empty old file is deleted. A newName that holds other texts is
-  // kept with the old file, and an Error line starting with label ("Fast replies") names both.
-  // Fixed names are found in any letter case.
+  // What the conversion does with the old file oldName and the list newName of the data folder
+  // (fixed names found in any letter case), decided by reading only (a damaged old file's short
+  // read is shown as the file's error, as any reading shows it):
+  // - the old file gone and the list there (a rerun after delete-old): left alone;
+  // - the old file missing: created empty, and an empty list written from it;
+  // - damaged: nothing written, both kept;
+  // - an old file without texts never replaces a list that holds texts (or cannot be read): that
+  //   list stays, an Info line says so, and the old file may go;
+  // - a list that holds other texts is kept with the old file, and an Error line starting with
+  //   label ("Fast replies") names both;
+  // - otherwise the list is written from the old file, which may then go.
+  // The items, header value and ReadProblem are those of the old file afterwards.
+  TvListPlan Plan(const std::string& oldName, const std::string& newName, const char* label);
+  // ApplyListPlan(Plan(oldName, newName, label)).
   void Convert(const std::string& oldName, const std::string& newName, TvBool deleteOld,
                const char* label);
+  // Why the last Plan could not read the old file (kNone when it could).
+  const TextListReadProblem& ReadProblem() const { return m_problem; }
 
   // Appends the items of the file name in the data folder; a missing file is created empty and
   // gives no items. Items read before a failure stay.
@@ -67,11 +77,8 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
   TvBool SaveFile(const std::string& path);
   // The list as its 3.1 file holds it.
   std::string Encode();
-  // What the 3.1 list at path holds, read without showing anything.
-  TvListContent ReadList(const std::string& path) const;
-  // True when newName exists and holds texts, or exists and cannot be read (silently): an old
-  // file without texts then leaves it as it is.
-  bool NewListMayHoldTexts(const std::string& newName) const;
+  // What the bytes of a list hold.
+  static TvListContent ListContent(const std::string& bytes);
 
   std::string DataFilePath(const std::string& name) const;
 
@@ -85,8 +92,8 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
  private:
   // Reads the file at path (opened with mode) and appends its items.
   TvBool ReadFrom(const std::string& path, uint32_t mode);
-  // Deletes the old file and logs "Deleted" or "NOT deleted".
-  void DeleteOldFile(const std::string& oldPath);
+
+  TextListReadProblem m_problem;
 };
 
 class TvFastReplysService : public TvTextMessagesArray {
