@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <optional>
+#include <type_traits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "replies/tv_text_messages.h"
 #include "support/fault_sweep.h"
 #include "support/old_contacts_writer.h"
+#include "support/power_cut.h"
 #include "support/small_contact_list.h"
 
 namespace {
@@ -93,12 +95,24 @@ struct StoreKind {
   std::string (*busyNew)();
   NamedFiles (*hostileOld)();
   uint64_t minOperations;  // a whole conversion of the busy file takes more file operations
+  TvListPlan (*plan)(TvLog&, const TvDataPaths&);
+  const char* nameInNew;  // a name the busy new file holds
 };
 
 template <typename Store>
 void ConvertStore(TvLog& log, const TvDataPaths& paths, TvBool deleteOld) {
   Store store(log, paths);
   store.Convert(deleteOld);
+}
+
+template <typename Store>
+TvListPlan PlanStore(TvLog& log, const TvDataPaths& paths) {
+  Store store(log, paths);
+  if constexpr (std::is_same_v<Store, TvContactList>) {
+    return store.Plan();
+  } else {
+    return store.Plan(Store::kOldFileName, Store::kFileName, "Label");
+  }
 }
 
 std::string BusyOldArray() { return EncodeTextMessages(BusyOldList()); }
@@ -108,12 +122,14 @@ const StoreKind kFastReplies = {"FastReplies",     "FastReplys.Array",
                                 "FastReplys.List", "Old array file",
                                 "Old array file",  ConvertStore<TvFastReplysService>,
                                 BusyOldArray,      BusyNewList,
-                                HostileArrays,     10};
+                                HostileArrays,     10,
+                                PlanStore<TvFastReplysService>, "Lunch"};
 const StoreKind kAutoAnswers = {"AutoAnswers",      "AutoAnswers.Array",
                                 "AutoAnswers.List", "Old array file",
                                 "Old array file",   ConvertStore<TvAutoAnswersService>,
                                 BusyOldArray,       BusyNewList,
-                                HostileArrays,      10};
+                                HostileArrays,      10,
+                                PlanStore<TvAutoAnswersService>, "Lunch"};
 const StoreKind kContactList = {"ContactList",
                                 TvContactList::kOldFileName,
                                 TvContactList::kFileName,
@@ -123,7 +139,9 @@ const StoreKind kContactList = {"ContactList",
                                 SmallOldContactList,
                                 SmallNewList,
                                 HostileContactLists,
-                                20};
+                                20,
+                                PlanStore<TvContactList>,
+                                "Work"};
 
 std::string StoreName(const ::testing::TestParamInfo<StoreKind>& param) {
   return param.param.label;
@@ -137,6 +155,48 @@ class StoreTest : public contacts_support::DataFolderTest,
   std::string BusyNew() const { return GetParam().busyNew(); }
   void Convert(TvBool deleteOld) { GetParam().convert(log, paths, deleteOld); }
 };
+
+// The plan of every situation only reads: the data folder is as it was, whatever the verdict.
+TEST_P(StoreTest, PlanOnlyReadsAndNamesTheVerdict) {
+  using V = TvListVerdict;
+  const std::string old = GetParam().busyOld();
+  std::string edited = BusyNew();
+  const std::string name = GetParam().nameInNew;
+  edited.replace(edited.find(name), 1, "X");
+  const bool contacts = GetParam().oldName == std::string(TvContactList::kOldFileName);
+  struct Case {
+    const char* what;
+    std::optional<std::string> oldFile, newFile;
+    V verdict;
+    size_t errorLines;
+    bool createsOldFile;
+  };
+  const Case cases[] = {
+      {"old file only", old, std::nullopt, V::kConverts, 0, false},
+      {"the same list there", old, BusyNew(), V::kConverts, 0, false},
+      {"an edited list there", old, edited, V::kNotConverted, 1, false},
+      {"old file cut short", old.substr(0, old.size() - 1), std::nullopt, V::kNotConverted, 0,
+       false},
+      {"rerun after delete-old", std::nullopt, BusyNew(), V::kAlreadyConverted, 0, false},
+      {"nothing there", std::nullopt, std::nullopt,
+       contacts ? V::kNothingToConvert : V::kConverts, 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    tvtest::RemoveTree(OldPath());
+    tvtest::RemoveTree(NewPath());
+    if (c.oldFile) tvtest::WriteWholeFile(OldPath(), *c.oldFile);
+    if (c.newFile) tvtest::WriteWholeFile(NewPath(), *c.newFile);
+    const auto before = tvtest::SnapshotTree(scratch.Path());
+    const TvListPlan plan = GetParam().plan(log, paths);
+    EXPECT_EQ(tvtest::SnapshotTree(scratch.Path()), before);
+    EXPECT_EQ(plan.verdict, c.verdict) << VerdictKey(plan.verdict);
+    EXPECT_EQ(plan.Failure(), c.errorLines != 0);
+    EXPECT_EQ(plan.lines.size(), c.errorLines);
+    EXPECT_EQ(plan.createsOldFile, c.createsOldFile);
+    EXPECT_EQ(plan.newBytes.empty(), c.verdict != V::kConverts);
+  }
+}
 
 // The old file is found in the defined letter case and in another one; the new file keeps its
 // defined name, and no empty old file of the defined name is made, then or by a rerun.
