@@ -478,6 +478,13 @@ TEST_F(ContactTreeTest, LoadNeverCreatesAMissingFileAndRefusesDamagedOrTooDeepFi
   for (size_t length = 0; length < full.size(); ++length) {
     damaged.push_back({"length " + std::to_string(length), full.substr(0, length), true});
   }
+  // The reader names the depth where the nesting stops it: the last group's entry.
+  const std::string tooDeep = NestedGroups(limit);
+  TvContactListFile records;
+  BufferSource source(tooDeep);
+  const ContactListReadProblem problem = ReadContactList(source, records);
+  EXPECT_EQ(problem.kind, ContactListProblem::kTooDeep) << ProblemKey(problem.kind);
+  EXPECT_EQ(problem.offset, tooDeep.size() - 4 - Str("p").size() - GroupRecord(0, "leaf", "", 0, {}).size());
   TvContactList list(log, paths);
   tvtest::WriteWholeFile(NewPath(), NestedGroups(limit - 1));
   ASSERT_TRUE(list.Load());
