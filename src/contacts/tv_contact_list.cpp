@@ -300,9 +300,8 @@ TvBool TvContactList::TakeOldRecords(const std::vector<TvContactRecord>& groups)
 }
 
 ContactListReadProblem TvContactList::ReadRecords(const std::string& path, uint32_t mode,
-                                                  bool oldFormat, TvContactListFile& out,
-                                                  TvBool show) {
-  TvFile file(0, show);
+                                                  bool oldFormat, TvContactListFile& out) {
+  TvFile file(0, 1);
   if (!file.Open(path, mode)) return {ContactListProblem::kCannotOpen, 0, "cannot be opened"};
   SmallFileSource source(file, file.GetLength());
   if (!source.Read()) return {ContactListProblem::kCannotOpen, 0, "cannot be read"};

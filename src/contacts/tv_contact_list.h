@@ -177,9 +177,9 @@ class TvContactList {
 
   // Reads the file at path (oldFormat: "ContactList.Users", else "Contacts.List") opened with
   // mode, with one read call, into out. kCannotOpen when it cannot be opened or read; a short
-  // read is shown as the file's error when show is set.
+  // read is shown as the file's error.
   static ContactListReadProblem ReadRecords(const std::string& path, uint32_t mode, bool oldFormat,
-                                            TvContactListFile& out, TvBool show = 1);
+                                            TvContactListFile& out);
 
   // Writes "Contacts.List" in the user data folder, or at path, through a temporary file that
   // replaces the final name only once it is completely written and flushed; a failed save leaves

@@ -159,8 +159,8 @@ void TvTextMessagesArray::TakeRecords(const TvTextListFile& records) {
 }
 
 TextListReadProblem TvTextMessagesArray::ReadRecords(const std::string& path, uint32_t mode,
-                                                     TvTextListFile& out, TvBool show) {
-  TvFile file(0, show);
+                                                     TvTextListFile& out) {
+  TvFile file(0, 1);
   if (!file.Open(path, mode)) return {TextListProblem::kCannotOpen, 0, "cannot be opened"};
   uint64_t length = 0;
   if (!QueryLength(file, &length)) {

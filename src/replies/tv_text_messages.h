@@ -71,9 +71,9 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
   void TakeRecords(const TvTextListFile& records);
   // Reads the file at path opened with mode, with one read call, into out. kCannotOpen when it
   // cannot be opened or read, kLengthUnknown when its length cannot be learnt; a short read is
-  // shown as the file's error when show is set.
+  // shown as the file's error.
   static TextListReadProblem ReadRecords(const std::string& path, uint32_t mode,
-                                         TvTextListFile& out, TvBool show = 1);
+                                         TvTextListFile& out);
   TvBool SaveFile(const std::string& path);
   // The list as its 3.1 file holds it.
   std::string Encode();
