@@ -79,6 +79,7 @@ TvListPlan TvTextMessagesArray::Plan(const std::string& oldName, const std::stri
     }
     // Read as the conversion opens it, open-or-create: an empty old file, an empty list.
     plan.createsOldFile = true;
+    plan.reason = "missing: the conversion creates it and writes an empty \"" + newName + "\"";
   } else {
     TvTextListFile records;
     m_problem = ReadRecords(plan.oldPath, kModeReadShared, records);
@@ -116,7 +117,7 @@ TvListPlan TvTextMessagesArray::Plan(const std::string& oldName, const std::stri
     return plan;
   }
   plan.verdict = TvListVerdict::kConverts;
-  plan.reason = std::to_string(GetSize()) + " text(s)";
+  if (!plan.createsOldFile) plan.reason = std::to_string(GetSize()) + " text(s)";
   return plan;
 }
 

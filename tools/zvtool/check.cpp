@@ -92,10 +92,14 @@ ListVerdict ReportPlan(const TvListPlan& plan, const ReadProblem<Kind>& problem,
   v.failure = plan.Failure() || plan.verdict == TvListVerdict::kNotConverted;
   std::string reason = plan.reason;
   if (!problem.Ok() && !ui.boxes.empty()) reason += ": " + BoxTexts(ui);
-  // A plain "converts" when nothing is said against it, as scripts compare it.
-  v.report["state"] = plan.verdict == TvListVerdict::kConverts && !plan.Failure()
-                          ? std::string("converts")
-                          : std::string(StateWords(plan.verdict)) + ": " + reason;
+  // A plain "converts" when nothing is added to it, as scripts compare it.
+  std::string words = StateWords(plan.verdict);
+  if (plan.Failure() && plan.verdict == TvListVerdict::kConverts) {
+    words += " with " + std::to_string(plan.lines.size()) + " Error line(s)";
+  }
+  const bool plain =
+      plan.verdict == TvListVerdict::kConverts && !plan.Failure() && !plan.createsOldFile;
+  v.report["state"] = plain ? words : words + ": " + reason;
   v.report["reason"] = JsonText(reason);
   NameProblem(problem, v.report);
   Json lines = Json::array();
