@@ -1,36 +1,41 @@
-// A canned-replies file of any content: read and, when it reads, written as ".List" and read
-// back. No crash; the items read back are the items read; a reading with a layout gives the same
-// result and names a place inside the input.
+// Bytes of any content read in memory as a canned-replies file. No crash; a problem is placed
+// inside the input; a list that reads is encoded as ".List" and reads back with the same texts,
+// and that encoding is its own fixed point.
 #include "fuzz/fuzz_common.h"
+#include "replies/replies_format.h"
 #include "replies/tv_text_messages.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tvfuzz::Scratch& scratch = tvfuzz::TheScratch();
-  scratch.Clean();
-  tvfuzz::WriteFile(scratch.Data() + TvFastReplysService::kOldFileName, data, size);
-  TvFastReplysService seen(scratch.Log(), scratch.Paths());
-  TvTextListLayout layout;
-  const TvBool seenLoaded =
-      seen.LoadFile(scratch.Data() + TvFastReplysService::kOldFileName, &layout);
-  if (layout.problem.offset > size) tvfuzz::Fail("a problem placed past the end of the input");
-  if (seenLoaded != layout.problem.Ok()) tvfuzz::Fail("result and problem disagree");
+  TvTextListFile file;
+  BufferSource source(data, size);
+  const TextListReadProblem problem = ReadTextList(source, file);
+  if (problem.offset > size) tvfuzz::Fail("a problem placed past the end of the input");
+  if (problem.Ok() != problem.text.empty()) tvfuzz::Fail("a problem without a text");
+  if (problem.Ok() && file.image.items.size() != file.image.count.value_or(0)) {
+    tvfuzz::Fail("a list read without a problem lacks items");
+  }
+  if (!problem.Ok()) return 0;
   TvFastReplysService replies(scratch.Log(), scratch.Paths());
-  if (replies.LoadOld(TvFastReplysService::kOldFileName) != seenLoaded) {
-    tvfuzz::Fail("the layout changed the reading's result");
+  replies.TakeRecords(file);
+  const std::string bytes = replies.Encode();
+  TvTextListFile back;
+  BufferSource backSource(bytes);
+  if (!ReadTextList(backSource, back).Ok() || back.end != bytes.size()) {
+    tvfuzz::Fail("the .List image does not read back whole");
   }
-  if (seenLoaded && replies.Save(TvFastReplysService::kFileName)) {
-    TvFastReplysService back(scratch.Log(), scratch.Paths());
-    if (!back.LoadFile(scratch.Data() + TvFastReplysService::kFileName)) {
-      tvfuzz::Fail("the .List file was written but does not read back");
-    }
-    if (back.GetSize() != replies.GetSize()) tvfuzz::Fail("another number of items read back");
-    for (uint32_t i = 0; i < back.GetSize(); ++i) {
-      if (back.GetAt(i)->m_csName != replies.GetAt(i)->m_csName ||
-          back.GetAt(i)->m_csText != replies.GetAt(i)->m_csText ||
-          back.GetAt(i)->m_dwordStatus != replies.GetAt(i)->m_dwordStatus) {
-        tvfuzz::Fail("an item changed on the way");
-      }
+  if (back.image.items.size() != file.image.items.size()) {
+    tvfuzz::Fail("another number of items read back");
+  }
+  for (size_t i = 0; i < back.image.items.size(); ++i) {
+    const TvTextMessageImage& a = back.image.items[i];
+    const TvTextMessageImage& b = file.image.items[i];
+    if (a.name != b.name || a.text != b.text || a.status != b.status) {
+      tvfuzz::Fail("an item changed on the way");
     }
   }
+  TvFastReplysService again(scratch.Log(), scratch.Paths());
+  again.TakeRecords(back);
+  if (again.Encode() != bytes) tvfuzz::Fail("the .List image encodes differently read back");
   return 0;
 }

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "contacts/old_contact_list_writer.h"
-#include "replies/text_messages_writer.h"
+#include "contacts/contacts_format.h"
+#include "replies/replies_format.h"
 #include "support/new_message_bytes.h"
 #include "support/old_contacts_writer.h"
 #include "support/old_data_writer.h"

@@ -1,73 +1,14 @@
 #include "contacts/tv_contact_list.h"
 
 #include <chrono>
+#include <memory>
 
 #include "foundation/run_outcome.h"
+#include "foundation/small_file_source.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
 
 namespace {
-
-constexpr uint32_t kItemReservedBytes = 8;
-constexpr uint32_t kRecordReservedBytes = 32;
-
-// Reads and drops a 32-bit value.
-TvBool SkipUInt32(TvFile& file) {
-  uint32_t ignored = 0;
-  return file.ReadUInt32(ignored);
-}
-
-// Reads and drops a counted string.
-TvBool SkipString(TvFile& file) {
-  std::string ignored;
-  return file.ReadString(ignored);
-}
-
-// Reads and drops a reserved block, whatever it holds.
-TvBool SkipBytes(TvFile& file, uint32_t count) {
-  uint8_t buffer[kRecordReservedBytes];
-  while (count != 0) {
-    uint32_t piece = count < sizeof(buffer) ? count : static_cast<uint32_t>(sizeof(buffer));
-    if (!file.Read(buffer, piece)) return 0;
-    count -= piece;
-  }
-  return 1;
-}
-
-// Where the next record starts: asked of the file only when a layout wants offsets, so the
-// conversion's reading makes no extra calls.
-uint64_t Where(TvFile& file, const TvContactListLayout* layout) {
-  return layout != nullptr ? file.GetPosition() : 0;
-}
-
-// Names where and why the reading stopped, when a layout is kept. Returns 0, the reader's result.
-TvBool Stop(TvContactListLayout* layout, ContactListProblem kind, uint64_t offset,
-            std::string text) {
-  if (layout != nullptr) layout->problem = {kind, offset, std::move(text)};
-  return 0;
-}
-
-// Notes the fields of an item's record as just read; a child's preceding type code and path text
-// stay as they were noted.
-void NoteItem(TvContactRecord& record, TvContactListItem& item, uint32_t type, uint64_t offset) {
-  record.offset = offset;
-  record.read = true;
-  record.type = type;
-  record.data = item.GetData();
-  record.name = item.m_csName;
-  record.text = item.m_csText;
-  record.status = item.m_dwordStatus;
-  record.flags = item.m_dwordFlags;
-  record.itemText = item.m_csItemText;
-}
-
-void NoteUser(TvContactRecord& record, TvContactListUser& user, uint32_t type, uint64_t offset) {
-  NoteItem(record, user, type, offset);
-  record.value1 = user.m_dwordValue1;
-  record.value2 = user.m_dwordValue2;
-  record.textValue1 = user.m_csValue1;
-  record.textValue2 = user.m_csValue2;
-}
 
 // The user's first number as an address: most significant byte first, "192.168.1.148".
 std::string AddressText(uint32_t value) {
@@ -75,14 +16,21 @@ std::string AddressText(uint32_t value) {
          std::to_string((value >> 8) & 0xFF) + "." + std::to_string(value & 0xFF);
 }
 
-}  // namespace
-
-const char* ProblemKey(ContactListProblem kind) {
-  // In the order of ContactListProblem.
-  static const char* const kKeys[] = {"none",      "cannot-open", "header-cut", "bad-version",
-                                      "group-cut", "user-cut",    "child-cut",  "too-deep"};
-  return KeyOf(kind, kKeys);
+// The fields every record has, as the item gives them.
+TvContactRecord ItemRecord(TvContactListItem& item) {
+  TvContactRecord record;
+  record.read = true;
+  record.type = item.GetType();
+  record.data = item.GetData();
+  record.name = item.m_csName;
+  record.text = item.m_csText;
+  record.status = item.m_dwordStatus;
+  record.flags = item.m_dwordFlags;
+  record.itemText = item.m_csItemText;
+  return record;
 }
+
+}  // namespace
 
 std::string TvDroppedContact::Describe() const {
   std::string text = "user '" + user + "' (" + address;
@@ -101,20 +49,13 @@ TvBool TvContactListItem::FillDisplayInfo(TvTreeItemInfo& item) {
   return 1;
 }
 
-TvBool TvContactListItem::Save(TvFile& file) {
-  if (!SaveObject(file)) return 0;
-  if (!file.WriteUInt32(m_dwordFlags)) return 0;
-  if (!file.WriteString(m_csItemText)) return 0;
-  return file.WriteZeros(kItemReservedBytes) ? 1 : 0;
-}
-
-TvBool TvContactListItem::Load(TvFile& file) { return ReadItemPart(file, nullptr); }
-
-TvBool TvContactListItem::ReadItemPart(TvFile& file, uint32_t* typeCode) {
-  if (!LoadObject(file, typeCode)) return 0;
-  if (!file.ReadUInt32(m_dwordFlags)) return 0;
-  if (!file.ReadString(m_csItemText)) return 0;
-  return SkipBytes(file, kItemReservedBytes);
+void TvContactListItem::TakeItemPart(const TvContactRecord& record) {
+  SetData(record.data);
+  m_csName = record.name;
+  m_csText = record.text;
+  m_dwordStatus = record.status;
+  m_dwordFlags = record.flags;
+  m_csItemText = record.itemText;
 }
 
 void TvContactListItem::GetPath(std::string& text, TvBool clear) {
@@ -149,43 +90,21 @@ void TvContactListUser::SetStatus(uint32_t value) {
 
 uint32_t TvContactListUser::CountItems(uint32_t, TvBool) { return 0; }
 
-TvBool TvContactListUser::Save(TvFile& file) {
-  if (!TvContactListItem::Save(file)) return 0;
-  if (!file.WriteZeros(kRecordReservedBytes)) return 0;
-  if (!file.WriteUInt32(m_dwordValue1)) return 0;
-  if (!file.WriteUInt32(m_dwordValue2)) return 0;
-  if (!file.WriteString(m_csValue1)) return 0;
-  return file.WriteString(m_csValue2) ? 1 : 0;
+TvContactRecord TvContactListUser::Record() {
+  TvContactRecord record = ItemRecord(*this);
+  record.value1 = m_dwordValue1;
+  record.value2 = m_dwordValue2;
+  record.textValue1 = m_csValue1;
+  record.textValue2 = m_csValue2;
+  return record;
 }
 
-TvBool TvContactListUser::ReadRecord(TvFile& file, uint32_t* typeCode) {
-  if (!ReadItemPart(file, typeCode)) return 0;
-  if (!SkipBytes(file, kRecordReservedBytes)) return 0;
-  if (!file.ReadUInt32(m_dwordValue1)) return 0;
-  if (!file.ReadUInt32(m_dwordValue2)) return 0;
-  if (!file.ReadString(m_csValue1)) return 0;
-  return file.ReadString(m_csValue2) ? 1 : 0;
-}
-
-TvBool TvContactListUser::Load(TvFile& file) {
-  TvBool read = ReadRecord(file);
-  // A loaded user is offline until the network says otherwise.
-  m_dwordStatus = 0;
-  m_dwordStatusTime = 0;
-  return (read && !HasFlag(kContactFlagHidden)) ? 1 : 0;
-}
-
-TvBool TvContactListUser::LoadOld(TvFile& file, uint32_t* typeCode) {
-  if (!LoadObject(file, typeCode)) return 0;
-  if (!SkipUInt32(file)) return 0;
-  if (!file.ReadUInt32(m_dwordFlags)) return 0;
-  if (!SkipString(file)) return 0;
-  if (!SkipUInt32(file)) return 0;  // status time: replaced by the conversion's time
-  if (!SkipUInt32(file)) return 0;
-  if (!file.ReadUInt32(m_dwordValue1)) return 0;
-  if (!file.ReadUInt32(m_dwordValue2)) return 0;
-  if (!file.ReadString(m_csValue1)) return 0;
-  return file.ReadString(m_csValue2) ? 1 : 0;
+void TvContactListUser::TakeRecord(const TvContactRecord& record) {
+  TakeItemPart(record);
+  m_dwordValue1 = record.value1;
+  m_dwordValue2 = record.value2;
+  m_csValue1 = record.textValue1;
+  m_csValue2 = record.textValue2;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -224,145 +143,38 @@ TvBool TvContactListGroup::AddItem(TvContactListItem* item) {
   return 1;
 }
 
-TvBool TvContactListGroup::Save(TvFile& file) {
-  uint32_t count = m_children.GetSize();
-  if (!TvContactListItem::Save(file)) return 0;
-  if (!file.WriteUInt32(count)) return 0;
-  if (!file.WriteZeros(kRecordReservedBytes)) return 0;
-  // Every child is tried even after one failed, but a single failed write makes the whole record
-  // unusable, so it makes the result false: the caller must not take a damaged file for saved.
-  TvBool result = 1;
+TvContactRecord TvContactListGroup::Record() {
+  TvContactRecord record = ItemRecord(*this);
+  record.count = m_children.GetSize();
   std::string path;
-  for (uint32_t i = 0; i < count; ++i) {
+  for (uint32_t i = 0; i < m_children.GetSize(); ++i) {
     TvContactListItem* child = m_children[i];
-    if (!file.WriteUInt32(child->GetType())) {
-      result = 0;
-      continue;
-    }
+    TvContactRecord& entry = record.children.emplace_back(child->Record());
+    entry.precedingType = child->GetType();
     child->GetPath(path, 1);
-    if (!file.WriteString(path)) {
-      result = 0;
+    entry.pathText = path;
+  }
+  return record;
+}
+
+bool TvContactListGroup::AddChildren(const TvContactRecord& record) {
+  for (const TvContactRecord& child : record.children) {
+    if (!child.read) return false;
+    if (child.precedingType == kContactTypeGroup) {
+      auto group = std::make_unique<TvContactListGroup>();
+      group->TakeItemPart(child);
+      if (!group->AddChildren(child)) return false;
+      if (AddItem(group.get())) group.release();
       continue;
     }
-    if (!child->Save(file)) result = 0;
+    auto user = std::make_unique<TvContactListUser>();
+    user->TakeRecord(child);
+    // A loaded user is offline until the network says otherwise.
+    user->m_dwordStatus = 0;
+    user->m_dwordStatusTime = 0;
+    if (!user->HasFlag(kContactFlagHidden) && AddItem(user.get())) user.release();
   }
-  return result;
-}
-
-TvBool TvContactListGroup::Load(TvFile& file) { return LoadAtDepth(file, 0, nullptr, nullptr); }
-
-TvBool TvContactListGroup::LoadTree(TvFile& file, TvContactListLayout* layout) {
-  if (layout == nullptr) return Load(file);
-  layout->records.assign(1, TvContactRecord());
-  return LoadAtDepth(file, 0, layout, &layout->records[0]);
-}
-
-TvBool TvContactListGroup::LoadAtDepth(TvFile& file, uint32_t depth, TvContactListLayout* layout,
-                                       TvContactRecord* record) {
-  const uint64_t at = Where(file, layout);
-  uint32_t type = 0;
-  uint32_t count = 0;
-  if (!ReadItemPart(file, &type) || !file.ReadUInt32(count) ||
-      !SkipBytes(file, kRecordReservedBytes)) {
-    return Stop(layout, ContactListProblem::kGroupCut, at, "a group record is cut short");
-  }
-  if (record != nullptr) {
-    NoteItem(*record, *this, type, at);
-    record->count = count;
-  }
-  // Each child consumes its bytes or stops the load, so a count larger than the file holds ends
-  // at the first short read instead of looping over nothing.
-  for (uint32_t i = 0; i < count; ++i) {
-    const uint64_t childAt = Where(file, layout);
-    uint32_t childType = 0;
-    std::string path;  // dropped: the path text follows from the tree itself
-    if (!file.ReadUInt32(childType) || !file.ReadString(path)) {
-      return Stop(layout, ContactListProblem::kChildCut, childAt,
-                  "child " + std::to_string(i + 1) + " of '" + m_csName + "' is cut short");
-    }
-    if (childType == kContactTypeGroup && depth + 1 >= kMaxLoadDepth) {
-      return Stop(layout, ContactListProblem::kTooDeep, childAt,
-                  "groups nest deeper than " + std::to_string(kMaxLoadDepth) + " levels");
-    }
-    TvContactRecord* child = nullptr;
-    if (record != nullptr) {
-      child = &record->children.emplace_back();
-      child->precedingType = childType;
-      child->pathText = path;
-    }
-    if (childType == kContactTypeGroup) {
-      auto* group = new TvContactListGroup;
-      if (!group->LoadAtDepth(file, depth + 1, layout, child)) {
-        delete group;
-        return 0;
-      }
-      if (!AddItem(group)) delete group;
-    } else {
-      const uint64_t userAt = Where(file, layout);
-      auto* user = new TvContactListUser;
-      uint32_t userType = 0;
-      TvBool read = user->ReadRecord(file, &userType);
-      if (read && child != nullptr) NoteUser(*child, *user, userType, userAt);
-      user->m_dwordStatus = 0;
-      user->m_dwordStatusTime = 0;
-      if (!read) {
-        delete user;
-        return Stop(layout, ContactListProblem::kUserCut, userAt,
-                    "a user record in '" + m_csName + "' is cut short");
-      }
-      if (user->HasFlag(kContactFlagHidden) || !AddItem(user)) delete user;
-    }
-  }
-  return 1;
-}
-
-TvBool TvContactListGroup::LoadOld(TvFile& file, TvContactListGroup& root,
-                                   std::vector<TvDroppedContact>* dropped,
-                                   TvContactListLayout* layout) {
-  const uint64_t at = Where(file, layout);
-  uint32_t type = 0;
-  uint32_t users = 0;
-  if (!LoadObject(file, &type) || !SkipUInt32(file) || !SkipUInt32(file) || !SkipString(file) ||
-      !file.ReadUInt32(users)) {
-    return Stop(layout, ContactListProblem::kGroupCut, at, "the group record is cut short");
-  }
-  TvContactListGroup* target = this;
-  TvContactListItem* existing = root.FindItem(m_csName, kContactTypeGroup, 1);
-  if (existing != nullptr) target = static_cast<TvContactListGroup*>(existing);
-  std::vector<TvContactRecord>* userRecords = nullptr;
-  if (layout != nullptr) {
-    NoteItem(layout->records.emplace_back(), *this, type, at);
-    layout->records.back().count = users;
-    userRecords = &layout->records.back().children;
-  }
-
-  // Every user consumes its record or stops the load, so a hostile count cannot make a long
-  // loop over nothing, and nothing is allocated ahead by the count.
-  for (uint32_t i = 0; i < users; ++i) {
-    const uint64_t userAt = Where(file, layout);
-    auto* user = new TvContactListUser;
-    uint32_t userType = 0;
-    TvBool read = user->LoadOld(file, &userType);
-    if (read && userRecords != nullptr)
-      NoteUser(userRecords->emplace_back(), *user, userType, userAt);
-    user->SetStatus(0);  // converted users start offline, stamped with the conversion's time
-    if (!read) {
-      delete user;
-      return Stop(layout, ContactListProblem::kUserCut, userAt,
-                  "user " + std::to_string(i + 1) + " of '" + m_csName + "' is cut short");
-    }
-    if (user->HasFlag(kContactFlagHidden)) {
-      delete user;
-    } else if (!target->AddItem(user)) {
-      // The tree keeps one name per group: this user cannot be written, so it is told.
-      if (dropped != nullptr) {
-        dropped->push_back({m_csName, target->m_csName, user->m_csName,
-                            AddressText(user->m_dwordValue1), user->m_csText});
-      }
-      delete user;
-    }
-  }
-  return 1;
+  return record.children.size() == record.count;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -388,156 +200,138 @@ std::string TvContactList::DroppedContactLine(const TvDroppedContact& contact) {
          "' already holds a contact of that name";
 }
 
-void TvContactList::Convert(TvBool deleteOld) {
-  const std::string oldPath = ExistingFileName(DataFilePath(kOldFileName));
-  const std::string newPath = ExistingFileName(DataFilePath(kFileName));
-  // A rerun after the old file was converted and deleted: nothing to read, and nothing to create.
-  if (!FileExists(oldPath) && FileExists(newPath)) return;
-  if (!LoadOld()) return;
+TvListPlan TvContactList::Plan() {
+  TvListPlan plan;
+  plan.label = "Contact list";
+  plan.oldPath = ExistingFileName(DataFilePath(kOldFileName));
+  plan.newPath = ExistingFileName(DataFilePath(kFileName));
+  plan.deletedWord = "Old contact list file";
+  plan.notDeletedWord = "Old  contact list file";  // the system's own spelling
+  m_root.m_children.DeleteAll();
+  m_dropped.clear();
+  m_problem = {};
+  if (!FileExists(plan.oldPath)) {
+    if (FileExists(plan.newPath)) {
+      // A rerun after the old file was converted and deleted: nothing to read or create.
+      plan.verdict = TvListVerdict::kAlreadyConverted;
+      plan.reason = "\"" + std::string(kFileName) + "\" is left as it is";
+    } else {
+      plan.createsOldFile = true;
+      plan.reason = "missing: the conversion creates it empty and converts nothing";
+    }
+    return plan;
+  }
+  TvContactListFile records;
+  m_problem = ReadRecords(plan.oldPath, kModeReadShared, true, records);
+  const TvBool taken = TakeOldRecords(records.records);
+  if (!m_problem.Ok()) {
+    plan.verdict = TvListVerdict::kNotConverted;
+    plan.reason = "the file is damaged (" + m_problem.text + "), no \"" + kFileName +
+                  "\" is written";
+    return plan;
+  }
+  if (!taken) {
+    plan.reason = "empty, version 0 or no groups (kept as it is)";
+    return plan;
+  }
   for (const TvDroppedContact& contact : m_dropped) {
-    m_log.Add(DroppedContactLine(contact), kLogError, kLogNoCategory);
+    plan.lines.push_back({DroppedContactLine(contact), kLogError});
   }
-  const std::string bytes = Encode();
-  const TvExistingList found = JudgeExistingList(
-      newPath, bytes, [this](const std::string& path) { return ReadList(path); });
-  if (!MayReplace(found)) {
+  plan.newBytes = Encode();
+  plan.existing = JudgeExistingListBytes(plan.newPath, plan.newBytes, ListContent);
+  if (!MayReplace(plan.existing)) {
     // Contacts renamed, added or moved in 3.1 since an earlier run: neither file is given up.
-    m_log.Add(KeptListLine("Contact list", oldPath, newPath, found), kLogError, kLogNoCategory);
-    return;
+    plan.verdict = TvListVerdict::kNotConverted;
+    plan.reason = KeptListLine("Contact list", plan.oldPath, plan.newPath, plan.existing);
+    plan.lines.push_back({plan.reason, kLogError});
+    plan.newBytes.clear();
+    return plan;
   }
-  TvBool saved = WriteListFile(newPath, bytes);
-  if (saved) ++RunOutcome().listFilesConverted;
-  if (!deleteOld || !saved) return;
+  plan.verdict = TvListVerdict::kConverts;
+  plan.reason = std::to_string(m_root.CountItems(kContactTypeGroup, 1)) + " group(s), " +
+                std::to_string(m_root.CountItems(kContactTypeUser, 1)) + " user(s)";
+  plan.oldFileMayGo = m_dropped.empty();
   if (!m_dropped.empty()) {
-    m_log.Add(
-        "Old contact list file: " + oldPath + " , kept, it holds contacts that are not converted",
-        kLogInfo, kLogNoCategory);
-    return;
+    plan.keptOldLine = "Old contact list file: " + plan.oldPath +
+                       " , kept, it holds contacts that are not converted";
   }
-  // The old file may go only when the new one reads back with every group and user written.
-  TvContactList check(m_log, m_paths);
-  const bool same =
-      check.LoadFile(newPath) && check.m_root.CountItems(3, 1) == m_root.CountItems(3, 1);
-  if (same && DeleteFileIfExists(oldPath)) {
-    m_log.Add("Old contact list file: " + oldPath + " , Deleted", kLogInfo, kLogNoCategory);
-  } else {
-    m_log.Add("Old  contact list file: " + oldPath + " , NOT deleted", kLogError, kLogNoCategory);
-  }
+  return plan;
 }
+
+void TvContactList::Convert(TvBool deleteOld) { ApplyListPlan(Plan(), deleteOld, m_log); }
 
 TvBool TvContactList::LoadOld() {
   return LoadOldFile(ExistingFileName(DataFilePath(kOldFileName)));
 }
 
-TvBool TvContactList::LoadOldFile(const std::string& path, uint32_t mode,
-                                  TvContactListLayout* layout) {
-  using Problem = ContactListProblem;
-  TvBool result = 0;
+TvBool TvContactList::LoadOldFile(const std::string& path, uint32_t mode) {
   m_dropped.clear();
-  TvFile file(0, 1);
-  if (!file.Open(path, mode)) return Stop(layout, Problem::kCannotOpen, 0, "cannot be opened");
-  const uint64_t length = file.GetLength();
-  if (layout != nullptr) layout->length = length;
-  if (length == 0) return 0;
+  TvContactListFile records;
+  const ContactListReadProblem problem = ReadRecords(path, mode, true, records);
+  return TakeOldRecords(records.records) && problem.Ok() ? 1 : 0;
+}
 
-  uint32_t version = 0;
-  if (!file.ReadUInt32(version)) return Stop(layout, Problem::kHeaderCut, 0, "no version");
-  if (layout != nullptr) {
-    layout->versionRead = true;
-    layout->version = version;
-  }
-  if (version == 0) return 0;
-  uint32_t value = 0;
-  if (version > 1) {
-    if (!file.ReadUInt32(value)) {
-      return Stop(layout, Problem::kHeaderCut, 4, "the value after the version is cut short");
-    }
-    if (layout != nullptr) {
-      layout->headerValueRead = true;
-      layout->headerValue = value;
-    }
-  }
-  uint32_t groups = 0;
-  if (!file.ReadUInt32(groups)) {
-    return Stop(layout, Problem::kHeaderCut, version > 1 ? 8 : 4, "the group count is cut short");
-  }
-  if (layout != nullptr) {
-    layout->groupCountRead = true;
-    layout->groupCount = groups;
-  }
-
-  for (uint32_t i = 0; i < groups; ++i) {
-    auto* group = new TvContactListGroup;
-    result = group->LoadOld(file, m_root, &m_dropped, layout);
-    if (!result) {
-      delete group;
-      if (layout != nullptr) {
-        layout->problem.text = "group " + std::to_string(i + 1) + ": " + layout->problem.text;
+TvBool TvContactList::TakeOldRecords(const std::vector<TvContactRecord>& groups) {
+  m_dropped.clear();
+  for (const TvContactRecord& record : groups) {
+    auto group = std::make_unique<TvContactListGroup>();
+    group->TakeItemPart(record);
+    // The users go into the group of this name the tree already holds, if any.
+    TvContactListGroup* target = FindGroup(record.name);
+    if (target == nullptr) target = group.get();
+    for (const TvContactRecord& userRecord : record.children) {
+      auto user = std::make_unique<TvContactListUser>();
+      user->TakeRecord(userRecord);
+      user->SetStatus(0);  // converted users start offline, stamped with the conversion's time
+      if (user->HasFlag(kContactFlagHidden)) continue;
+      if (target->AddItem(user.get())) {
+        user.release();
+        continue;
       }
-      break;
+      // The tree keeps one name per group: this user cannot be written, so it is told.
+      m_dropped.push_back({record.name, target->m_csName, user->m_csName,
+                           AddressText(user->m_dwordValue1), user->m_csText});
     }
+    if (record.children.size() != record.count) return 0;
     // A group of that name already took this one's users.
-    if (FindGroup(group->m_csName) != nullptr || !m_root.AddItem(group)) delete group;
+    if (target == group.get() && m_root.AddItem(group.get())) group.release();
   }
-  if (layout != nullptr && layout->problem.Ok()) layout->end = file.GetPosition();
-  file.Close();
-  return result;
+  return groups.empty() ? 0 : 1;
+}
+
+ContactListReadProblem TvContactList::ReadRecords(const std::string& path, uint32_t mode,
+                                                  bool oldFormat, TvContactListFile& out) {
+  TvFile file(0, 1);
+  if (!file.Open(path, mode)) return {ContactListProblem::kCannotOpen, 0, "cannot be opened"};
+  SmallFileSource source(file, file.GetLength());
+  if (!source.Read()) return {ContactListProblem::kCannotOpen, 0, "cannot be read"};
+  return oldFormat ? ReadOldContactList(source.Source(), out)
+                   : ReadContactList(source.Source(), out);
 }
 
 TvBool TvContactList::Save() { return SaveFile(DataFilePath(kFileName)); }
 
 TvBool TvContactList::SaveFile(const std::string& path) { return WriteListFile(path, Encode()); }
 
-std::string TvContactList::Encode() {
-  TvMemoryFile file;
-  file.WriteUInt32(kFileVersion);
-  file.WriteUInt32(0);
-  m_root.Save(file);
-  return file.Bytes();
-}
+std::string TvContactList::Encode() { return EncodeContactList(m_root.Record()); }
 
 TvBool TvContactList::Load() { return LoadFile(DataFilePath(kFileName)); }
 
-TvBool TvContactList::LoadFile(const std::string& path, TvContactListLayout* layout) {
+TvBool TvContactList::LoadFile(const std::string& path) {
   m_root.m_children.DeleteAll();
-  TvFile file(0, 1);
-  if (!file.Open(path, kModeReadShared)) {
-    return Stop(layout, ContactListProblem::kCannotOpen, 0, "cannot be opened");
-  }
-  return LoadFrom(file, layout);
+  TvContactListFile records;
+  const ContactListReadProblem problem = ReadRecords(path, kModeReadShared, false, records);
+  if (!records.records.empty()) m_root.AddChildren(records.records[0]);
+  return problem.Ok() ? 1 : 0;
 }
 
-TvListContent TvContactList::ReadList(const std::string& path) const {
-  TvContactList present(m_log, m_paths);
-  TvFile file(0, 0);
+TvListContent TvContactList::ListContent(const std::string& bytes) {
+  TvContactListFile records;
+  BufferSource source(bytes);
   TvListContent content;
-  content.readsAsFormat = file.Open(path, kModeReadShared) && present.LoadFrom(file, nullptr);
-  content.holdsSomething = present.m_root.m_children.GetSize() != 0;
+  content.readsAsFormat = ReadContactList(source, records).Ok();
+  TvContactListGroup root;
+  if (!records.records.empty()) root.AddChildren(records.records[0]);
+  content.holdsSomething = root.m_children.GetSize() != 0;
   return content;
-}
-
-TvBool TvContactList::LoadFrom(TvFile& file, TvContactListLayout* layout) {
-  using Problem = ContactListProblem;
-  if (layout != nullptr) layout->length = file.GetLength();
-  uint32_t version = 0;
-  if (!file.ReadUInt32(version)) return Stop(layout, Problem::kHeaderCut, 0, "no version");
-  if (layout != nullptr) {
-    layout->versionRead = true;
-    layout->version = version;
-  }
-  if (version != kFileVersion) {
-    return Stop(layout, Problem::kBadVersion, 0,
-                "the version is not " + std::to_string(kFileVersion));
-  }
-  uint32_t reserved = 0;
-  if (!file.ReadUInt32(reserved)) {
-    return Stop(layout, Problem::kHeaderCut, 4, "the reserved word is cut short");
-  }
-  if (layout != nullptr) {
-    layout->headerValueRead = true;
-    layout->headerValue = reserved;
-  }
-  if (!m_root.LoadTree(file, layout)) return 0;
-  if (layout != nullptr) layout->end = file.GetPosition();
-  return 1;
 }

@@ -52,32 +52,21 @@ std::string FoldersListProblem(const std::string& path) {
   return "it is no complete folders list (" + problem + ")";
 }
 
-// The stores take a log and the data paths for their conversions; reading one file by its path
-// uses neither, so each leftover is read by a store of its own, on no data folder.
-struct StoreContext {
-  TvFixedDataPaths paths{std::string()};
-  TvLog log{paths};
-};
-
 std::string ContactListProblem(const std::string& path) {
-  StoreContext context;
-  TvContactList list(context.log, context.paths);
-  TvContactListLayout layout;
-  if (list.LoadFile(path, &layout) && layout.end == layout.length) return std::string();
+  TvContactListFile file;
+  const auto problem = TvContactList::ReadRecords(path, kModeReadShared, false, file);
+  if (problem.Ok() && file.end == file.length) return std::string();
   return "it is no complete contact list" +
-         (layout.problem.Ok() ? std::string() : " (" + layout.problem.text + ")");
+         (problem.Ok() ? std::string() : " (" + problem.text + ")");
 }
 
 // A list of texts the conversion writes always has its 12-byte header: an empty one is cut short.
 std::string TextListProblem(const std::string& path) {
-  StoreContext context;
-  TvTextMessagesArray texts(context.log, context.paths);
-  TvTextListLayout layout;
-  if (texts.LoadFile(path, &layout) && layout.end == layout.length && layout.length != 0) {
-    return std::string();
-  }
+  TvTextListFile file;
+  const auto problem = TvTextMessagesArray::ReadRecords(path, kModeReadShared, file);
+  if (problem.Ok() && file.end == file.length && file.length != 0) return std::string();
   return "it is no complete list of texts" +
-         (layout.problem.Ok() ? std::string() : " (" + layout.problem.text + ")");
+         (problem.Ok() ? std::string() : " (" + problem.text + ")");
 }
 
 // The list files of the data folder: the new file, the old file it is made from, its reader.

@@ -33,6 +33,17 @@ TvExistingList JudgeExistingList(const std::string& path, const std::string& new
   return content.holdsSomething ? TvExistingList::kDiffers : TvExistingList::kHoldsNothing;
 }
 
+TvExistingList JudgeExistingListBytes(const std::string& path, const std::string& newBytes,
+                                      const TvListBytesReader& read) {
+  if (!FileExists(path)) return TvExistingList::kAbsent;
+  std::string bytes;
+  if (!ReadWholeList(path, bytes)) return TvExistingList::kUnreadable;
+  if (bytes == newBytes) return TvExistingList::kSame;
+  const TvListContent content = read(bytes);
+  if (!content.readsAsFormat) return TvExistingList::kNotAList;
+  return content.holdsSomething ? TvExistingList::kDiffers : TvExistingList::kHoldsNothing;
+}
+
 std::string KeptListLine(const char* label, const std::string& oldPath, const std::string& newPath,
                          TvExistingList found) {
   const char* why = found == TvExistingList::kUnreadable ? "cannot be read" : "differs";

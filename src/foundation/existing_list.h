@@ -46,6 +46,11 @@ enum class TvExistingList {
 // Judges the file at path (the name as found, in any letter case) against newBytes.
 TvExistingList JudgeExistingList(const std::string& path, const std::string& newBytes,
                                  const TvListReader& read);
+// What a store's reader makes of a list's bytes, read without showing anything.
+using TvListBytesReader = std::function<TvListContent(const std::string& bytes)>;
+// The same, reading the file once: its bytes are held against newBytes and then handed to read.
+TvExistingList JudgeExistingListBytes(const std::string& path, const std::string& newBytes,
+                                      const TvListBytesReader& read);
 // Whether the list found may be replaced by the new one.
 inline bool MayReplace(TvExistingList found) {
   return found != TvExistingList::kDiffers && found != TvExistingList::kUnreadable;

@@ -1,6 +1,7 @@
 #include "replies/tv_text_messages.h"
 
 #include "foundation/run_outcome.h"
+#include "foundation/small_file_source.h"
 #include "foundation/tv_file.h"
 #include "foundation/utilities.h"
 #include "platform/system_error.h"
@@ -19,34 +20,27 @@ TvBool QueryLength(TvFile& file, uint64_t* length) {
   return 1;
 }
 
-// Names where and why the reading stopped, when a layout is kept. Returns 0, the reader's result.
-TvBool Stop(TvTextListLayout* layout, TextListProblem kind, uint64_t offset, std::string text) {
-  if (layout != nullptr) layout->problem = {kind, offset, std::move(text)};
-  return 0;
-}
-
 }  // namespace
-
-const char* ProblemKey(TextListProblem kind) {
-  // In the order of TextListProblem.
-  static const char* const kKeys[] = {"none", "cannot-open", "length-unknown", "header-cut",
-                                      "item-cut"};
-  return KeyOf(kind, kKeys);
-}
 
 // ---------------------------------------------------------------------------------------------
 // TvTextMessageItem
 
-TvBool TvTextMessageItem::LoadRecord(TvFile& file, TvTextListLayout::Record* dropped) {
-  TvTextListLayout::Record ignored;
-  if (dropped == nullptr) dropped = &ignored;
-  if (!LoadObject(file, &dropped->type)) return 0;
-  return file.ReadUInt32(dropped->value);
+void TvTextMessageItem::TakeRecord(const TvTextMessageImage& record) {
+  SetData(record.data);
+  m_csName = record.name;
+  m_csText = record.text;
+  m_dwordStatus = record.status;
 }
 
-TvBool TvTextMessageItem::SaveRecord(TvFile& file) {
-  if (!SaveObject(file)) return 0;
-  return file.WriteUInt32(m_dwordValue);
+TvTextMessageImage TvTextMessageItem::Record() {
+  TvTextMessageImage record;
+  record.type = GetType();
+  record.data = GetData();
+  record.name = m_csName;
+  record.text = m_csText;
+  record.status = m_dwordStatus;
+  record.trailing = m_dwordValue;
+  return record;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -64,123 +58,118 @@ std::string TvTextMessagesArray::DataFilePath(const std::string& name) const {
   return path;
 }
 
+TvListPlan TvTextMessagesArray::Plan(const std::string& oldName, const std::string& newName,
+                                     const char* label) {
+  TvListPlan plan;
+  plan.label = label;
+  plan.oldPath = ExistingFileName(DataFilePath(oldName));
+  plan.newPath = ExistingFileName(DataFilePath(newName));
+  plan.deletedWord = "Old array file";
+  plan.notDeletedWord = "Old array file";
+  DeleteAll();
+  m_dwordHeaderValue = 0;
+  m_problem = {};
+  if (!FileExists(plan.oldPath)) {
+    if (FileExists(plan.newPath)) {
+      // A rerun after the old list was converted and deleted: reading the missing old file would
+      // create it empty and replace the converted texts with an empty list.
+      plan.verdict = TvListVerdict::kAlreadyConverted;
+      plan.reason = "\"" + newName + "\" is left as it is";
+      return plan;
+    }
+    // Read as the conversion opens it, open-or-create: an empty old file, an empty list.
+    plan.createsOldFile = true;
+    plan.reason = "missing: the conversion creates it and writes an empty \"" + newName + "\"";
+  } else {
+    TvTextListFile records;
+    m_problem = ReadRecords(plan.oldPath, kModeReadShared, records);
+    TakeRecords(records);
+    if (!m_problem.Ok()) {
+      plan.verdict = TvListVerdict::kNotConverted;
+      plan.reason = "the file is damaged (" + m_problem.text + "), no \"" + newName +
+                    "\" is written";
+      return plan;
+    }
+  }
+  plan.newBytes = Encode();
+  plan.existing = JudgeExistingListBytes(plan.newPath, plan.newBytes, ListContent);
+  plan.oldFileMayGo = true;
+  const bool mayHoldTexts = plan.existing == TvExistingList::kUnreadable ||
+                            plan.existing == TvExistingList::kNotAList ||
+                            plan.existing == TvExistingList::kDiffers;
+  if (GetSize() == 0 && mayHoldTexts) {
+    // An old file without texts (left empty by an earlier run, or never used) must not empty a
+    // list the user filled since: the list stays, and the old file carries nothing to keep.
+    plan.verdict = TvListVerdict::kKeepsNewList;
+    plan.reason = "the old file holds no texts, \"" + newName + "\" stays as it is";
+    plan.lines.push_back(
+        {"Old array file: " + plan.oldPath + " , holds no texts, " + newName + " kept", kLogInfo});
+    plan.newBytes.clear();
+    return plan;
+  }
+  if (!MayReplace(plan.existing)) {
+    // Texts added or edited in 3.1 since an earlier run: neither list is given up.
+    plan.verdict = TvListVerdict::kNotConverted;
+    plan.reason = KeptListLine(label, plan.oldPath, plan.newPath, plan.existing);
+    plan.lines.push_back({plan.reason, kLogError});
+    plan.oldFileMayGo = false;
+    plan.newBytes.clear();
+    return plan;
+  }
+  plan.verdict = TvListVerdict::kConverts;
+  if (!plan.createsOldFile) plan.reason = std::to_string(GetSize()) + " text(s)";
+  return plan;
+}
+
 void TvTextMessagesArray::Convert(const std::string& oldName, const std::string& newName,
                                   TvBool deleteOld, const char* label) {
-  const std::string oldPath = ExistingFileName(DataFilePath(oldName));
-  const std::string newPath = ExistingFileName(DataFilePath(newName));
-  // A rerun after the old list was converted and deleted finds only the new list: reading the
-  // missing old file would create it empty and replace the converted texts with an empty list.
-  if (!FileExists(oldPath) && FileExists(newPath)) return;
-  if (!LoadOld(oldName)) return;
-  if (GetSize() == 0 && NewListMayHoldTexts(newName)) {
-    // An old file without texts (left empty by an earlier run, or never used) must not empty a
-    // list the user filled since: the new list stays, and the old file carries nothing to keep.
-    m_log.Add("Old array file: " + oldPath + " , holds no texts, " + newName + " kept", kLogInfo,
-              kLogNoCategory);
-    if (deleteOld) DeleteOldFile(oldPath);
-    return;
-  }
-  const std::string bytes = Encode();
-  const TvExistingList found = JudgeExistingList(
-      newPath, bytes, [this](const std::string& path) { return ReadList(path); });
-  if (!MayReplace(found)) {
-    // Texts added or edited in 3.1 since an earlier run: neither list is given up.
-    m_log.Add(KeptListLine(label, oldPath, newPath, found), kLogError, kLogNoCategory);
-    return;
-  }
-  TvBool saved = WriteListFile(newPath, bytes);
-  if (saved) ++RunOutcome().listFilesConverted;
-  if (!deleteOld || !saved) return;
-  // The old file may go only when the new one reads back with every item as written.
-  TvTextMessagesArray check(m_log, m_paths);
-  bool same = check.LoadFile(newPath) && check.GetSize() == GetSize() &&
-              check.m_dwordHeaderValue == m_dwordHeaderValue;
-  for (uint32_t i = 0; same && i < GetSize(); ++i) {
-    same = check.GetAt(i)->m_csName == GetAt(i)->m_csName &&
-           check.GetAt(i)->m_csText == GetAt(i)->m_csText &&
-           check.GetAt(i)->m_dwordStatus == GetAt(i)->m_dwordStatus;
-  }
-  if (same) {
-    DeleteOldFile(oldPath);
-  } else {
-    m_log.Add("Old array file: " + oldPath + " , NOT deleted", kLogError, kLogNoCategory);
-  }
+  ApplyListPlan(Plan(oldName, newName, label), deleteOld, m_log);
 }
 
-void TvTextMessagesArray::DeleteOldFile(const std::string& oldPath) {
-  if (DeleteFileIfExists(oldPath)) {
-    m_log.Add("Old array file: " + oldPath + " , Deleted", kLogInfo, kLogNoCategory);
-  } else {
-    m_log.Add("Old array file: " + oldPath + " , NOT deleted", kLogError, kLogNoCategory);
-  }
-}
-
-bool TvTextMessagesArray::NewListMayHoldTexts(const std::string& newName) const {
-  const std::string path = ExistingFileName(DataFilePath(newName));
-  if (!FileExists(path)) return false;
-  // A list that cannot be read may hold texts, so it is kept too.
-  const TvListContent content = ReadList(path);
-  return !content.readsAsFormat || content.holdsSomething;
-}
-
-TvListContent TvTextMessagesArray::ReadList(const std::string& path) const {
-  TvTextMessagesArray present(m_log, m_paths);
-  TvFile file(0, 0);
+TvListContent TvTextMessagesArray::ListContent(const std::string& bytes) {
+  TvTextListFile records;
+  BufferSource source(bytes);
   TvListContent content;
-  content.readsAsFormat = file.Open(path, kModeReadShared) && present.ReadFrom(file);
-  content.holdsSomething = present.GetSize() != 0;
+  content.readsAsFormat = ReadTextList(source, records).Ok();
+  content.holdsSomething = !records.image.items.empty();
   return content;
 }
 
 TvBool TvTextMessagesArray::LoadOld(const std::string& name) {
-  TvFile file(0, 1);
-  if (!file.Open(ExistingFileName(DataFilePath(name)), kModeReadWriteOpenOrCreate)) return 0;
-  return ReadFrom(file);
+  return ReadFrom(ExistingFileName(DataFilePath(name)), kModeReadWriteOpenOrCreate);
 }
 
-TvBool TvTextMessagesArray::LoadFile(const std::string& path, TvTextListLayout* layout) {
-  TvFile file(0, 1);
-  if (!file.Open(path, kModeReadShared)) {
-    return Stop(layout, TextListProblem::kCannotOpen, 0, "cannot be opened");
+TvBool TvTextMessagesArray::LoadFile(const std::string& path) {
+  return ReadFrom(path, kModeReadShared);
+}
+
+TvBool TvTextMessagesArray::ReadFrom(const std::string& path, uint32_t mode) {
+  TvTextListFile records;
+  const TextListReadProblem problem = ReadRecords(path, mode, records);
+  TakeRecords(records);
+  return problem.Ok() ? 1 : 0;
+}
+
+void TvTextMessagesArray::TakeRecords(const TvTextListFile& records) {
+  if (records.headerRead) m_dwordHeaderValue = records.image.headerValue;
+  for (const TvTextMessageImage& record : records.image.items) {
+    auto* item = new TvTextMessageItem;
+    item->TakeRecord(record);
+    Add(item);
   }
-  return ReadFrom(file, layout);
 }
 
-TvBool TvTextMessagesArray::ReadFrom(TvFile& file, TvTextListLayout* layout) {
+TextListReadProblem TvTextMessagesArray::ReadRecords(const std::string& path, uint32_t mode,
+                                                     TvTextListFile& out) {
+  TvFile file(0, 1);
+  if (!file.Open(path, mode)) return {TextListProblem::kCannotOpen, 0, "cannot be opened"};
   uint64_t length = 0;
   if (!QueryLength(file, &length)) {
-    return Stop(layout, TextListProblem::kLengthUnknown, 0, "the length cannot be learnt");
+    return {TextListProblem::kLengthUnknown, 0, "the length cannot be learnt"};
   }
-  if (layout != nullptr) layout->length = length;
-  if (length == 0) return 1;
-  uint32_t headerWord = 0;
-  uint32_t count = 0;
-  if (!file.ReadUInt32(headerWord) || !file.ReadUInt32(m_dwordHeaderValue) ||
-      !file.ReadUInt32(count)) {
-    return Stop(layout, TextListProblem::kHeaderCut, 0, "the 12-byte header is cut short");
-  }
-  if (layout != nullptr) {
-    layout->headerRead = true;
-    layout->headerWord = headerWord;
-    layout->count = count;
-  }
-  // Each item consumes its record or ends the load, so a count larger than the file holds stops
-  // at the first short read; nothing is allocated ahead by the count.
-  for (uint32_t i = 0; i < count; ++i) {
-    TvTextListLayout::Record record;
-    if (layout != nullptr) record.offset = file.GetPosition();
-    auto* item = new TvTextMessageItem;
-    if (!item->LoadRecord(file, &record)) {
-      delete item;
-      return Stop(layout, TextListProblem::kItemCut, record.offset,
-                  "text " + std::to_string(i + 1) + " is cut short");
-    }
-    Add(item);
-    if (layout != nullptr) layout->records.push_back(record);
-  }
-  if (layout != nullptr) layout->end = file.GetPosition();
-  file.Close();
-  return 1;
+  SmallFileSource source(file, length);
+  if (!source.Read()) return {TextListProblem::kCannotOpen, 0, "cannot be read"};
+  return ReadTextList(source.Source(), out);
 }
 
 TvBool TvTextMessagesArray::Save(const std::string& name) { return SaveFile(DataFilePath(name)); }
@@ -190,12 +179,10 @@ TvBool TvTextMessagesArray::SaveFile(const std::string& path) {
 }
 
 std::string TvTextMessagesArray::Encode() {
-  TvMemoryFile file;
-  file.WriteUInt32(0);
-  file.WriteUInt32(m_dwordHeaderValue);
-  file.WriteUInt32(GetSize());
-  for (uint32_t i = 0; i < GetSize(); ++i) GetAt(i)->SaveRecord(file);
-  return file.Bytes();
+  TvTextMessagesImage image;
+  image.headerValue = m_dwordHeaderValue;
+  for (uint32_t i = 0; i < GetSize(); ++i) image.items.push_back(GetAt(i)->Record());
+  return EncodeTextMessages(image);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,68 +1,34 @@
 // The canned replies: fast replies (offered in a popup menu) and auto answers, two lists of texts
 // in the user data folder.
 //
-// Old (".Array") and new (".List") files share one layout, all integers 32-bit little-endian:
-//   header word (0 on writing), header value, item count,
-//   then per item: the object record (type code, data word, name, second text, status) and one
-//   32-bit value.
-// Converting keeps the header value, the count, each item's texts and status, in their order, and
-// writes 0 into the header word, each item's type code and data word and its trailing value.
+// Old (".Array") and new (".List") files share one layout (replies_format.h). Converting keeps
+// the header value, the count, each item's texts and status, in their order, and writes 0 into
+// the header word, each item's type code and data word and its trailing value.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "foundation/byte_source.h"
 #include "foundation/data_paths.h"
 #include "foundation/existing_list.h"
+#include "foundation/list_plan.h"
 #include "foundation/ptr_array.h"
 #include "foundation/tv_log.h"
 #include "foundation/tv_object.h"
 #include "foundation/types.h"
 #include "platform/popup_menu.h"
-
-class TvFile;
-
-// Why a canned-reply file cannot be read.
-enum class TextListProblem {
-  kNone,
-  kCannotOpen,     // missing or unreadable
-  kLengthUnknown,  // the file's length cannot be learnt
-  kHeaderCut,      // the 12-byte header is cut off
-  kItemCut,        // an item record is cut off
-};
-// A short stable word for a problem kind, for JSON and tests ("item-cut").
-const char* ProblemKey(TextListProblem kind);
-
-// What a reading of a canned-reply file found, as far as it got: asked for by the companion tool
-// and the tests; the conversion asks for none. The items themselves go into the array as always;
-// records[i] tells where the i-th item read starts and the codes its reading drops. Offsets cost
-// a position query each, so they are taken only when a layout is asked for.
-struct TvTextListLayout {
-  struct Record {
-    uint64_t offset = 0;
-    uint32_t type = 0;   // the type code of its object record
-    uint32_t value = 0;  // the trailing value
-  };
-  uint64_t length = 0;
-  bool headerRead = false;
-  uint32_t headerWord = 0;
-  uint32_t count = 0;  // the item count of the header
-  std::vector<Record> records;
-  uint64_t end = 0;  // where the last item ended, when nothing stopped
-  ReadProblem<TextListProblem> problem;
-};
+#include "replies/replies_format.h"
 
 class TvTextMessageItem : public TvObject {
  public:
   TvTextMessageItem() { m_dwordImage = 3; }
   ~TvTextMessageItem() override = default;
 
-  // The item record: the object record, then the item's own value. On reading the type code, the
-  // data word and the trailing value are dropped. Both stop at the first failure.
-  TvBool LoadRecord(TvFile& file, TvTextListLayout::Record* dropped = nullptr);
-  TvBool SaveRecord(TvFile& file);
+  // Takes a record's texts and status; its type code, data word and trailing value are dropped.
+  void TakeRecord(const TvTextMessageImage& record);
+  // The item's record as the new list holds it.
+  TvTextMessageImage Record();
 
   uint32_t m_dwordValue = 0;  // written as the trailing value; never changed by the conversion
 };
@@ -73,15 +39,24 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
   TvTextMessagesArray(TvLog& log, const TvDataPaths& paths);
   ~TvTextMessagesArray() override;
 
-  // Reads the old file oldName of the data folder, writes newName and, with deleteOld, deletes the
-  // old file once the new one is safely stored, logging the outcome of the deletion. When the old
-  // file cannot be read nothing is written, deleted or logged. An old file without texts never
-  // replaces a newName that holds texts (or cannot be read): that list stays, an Info line says
-  // so, and with deleteOld the empty old file is deleted. A newName that holds other texts is
-  // kept with the old file, and an Error line starting with label ("Fast replies") names both.
-  // Fixed names are found in any letter case.
+  // What the conversion does with the old file oldName and the list newName of the data folder
+  // (fixed names found in any letter case), decided by reading only (a damaged old file's short
+  // read is shown as the file's error, as any reading shows it):
+  // - the old file gone and the list there (a rerun after delete-old): left alone;
+  // - the old file missing: created empty, and an empty list written from it;
+  // - damaged: nothing written, both kept;
+  // - an old file without texts never replaces a list that holds texts (or cannot be read): that
+  //   list stays, an Info line says so, and the old file may go;
+  // - a list that holds other texts is kept with the old file, and an Error line starting with
+  //   label ("Fast replies") names both;
+  // - otherwise the list is written from the old file, which may then go.
+  // The items, header value and ReadProblem are those of the old file afterwards.
+  TvListPlan Plan(const std::string& oldName, const std::string& newName, const char* label);
+  // ApplyListPlan(Plan(oldName, newName, label)).
   void Convert(const std::string& oldName, const std::string& newName, TvBool deleteOld,
                const char* label);
+  // Why the last Plan could not read the old file (kNone when it could).
+  const TextListReadProblem& ReadProblem() const { return m_problem; }
 
   // Appends the items of the file name in the data folder; a missing file is created empty and
   // gives no items. Items read before a failure stay.
@@ -90,18 +65,20 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
   // completely written and flushed.
   TvBool Save(const std::string& name);
 
-  // The same for a full path: LoadFile reads an existing file only (it never creates one). layout,
-  // when given, receives where each item starts and where and why the reading stopped; the
-  // reading itself is the same.
-  TvBool LoadFile(const std::string& path, TvTextListLayout* layout = nullptr);
+  // The same for a full path: LoadFile reads an existing file only (it never creates one).
+  TvBool LoadFile(const std::string& path);
+  // Appends the items of a file's records and takes its header value.
+  void TakeRecords(const TvTextListFile& records);
+  // Reads the file at path opened with mode, with one read call, into out. kCannotOpen when it
+  // cannot be opened or read, kLengthUnknown when its length cannot be learnt; a short read is
+  // shown as the file's error.
+  static TextListReadProblem ReadRecords(const std::string& path, uint32_t mode,
+                                         TvTextListFile& out);
   TvBool SaveFile(const std::string& path);
   // The list as its 3.1 file holds it.
   std::string Encode();
-  // What the 3.1 list at path holds, read without showing anything.
-  TvListContent ReadList(const std::string& path) const;
-  // True when newName exists and holds texts, or exists and cannot be read (silently): an old
-  // file without texts then leaves it as it is.
-  bool NewListMayHoldTexts(const std::string& newName) const;
+  // What the bytes of a list hold.
+  static TvListContent ListContent(const std::string& bytes);
 
   std::string DataFilePath(const std::string& name) const;
 
@@ -113,9 +90,10 @@ class TvTextMessagesArray : public TvPtrAutoArray<TvTextMessageItem*> {
   const TvDataPaths& m_paths;
 
  private:
-  TvBool ReadFrom(TvFile& file, TvTextListLayout* layout = nullptr);
-  // Deletes the old file and logs "Deleted" or "NOT deleted".
-  void DeleteOldFile(const std::string& oldPath);
+  // Reads the file at path (opened with mode) and appends its items.
+  TvBool ReadFrom(const std::string& path, uint32_t mode);
+
+  TextListReadProblem m_problem;
 };
 
 class TvFastReplysService : public TvTextMessagesArray {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "contacts/old_contact_list_writer.h"
+#include "contacts/contacts_format.h"
 #include "contacts/tv_contact_list.h"
 #include "support/small_contact_list.h"
 
@@ -160,15 +160,20 @@ TEST_F(ContactListTest, NothingToReadWritesDeletesAndLogsNothing) {
   }
 }
 
-// The records a layout kept: the old file's groups, or the children of the new file's root.
-const std::vector<TvContactRecord>& Kept(const TvContactListLayout& layout, bool newFile) {
+// The records a reading kept: the old file's groups, or the children of the new file's root.
+const std::vector<TvContactRecord>& Kept(const TvContactListFile& file, bool newFile) {
   static const std::vector<TvContactRecord> none;
-  if (!newFile) return layout.records;
-  return layout.records.empty() ? none : layout.records[0].children;
+  if (!newFile) return file.records;
+  return file.records.empty() ? none : file.records[0].children;
 }
 
-// Each file read twice, without and with a layout: the layout changes nothing in the reading.
-TEST_F(ContactListTest, LayoutNamesWhereAndWhyTheReadingStopped) {
+// The readers over memory.
+ContactListReadProblem ReadBytes(const std::string& bytes, bool newFile, TvContactListFile& out) {
+  BufferSource source(bytes);
+  return newFile ? ReadContactList(source, out) : ReadOldContactList(source, out);
+}
+
+TEST_F(ContactListTest, ReadersNameWhereAndWhyTheReadingStopped) {
   using P = ContactListProblem;
   const std::string old = EncodeOldContactList(SmallOldList(2));
   const uint64_t friends = RecordAt(old, 1, 7, "Friends");
@@ -213,32 +218,16 @@ TEST_F(ContactListTest, LayoutNamesWhereAndWhyTheReadingStopped) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string path = c.newFile ? NewPath() : OldPath();
-    tvtest::WriteWholeFile(path, c.bytes);
-    auto load = [&](TvContactList& list, TvContactListLayout* layout) {
-      return c.newFile ? list.LoadFile(path, layout)
-                       : list.LoadOldFile(path, kModeReadShared, layout);
-    };
-    ui.boxes.clear();
-    TvContactList plain(log, paths);
-    const TvBool plainResult = load(plain, nullptr);
-    const size_t plainBoxes = ui.boxes.size();
-    ui.boxes.clear();
-    TvContactList list(log, paths);
-    TvContactListLayout layout;
-    EXPECT_EQ(load(list, &layout), plainResult);
-    EXPECT_EQ(ui.boxes.size(), plainBoxes) << "the layout changes nothing in the reading";
-    EXPECT_EQ(list.m_root.CountItems(kContactTypeAny, 1),
-              plain.m_root.CountItems(kContactTypeAny, 1));
-
-    EXPECT_EQ(layout.problem.kind, c.kind) << ProblemKey(layout.problem.kind);
-    EXPECT_EQ(layout.problem.offset, c.offset);
-    EXPECT_EQ(layout.problem.Ok(), layout.problem.text.empty());
-    EXPECT_EQ(layout.length, c.bytes.size());
+    TvContactListFile file;
+    const ContactListReadProblem problem = ReadBytes(c.bytes, c.newFile, file);
+    EXPECT_EQ(problem.kind, c.kind) << ProblemKey(problem.kind);
+    EXPECT_EQ(problem.offset, c.offset);
+    EXPECT_EQ(problem.Ok(), problem.text.empty());
+    EXPECT_EQ(file.length, c.bytes.size());
     if (c.kind == P::kNone) {
-      EXPECT_EQ(layout.end, c.bytes.size());
+      EXPECT_EQ(file.end, c.bytes.size());
     }
-    const std::vector<TvContactRecord>& kept = Kept(layout, c.newFile);
+    const std::vector<TvContactRecord>& kept = Kept(file, c.newFile);
     ASSERT_EQ(kept.size(), c.records);
     if (kept.empty()) continue;
     EXPECT_EQ(kept.back().children.size(), c.lastChildren);
@@ -252,13 +241,11 @@ TEST_F(ContactListTest, LayoutNamesWhereAndWhyTheReadingStopped) {
   }
   // Every record as the old file holds it, before the merge, the hidden-user drop and the status
   // reset, and as the new file holds it, with the type code and path text before it.
-  tvtest::WriteWholeFile(OldPath(), old);
-  tvtest::WriteWholeFile(NewPath(), full);
-  TvContactListLayout oldLayout;
-  TvContactListLayout newLayout;
-  ASSERT_TRUE(TvContactList(log, paths).LoadOldFile(OldPath(), kModeReadShared, &oldLayout));
-  ASSERT_TRUE(TvContactList(log, paths).LoadFile(NewPath(), &newLayout));
-  const TvContactRecord& first = oldLayout.records[0];
+  TvContactListFile oldFile;
+  TvContactListFile newFile;
+  ASSERT_TRUE(ReadBytes(old, false, oldFile).Ok());
+  ASSERT_TRUE(ReadBytes(full, true, newFile).Ok());
+  const TvContactRecord& first = oldFile.records[0];
   EXPECT_EQ(first.offset, friends);
   EXPECT_EQ(first.type, 1u);
   EXPECT_EQ(first.status, 5u);
@@ -269,12 +256,16 @@ TEST_F(ContactListTest, LayoutNamesWhereAndWhyTheReadingStopped) {
   EXPECT_EQ(first.children[0].textValue2, "ALICE-PC");
   EXPECT_EQ(first.children[1].name, "ghost");
   EXPECT_EQ(first.children[2].offset, bob);
-  const TvContactRecord& friendsRecord = newLayout.records[0].children[0];
+  const TvContactRecord& friendsRecord = newFile.records[0].children[0];
   EXPECT_EQ(friendsRecord.offset, newFriends);
   EXPECT_EQ(friendsRecord.precedingType, kContactTypeGroup);
   EXPECT_EQ(friendsRecord.pathText, "Friends");
   EXPECT_EQ(friendsRecord.children[1].offset, newBob);
   EXPECT_EQ(friendsRecord.children[0].value2, 200u);
+  // The tree encodes back to the very bytes it was read from.
+  TvContactList tree(log, paths);
+  ASSERT_TRUE(tree.m_root.AddChildren(newFile.records[0]));
+  EXPECT_EQ(tree.Encode(), full);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -487,6 +478,13 @@ TEST_F(ContactTreeTest, LoadNeverCreatesAMissingFileAndRefusesDamagedOrTooDeepFi
   for (size_t length = 0; length < full.size(); ++length) {
     damaged.push_back({"length " + std::to_string(length), full.substr(0, length), true});
   }
+  // The reader names the depth where the nesting stops it: the last group's entry.
+  const std::string tooDeep = NestedGroups(limit);
+  TvContactListFile records;
+  BufferSource source(tooDeep);
+  const ContactListReadProblem problem = ReadContactList(source, records);
+  EXPECT_EQ(problem.kind, ContactListProblem::kTooDeep) << ProblemKey(problem.kind);
+  EXPECT_EQ(problem.offset, tooDeep.size() - 4 - Str("p").size() - GroupRecord(0, "leaf", "", 0, {}).size());
   TvContactList list(log, paths);
   tvtest::WriteWholeFile(NewPath(), NestedGroups(limit - 1));
   ASSERT_TRUE(list.Load());

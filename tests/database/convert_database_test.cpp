@@ -16,7 +16,7 @@
 #include "platform/interrupt.h"
 #include "platform/recording_ui.h"
 #include "platform/system_error.h"
-#include "replies/text_messages_writer.h"
+#include "replies/replies_format.h"
 #include "support/fault_sweep.h"
 #include "support/new_format_reader.h"
 #include "support/new_message_bytes.h"

@@ -6,16 +6,18 @@
 
 #include <cctype>
 #include <optional>
+#include <type_traits>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "contacts/tv_contact_list.h"
 #include "platform/system_error.h"
-#include "replies/text_messages_writer.h"
+#include "replies/replies_format.h"
 #include "replies/tv_text_messages.h"
 #include "support/fault_sweep.h"
 #include "support/old_contacts_writer.h"
+#include "support/power_cut.h"
 #include "support/small_contact_list.h"
 
 namespace {
@@ -93,12 +95,24 @@ struct StoreKind {
   std::string (*busyNew)();
   NamedFiles (*hostileOld)();
   uint64_t minOperations;  // a whole conversion of the busy file takes more file operations
+  TvListPlan (*plan)(TvLog&, const TvDataPaths&);
+  const char* nameInNew;  // a name the busy new file holds
 };
 
 template <typename Store>
 void ConvertStore(TvLog& log, const TvDataPaths& paths, TvBool deleteOld) {
   Store store(log, paths);
   store.Convert(deleteOld);
+}
+
+template <typename Store>
+TvListPlan PlanStore(TvLog& log, const TvDataPaths& paths) {
+  Store store(log, paths);
+  if constexpr (std::is_same_v<Store, TvContactList>) {
+    return store.Plan();
+  } else {
+    return store.Plan(Store::kOldFileName, Store::kFileName, "Label");
+  }
 }
 
 std::string BusyOldArray() { return EncodeTextMessages(BusyOldList()); }
@@ -108,12 +122,14 @@ const StoreKind kFastReplies = {"FastReplies",     "FastReplys.Array",
                                 "FastReplys.List", "Old array file",
                                 "Old array file",  ConvertStore<TvFastReplysService>,
                                 BusyOldArray,      BusyNewList,
-                                HostileArrays,     10};
+                                HostileArrays,     10,
+                                PlanStore<TvFastReplysService>, "Lunch"};
 const StoreKind kAutoAnswers = {"AutoAnswers",      "AutoAnswers.Array",
                                 "AutoAnswers.List", "Old array file",
                                 "Old array file",   ConvertStore<TvAutoAnswersService>,
                                 BusyOldArray,       BusyNewList,
-                                HostileArrays,      10};
+                                HostileArrays,      10,
+                                PlanStore<TvAutoAnswersService>, "Lunch"};
 const StoreKind kContactList = {"ContactList",
                                 TvContactList::kOldFileName,
                                 TvContactList::kFileName,
@@ -123,7 +139,9 @@ const StoreKind kContactList = {"ContactList",
                                 SmallOldContactList,
                                 SmallNewList,
                                 HostileContactLists,
-                                20};
+                                20,
+                                PlanStore<TvContactList>,
+                                "Work"};
 
 std::string StoreName(const ::testing::TestParamInfo<StoreKind>& param) {
   return param.param.label;
@@ -137,6 +155,48 @@ class StoreTest : public contacts_support::DataFolderTest,
   std::string BusyNew() const { return GetParam().busyNew(); }
   void Convert(TvBool deleteOld) { GetParam().convert(log, paths, deleteOld); }
 };
+
+// The plan of every situation only reads: the data folder is as it was, whatever the verdict.
+TEST_P(StoreTest, PlanOnlyReadsAndNamesTheVerdict) {
+  using V = TvListVerdict;
+  const std::string old = GetParam().busyOld();
+  std::string edited = BusyNew();
+  const std::string name = GetParam().nameInNew;
+  edited.replace(edited.find(name), 1, "X");
+  const bool contacts = GetParam().oldName == std::string(TvContactList::kOldFileName);
+  struct Case {
+    const char* what;
+    std::optional<std::string> oldFile, newFile;
+    V verdict;
+    size_t errorLines;
+    bool createsOldFile;
+  };
+  const Case cases[] = {
+      {"old file only", old, std::nullopt, V::kConverts, 0, false},
+      {"the same list there", old, BusyNew(), V::kConverts, 0, false},
+      {"an edited list there", old, edited, V::kNotConverted, 1, false},
+      {"old file cut short", old.substr(0, old.size() - 1), std::nullopt, V::kNotConverted, 0,
+       false},
+      {"rerun after delete-old", std::nullopt, BusyNew(), V::kAlreadyConverted, 0, false},
+      {"nothing there", std::nullopt, std::nullopt,
+       contacts ? V::kNothingToConvert : V::kConverts, 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    tvtest::RemoveTree(OldPath());
+    tvtest::RemoveTree(NewPath());
+    if (c.oldFile) tvtest::WriteWholeFile(OldPath(), *c.oldFile);
+    if (c.newFile) tvtest::WriteWholeFile(NewPath(), *c.newFile);
+    const auto before = tvtest::SnapshotTree(scratch.Path());
+    const TvListPlan plan = GetParam().plan(log, paths);
+    EXPECT_EQ(tvtest::SnapshotTree(scratch.Path()), before);
+    EXPECT_EQ(plan.verdict, c.verdict) << VerdictKey(plan.verdict);
+    EXPECT_EQ(plan.Failure(), c.errorLines != 0);
+    EXPECT_EQ(plan.lines.size(), c.errorLines);
+    EXPECT_EQ(plan.createsOldFile, c.createsOldFile);
+    EXPECT_EQ(plan.newBytes.empty(), c.verdict != V::kConverts);
+  }
+}
 
 // The old file is found in the defined letter case and in another one; the new file keeps its
 // defined name, and no empty old file of the defined name is made, then or by a rerun.
@@ -369,7 +429,7 @@ TEST_F(CannedStoresTest, EachStoreConvertsOnlyItsOwnFiles) {
   EXPECT_EQ(parsed.headerValue, 1u);
 }
 
-TEST_F(CannedStoresTest, LoadFileLayoutNamesWhereAndWhyTheReadingStopped) {
+TEST_F(CannedStoresTest, ReaderNamesWhereAndWhyTheReadingStopped) {
   using P = TextListProblem;
   const std::string full = EncodeTextMessages(BusyOldList());
   const uint64_t first = contacts_support::RecordAt(full, 5, 0x11111111, "Busy");
@@ -398,42 +458,29 @@ TEST_F(CannedStoresTest, LoadFileLayoutNamesWhereAndWhyTheReadingStopped) {
   TvTextMessagesImage parsed;
   std::string error;
   EXPECT_TRUE(contacts_support::ParseTextMessages(BusyNewList(), &parsed, &error)) << error;
-  const std::string path = scratch.File("FastReplys.List");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    tvtest::WriteWholeFile(path, c.bytes);
-    ui.boxes.clear();
-    TvTextMessagesArray plain(log, paths);
-    const TvBool plainResult = plain.LoadFile(path);
-    const size_t plainBoxes = ui.boxes.size();
-    ui.boxes.clear();
-    TvTextMessagesArray texts(log, paths);
-    TvTextListLayout layout;
-    EXPECT_EQ(texts.LoadFile(path, &layout), plainResult);
-    EXPECT_EQ(ui.boxes.size(), plainBoxes) << "the layout changes nothing in the reading";
-    EXPECT_EQ(plainResult != 0, c.kind == P::kNone);
-
-    EXPECT_EQ(layout.problem.kind, c.kind) << ProblemKey(layout.problem.kind);
-    EXPECT_EQ(layout.problem.offset, c.offset);
-    EXPECT_EQ(layout.length, c.bytes.size());
-    ASSERT_EQ(texts.GetSize(), c.items);
-    ASSERT_EQ(layout.records.size(), c.items);
+    TvTextListFile file;
+    BufferSource source(c.bytes);
+    const TextListReadProblem problem = ReadTextList(source, file);
+    EXPECT_EQ(problem.kind, c.kind) << ProblemKey(problem.kind);
+    EXPECT_EQ(problem.offset, c.offset);
+    EXPECT_EQ(file.length, c.bytes.size());
+    ASSERT_EQ(file.image.items.size(), c.items);
     const uint64_t offsets[] = {first, second, third};
-    for (uint32_t i = 0; i < c.items; ++i) EXPECT_EQ(layout.records[i].offset, offsets[i]);
+    for (uint32_t i = 0; i < c.items; ++i) EXPECT_EQ(file.image.items[i].offset, offsets[i]);
     if (c.kind == P::kNone && c.items != 0) {
-      EXPECT_EQ(layout.end, c.bytes.size());
-      EXPECT_EQ(layout.headerWord, 0xAABBCCDDu);
-      EXPECT_EQ(layout.records[0].type, 5u);
-      EXPECT_EQ(layout.records[0].value, 0x22222222u);
+      EXPECT_EQ(file.end, c.bytes.size());
+      EXPECT_EQ(file.image.headerWord, 0xAABBCCDDu);
+      EXPECT_EQ(file.image.items[0].type, 5u);
+      EXPECT_EQ(file.image.items[0].trailing, 0x22222222u);
     }
   }
 }
 
 TEST_F(CannedStoresTest, LoadFileReadsAListBackAndNeverCreatesOne) {
   TvFastReplysService missing(log, paths);
-  TvTextListLayout layout;
-  EXPECT_FALSE(missing.LoadFile(scratch.File("FastReplys.List"), &layout));
-  EXPECT_EQ(layout.problem.kind, TextListProblem::kCannotOpen);
+  EXPECT_FALSE(missing.LoadFile(scratch.File("FastReplys.List")));
   EXPECT_FALSE(tvtest::PathExists(scratch.File("FastReplys.List")));
   EXPECT_EQ(ui.boxes.size(), 1u);
 

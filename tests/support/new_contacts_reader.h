@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "replies/text_messages_writer.h"
+#include "replies/replies_format.h"
 
 namespace contacts_support {
 

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "contacts/old_contact_list_writer.h"
-#include "replies/text_messages_writer.h"
+#include "contacts/contacts_format.h"
+#include "replies/replies_format.h"
 #include "support/new_contacts_reader.h"
 
 namespace contacts_support {

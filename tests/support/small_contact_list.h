@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "contacts/old_contact_list_writer.h"
+#include "contacts/contacts_format.h"
 #include "foundation/coding.h"
 #include "foundation/data_paths.h"
 #include "foundation/replacing_file.h"

@@ -10,7 +10,7 @@
 
 #include "app/run_report.h"
 #include "database/folders_format.h"
-#include "replies/text_messages_writer.h"
+#include "replies/replies_format.h"
 #include "support/conversion_log_reader.h"
 #include "support/new_message_bytes.h"
 #include "support/old_contacts_writer.h"

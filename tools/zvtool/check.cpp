@@ -67,123 +67,92 @@ struct ListVerdict {
   bool failure = false;
 };
 
-// A 3.1 list already there that holds something else: the conversion keeps it and the old file,
-// with this Error line.
-void KeepBoth(ListVerdict& v, const std::string& line) {
-  v.failure = true;
-  v.report["state"] =
-      "NOT converted: the 3.1 list already exists and differs, it may hold changes made in 3.1; "
-      "both files are kept";
-  v.report["reason"] = JsonText(line);
+// The words of check's report for a verdict: the report's "state" is these words, then the
+// plan's reason.
+const char* StateWords(TvListVerdict verdict) {
+  switch (verdict) {
+    case TvListVerdict::kNothingToConvert: return "nothing to convert";
+    case TvListVerdict::kAlreadyConverted: return "already converted";
+    case TvListVerdict::kConverts: return "converts";
+    case TvListVerdict::kKeepsNewList: return "kept";
+    case TvListVerdict::kNotConverted: break;
+  }
+  return "NOT converted";
 }
 
-ListVerdict CheckContacts(const std::string& dataFolder, SpaceLedger& space) {
+// A list store's plan as check reports it, its bytes entered in the disk-space ledger. The
+// reason of a list that is not converted is the Error line the conversion writes, or for a
+// damaged old file the reader's words with the boxes its reading showed.
+template <typename Kind>
+ListVerdict ReportPlan(const TvListPlan& plan, const ReadProblem<Kind>& problem,
+                       const platform::RecordingUserInterface& ui, SpaceLedger& space) {
   ListVerdict v;
-  const std::string path = FixedFile(dataFolder, TvContactList::kOldFileName);
-  const std::string newPath = FixedFile(dataFolder, TvContactList::kFileName);
-  v.report["file"] = JsonText(path);
-  if (!IsExistingFile(path)) {
-    v.report["state"] = IsExistingFile(newPath)
-                            ? "already converted: \"" + BaseName(newPath) + "\" is left as it is"
-                            : "missing: the conversion creates it empty and converts nothing";
-    return v;
+  v.report["file"] = JsonText(plan.oldPath);
+  v.report["verdict"] = VerdictKey(plan.verdict);
+  v.failure = plan.Failure() || plan.verdict == TvListVerdict::kNotConverted;
+  std::string reason = plan.reason;
+  if (!problem.Ok() && !ui.boxes.empty()) reason += ": " + BoxTexts(ui);
+  // A plain "converts" when nothing is added to it, as scripts compare it.
+  std::string words = StateWords(plan.verdict);
+  if (plan.Failure() && plan.verdict == TvListVerdict::kConverts) {
+    words += " with " + std::to_string(plan.lines.size()) + " Error line(s)";
   }
+  const bool plain =
+      plan.verdict == TvListVerdict::kConverts && !plan.Failure() && !plan.createsOldFile;
+  v.report["state"] = plain ? words : words + ": " + reason;
+  v.report["reason"] = JsonText(reason);
+  NameProblem(problem, v.report);
+  Json lines = Json::array();
+  for (const TvPlannedLine& line : plan.lines) {
+    lines.push_back(std::string(line.level == kLogError ? "Error: " : "Info: ") +
+                    JsonText(line.text));
+  }
+  v.report["lines"] = lines;
+  const uint64_t oldSize = IsExistingFile(plan.oldPath) ? FileLength(plan.oldPath) : 0;
+  if (plan.verdict == TvListVerdict::kConverts) {
+    v.report["new_bytes"] = plan.newBytes.size();
+    space.Write(plan.newBytes.size(), IsExistingFile(plan.newPath) ? FileLength(plan.newPath) : 0);
+  }
+  if (plan.oldFileMayGo && (plan.verdict == TvListVerdict::kConverts ||
+                            plan.verdict == TvListVerdict::kKeepsNewList)) {
+    space.DeleteOld(oldSize);
+  }
+  return v;
+}
+
+ListVerdict ContactListReport(const std::string& dataFolder, SpaceLedger& space) {
   TvFixedDataPaths paths(dataFolder);
   TvLog log(paths);
   TvContactList list(log, paths);
   platform::ScopedRecordingUI recording;
-  TvContactListLayout layout;
-  bool loaded = list.LoadOldFile(path, kModeReadShared, &layout) != 0;
-  if (!loaded) {
-    std::string boxes = BoxTexts(recording.ui);
-    if (boxes.empty()) {
-      v.report["state"] = "nothing to convert: empty, version 0 or no groups (kept as it is)";
-    } else {
-      v.failure = true;
-      v.report["state"] = "NOT converted: the file is damaged, no \"Contacts.List\" is written";
-      v.report["reason"] = JsonText(boxes);
-      NameProblem(layout.problem, v.report);
-    }
-    return v;
-  }
-  uint32_t groups = list.m_root.CountItems(kContactTypeGroup, 1);
-  uint32_t users = list.m_root.CountItems(kContactTypeUser, 1);
-  v.report["state"] = "converts";
-  v.report["groups"] = groups;
-  v.report["users"] = users;
-  const std::string bytes = list.Encode();
-  const TvExistingList found = JudgeExistingList(
-      newPath, bytes, [&list](const std::string& p) { return list.ReadList(p); });
-  // Users the group merge cannot add: the converter names each in an Error line and keeps the
+  const TvListPlan plan = list.Plan();
+  ListVerdict v = ReportPlan(plan, list.ReadProblem(), recording.ui, space);
+  if (plan.verdict != TvListVerdict::kConverts) return v;
+  v.report["groups"] = list.m_root.CountItems(kContactTypeGroup, 1);
+  v.report["users"] = list.m_root.CountItems(kContactTypeUser, 1);
+  // Users the group merge cannot add: the conversion names each in an Error line and keeps the
   // old file.
-  const auto& droppedUsers = list.DroppedContacts();
-  if (!droppedUsers.empty()) {
-    v.failure = true;
-    v.report["state"] = "converts with " + std::to_string(droppedUsers.size()) +
-                        " user(s) NOT converted: their names are taken in the merged group; the "
-                        "old file is kept";
-    Json lines = Json::array();
-    for (const TvDroppedContact& user : droppedUsers) {
-      lines.push_back(JsonText(TvContactList::DroppedContactLine(user)));
+  if (!list.DroppedContacts().empty()) {
+    Json dropped = Json::array();
+    for (const TvDroppedContact& user : list.DroppedContacts()) {
+      dropped.push_back(JsonText(TvContactList::DroppedContactLine(user)));
     }
-    v.report["dropped_users"] = lines;
+    v.report["dropped_users"] = dropped;
   }
-  if (!MayReplace(found)) {
-    KeepBoth(v, KeptListLine("Contact list", path, newPath, found));
-    return v;
-  }
-  space.Write(bytes.size(), IsExistingFile(newPath) ? FileLength(newPath) : 0);
-  if (droppedUsers.empty()) space.DeleteOld(FileLength(path));
   return v;
 }
 
-ListVerdict CheckReplies(const std::string& dataFolder, const char* oldName, const char* newName,
+ListVerdict RepliesReport(const std::string& dataFolder, const char* oldName, const char* newName,
                          const char* label, SpaceLedger& space) {
-  ListVerdict v;
-  const std::string path = FixedFile(dataFolder, oldName);
-  const std::string newPath = FixedFile(dataFolder, newName);
-  v.report["file"] = JsonText(path);
-  uint64_t replaced = IsExistingFile(newPath) ? FileLength(newPath) : 0;
-  if (!IsExistingFile(path) && IsExistingFile(newPath)) {
-    v.report["state"] = "already converted: \"" + BaseName(newPath) + "\" is left as it is";
-    return v;
-  }
-  if (!IsExistingFile(path)) {
-    v.report["state"] = std::string("missing: the conversion creates it and writes an empty \"") +
-                        newName + "\"";
-    space.Write(12, replaced);
-    return v;
-  }
   TvFixedDataPaths paths(dataFolder);
   TvLog log(paths);
   TvTextMessagesArray texts(log, paths);
   platform::ScopedRecordingUI recording;
-  TvTextListLayout layout;
-  if (!texts.LoadFile(path, &layout)) {
-    v.failure = true;
-    v.report["state"] = std::string("NOT converted: the file is damaged, no \"") + newName +
-                        "\" is written";
-    v.report["reason"] = JsonText(BoxTexts(recording.ui));
-    NameProblem(layout.problem, v.report);
-    return v;
+  const TvListPlan plan = texts.Plan(oldName, newName, label);
+  ListVerdict v = ReportPlan(plan, texts.ReadProblem(), recording.ui, space);
+  if (plan.verdict == TvListVerdict::kConverts || plan.verdict == TvListVerdict::kKeepsNewList) {
+    v.report["texts"] = texts.GetSize();
   }
-  v.report["texts"] = texts.GetSize();
-  if (texts.GetSize() == 0 && texts.NewListMayHoldTexts(newName)) {
-    v.report["state"] = std::string("kept: the old file holds no texts, \"") + newName +
-                        "\" stays as it is";
-    space.DeleteOld(FileLength(path));
-    return v;
-  }
-  v.report["state"] = "converts";
-  const std::string bytes = texts.Encode();
-  const TvExistingList found = JudgeExistingList(
-      newPath, bytes, [&texts](const std::string& p) { return texts.ReadList(p); });
-  if (!MayReplace(found)) {
-    KeepBoth(v, KeptListLine(label, path, newPath, found));
-    return v;
-  }
-  space.Write(bytes.size(), replaced);
-  space.DeleteOld(FileLength(path));
   return v;
 }
 
@@ -489,10 +458,10 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
   failures += leftoversKept;
   report["leftovers"] = leftovers;
 
-  ListVerdict contacts = CheckContacts(data, space);
-  ListVerdict fast = CheckReplies(data, TvFastReplysService::kOldFileName,
+  ListVerdict contacts = ContactListReport(data, space);
+  ListVerdict fast = RepliesReport(data, TvFastReplysService::kOldFileName,
                                   TvFastReplysService::kFileName, "Fast replies", space);
-  ListVerdict answers = CheckReplies(data, TvAutoAnswersService::kOldFileName,
+  ListVerdict answers = RepliesReport(data, TvAutoAnswersService::kOldFileName,
                                      TvAutoAnswersService::kFileName, "Auto answers", space);
   failures += contacts.failure + fast.failure + answers.failure;
   report["contact_list"] = contacts.report;

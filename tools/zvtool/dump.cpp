@@ -274,13 +274,6 @@ void DumpMessage31(const std::string& path, Json& doc) {
 // Read by the engine's own readers, which hand back every record as the file holds it and, for a
 // damaged file, where and why they stopped.
 
-// What the engine's stores are made with. Their readers are given the file's full path and log
-// nothing, so the data folder is never used.
-struct StoreContext {
-  TvFixedDataPaths paths{std::string()};
-  TvLog log{paths};
-};
-
 Json ObjectFields(uint64_t offset, uint32_t type, uint32_t data, const std::string& name,
                   const std::string& text, uint32_t status) {
   Json e;
@@ -317,11 +310,9 @@ void ContactsOrTextsDamage(Json& doc, const ReadProblem<Kind>& problem,
 
 void DumpContacts30(const std::string& path, Json& doc) {
   platform::ScopedRecordingUI recording;
-  StoreContext context;
-  TvContactList list(context.log, context.paths);
-  TvContactListLayout layout;
-  list.LoadOldFile(path, kModeReadShared, &layout);
-  const ReadProblem<ContactListProblem>& problem = layout.problem;
+  TvContactListFile layout;
+  const ContactListReadProblem problem =
+      TvContactList::ReadRecords(path, kModeReadShared, true, layout);
   if (problem.kind == ContactListProblem::kCannotOpen) {
     return ContactsOrTextsDamage(doc, problem, recording.ui);
   }
@@ -379,24 +370,21 @@ Json ContactRecord31(const TvContactRecord& r, bool group) {
 
 void DumpContacts31(const std::string& path, Json& doc) {
   platform::ScopedRecordingUI recording;
-  StoreContext context;
-  TvContactList list(context.log, context.paths);
-  TvContactListLayout layout;
-  list.LoadFile(path, &layout);
+  TvContactListFile layout;
+  const ContactListReadProblem problem =
+      TvContactList::ReadRecords(path, kModeReadShared, false, layout);
   if (layout.versionRead) doc["version"] = layout.version;
   if (layout.headerValueRead) doc["reserved"] = Hex32(layout.headerValue);
   if (!layout.records.empty()) doc["root"] = ContactRecord31(layout.records[0], true);
-  if (!layout.problem.Ok()) return ContactsOrTextsDamage(doc, layout.problem, recording.ui);
+  if (!problem.Ok()) return ContactsOrTextsDamage(doc, problem, recording.ui);
   if (layout.end != layout.length) Damage(doc, layout.end, "bytes follow the root record");
 }
 
 void DumpReplies(const std::string& path, Json& doc) {
   platform::ScopedRecordingUI recording;
-  StoreContext context;
-  TvTextMessagesArray texts(context.log, context.paths);
-  TvTextListLayout layout;
-  texts.LoadFile(path, &layout);
-  const ReadProblem<TextListProblem>& problem = layout.problem;
+  TvTextListFile layout;
+  const TextListReadProblem problem =
+      TvTextMessagesArray::ReadRecords(path, kModeReadShared, layout);
   if (problem.kind == TextListProblem::kCannotOpen ||
       problem.kind == TextListProblem::kLengthUnknown) {
     return ContactsOrTextsDamage(doc, problem, recording.ui);
@@ -407,17 +395,13 @@ void DumpReplies(const std::string& path, Json& doc) {
     return;
   }
   if (!layout.headerRead) return ContactsOrTextsDamage(doc, problem, recording.ui);
-  doc["header_word"] = Hex32(layout.headerWord);
-  doc["header_value"] = Hex32(texts.m_dwordHeaderValue);
-  doc["count"] = layout.count;
+  doc["header_word"] = Hex32(layout.image.headerWord);
+  doc["header_value"] = Hex32(layout.image.headerValue);
+  doc["count"] = layout.image.count.value_or(0);
   Json items = Json::array();
-  for (uint32_t i = 0; i < texts.GetSize(); ++i) {
-    TvTextMessageItem& item = *texts.GetAt(i);
-    const TvTextListLayout::Record& r = layout.records[i];
-    // The item keeps no data word: its reader drops it, as the conversion does.
-    Json e = ObjectFields(r.offset, r.type, item.GetData(), item.m_csName, item.m_csText,
-                          item.m_dwordStatus);
-    e["value"] = Hex32(r.value);
+  for (const TvTextMessageImage& r : layout.image.items) {
+    Json e = ObjectFields(r.offset, r.type, r.data, r.name, r.text, r.status);
+    e["value"] = Hex32(r.trailing);
     items.push_back(e);
   }
   doc["texts"] = items;

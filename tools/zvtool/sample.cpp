@@ -5,13 +5,13 @@
 #include <fstream>
 #include <vector>
 
-#include "contacts/old_contact_list_writer.h"
+#include "contacts/contacts_format.h"
 #include "database/folders_format.h"
 #include "database/standard_folders.h"
 #include "foundation/coding.h"
 #include "messages/old_message_format.h"
 #include "platform/file_system.h"
-#include "replies/text_messages_writer.h"
+#include "replies/replies_format.h"
 #include "zvtool/commands.h"
 #include "zvtool/tool_common.h"
 

@@ -78,6 +78,27 @@ bool KeptBesideOldFile(const std::string& newData, const char* oldName, const st
   return true;
 }
 
+// The same for a contact or canned-reply list, judged with the store's reader of a list's bytes
+// against bytes, what the plan of the old copy writes.
+bool PlannedListKept(const std::string& newData, const char* oldName, const std::string& newPath,
+                     const std::string& bytes, const TvListBytesReader& read, const char* label,
+                     uint64_t count, Tally& t) {
+  const std::string oldInNew = FixedFile(WithSeparator(newData), oldName);
+  if (!IsExistingFile(oldInNew) || !IsExistingFile(newPath)) return false;
+  platform::ScopedRecordingUI quiet;
+  const TvExistingList found = JudgeExistingListBytes(newPath, bytes, read);
+  if (MayReplace(found)) return false;
+  t.notConvertible += count;
+  t.Problem("not convertible: " + KeptListLine(label, oldInNew, newPath, found));
+  return true;
+}
+
+// Whether the file at path holds exactly bytes.
+bool HoldsBytes(const std::string& path, const std::string& bytes) {
+  std::string held;
+  return IsExistingFile(path) && folders::ReadWholeFile(path, held) && held == bytes;
+}
+
 // What a folder holds: 3.0 files, 3.1 files, and the old message names of its standard folders.
 struct FolderKind {
   bool old = false;
@@ -541,14 +562,18 @@ void VerifyContacts(const std::string& oldData, const std::string& newData, Tall
   TvLog oldLog(oldPaths), newLog(newPaths);
   TvContactList want(oldLog, oldPaths), got(newLog, newPaths);
   platform::ScopedRecordingUI recording;
-  if (!want.LoadOldFile(oldPath, kModeReadShared)) {
-    if (!recording.ui.boxes.empty()) {
-      t.found = 1;
-      t.notConvertible = 1;
-      t.Problem("not convertible: " + oldPath + " is damaged");
-    }
+  // The plan of the old copy: what the conversion writes from it.
+  const TvListPlan plan = want.Plan();
+  if (!want.ReadProblem().Ok()) {
+    t.found = 1;
+    t.notConvertible = 1;
+    t.Problem("not convertible: " + oldPath + " is damaged");
     return;
   }
+  if (plan.verdict == TvListVerdict::kNothingToConvert) return;
+  // A list the old copy itself keeps (it differs there) is judged by the tree it would write.
+  const std::string expected =
+      plan.verdict == TvListVerdict::kConverts ? plan.newBytes : want.Encode();
   t.found = CountAll(want.m_root);
   // Users the group merge drops are never written; the converter keeps the old file for them.
   for (const TvDroppedContact& user : want.DroppedContacts()) {
@@ -557,20 +582,23 @@ void VerifyContacts(const std::string& oldData, const std::string& newData, Tall
     t.Problem("not convertible: " + user.Describe() + ": group '" + user.takenIn +
               "' already holds a contact of that name (the old file keeps it)");
   }
+  const uint64_t convertible = t.found - t.notConvertible;
   const std::string newPath = FixedFile(WithSeparator(newData), TvContactList::kFileName);
   if (!IsExistingFile(newPath) && HasFile(WithSeparator(newData), TvContactList::kOldFileName)) {
-    t.Pending(FixedFile(WithSeparator(newData), TvContactList::kOldFileName),
-              t.found - t.notConvertible);
+    t.Pending(FixedFile(WithSeparator(newData), TvContactList::kOldFileName), convertible);
     return;
   }
-  if (KeptBesideOldFile(
-          newData, TvContactList::kOldFileName, newPath, want.Encode(),
-          [&want](const std::string& path) { return want.ReadList(path); }, "Contact list",
-          t.found - t.notConvertible, t)) {
+  if (PlannedListKept(newData, TvContactList::kOldFileName, newPath, expected,
+                      TvContactList::ListContent, "Contact list", convertible, t)) {
     return;
   }
+  if (HoldsBytes(newPath, expected)) {
+    t.converted += convertible;
+    return;
+  }
+  // Not the bytes planned: the trees tell what is missing or different.
   if (!IsExistingFile(newPath) || !got.LoadFile(newPath)) {
-    t.missing = t.found - t.notConvertible;
+    t.missing = convertible;
     t.Problem("missing: " + newPath + (IsExistingFile(newPath) ? " cannot be read" : ""));
     return;
   }
@@ -591,7 +619,9 @@ void VerifyReplies(const std::string& oldData, const std::string& newData, const
   TvLog log(paths);
   TvTextMessagesArray want(log, paths), got(log, paths);
   platform::ScopedRecordingUI recording;
-  if (!want.LoadFile(oldPath)) {
+  // The plan of the old copy: what the conversion writes from it.
+  const TvListPlan plan = want.Plan(oldName, newName, label);
+  if (!want.ReadProblem().Ok()) {
     t.found = 1;
     t.notConvertible = 1;
     t.Problem("not convertible: " + oldPath + " is damaged");
@@ -604,10 +634,14 @@ void VerifyReplies(const std::string& oldData, const std::string& newData, const
     return;
   }
   // An old file without texts leaves any list as it is (below); one with texts follows the rule.
-  if (want.GetSize() != 0 &&
-      KeptBesideOldFile(
-          newData, oldName, newPath, want.Encode(),
-          [&want](const std::string& path) { return want.ReadList(path); }, label, t.found, t)) {
+  const std::string expected =
+      plan.verdict == TvListVerdict::kConverts ? plan.newBytes : want.Encode();
+  if (want.GetSize() != 0 && PlannedListKept(newData, oldName, newPath, expected,
+                                             TvTextMessagesArray::ListContent, label, t.found, t)) {
+    return;
+  }
+  if (HoldsBytes(newPath, expected)) {
+    t.converted += t.found;
     return;
   }
   if (!IsExistingFile(newPath) || !got.LoadFile(newPath)) {
