@@ -238,7 +238,7 @@ TvListPlan TvContactList::Plan() {
     plan.lines.push_back({DroppedContactLine(contact), kLogError});
   }
   plan.newBytes = Encode();
-  plan.existing = JudgeExistingListBytes(plan.newPath, plan.newBytes, ListContent);
+  plan.existing = JudgeExistingList(plan.newPath, plan.newBytes, ListContent);
   if (!MayReplace(plan.existing)) {
     // Contacts renamed, added or moved in 3.1 since an earlier run: neither file is given up.
     plan.verdict = TvListVerdict::kNotConverted;

@@ -252,10 +252,8 @@ std::string TvDatabase::EncodeFoldersList() {
   return folders::EncodeFoldersFile(records);
 }
 
-TvListContent TvDatabase::ReadFoldersListContent(const std::string& path) {
+TvListContent TvDatabase::ReadFoldersListContent(const std::string& bytes) {
   TvListContent content;
-  std::string bytes;
-  if (!folders::ReadWholeFile(path, bytes)) return content;
   BufferSource source(bytes);
   folders::FoldersFile file;
   const folders::Problem problem = folders::ReadFoldersFile(source, file);

@@ -62,8 +62,8 @@ class TvDatabase : public TvFolderLookup {
   bool ApplyFoldersPlan(const TvFoldersPlan& plan, TvBool deleteOld);
   // The folders list as "Folders.List" holds it.
   std::string EncodeFoldersList();
-  // What the folders file at path holds, read without showing anything.
-  static TvListContent ReadFoldersListContent(const std::string& path);
+  // What a folders file's bytes hold.
+  static TvListContent ReadFoldersListContent(const std::string& bytes);
 
   // The id of the first folder with that name (case-insensitive), else the standard folder of
   // that name ("Sent" for id 2), else FOLDER_NONE.

@@ -28,17 +28,6 @@ TvExistingList JudgeExistingList(const std::string& path, const std::string& new
   std::string bytes;
   if (!ReadWholeList(path, bytes)) return TvExistingList::kUnreadable;
   if (bytes == newBytes) return TvExistingList::kSame;
-  const TvListContent content = read(path);
-  if (!content.readsAsFormat) return TvExistingList::kNotAList;
-  return content.holdsSomething ? TvExistingList::kDiffers : TvExistingList::kHoldsNothing;
-}
-
-TvExistingList JudgeExistingListBytes(const std::string& path, const std::string& newBytes,
-                                      const TvListBytesReader& read) {
-  if (!FileExists(path)) return TvExistingList::kAbsent;
-  std::string bytes;
-  if (!ReadWholeList(path, bytes)) return TvExistingList::kUnreadable;
-  if (bytes == newBytes) return TvExistingList::kSame;
   const TvListContent content = read(bytes);
   if (!content.readsAsFormat) return TvExistingList::kNotAList;
   return content.holdsSomething ? TvExistingList::kDiffers : TvExistingList::kHoldsNothing;

@@ -30,8 +30,6 @@ struct TvListContent {
   bool readsAsFormat = false;   // the whole list reads as the store's 3.1 format
   bool holdsSomething = false;  // folders beyond the standard ones, groups, texts
 };
-// Reads the list at path without showing anything.
-using TvListReader = std::function<TvListContent(const std::string& path)>;
 
 // What the conversion finds where it is about to write a list file.
 enum class TvExistingList {
@@ -43,14 +41,12 @@ enum class TvExistingList {
   kUnreadable,    // there, but its bytes cannot be read (reported): kept
 };
 
-// Judges the file at path (the name as found, in any letter case) against newBytes.
+// What a store's reader makes of a list's bytes, read without showing anything.
+using TvListReader = std::function<TvListContent(const std::string& bytes)>;
+// Judges the file at path (the name as found, in any letter case) against newBytes, reading it
+// once: its bytes are held against newBytes and then handed to read.
 TvExistingList JudgeExistingList(const std::string& path, const std::string& newBytes,
                                  const TvListReader& read);
-// What a store's reader makes of a list's bytes, read without showing anything.
-using TvListBytesReader = std::function<TvListContent(const std::string& bytes)>;
-// The same, reading the file once: its bytes are held against newBytes and then handed to read.
-TvExistingList JudgeExistingListBytes(const std::string& path, const std::string& newBytes,
-                                      const TvListBytesReader& read);
 // Whether the list found may be replaced by the new one.
 inline bool MayReplace(TvExistingList found) {
   return found != TvExistingList::kDiffers && found != TvExistingList::kUnreadable;

@@ -92,7 +92,7 @@ TvListPlan TvTextMessagesArray::Plan(const std::string& oldName, const std::stri
     }
   }
   plan.newBytes = Encode();
-  plan.existing = JudgeExistingListBytes(plan.newPath, plan.newBytes, ListContent);
+  plan.existing = JudgeExistingList(plan.newPath, plan.newBytes, ListContent);
   plan.oldFileMayGo = true;
   const bool mayHoldTexts = plan.existing == TvExistingList::kUnreadable ||
                             plan.existing == TvExistingList::kNotAList ||

@@ -63,8 +63,8 @@ bool HasFile(const std::string& dataFolder, const char* name) {
 
 // A 3.1 list that the conversion kept beside its old file because it held other content (changed
 // in 3.1 since an earlier run): nothing is lost, the old file in the converted folder still holds
-// count items. Judged by the store's own rule, the list there against the list the old copy
-// gives; true (and told) when it was kept.
+// count items. Judged by the store's own rule, the list there against bytes, what the plan of the
+// old copy writes; true (and told) when it was kept.
 bool KeptBesideOldFile(const std::string& newData, const char* oldName, const std::string& newPath,
                        const std::string& bytes, const TvListReader& read, const char* label,
                        uint64_t count, Tally& t) {
@@ -72,21 +72,6 @@ bool KeptBesideOldFile(const std::string& newData, const char* oldName, const st
   if (!IsExistingFile(oldInNew) || !IsExistingFile(newPath)) return false;
   platform::ScopedRecordingUI quiet;
   const TvExistingList found = JudgeExistingList(newPath, bytes, read);
-  if (MayReplace(found)) return false;
-  t.notConvertible += count;
-  t.Problem("not convertible: " + KeptListLine(label, oldInNew, newPath, found));
-  return true;
-}
-
-// The same for a contact or canned-reply list, judged with the store's reader of a list's bytes
-// against bytes, what the plan of the old copy writes.
-bool PlannedListKept(const std::string& newData, const char* oldName, const std::string& newPath,
-                     const std::string& bytes, const TvListBytesReader& read, const char* label,
-                     uint64_t count, Tally& t) {
-  const std::string oldInNew = FixedFile(WithSeparator(newData), oldName);
-  if (!IsExistingFile(oldInNew) || !IsExistingFile(newPath)) return false;
-  platform::ScopedRecordingUI quiet;
-  const TvExistingList found = JudgeExistingListBytes(newPath, bytes, read);
   if (MayReplace(found)) return false;
   t.notConvertible += count;
   t.Problem("not convertible: " + KeptListLine(label, oldInNew, newPath, found));
@@ -588,7 +573,7 @@ void VerifyContacts(const std::string& oldData, const std::string& newData, Tall
     t.Pending(FixedFile(WithSeparator(newData), TvContactList::kOldFileName), convertible);
     return;
   }
-  if (PlannedListKept(newData, TvContactList::kOldFileName, newPath, expected,
+  if (KeptBesideOldFile(newData, TvContactList::kOldFileName, newPath, expected,
                       TvContactList::ListContent, "Contact list", convertible, t)) {
     return;
   }
@@ -636,7 +621,7 @@ void VerifyReplies(const std::string& oldData, const std::string& newData, const
   // An old file without texts leaves any list as it is (below); one with texts follows the rule.
   const std::string expected =
       plan.verdict == TvListVerdict::kConverts ? plan.newBytes : want.Encode();
-  if (want.GetSize() != 0 && PlannedListKept(newData, oldName, newPath, expected,
+  if (want.GetSize() != 0 && KeptBesideOldFile(newData, oldName, newPath, expected,
                                              TvTextMessagesArray::ListContent, label, t.found, t)) {
     return;
   }
