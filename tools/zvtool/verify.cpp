@@ -434,7 +434,13 @@ void VerifyFoldersList(const FolderPlan& plan, const std::string& newData, Tally
           if (standard == nullptr || folder.id == record.id) standard = &folder;
         }
       }
-      if (standard == nullptr) {
+      // A dropped folder whose own directory still holds messages is not carried by a standard
+      // folder that shares its id: the conversion names it NOT converted.
+      bool stranded = false;
+      for (const TvStrandedFolder& left : plan.leftBehind) {
+        stranded = stranded || (left.folder.id == record.id && left.folder.name == record.name);
+      }
+      if (standard == nullptr || stranded) {
         ++t.notConvertible;
         t.Problem("not convertible: folder '" + record.name + "' (id " + std::to_string(record.id) +
                   "): its name or id is taken");
