@@ -13,6 +13,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <random>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -63,6 +64,7 @@ struct Description {
   int editedLists = 0;                          // a mask over kListStores
   int letterCase[std::size(kFixedNames)] = {};  // 0 as written, 1 upper, 2 lower
   bool cutMessage = false, cutList = false, mergeDrop = false, stranded = false, collision = false;
+  bool foreignNewFile = false;  // another 3.1 file already under a message's new name
   int cutListIndex = 1;
   bool deleteOld = true;
 
@@ -83,6 +85,7 @@ struct Description {
     d.mergeDrop = pick(4) == 0;
     d.stranded = pick(4) == 0;
     d.collision = pick(4) == 0;
+    d.foreignNewFile = pick(5) == 0;
     d.deleteOld = pick(3) != 0;
     return d;
   }
@@ -104,6 +107,7 @@ struct Description {
     if (mergeDrop) out << "; Work/work merge drop";
     if (stranded) out << "; a stranded folder";
     if (collision) out << "; a new-name collision";
+    if (foreignNewFile) out << "; a foreign 3.1 file under a new name";
     out << "; delete-old " << (deleteOld ? "on" : "off");
     return out.str();
   }
@@ -237,6 +241,12 @@ void AgreementTest::Generate(const Description& d) {
     std::string twin = original;
     twin[twin.find('/') + 11] = twin[twin.find('/') + 11] == 'A' ? 'B' : 'A';
     ASSERT_TRUE(tvtest::WriteWholeFile(data + twin, tvtest::ReadWholeFile(data + original)));
+  }
+  if (d.foreignNewFile) {
+    const std::string message = messages[rng() % messages.size()];
+    const std::string dir = message.substr(0, message.find('/') + 1);
+    ASSERT_TRUE(tvtest::WriteWholeFile(
+        data + dir + tvtest::NewMessageName(message.substr(dir.size())), "someone else's file"));
   }
   if (d.mergeDrop) {
     TvOldContactUserImage first = contacts_support::OldUser("Sales");
@@ -386,7 +396,12 @@ void AgreementTest::RunCase(const Description& d) {
     inWalkedFolders += isWalked ? 1 : 0;
     foretold[file] = failing.count(file) ? failing[file] : isWalked ? "Converted" : "left behind";
   }
+  std::map<std::string, size_t> tally;
+  for (const auto& [file, verdict] : foretold) ++tally[verdict];
   EXPECT_EQ(report["messages"]["found"], inWalkedFolders);
+  EXPECT_EQ(report["messages"]["convert"], tally["Converted"]);
+  EXPECT_EQ(report["messages"]["not_loaded"], tally["NOT loaded"]);
+  EXPECT_EQ(report["messages"]["not_saved"], tally["NOT saved"]);
 
   std::vector<std::string> errors;
   const int converted = Convert(d.deleteOld, errors);
@@ -450,13 +465,30 @@ void AgreementTest::RunCase(const Description& d) {
   }
   EXPECT_EQ(foretoldLists, doneLists) << "check's list verdicts (left) and the conversion's\n"
                                       << report.dump(1);
+  // The Error lines and boxes check quotes are the ones the conversion then shows.
+  std::vector<std::string> quoted;
+  for (const ListStore& store : kListStores) {
+    const json& verdict = report[store.checkKey];
+    if (verdict["state"].get<std::string>().rfind("NOT converted", 0) == 0) {
+      std::istringstream parts(
+          std::regex_replace(verdict["reason"].get<std::string>(), std::regex("; "), "\n"));
+      for (std::string part; std::getline(parts, part);) quoted.push_back(part);
+    }
+    for (const json& line : verdict.value("dropped_users", json::array())) quoted.push_back(line);
+  }
+  for (const std::string& line : quoted) {
+    EXPECT_TRUE(
+        std::any_of(errors.begin(), errors.end(),
+                    [&line](const std::string& e) { return e.find(line) != std::string::npos; }))
+        << "check quotes an error the conversion does not show: " << line;
+  }
 
   // verify: nothing lost, and undone exactly where the conversion left something undone.
   RunResult verify = Zvtool({"verify", backup, data, "--json"});
   const json table = json::parse(verify.out, nullptr, false);
   ASSERT_FALSE(table.is_discarded()) << verify.out << verify.err;
   EXPECT_EQ(verify.exitCode, converted) << table.dump(1);
-  std::map<std::string, uint64_t> lost, undone, expectedUndone;
+  std::map<std::string, uint64_t> lost, undone, found;
   std::map<std::string, bool> listUndone;
   for (const json& store : table["stores"]) {
     const std::string name = store["store"];
@@ -464,7 +496,24 @@ void AgreementTest::RunCase(const Description& d) {
     undone[name] =
         store["not_convertible"].get<uint64_t>() + store["not_converted_yet"].get<uint64_t>();
     if (undoneLists.count(name)) listUndone[name] = undone[name] != 0;
+    found[name] = store["found"];
+    EXPECT_EQ(store["found"], store["converted"].get<uint64_t>() + lost[name] + undone[name])
+        << store.dump();
   }
+  // Both tools read the same folder: what check counts in a store it converts, verify finds.
+  std::map<std::string, uint64_t> counted, foundToo;
+  auto count = [&](const char* name, const char* key, std::initializer_list<const char*> fields) {
+    if (report[key]["state"].get<std::string>().rfind("converts", 0) != 0) return;
+    for (const char* field : fields) counted[name] += report[key][field].get<uint64_t>();
+    counted[name] += report[key].value("dropped_users", json::array()).size();
+    foundToo[name] = found[name];
+  };
+  count("folders list", "folders_list", {"folders_read"});
+  count("names index", "names_index", {"records"});
+  count("contact list", "contact_list", {"groups", "users"});
+  count("fast replies", "fast_replies", {"texts"});
+  count("auto answers", "auto_answers", {"texts"});
+  EXPECT_EQ(counted, foundToo) << "items check counts (left), verify finds (right)";
   EXPECT_EQ(lost, (std::map<std::string, uint64_t>{{"folders list", 0},
                                                    {"names index", 0},
                                                    {"messages", 0},
