@@ -60,7 +60,7 @@ struct Description {
   uint32_t seed = 0;
   int messages = 0, userFolders = 0;
   Rerun rerun = Rerun::kFresh;
-  bool earlierRunDeletedOld = false;            // for the reruns
+  bool earlierRunDeletedOld = false;            // for "converted before, run again"
   int editedLists = 0;                          // a mask over kListStores
   int letterCase[std::size(kFixedNames)] = {};  // 0 as written, 1 upper, 2 lower
   bool cutMessage = false, cutList = false, mergeDrop = false, stranded = false, collision = false;
@@ -94,7 +94,9 @@ struct Description {
     std::ostringstream out;
     out << "seed " << seed << ": " << messages << " messages, " << userFolders << " user folders, "
         << kRerunNames[static_cast<int>(rerun)];
-    if (rerun != Rerun::kFresh) out << (earlierRunDeletedOld ? " (old deleted)" : " (old kept)");
+    if (rerun == Rerun::kConvertedBefore) {
+      out << (earlierRunDeletedOld ? " (old deleted)" : " (old kept)");
+    }
     for (size_t i = 0; rerun == Rerun::kListEditedSince && i < std::size(kListStores); ++i) {
       if (editedLists & (1 << i)) out << " " << kListStores[i].newName;
     }
