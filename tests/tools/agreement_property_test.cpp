@@ -188,8 +188,8 @@ int EnvironmentNumber(const char* name, int otherwise) {
 class AgreementTest : public tvtest::ScratchTest {
  protected:
   // The data folder the converter binary finds in its private home.
-  std::string home() const { return scratch.File("home"); }
-  std::string DataFolder() const { return home() + "/.local/share/Tarvo software/Zorvane/"; }
+  std::string Home() const { return scratch.File("home"); }
+  std::string DataFolder() const { return Home() + "/.local/share/Tarvo software/Zorvane/"; }
 
   RunResult Zvtool(const std::vector<std::string>& arguments) {
     return tooltest::Run(tooltest::Binary("zvtool"), arguments, scratch.Path());
@@ -210,9 +210,9 @@ class AgreementTest : public tvtest::ScratchTest {
       return RunOutcome().failures != 0 ? 1 : 0;
     }
     RunResult r = tooltest::Run(tooltest::Binary("zv30to31"), {"/SILENT"}, scratch.Path(),
-                                {"HOME=" + home(), "XDG_CONFIG_HOME=" + home() + "/.config",
-                                 "XDG_DATA_HOME=" + home() + "/.local/share",
-                                 "XDG_RUNTIME_DIR=" + home(), "TMPDIR=" + scratch.File("tmp")});
+                                {"HOME=" + Home(), "XDG_CONFIG_HOME=" + Home() + "/.config",
+                                 "XDG_DATA_HOME=" + Home() + "/.local/share",
+                                 "XDG_RUNTIME_DIR=" + Home(), "TMPDIR=" + scratch.File("tmp")});
     std::istringstream lines(r.err);
     for (std::string line; std::getline(lines, line);) errors.push_back(line);
     return r.exitCode;
@@ -224,7 +224,7 @@ class AgreementTest : public tvtest::ScratchTest {
 
 void AgreementTest::Generate(const Description& d) {
   const std::string data = DataFolder();
-  fs::create_directories(home() + "/.local/share/Tarvo software");
+  fs::create_directories(Home() + "/.local/share/Tarvo software");
   RunResult sample = Zvtool({"sample", data, "--messages", std::to_string(d.messages), "--folders",
                              std::to_string(d.userFolders), "--seed", std::to_string(d.seed)});
   ASSERT_EQ(sample.exitCode, 0) << sample.err;
