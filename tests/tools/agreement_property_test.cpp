@@ -180,6 +180,13 @@ std::string EditedList(int store) {
   }
 }
 
+// Cases per run: under the sanitizers every process runs several times slower.
+#ifdef __SANITIZE_ADDRESS__
+constexpr int kDefaultCases = 16;
+#else
+constexpr int kDefaultCases = 32;
+#endif
+
 int EnvironmentNumber(const char* name, int otherwise) {
   const char* value = std::getenv(name);
   return value && *value ? std::atoi(value) : otherwise;
@@ -529,7 +536,7 @@ void AgreementTest::RunCase(const Description& d) {
 }
 
 TEST_F(AgreementTest, CheckTheConversionAndVerifyAgreeOnGeneratedFolders) {
-  const int cases = EnvironmentNumber("ZV_AGREEMENT_CASES", 32);
+  const int cases = EnvironmentNumber("ZV_AGREEMENT_CASES", kDefaultCases);
   const uint32_t first = static_cast<uint32_t>(EnvironmentNumber("ZV_AGREEMENT_SEED", 1));
   for (int i = 0; i < cases; ++i) {
     const Description d = Description::Draw(first + static_cast<uint32_t>(i));
