@@ -292,7 +292,6 @@ void AgreementTest::Generate(const Description& d) {
     tvtest::OldDataFolder(data).Message("Stranded", left);
   }
 
-  std::vector<std::string> ignored;
   switch (d.rerun) {
     case Rerun::kFresh:
       break;
