@@ -11,7 +11,6 @@
 #include "app/run_report.h"
 #include "database/folders_format.h"
 #include "replies/replies_format.h"
-#include "support/conversion_log_reader.h"
 #include "support/new_message_bytes.h"
 #include "support/old_contacts_writer.h"
 #include "support/old_data_writer.h"
@@ -197,71 +196,6 @@ TEST_F(CheckTest, LeftoverTemporaryFilesGetTheConversionsVerdicts) {
     reported[entry["file"].get<std::string>().substr(data.size())] = entry["verdict"];
   }
   EXPECT_EQ(reported, verdicts) << report["leftovers"].dump(1);
-}
-
-// A rerun after a conversion, as check foretells it and the conversion then does it: after
-// delete-old every list is already converted and left alone; without it each list is written
-// again with the same bytes; a list changed in 3.1 is kept with its old file, check quotes the
-// Error line the conversion then writes, and verify finds nothing lost.
-TEST_F(CheckTest, ARerunOfEveryListIsForetoldAsTheConversionDoesIt) {
-  using contacts_support::GroupRecord;
-  TvTextMessagesImage texts;
-  texts.items = {contacts_support::CannedText("Edited", "in 3.1")};
-  const std::pair<const char*, const char*> lists[] = {{"folders_list", "Folders.List"},
-                                                       {"contact_list", "Contacts.List"},
-                                                       {"fast_replies", "FastReplys.List"},
-                                                       {"auto_answers", "AutoAnswers.List"}};
-  const std::string edited[] = {
-      folders::EncodeFoldersFile({tvtest::Folder("Added in 3.1", 40)}),
-      contacts_support::ContactsFile(
-          GroupRecord(0, "", "", 0, {{1, "Edited", GroupRecord(0, "Edited", "", 0, {})}})),
-      EncodeTextMessages(texts), EncodeTextMessages(texts)};
-  enum Rerun { kAfterDeleteOld, kSameLists, kEditedLists };
-  for (Rerun rerun : {kAfterDeleteOld, kSameLists, kEditedLists}) {
-    SCOPED_TRACE(rerun);
-    const std::string name = "rerun" + std::to_string(rerun);
-    ASSERT_NO_FATAL_FAILURE(WriteSample(name, {.messages = 3}));
-    const std::string data = scratch.File(name) + kSep;
-    const std::string backup = scratch.File(name + " backup");
-    ASSERT_TRUE(tooltest::CopyTree(data, backup));
-    tooltest::ConvertInProcess(data, scratch.File("staging"), rerun == kAfterDeleteOld);
-    for (size_t i = 0; rerun == kEditedLists && i < std::size(lists); ++i) {
-      ASSERT_TRUE(tvtest::WriteWholeFile(data + lists[i].second, edited[i]));
-    }
-    std::ostringstream out, err;
-    EXPECT_EQ(zvtool::RunCheck(data, true, out, err),
-              rerun == kEditedLists ? zvtool::kExitNo : zvtool::kExitOk)
-        << out.str();
-    const auto report = nlohmann::json::parse(out.str());
-
-    tooltest::ConvertInProcess(data, scratch.File("staging"), false);
-    const auto log = tvtest::ConversionLogEntries(data + "Conversion3.0-3.1.Log.Txt");
-    EXPECT_EQ(log.empty(), rerun != kEditedLists) << "a log is kept only for an Error line";
-    for (size_t i = 0; i < std::size(lists); ++i) {
-      const auto& store = report[lists[i].first];
-      const std::string state = store["state"];
-      SCOPED_TRACE(state);
-      if (rerun == kAfterDeleteOld) {
-        EXPECT_EQ(state.rfind("already converted", 0), 0u);
-      } else if (rerun == kSameLists) {
-        EXPECT_EQ(state, "converts");
-      }
-      if (rerun != kEditedLists) continue;
-      EXPECT_EQ(state.rfind("NOT converted", 0), 0u);
-      EXPECT_NE(std::find(log.begin(), log.end(), "Error: " + store["reason"].get<std::string>()),
-                log.end());
-      EXPECT_EQ(tvtest::ReadWholeFile(data + lists[i].second), edited[i]);
-    }
-    std::ostringstream verified, verifyErr;
-    zvtool::RunVerify(backup, data, true, verified, verifyErr);
-    const auto table = nlohmann::json::parse(verified.str());
-    EXPECT_NE(table["result"], "LOSS OR DIFFERENCE FOUND") << verified.str();
-    for (const auto& store : table["stores"]) {
-      EXPECT_EQ(store["found"].get<uint64_t>(),
-                store["converted"].get<uint64_t>() + store["not_convertible"].get<uint64_t>())
-          << store.dump();
-    }
-  }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -90,8 +90,9 @@ ListVerdict ReportPlan(const TvListPlan& plan, const ReadProblem<Kind>& problem,
   v.report["file"] = JsonText(plan.oldPath);
   v.report["verdict"] = VerdictKey(plan.verdict);
   v.failure = plan.Failure() || plan.verdict == TvListVerdict::kNotConverted;
-  std::string reason = plan.reason;
-  if (!problem.Ok() && !ui.boxes.empty()) reason += ": " + BoxTexts(ui);
+  // The reason is what the conversion will show: the reader's box for a damaged file, else the
+  // plan's own words.
+  const std::string reason = !problem.Ok() && !ui.boxes.empty() ? BoxTexts(ui) : plan.reason;
   // A plain "converts" when nothing is added to it, as scripts compare it.
   std::string words = StateWords(plan.verdict);
   if (plan.Failure() && plan.verdict == TvListVerdict::kConverts) {
@@ -99,7 +100,7 @@ ListVerdict ReportPlan(const TvListPlan& plan, const ReadProblem<Kind>& problem,
   }
   const bool plain =
       plan.verdict == TvListVerdict::kConverts && !plan.Failure() && !plan.createsOldFile;
-  v.report["state"] = plain ? words : words + ": " + reason;
+  v.report["state"] = plain ? words : words + ": " + plan.reason;
   v.report["reason"] = JsonText(reason);
   NameProblem(problem, v.report);
   Json lines = Json::array();

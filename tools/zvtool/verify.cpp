@@ -270,6 +270,14 @@ std::string CompareMessage(TvMessage& expected, const std::string& newPath) {
   return std::string();
 }
 
+// Two files of the same bytes.
+bool SameFile(const std::string& a, const std::string& b) {
+  if (!IsExistingFile(a) || !IsExistingFile(b) || FileLength(a) != FileLength(b)) return false;
+  uint64_t where = 0;
+  std::string why;
+  return SameBytes(a, 0, b, 0, FileLength(a), &where, &why);
+}
+
 void VerifyMessages(const TvFoldersPlan& plan, const std::string& newData,
                     const std::string& scratch, Tally& t) {
   OldMessageLoader loader(scratch);
@@ -347,8 +355,16 @@ void VerifyMessages(const TvFoldersPlan& plan, const std::string& newData,
       }
       if (firstDifference.empty()) firstDifference = difference;
     }
+    const std::string oldInNew = Rebase(olds.front(), plan.dataFolder, newData);
     if (matched) {
       ++t.converted;
+    } else if (SameFile(olds.front(), oldInNew) &&
+               SameFile(newPath, Rebase(newPath, newData, plan.dataFolder))) {
+      // The 3.1 file was there before the conversion, as it is now, and the old file is kept:
+      // the conversion did not save the message over another file, and nothing is lost.
+      ++t.notConvertible;
+      t.Problem("not convertible: " + oldInNew + ": its 3.1 file " + newPath +
+                " was there before the conversion and holds another message");
     } else {
       ++t.different;
       t.Problem("different: " + olds.front() + " -> " + newPath + ": " + firstDifference);
@@ -447,7 +463,13 @@ void VerifyFoldersList(const TvFoldersPlan& plan, const std::string& newData, Ta
           if (standard == nullptr || folder.id == record.id) standard = &folder;
         }
       }
-      if (standard == nullptr) {
+      // A dropped folder whose own directory still holds messages is not carried by a standard
+      // folder that shares its id: the conversion names it NOT converted.
+      bool stranded = false;
+      for (const TvStrandedFolder& left : plan.stranded) {
+        stranded = stranded || (left.folder.id == record.id && left.folder.name == record.name);
+      }
+      if (standard == nullptr || stranded) {
         ++t.notConvertible;
         t.Problem("not convertible: folder '" + record.name + "' (id " + std::to_string(record.id) +
                   "): its name or id is taken");
