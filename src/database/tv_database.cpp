@@ -102,10 +102,6 @@ void TvDatabase::FolderDirectory(std::string& out, int32_t id) {
   } else {
     out += folder->m_csName;
   }
-  // Made once per run (never in a dry run): every message asks for its folder's directory.
-  if (!DryRun() && m_madeDirectories.count(out) == 0 && EnsureDirectory(out)) {
-    m_madeDirectories.insert(out);
-  }
   AppendBackslash(out);
 }
 
@@ -319,14 +315,29 @@ TvDatabase::FolderWork TvDatabase::ListFolder(TvFolder& folder) {
   FolderDirectory(work.directory, folder.m_id);
   work.unreadable = UnreadableFolderLine(folder.m_csName, work.directory);
   if (!work.unreadable.empty()) return work;
-  // An earlier run's leftovers are settled before the listing: a recovered file is no old file.
-  if (!DryRun()) SettleLeftovers(JudgeLeftovers(work.directory, false), m_log);
-  TvStringList names;
-  ListNames(names, work.directory + "*" + ".Message", 0);
-  for (std::string& name : names) {
-    if (name.size() == kOldMessageNameLength) work.names.push_back(std::move(name));
-  }
+  work.names = OldMessageFileNames(work.directory);
   return work;
+}
+
+std::string TvDatabase::SkippedFolderLine(const FolderWork& work) {
+  const TvFolder& folder = *work.folder;
+  if (folder.m_id == FOLDER_CURRENT) {
+    return "Folder: '" + folder.m_csName +
+           "' , NOT converted, its id 65520 is reserved for the current folder";
+  }
+  if (!work.usable) {
+    return "Folder: '" + folder.m_csName + "' , NOT converted, its name is no plain folder name";
+  }
+  return work.unreadable;
+}
+
+void TvDatabase::PrepareFolder(TvFolder& folder) {
+  if (folder.m_id == FOLDER_CURRENT || !HasUsableDirectory(folder)) return;
+  std::string directory;
+  FolderDirectory(directory, folder.m_id);
+  EnsureDirectory(directory);
+  if (!UnreadableFolderLine(folder.m_csName, directory).empty()) return;
+  SettleLeftovers(JudgeLeftovers(directory, false), m_log);
 }
 
 void TvDatabase::CommitBatch(TvMessage& message, TvBool deleteOld) {
@@ -375,23 +386,33 @@ void TvDatabase::CommitBatch(TvMessage& message, TvBool deleteOld) {
   m_log.Settle();
 }
 
+namespace {
+
+// The outcome of a message the plan refuses (or whose new file cannot be written).
+TvMessageBatch::Outcome Refused(const TvMessagePlan& plan, size_t tag) {
+  using Verdict = TvMessagePlan::Verdict;
+  TvMessageBatch::Outcome refused;
+  refused.oldPath = plan.oldPath;
+  refused.finalPath = plan.newPath;
+  refused.tag = tag;
+  refused.bytes = plan.bytes;
+  refused.refusal = plan.verdict == Verdict::kNameTaken ? TvMessageBatch::Refusal::kNameTaken
+                    : plan.verdict == Verdict::kExistingDiffers
+                        ? TvMessageBatch::Refusal::kExistingDiffers
+                        : TvMessageBatch::Refusal::kFailed;
+  return refused;
+}
+
+}  // namespace
+
 bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBool deleteOld,
                                uint64_t& done) {
+  const std::string skipped = SkippedFolderLine(work);
+  if (!skipped.empty()) {
+    SkipFolder(skipped);
+    return true;
+  }
   TvFolder& folder = *work.folder;
-  if (folder.m_id == FOLDER_CURRENT) {
-    SkipFolder("Folder: '" + folder.m_csName +
-               "' , NOT converted, its id 65520 is reserved for the current folder");
-    return true;
-  }
-  if (!work.usable) {
-    SkipFolder("Folder: '" + folder.m_csName +
-               "' , NOT converted, its name is no plain folder name");
-    return true;
-  }
-  if (!work.unreadable.empty()) {
-    SkipFolder(work.unreadable);
-    return true;
-  }
   Progress().Folder(folder.m_csName);
   m_listener->FolderEntered(folder.m_csName, work.directory, work.names.size());
   bool stopped = false;
@@ -419,19 +440,15 @@ bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBoo
     // place among the other lines.
     m_listener->Loaded(path, message);
     const size_t place = m_log.Reserve();
-    TvMessage::StageResult staged = message.Stage(path, place);
-    if (staged == TvMessage::StageResult::kCommitFirst) {
+    TvMessagePlan plan = message.Plan(path, message.Batch().Names());
+    if (plan.verdict == TvMessagePlan::Verdict::kCommitFirst) {
+      // The two files of one new name meet as in a run of one file at a time.
       CommitBatch(message, deleteOld);
-      staged = message.Stage(path, place);
+      plan = message.Plan(path, message.Batch().Names());
     }
-    if (staged != TvMessage::StageResult::kStaged) {
-      TvMessageBatch::Outcome refused;
-      refused.oldPath = path;
-      refused.tag = place;
-      refused.refusal = staged == TvMessage::StageResult::kNameTaken
-                            ? TvMessageBatch::Refusal::kNameTaken
-                            : TvMessageBatch::Refusal::kFailed;
-      m_listener->Decided(refused);
+    if (!plan.Converts() || !message.Stage(plan, place)) {
+      if (plan.Converts()) plan.verdict = TvMessagePlan::Verdict::kNoPlace;
+      m_listener->Decided(Refused(plan, place));
       m_log.Fill(place, "Message: " + path + " , NOT saved", kLogError);
       ++RunOutcome().messagesNotConverted;
     } else if (message.Batch().Full()) {
@@ -453,6 +470,54 @@ bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBoo
   return true;
 }
 
+void TvDatabase::PlanMessages() {
+  TvMessage message(m_log, *this);
+  LoadFoldersList(true);
+  std::vector<FolderWork> work;
+  uint64_t total = 0;
+  for (uint32_t i = 0; i < m_folders.GetSize(); ++i) {
+    work.push_back(ListFolder(*m_folders[i]));
+    total += work.back().names.size();
+  }
+  Progress().Begin(total);
+  // The new names the plans hand out, as a run that commits every file it plans would.
+  TvNewNames names;
+  uint64_t done = 0;
+  for (const FolderWork& folder : work) {
+    const std::string skipped = SkippedFolderLine(folder);
+    if (!skipped.empty()) {
+      m_listener->FolderSkipped(skipped);
+      continue;
+    }
+    Progress().Folder(folder.folder->m_csName);
+    m_listener->FolderEntered(folder.folder->m_csName, folder.directory, folder.names.size());
+    for (const std::string& name : folder.names) {
+      const std::string path = folder.directory + name;
+      m_listener->MessageFound(path);
+      if (!message.ReadOld(path)) {
+        m_listener->NotLoaded(path, message);
+      } else {
+        m_listener->Loaded(path, message);
+        const TvMessagePlan plan = message.Plan(path, names);
+        if (plan.Converts()) {
+          names.AddCommitted(plan.key);
+          TvMessageBatch::Outcome converts;
+          converts.oldPath = path;
+          converts.finalPath = plan.newPath;
+          converts.committed = true;
+          converts.bytes = plan.bytes;
+          converts.replacedBytes = plan.replacedBytes;
+          m_listener->Decided(converts);
+        } else {
+          m_listener->Decided(Refused(plan, 0));
+        }
+      }
+      Progress().Messages(++done);
+    }
+  }
+  Progress().End();
+}
+
 void TvDatabase::SkipFolder(const std::string& line) {
   m_listener->FolderSkipped(line);
   Log(line, kLogError);
@@ -468,19 +533,14 @@ int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
     CommitBatch(message, deleteOld);
     return true;
   });
-  if (DryRun()) {
-    message.SetBatch(std::make_unique<TvDryRunBatch>(m_dryRunScratch));
-    deleteOld = 0;
-  } else {
-    // Before the folders list is read: a recovered "Folders.List" is the list of an earlier run.
-    SettleLeftovers(JudgeLeftovers(DataFolder(), true), m_log);
-  }
-  const TvBool loaded = LoadFoldersList(DryRun());
+  // Before the folders list is read: a recovered "Folders.List" is the list of an earlier run.
+  SettleLeftovers(JudgeLeftovers(DataFolder(), true), m_log);
+  const TvBool loaded = LoadFoldersList();
   // Messages of a dropped folder that no kept folder reaches would exist nowhere once the old
   // folders file is gone: each such folder is named, and the old folders file stays.
   const std::vector<TvStrandedFolder> stranded = StrandedFolders();
   for (const TvStrandedFolder& folder : stranded) Log(StrandedFolderLine(folder), kLogError);
-  if (loaded && !DryRun()) {
+  if (loaded) {
     TvExistingList found = TvExistingList::kAbsent;
     TvBool saved = SaveFoldersList(&found);
     if (saved) ++RunOutcome().listFilesConverted;
@@ -506,6 +566,7 @@ int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
   std::vector<FolderWork> work;
   uint64_t total = 0;
   for (uint32_t i = 0; i < m_folders.GetSize(); ++i) {
+    PrepareFolder(*m_folders[i]);
     work.push_back(ListFolder(*m_folders[i]));
     total += work.back().names.size();
   }

@@ -20,7 +20,6 @@
 #include "support/fault_sweep.h"
 #include "support/new_format_reader.h"
 #include "support/new_message_bytes.h"
-#include "support/walk_verdicts.h"
 
 namespace tvtest {
 namespace {
@@ -114,11 +113,8 @@ TEST_F(ConvertDatabaseTest, TwoOldFilesWithOneNewNameConvertOnlyTheFirst) {
   second.hexName = "0A1B2C3D000000008293A4B500000000";
   std::string a = data.Message("Inbox", first);
   std::string b = data.Message("Inbox", second);
-  const MessageVerdicts foretold = DryWalkVerdicts(
-      data.Path(), scratch.Path() + "staging", scratch.Path() + "dry" + platform::kPathSeparator);
   Convert(1);
   std::vector<std::string> entries = LogEntries();
-  EXPECT_EQ(foretold, LoggedVerdicts(entries));
   int converted = 0;
   int notSaved = 0;
   std::string kept;
@@ -331,15 +327,12 @@ TEST_F(ConvertDatabaseTest, RerunReplacesAnExistingNewFileOnlyWithIdenticalBytes
     ASSERT_TRUE(WriteWholeFile(newFile, earlier));
     data.Folders({Folder("Work", 7)});
     const uint32_t errorsBefore = log.m_dwordErrorCount;
-    const MessageVerdicts foretold = DryWalkVerdicts(
-        data.Path(), scratch.Path() + "staging", scratch.Path() + "dry" + platform::kPathSeparator);
 
     ConvertInNewRun(1);
     EXPECT_EQ(ReadWholeFile(newFile), earlier);
     EXPECT_FALSE(PathExists(newFile + TvReplacingFile::kTempSuffix));
     EXPECT_EQ(PathExists(old), !c.identical);
     const std::vector<std::string> lines = LogEntries();
-    EXPECT_EQ(foretold, LoggedVerdicts(lines));
     const std::string outcome = old + (c.identical ? " , Converted" : " , NOT saved");
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
       return line.find(outcome) != std::string::npos;

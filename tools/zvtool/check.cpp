@@ -1,7 +1,7 @@
-// zvtool check: a dry run of the conversion over a 3.0 data folder. The message files go through
-// the conversion's own walk with a committer that keeps nothing, so each verdict is the one the
-// conversion reaches; the list files are read with the conversion's own readers, read-only.
-// Nothing in the folder is created, changed or deleted.
+// zvtool check: what the conversion will do with a 3.0 data folder, read-only. The message files
+// are planned by the conversion's own walk and plans, so each verdict is the one the conversion
+// reaches; the list files are read with the conversion's own readers. Nothing is created, changed
+// or deleted, in the data folder or anywhere else.
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -187,7 +187,7 @@ ListVerdict CheckReplies(const std::string& dataFolder, const char* oldName, con
   return v;
 }
 
-// Hears the dry walk's verdicts and turns them into the report's message entries.
+// Hears the planned walk's verdicts and turns them into the report's message entries.
 class MessageVerdicts : public TvWalkListener {
  public:
   explicit MessageVerdicts(SpaceLedger& space) : m_space(space) {}
@@ -255,7 +255,7 @@ class MessageVerdicts : public TvWalkListener {
                                   "the old file"));
     } else {
       failing.push_back(Entry(oldPath, "NOT saved", "write-failed",
-                              "the new file cannot be written in the scratch folder"));
+                              "the new file has no place it can be written"));
     }
   }
   // Closes the folder entered last: its line in the report and the old index it leaves.
@@ -344,21 +344,18 @@ Json CheckLeftovers(const FolderPlan& plan, uint32_t& kept) {
   return entries;
 }
 
-// Runs the conversion's walk over the data folder without changing it.
-void WalkDry(const std::string& data, const std::string& scratch, MessageVerdicts& verdicts) {
+// Plans the conversion's walk over the data folder's messages; nothing is written.
+void PlanMessages(const std::string& data, MessageVerdicts& verdicts) {
   TvFixedDataPaths dataPaths(data);
-  TvFixedDataPaths scratchPaths(scratch);  // the walk's log lines stay in the scratch folder
-  TvLog log(scratchPaths);
+  TvLog log(dataPaths);  // the plans log nothing
   TvDatabase database(log, dataPaths);
   database.CreateStandardFolders();
-  database.SetStagingFolder(scratch + "staging");
-  database.SetDryRun(scratch);
   database.SetListener(&verdicts);
   CheckProgress progress;
   TvProgress* previous = SetProgress(&progress);
   {
     platform::ScopedRecordingUI quiet;
-    database.ConvertDatabase(0);
+    database.PlanMessages();
   }
   SetProgress(previous);
   verdicts.EndFolder();
@@ -369,11 +366,6 @@ void WalkDry(const std::string& data, const std::string& scratch, MessageVerdict
 int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream& err) {
   if (!IsExistingDirectory(dir)) {
     err << "zvtool check: '" << dir << "' is no directory (or cannot be read)\n";
-    return kExitError;
-  }
-  ScratchFolder scratch;
-  if (!scratch.Ok()) {
-    err << "zvtool check: cannot make a scratch folder in the temporary directory\n";
     return kExitError;
   }
   const FolderPlan plan = PlanFolders(dir);
@@ -449,7 +441,7 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
 
   // The messages, folder by folder, through the conversion's own walk.
   MessageVerdicts verdicts(space);
-  WalkDry(data, scratch.Path(), verdicts);
+  PlanMessages(data, verdicts);
   const uint32_t found = verdicts.found, converts = verdicts.converts;
   const uint32_t notLoaded = verdicts.notLoaded, notSaved = verdicts.notSaved;
   failures += notLoaded + notSaved + static_cast<uint32_t>(verdicts.unsafeFolders.size());
