@@ -340,70 +340,123 @@ void TvDatabase::PrepareFolder(TvFolder& folder) {
   SettleLeftovers(JudgeLeftovers(directory, false), m_log);
 }
 
+namespace {
+
+using What = TvMessageOutcome::What;
+
+TvMessageOutcome NotLoaded(const std::string& path, const msg30::Problem& problem) {
+  TvMessageOutcome outcome;
+  outcome.what = What::kNotLoaded;
+  outcome.oldPath = path;
+  outcome.problem = problem;
+  // A file that could not be opened or read is not damaged: the line says what the system said.
+  outcome.lines.push_back(
+      {"Message: " + path + " , NOT loaded" +
+           (problem.kind == msg30::ProblemKind::kCannotOpen ? ", " + problem.text : ""),
+       kLogError});
+  return outcome;
+}
+
+// A plan that converts, or the refusal it decided; refusal kFailed for a new file that cannot
+// be written.
+TvMessageOutcome Planned(const TvMessagePlan& plan, TvMessageBatch::Refusal refusal) {
+  TvMessageOutcome outcome;
+  outcome.oldPath = plan.oldPath;
+  outcome.newPath = plan.newPath;
+  outcome.bytes = plan.bytes;
+  outcome.replacedBytes = plan.replacedBytes;
+  if (refusal == TvMessageBatch::Refusal::kNone) {
+    outcome.lines.push_back({"Message: " + plan.oldPath + " , Converted", kLogInfo});
+    return outcome;
+  }
+  outcome.what = What::kNotSaved;
+  outcome.refusal = refusal;
+  outcome.lines.push_back({"Message: " + plan.oldPath + " , NOT saved", kLogError});
+  return outcome;
+}
+
+TvMessageBatch::Refusal RefusalOf(const TvMessagePlan& plan) {
+  switch (plan.verdict) {
+    case TvMessagePlan::Verdict::kConverts:
+      return TvMessageBatch::Refusal::kNone;
+    case TvMessagePlan::Verdict::kNameTaken:
+      return TvMessageBatch::Refusal::kNameTaken;
+    case TvMessagePlan::Verdict::kExistingDiffers:
+      return TvMessageBatch::Refusal::kExistingDiffers;
+    default:
+      return TvMessageBatch::Refusal::kFailed;
+  }
+}
+
+}  // namespace
+
+void TvDatabase::Emit(const TvMessageOutcome& outcome, size_t place) {
+  for (const TvMessageOutcome::Line& line : outcome.lines) {
+    if (place == kNoPlace) {
+      Log(line.text, line.level);
+    } else {
+      m_log.Fill(place, line.text, line.level);
+    }
+  }
+  if (outcome.Converted()) {
+    ++RunOutcome().messagesConverted;
+  } else {
+    ++RunOutcome().messagesNotConverted;
+  }
+  m_listener->Outcome(outcome);
+}
+
 void TvDatabase::CommitBatch(TvMessage& message, TvBool deleteOld) {
-  const std::vector<TvMessageBatch::Outcome> outcomes = message.Batch().Commit();
+  const std::vector<TvMessageBatch::Outcome> committed = message.Batch().Commit();
   // A failed flush or move of the batch is one failure, however many files it cost (one box
   // said so): one Error line names the first of them and their number, with the reason; each
   // file's own line is then Info.
   const TvMessageBatch::Outcome* firstFailed = nullptr;
   size_t failed = 0;
-  for (const TvMessageBatch::Outcome& outcome : outcomes) {
-    if (outcome.commitError == 0) continue;
-    if (firstFailed == nullptr) firstFailed = &outcome;
+  for (const TvMessageBatch::Outcome& entry : committed) {
+    if (entry.commitError == 0) continue;
+    if (firstFailed == nullptr) firstFailed = &entry;
     ++failed;
   }
-  for (const TvMessageBatch::Outcome& outcome : outcomes) {
-    m_listener->Decided(outcome);
-    const std::string& path = outcome.oldPath;
-    if (!outcome.committed) {
+  for (const TvMessageBatch::Outcome& entry : committed) {
+    const std::string& path = entry.oldPath;
+    TvMessageOutcome outcome;
+    outcome.oldPath = path;
+    outcome.newPath = entry.finalPath;
+    outcome.bytes = entry.bytes;
+    outcome.replacedBytes = entry.replacedBytes;
+    if (!entry.committed) {
+      outcome.what = What::kNotSaved;
+      outcome.refusal = entry.refusal;
       const std::string line = "Message: " + path + " , NOT saved";
-      if (outcome.commitError == 0) {
-        m_log.Fill(outcome.tag, line, kLogError);
+      if (entry.commitError == 0) {
+        outcome.lines.push_back({line, kLogError});
       } else if (failed == 1) {
-        m_log.Fill(outcome.tag, line + ", " + ErrorReason(outcome.commitError), kLogError);
+        outcome.lines.push_back({line + ", " + ErrorReason(entry.commitError), kLogError});
       } else {
-        if (&outcome == firstFailed) {
-          m_log.Fill(outcome.tag,
-                     "Messages: " + path + " and " + std::to_string(failed - 1) +
-                         " more , NOT saved, " + ErrorReason(outcome.commitError),
-                     kLogError);
+        if (&entry == firstFailed) {
+          outcome.lines.push_back({"Messages: " + path + " and " + std::to_string(failed - 1) +
+                                       " more , NOT saved, " + ErrorReason(entry.commitError),
+                                   kLogError});
         }
-        m_log.Fill(outcome.tag, line, kLogInfo);
+        outcome.lines.push_back({line, kLogInfo});
       }
-      ++RunOutcome().messagesNotConverted;
+      Emit(outcome, entry.tag);
       continue;
     }
-    m_log.Fill(outcome.tag, "Message: " + path + " , Converted", kLogInfo);
-    ++RunOutcome().messagesConverted;
-    if (!deleteOld) continue;
+    outcome.lines.push_back({"Message: " + path + " , Converted", kLogInfo});
     // The new file is on stable storage under its final name: only now may the old one go.
-    if (DeleteFileIfExists(path)) {
-      m_log.Fill(outcome.tag, "Message: " + path + " , Deleted", kLogInfo);
-    } else {
-      m_log.Fill(outcome.tag, "Message: " + path + " , NOT deleted", kLogError);
+    if (deleteOld) {
+      if (DeleteFileIfExists(path)) {
+        outcome.lines.push_back({"Message: " + path + " , Deleted", kLogInfo});
+      } else {
+        outcome.lines.push_back({"Message: " + path + " , NOT deleted", kLogError});
+      }
     }
+    Emit(outcome, entry.tag);
   }
   m_log.Settle();
 }
-
-namespace {
-
-// The outcome of a message the plan refuses (or whose new file cannot be written).
-TvMessageBatch::Outcome Refused(const TvMessagePlan& plan, size_t tag) {
-  using Verdict = TvMessagePlan::Verdict;
-  TvMessageBatch::Outcome refused;
-  refused.oldPath = plan.oldPath;
-  refused.finalPath = plan.newPath;
-  refused.tag = tag;
-  refused.bytes = plan.bytes;
-  refused.refusal = plan.verdict == Verdict::kNameTaken ? TvMessageBatch::Refusal::kNameTaken
-                    : plan.verdict == Verdict::kExistingDiffers
-                        ? TvMessageBatch::Refusal::kExistingDiffers
-                        : TvMessageBatch::Refusal::kFailed;
-  return refused;
-}
-
-}  // namespace
 
 bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBool deleteOld,
                                uint64_t& done) {
@@ -423,16 +476,8 @@ bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBoo
       break;
     }
     const std::string path = work.directory + name;
-    m_listener->MessageFound(path);
     if (!message.LoadOld(path)) {
-      m_listener->NotLoaded(path, message);
-      // A file that could not be opened or read is not damaged: the line says what the system
-      // said.
-      const msg30::Problem& problem = message.LoadProblem();
-      Log("Message: " + path + " , NOT loaded" +
-              (problem.kind == msg30::ProblemKind::kCannotOpen ? ", " + problem.text : ""),
-          kLogError);
-      ++RunOutcome().messagesNotConverted;
+      Emit(NotLoaded(path, message.LoadProblem()), kNoPlace);
       Progress().Messages(++done);
       continue;
     }
@@ -446,11 +491,10 @@ bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBoo
       CommitBatch(message, deleteOld);
       plan = message.Plan(path, message.Batch().Names());
     }
-    if (!plan.Converts() || !message.Stage(plan, place)) {
-      if (plan.Converts()) plan.verdict = TvMessagePlan::Verdict::kNoPlace;
-      m_listener->Decided(Refused(plan, place));
-      m_log.Fill(place, "Message: " + path + " , NOT saved", kLogError);
-      ++RunOutcome().messagesNotConverted;
+    if (!plan.Converts()) {
+      Emit(Planned(plan, RefusalOf(plan)), place);
+    } else if (!message.Stage(plan, place)) {
+      Emit(Planned(plan, TvMessageBatch::Refusal::kFailed), place);
     } else if (message.Batch().Full()) {
       CommitBatch(message, deleteOld);
     }
@@ -493,24 +537,14 @@ void TvDatabase::PlanMessages() {
     m_listener->FolderEntered(folder.folder->m_csName, folder.directory, folder.names.size());
     for (const std::string& name : folder.names) {
       const std::string path = folder.directory + name;
-      m_listener->MessageFound(path);
+      // The plan's outcome is heard, not logged or counted: nothing is converted.
       if (!message.ReadOld(path)) {
-        m_listener->NotLoaded(path, message);
+        m_listener->Outcome(NotLoaded(path, message.LoadProblem()));
       } else {
         m_listener->Loaded(path, message);
         const TvMessagePlan plan = message.Plan(path, names);
-        if (plan.Converts()) {
-          names.AddCommitted(plan.key);
-          TvMessageBatch::Outcome converts;
-          converts.oldPath = path;
-          converts.finalPath = plan.newPath;
-          converts.committed = true;
-          converts.bytes = plan.bytes;
-          converts.replacedBytes = plan.replacedBytes;
-          m_listener->Decided(converts);
-        } else {
-          m_listener->Decided(Refused(plan, 0));
-        }
+        if (plan.Converts()) names.AddCommitted(plan.key);
+        m_listener->Outcome(Planned(plan, RefusalOf(plan)));
       }
       Progress().Messages(++done);
     }

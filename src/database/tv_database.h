@@ -142,7 +142,11 @@ class TvDatabase : public TvFolderLookup {
   void PrepareFolder(TvFolder& folder);
   // Converts one listed folder; false when it stopped early because a stop was requested.
   bool ConvertFolder(TvMessage& message, const FolderWork& work, TvBool deleteOld, uint64_t& done);
-  // Commits the message's batch and writes its outcome lines in their places.
+  // Tells one message's outcome: its lines to the log (at the place kept for them, or at the end
+  // with kNoPlace), its count to the run's tally, the whole of it to the listener.
+  static constexpr size_t kNoPlace = ~size_t{0};
+  void Emit(const TvMessageOutcome& outcome, size_t place);
+  // Commits the message's batch and emits the outcome of each of its files.
   void CommitBatch(TvMessage& message, TvBool deleteOld);
   // Logs the Error line of a folder the walk does not convert.
   void SkipFolder(const std::string& line);

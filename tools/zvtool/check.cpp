@@ -202,14 +202,6 @@ class MessageVerdicts : public TvWalkListener {
     m_folderDirectory = directory;
     m_folderConverts = 0;
   }
-  void MessageFound(const std::string&) override { ++found; }
-  void NotLoaded(const std::string& oldPath, TvMessage& message) override {
-    ++notLoaded;
-    const msg30::Problem& problem = message.LoadProblem();
-    Json entry = Entry(oldPath, "NOT loaded", msg30::ProblemKey(problem.kind), problem.text);
-    entry["offset"] = problem.offset;
-    failing.push_back(entry);
-  }
   void Loaded(const std::string& oldPath, TvMessage& message) override {
     uint64_t attachments = 0;
     message.TotalAttachmentSize(attachments);
@@ -222,15 +214,24 @@ class MessageVerdicts : public TvWalkListener {
                                   "keeps its stored name in the 3.1 file"));
     }
   }
-  void Decided(const TvMessageBatch::Outcome& outcome) override {
+  void Outcome(const TvMessageOutcome& outcome) override {
     using Refusal = TvMessageBatch::Refusal;
     const std::string& oldPath = outcome.oldPath;
-    if (outcome.committed) {
+    ++found;
+    if (outcome.what == TvMessageOutcome::What::kNotLoaded) {
+      ++notLoaded;
+      const msg30::Problem& problem = outcome.problem;
+      Json entry = Entry(oldPath, "NOT loaded", msg30::ProblemKey(problem.kind), problem.text);
+      entry["offset"] = problem.offset;
+      failing.push_back(entry);
+      return;
+    }
+    if (outcome.Converted()) {
       ++converts;
       ++m_folderConverts;
-      m_newNames.emplace(FoldCase(outcome.finalPath), oldPath);
+      m_newNames.emplace(FoldCase(outcome.newPath), oldPath);
       if (outcome.replacedBytes != 0) {
-        warnings.push_back(JsonText(oldPath + ": the existing 3.1 file " + outcome.finalPath +
+        warnings.push_back(JsonText(oldPath + ": the existing 3.1 file " + outcome.newPath +
                                     " holds the same bytes and is written again"));
       }
       m_space.Write(outcome.bytes, outcome.replacedBytes);
@@ -239,10 +240,8 @@ class MessageVerdicts : public TvWalkListener {
     }
     ++notSaved;
     if (outcome.refusal == Refusal::kNameTaken) {
-      const std::string newName = NewMessageFileName(BaseName(oldPath));
-      const std::string newPath = oldPath.substr(0, oldPath.size() - BaseName(oldPath).size()) +
-                                  newName;
-      auto taken = m_newNames.find(FoldCase(newPath));
+      const std::string newName = BaseName(outcome.newPath);
+      auto taken = m_newNames.find(FoldCase(outcome.newPath));
       failing.push_back(Entry(oldPath, "NOT saved", "new-name-collision",
                               "its new name " + newName + " is taken by " +
                                   (taken == m_newNames.end() ? std::string("another old file")
@@ -250,7 +249,7 @@ class MessageVerdicts : public TvWalkListener {
                                   " earlier in the run"));
     } else if (outcome.refusal == Refusal::kExistingDiffers) {
       failing.push_back(Entry(oldPath, "NOT saved", "existing-new-file-differs",
-                              "the 3.1 file " + outcome.finalPath +
+                              "the 3.1 file " + outcome.newPath +
                                   " is already there with other contents; it is kept, and so is "
                                   "the old file"));
     } else {
