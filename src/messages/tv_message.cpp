@@ -472,6 +472,7 @@ TvBool TvMessage::ReadOldFile(const std::string& path, bool stage) {
   m_oldAttachments.DeleteAll();
   m_oldPath.clear();
   m_oldHeld = false;
+  m_oldLength = 0;
   m_loadProblem = msg30::Problem{};
 
   // The 3.0 file is read silently: a file that is not a valid message just fails to load.
@@ -498,6 +499,7 @@ TvBool TvMessage::ReadOldFile(const std::string& path, bool stage) {
       m_loadProblem.kind == msg30::ProblemKind::kAttachmentPastEnd && layout.entriesRead;
   m_oldPath = path;
   m_oldHeld = source.Held(0, source.Length()) != nullptr;
+  m_oldLength = source.Length();
   if (stage) {
     if (!m_loadProblem.Ok() && !stageAnyway) return 0;
     return ExtractAttachments(path, source);

@@ -153,6 +153,8 @@ class TvMessage {
   // system's reason), or kStaging (the offset is that of the attachment's contents). No problem
   // after a load that succeeded.
   const msg30::Problem& LoadProblem() const { return m_loadProblem; }
+  // The length of the old file read last.
+  uint64_t OldFileLength() const { return m_oldLength; }
 
   // The temporary folder for staged attachments, ending in a separator. By default the system's
   // temporary directory + kStagingFolderName.
@@ -220,6 +222,7 @@ class TvMessage {
   std::unique_ptr<uint8_t[]> m_readBuffer;  // kWholeReadLimit bytes, made at the first read
   std::string m_oldPath;       // the old file read last
   bool m_oldHeld = false;      // m_readBuffer holds all of it
+  uint64_t m_oldLength = 0;
   msg30::Problem m_loadProblem;
   // Files this object staged for the message it holds; removed before the next one is staged.
   std::vector<std::string> m_stagedFiles;

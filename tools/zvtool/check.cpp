@@ -203,6 +203,9 @@ class MessageVerdicts : public TvWalkListener {
     m_folderConverts = 0;
   }
   void Loaded(const std::string& oldPath, TvMessage& message) override {
+    // Its length as it was read: the old file is not opened again.
+    m_loadedPath = oldPath;
+    m_loadedLength = message.OldFileLength();
     uint64_t attachments = 0;
     message.TotalAttachmentSize(attachments);
     m_space.stagingPeak = std::max(m_space.stagingPeak, attachments);
@@ -235,7 +238,7 @@ class MessageVerdicts : public TvWalkListener {
                                     " holds the same bytes and is written again"));
       }
       m_space.Write(outcome.bytes, outcome.replacedBytes);
-      m_space.DeleteOld(FileLength(oldPath));
+      m_space.DeleteOld(oldPath == m_loadedPath ? m_loadedLength : FileLength(oldPath));
       return;
     }
     ++notSaved;
@@ -289,6 +292,8 @@ class MessageVerdicts : public TvWalkListener {
   std::string m_folderDirectory;
   uint32_t m_folderConverts = 0;
   std::map<std::string, std::string> m_newNames;  // case-folded new path -> old path that took it
+  std::string m_loadedPath;  // the old file read last, and its length
+  uint64_t m_loadedLength = 0;
 };
 
 // The walk's progress as the tool's progress line.
