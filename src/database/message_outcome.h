@@ -21,8 +21,8 @@ struct TvMessageOutcome {
   std::string oldPath;
   std::string newPath;  // where its new file belongs; empty when it was not loaded
   TvMessageBatch::Refusal refusal = TvMessageBatch::Refusal::kNone;  // kNotSaved: why
-  msg30::Problem problem;                                             // kNotLoaded: why
-  uint64_t bytes = 0;          // the new file's length
+  msg30::Problem problem;                                            // kNotLoaded: why
+  uint64_t bytes = 0;                                                // the new file's length
   uint64_t replacedBytes = 0;  // the length of a 3.1 file with the very bytes it replaces, else 0
   std::vector<Line> lines;     // its log lines, in order
 

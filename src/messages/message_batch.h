@@ -52,7 +52,7 @@ class TvMessageBatch {
   struct Outcome {
     std::string oldPath;
     std::string finalPath;  // where the new file belongs
-    size_t tag = 0;  // the caller's, from Add
+    size_t tag = 0;         // the caller's, from Add
     bool committed = false;
     Refusal refusal = Refusal::kNone;
     uint64_t bytes = 0;          // the new file's length

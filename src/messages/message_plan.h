@@ -9,10 +9,10 @@
 struct TvMessagePlan {
   enum class Verdict {
     kConverts,
-    kCommitFirst,       // a file of the same new name waits in the batch: commit it, plan again
-    kNoPlace,           // no new path, or a length beyond 64 bits
-    kNameTaken,         // an earlier old file of the run took the same new name
-    kExistingDiffers,   // a 3.1 file of that name holds other bytes; it is kept
+    kCommitFirst,      // a file of the same new name waits in the batch: commit it, plan again
+    kNoPlace,          // no new path, or a length beyond 64 bits
+    kNameTaken,        // an earlier old file of the run took the same new name
+    kExistingDiffers,  // a 3.1 file of that name holds other bytes; it is kept
   };
   std::string oldPath;
   std::string newPath;

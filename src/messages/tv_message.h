@@ -18,8 +18,8 @@
 #include "foundation/tv_object.h"
 #include "foundation/types.h"
 #include "messages/message_batch.h"
-#include "messages/message_plan.h"
 #include "messages/message_format.h"
+#include "messages/message_plan.h"
 #include "messages/old_message_format.h"
 #include "messages/tv_folder_lookup.h"
 
@@ -220,8 +220,8 @@ class TvMessage {
   std::string m_stagingFolder;
   bool m_stagingReady = false;
   std::unique_ptr<uint8_t[]> m_readBuffer;  // kWholeReadLimit bytes, made at the first read
-  std::string m_oldPath;       // the old file read last
-  bool m_oldHeld = false;      // m_readBuffer holds all of it
+  std::string m_oldPath;                    // the old file read last
+  bool m_oldHeld = false;                   // m_readBuffer holds all of it
   uint64_t m_oldLength = 0;
   msg30::Problem m_loadProblem;
   // Files this object staged for the message it holds; removed before the next one is staged.
