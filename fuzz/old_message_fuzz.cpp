@@ -48,6 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   message.SetStagingFolder(scratch.Staging());
   const bool loaded = message.LoadOld(path) != 0;
   if (loaded != problem.Ok()) tvfuzz::Fail("LoadOld and the layout reader disagree");
+  TvMessage reader(scratch.Log(), database);
+  if ((reader.ReadOld(path) != 0) != loaded) tvfuzz::Fail("ReadOld and LoadOld disagree");
   if (!loaded && (message.LoadProblem().kind != problem.kind ||
                   message.LoadProblem().offset != problem.offset)) {
     tvfuzz::Fail("LoadOld fails for another reason than the layout reader names");

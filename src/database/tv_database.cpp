@@ -102,10 +102,6 @@ void TvDatabase::FolderDirectory(std::string& out, int32_t id) {
   } else {
     out += folder->m_csName;
   }
-  // Made once per run (never in a dry run): every message asks for its folder's directory.
-  if (!DryRun() && m_madeDirectories.count(out) == 0 && EnsureDirectory(out)) {
-    m_madeDirectories.insert(out);
-  }
   AppendBackslash(out);
 }
 
@@ -276,79 +272,157 @@ TvDatabase::FolderWork TvDatabase::ListFolder(TvFolder& folder) {
   FolderDirectory(work.directory, folder.m_id);
   work.unreadable = UnreadableFolderLine(folder.m_csName, work.directory);
   if (!work.unreadable.empty()) return work;
-  // An earlier run's leftovers are settled before the listing: a recovered file is no old file.
-  if (!DryRun()) SettleLeftovers(JudgeLeftovers(work.directory, false), m_log);
-  TvStringList names;
-  ListNames(names, work.directory + "*" + ".Message", 0);
-  for (std::string& name : names) {
-    if (name.size() == kOldMessageNameLength) work.names.push_back(std::move(name));
-  }
+  work.names = OldMessageFileNames(work.directory);
   return work;
 }
 
+std::string TvDatabase::SkippedFolderLine(const FolderWork& work) {
+  const TvFolder& folder = *work.folder;
+  if (folder.m_id == FOLDER_CURRENT) {
+    return "Folder: '" + folder.m_csName +
+           "' , NOT converted, its id 65520 is reserved for the current folder";
+  }
+  if (!work.usable) {
+    return "Folder: '" + folder.m_csName + "' , NOT converted, its name is no plain folder name";
+  }
+  return work.unreadable;
+}
+
+void TvDatabase::PrepareFolder(TvFolder& folder) {
+  if (folder.m_id == FOLDER_CURRENT || !HasUsableDirectory(folder)) return;
+  std::string directory;
+  FolderDirectory(directory, folder.m_id);
+  EnsureDirectory(directory);
+  if (!UnreadableFolderLine(folder.m_csName, directory).empty()) return;
+  SettleLeftovers(JudgeLeftovers(directory, false), m_log);
+}
+
+namespace {
+
+using What = TvMessageOutcome::What;
+
+TvMessageOutcome NotLoaded(const std::string& path, const msg30::Problem& problem) {
+  TvMessageOutcome outcome;
+  outcome.what = What::kNotLoaded;
+  outcome.oldPath = path;
+  outcome.problem = problem;
+  // A file that could not be opened or read is not damaged: the line says what the system said.
+  outcome.lines.push_back(
+      {"Message: " + path + " , NOT loaded" +
+           (problem.kind == msg30::ProblemKind::kCannotOpen ? ", " + problem.text : ""),
+       kLogError});
+  return outcome;
+}
+
+// A plan that converts, or the refusal it decided; refusal kFailed for a new file that cannot
+// be written.
+TvMessageOutcome Planned(const TvMessagePlan& plan, TvMessageBatch::Refusal refusal) {
+  TvMessageOutcome outcome;
+  outcome.oldPath = plan.oldPath;
+  outcome.newPath = plan.newPath;
+  outcome.bytes = plan.bytes;
+  outcome.replacedBytes = plan.replacedBytes;
+  if (refusal == TvMessageBatch::Refusal::kNone) {
+    outcome.lines.push_back({"Message: " + plan.oldPath + " , Converted", kLogInfo});
+    return outcome;
+  }
+  outcome.what = What::kNotSaved;
+  outcome.refusal = refusal;
+  outcome.lines.push_back({"Message: " + plan.oldPath + " , NOT saved", kLogError});
+  return outcome;
+}
+
+TvMessageBatch::Refusal RefusalOf(const TvMessagePlan& plan) {
+  switch (plan.verdict) {
+    case TvMessagePlan::Verdict::kConverts:
+      return TvMessageBatch::Refusal::kNone;
+    case TvMessagePlan::Verdict::kNameTaken:
+      return TvMessageBatch::Refusal::kNameTaken;
+    case TvMessagePlan::Verdict::kExistingDiffers:
+      return TvMessageBatch::Refusal::kExistingDiffers;
+    default:
+      return TvMessageBatch::Refusal::kFailed;
+  }
+}
+
+}  // namespace
+
+void TvDatabase::Emit(const TvMessageOutcome& outcome, size_t place) {
+  for (const TvMessageOutcome::Line& line : outcome.lines) {
+    if (place == kNoPlace) {
+      Log(line.text, line.level);
+    } else {
+      m_log.Fill(place, line.text, line.level);
+    }
+  }
+  if (outcome.Converted()) {
+    ++RunOutcome().messagesConverted;
+  } else {
+    ++RunOutcome().messagesNotConverted;
+  }
+  m_listener->Outcome(outcome);
+}
+
 void TvDatabase::CommitBatch(TvMessage& message, TvBool deleteOld) {
-  const std::vector<TvMessageBatch::Outcome> outcomes = message.Batch().Commit();
+  const std::vector<TvMessageBatch::Outcome> committed = message.Batch().Commit();
   // A failed flush or move of the batch is one failure, however many files it cost (one box
   // said so): one Error line names the first of them and their number, with the reason; each
   // file's own line is then Info.
   const TvMessageBatch::Outcome* firstFailed = nullptr;
   size_t failed = 0;
-  for (const TvMessageBatch::Outcome& outcome : outcomes) {
-    if (outcome.commitError == 0) continue;
-    if (firstFailed == nullptr) firstFailed = &outcome;
+  for (const TvMessageBatch::Outcome& entry : committed) {
+    if (entry.commitError == 0) continue;
+    if (firstFailed == nullptr) firstFailed = &entry;
     ++failed;
   }
-  for (const TvMessageBatch::Outcome& outcome : outcomes) {
-    m_listener->Decided(outcome);
-    const std::string& path = outcome.oldPath;
-    if (!outcome.committed) {
+  for (const TvMessageBatch::Outcome& entry : committed) {
+    const std::string& path = entry.oldPath;
+    TvMessageOutcome outcome;
+    outcome.oldPath = path;
+    outcome.newPath = entry.finalPath;
+    outcome.bytes = entry.bytes;
+    outcome.replacedBytes = entry.replacedBytes;
+    if (!entry.committed) {
+      outcome.what = What::kNotSaved;
+      outcome.refusal = entry.refusal;
       const std::string line = "Message: " + path + " , NOT saved";
-      if (outcome.commitError == 0) {
-        m_log.Fill(outcome.tag, line, kLogError);
+      if (entry.commitError == 0) {
+        outcome.lines.push_back({line, kLogError});
       } else if (failed == 1) {
-        m_log.Fill(outcome.tag, line + ", " + ErrorReason(outcome.commitError), kLogError);
+        outcome.lines.push_back({line + ", " + ErrorReason(entry.commitError), kLogError});
       } else {
-        if (&outcome == firstFailed) {
-          m_log.Fill(outcome.tag,
-                     "Messages: " + path + " and " + std::to_string(failed - 1) +
-                         " more , NOT saved, " + ErrorReason(outcome.commitError),
-                     kLogError);
+        if (&entry == firstFailed) {
+          outcome.lines.push_back({"Messages: " + path + " and " + std::to_string(failed - 1) +
+                                       " more , NOT saved, " + ErrorReason(entry.commitError),
+                                   kLogError});
         }
-        m_log.Fill(outcome.tag, line, kLogInfo);
+        outcome.lines.push_back({line, kLogInfo});
       }
-      ++RunOutcome().messagesNotConverted;
+      Emit(outcome, entry.tag);
       continue;
     }
-    m_log.Fill(outcome.tag, "Message: " + path + " , Converted", kLogInfo);
-    ++RunOutcome().messagesConverted;
-    if (!deleteOld) continue;
+    outcome.lines.push_back({"Message: " + path + " , Converted", kLogInfo});
     // The new file is on stable storage under its final name: only now may the old one go.
-    if (DeleteFileIfExists(path)) {
-      m_log.Fill(outcome.tag, "Message: " + path + " , Deleted", kLogInfo);
-    } else {
-      m_log.Fill(outcome.tag, "Message: " + path + " , NOT deleted", kLogError);
+    if (deleteOld) {
+      if (DeleteFileIfExists(path)) {
+        outcome.lines.push_back({"Message: " + path + " , Deleted", kLogInfo});
+      } else {
+        outcome.lines.push_back({"Message: " + path + " , NOT deleted", kLogError});
+      }
     }
+    Emit(outcome, entry.tag);
   }
   m_log.Settle();
 }
 
 bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBool deleteOld,
                                uint64_t& done) {
+  const std::string skipped = SkippedFolderLine(work);
+  if (!skipped.empty()) {
+    SkipFolder(skipped);
+    return true;
+  }
   TvFolder& folder = *work.folder;
-  if (folder.m_id == FOLDER_CURRENT) {
-    SkipFolder("Folder: '" + folder.m_csName +
-               "' , NOT converted, its id 65520 is reserved for the current folder");
-    return true;
-  }
-  if (!work.usable) {
-    SkipFolder("Folder: '" + folder.m_csName +
-               "' , NOT converted, its name is no plain folder name");
-    return true;
-  }
-  if (!work.unreadable.empty()) {
-    SkipFolder(work.unreadable);
-    return true;
-  }
   Progress().Folder(folder.m_csName);
   m_listener->FolderEntered(folder.m_csName, work.directory, work.names.size());
   bool stopped = false;
@@ -359,16 +433,8 @@ bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBoo
       break;
     }
     const std::string path = work.directory + name;
-    m_listener->MessageFound(path);
     if (!message.LoadOld(path)) {
-      m_listener->NotLoaded(path, message);
-      // A file that could not be opened or read is not damaged: the line says what the system
-      // said.
-      const msg30::Problem& problem = message.LoadProblem();
-      Log("Message: " + path + " , NOT loaded" +
-              (problem.kind == msg30::ProblemKind::kCannotOpen ? ", " + problem.text : ""),
-          kLogError);
-      ++RunOutcome().messagesNotConverted;
+      Emit(NotLoaded(path, message.LoadProblem()), kNoPlace);
       Progress().Messages(++done);
       continue;
     }
@@ -376,21 +442,16 @@ bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBoo
     // place among the other lines.
     m_listener->Loaded(path, message);
     const size_t place = m_log.Reserve();
-    TvMessage::StageResult staged = message.Stage(path, place);
-    if (staged == TvMessage::StageResult::kCommitFirst) {
+    TvMessagePlan plan = message.Plan(path, message.Batch().Names());
+    if (plan.verdict == TvMessagePlan::Verdict::kCommitFirst) {
+      // The two files of one new name meet as in a run of one file at a time.
       CommitBatch(message, deleteOld);
-      staged = message.Stage(path, place);
+      plan = message.Plan(path, message.Batch().Names());
     }
-    if (staged != TvMessage::StageResult::kStaged) {
-      TvMessageBatch::Outcome refused;
-      refused.oldPath = path;
-      refused.tag = place;
-      refused.refusal = staged == TvMessage::StageResult::kNameTaken
-                            ? TvMessageBatch::Refusal::kNameTaken
-                            : TvMessageBatch::Refusal::kFailed;
-      m_listener->Decided(refused);
-      m_log.Fill(place, "Message: " + path + " , NOT saved", kLogError);
-      ++RunOutcome().messagesNotConverted;
+    if (!plan.Converts()) {
+      Emit(Planned(plan, RefusalOf(plan)), place);
+    } else if (!message.Stage(plan, place)) {
+      Emit(Planned(plan, TvMessageBatch::Refusal::kFailed), place);
     } else if (message.Batch().Full()) {
       CommitBatch(message, deleteOld);
     }
@@ -410,6 +471,43 @@ bool TvDatabase::ConvertFolder(TvMessage& message, const FolderWork& work, TvBoo
   return true;
 }
 
+void TvDatabase::PlanMessages() {
+  TvMessage message(m_log, *this);
+  std::vector<FolderWork> work;
+  uint64_t total = 0;
+  for (uint32_t i = 0; i < m_folders.GetSize(); ++i) {
+    work.push_back(ListFolder(*m_folders[i]));
+    total += work.back().names.size();
+  }
+  Progress().Begin(total);
+  // The new names the plans hand out, as a run that commits every file it plans would.
+  TvNewNames names;
+  uint64_t done = 0;
+  for (const FolderWork& folder : work) {
+    const std::string skipped = SkippedFolderLine(folder);
+    if (!skipped.empty()) {
+      m_listener->FolderSkipped(skipped);
+      continue;
+    }
+    Progress().Folder(folder.folder->m_csName);
+    m_listener->FolderEntered(folder.folder->m_csName, folder.directory, folder.names.size());
+    for (const std::string& name : folder.names) {
+      const std::string path = folder.directory + name;
+      // The plan's outcome is heard, not logged or counted: nothing is converted.
+      if (!message.ReadOld(path)) {
+        m_listener->Outcome(NotLoaded(path, message.LoadProblem()));
+      } else {
+        m_listener->Loaded(path, message);
+        const TvMessagePlan plan = message.Plan(path, names);
+        if (plan.Converts()) names.AddCommitted(plan.key);
+        m_listener->Outcome(Planned(plan, RefusalOf(plan)));
+      }
+      Progress().Messages(++done);
+    }
+  }
+  Progress().End();
+}
+
 void TvDatabase::SkipFolder(const std::string& line) {
   m_listener->FolderSkipped(line);
   Log(line, kLogError);
@@ -425,23 +523,14 @@ int32_t TvDatabase::ConvertDatabase(TvBool deleteOld) {
     CommitBatch(message, deleteOld);
     return true;
   });
-  if (DryRun()) {
-    message.SetBatch(std::make_unique<TvDryRunBatch>(m_dryRunScratch));
-    deleteOld = 0;
-  } else {
-    // Before the folders list is read: a recovered "Folders.List" is the list of an earlier run.
-    SettleLeftovers(JudgeLeftovers(DataFolder(), true), m_log);
-  }
-  const TvFoldersPlan plan = PlanFoldersList();
-  if (DryRun()) {
-    for (const TvStrandedFolder& folder : plan.stranded) Log(StrandedFolderLine(folder), kLogError);
-  } else {
-    ApplyFoldersPlan(plan, deleteOld);
-  }
+  // Before the folders list is read: a recovered "Folders.List" is the list of an earlier run.
+  SettleLeftovers(JudgeLeftovers(DataFolder(), true), m_log);
+  ApplyFoldersPlan(PlanFoldersList(), deleteOld);
   // Every folder is listed first: the listing gives the total the progress counts against.
   std::vector<FolderWork> work;
   uint64_t total = 0;
   for (uint32_t i = 0; i < m_folders.GetSize(); ++i) {
+    PrepareFolder(*m_folders[i]);
     work.push_back(ListFolder(*m_folders[i]));
     total += work.back().names.size();
   }

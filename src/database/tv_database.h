@@ -41,12 +41,11 @@ class TvDatabase : public TvFolderLookup {
   TvBool CreateStandardFolders();
   // The whole conversion: folders list, names index, every folder's message files. Always 0.
   int32_t ConvertDatabase(TvBool deleteOld);
-  // Makes ConvertDatabase a dry run: the same walk, reading the data folder only. No directory
-  // is made, nothing is deleted, the folders list and names index are not written, and every new
-  // message file is written in scratch (a private folder ending in a separator) by a committer
-  // that decides its outcome as a commit would and keeps nothing. Log lines still go to the log.
-  void SetDryRun(const std::string& scratch) { m_dryRunScratch = scratch; }
-  bool DryRun() const { return !m_dryRunScratch.empty(); }
+  // The message part of the conversion's walk, read-only, over the folders PlanFoldersList put in
+  // the list (call it first): each old message file is read and planned as the conversion plans
+  // it, in the same order, with nothing created, written or deleted (no staging either) and
+  // nothing logged. The listener hears every verdict.
+  void PlanMessages();
   // listener hears every verdict of the walk; it outlives the conversion.
   void SetListener(TvWalkListener* listener) { m_listener = listener ? listener : &m_noListener; }
 
@@ -70,8 +69,9 @@ class TvDatabase : public TvFolderLookup {
   int32_t FolderIdByName(const std::string& name);
   // The first folder with that id (FOLDER_CURRENT allowed), or null.
   TvFolder* FindFolder(int32_t id);
-  // The folder's directory, created if missing, ending in a separator; the data folder for an
-  // unknown id; empty for a folder whose directory cannot be used (HasUsableDirectory).
+  // The folder's directory, ending in a separator (made by the conversion, not here); the data
+  // folder for an unknown id; empty for a folder whose directory cannot be used
+  // (HasUsableDirectory).
   void FolderDirectory(std::string& out, int32_t id);
   // The first folder whose directory equals path (case-insensitive), or FOLDER_NONE.
   int32_t FolderIdByDirectory(const std::string& path);
@@ -121,7 +121,7 @@ class TvDatabase : public TvFolderLookup {
   // The walk's folders as the plan lists them, and the names index as it stands.
   void PlanFolders(TvFoldersPlan& plan);
   void PlanNamesIndex(TvNamesIndexPlan& plan);
-  // One folder's part of the walk: its directory (made once) and its old message files.
+  // One folder's part of the walk: its directory and its old message files, listed read-only.
   struct FolderWork {
     TvFolder* folder = nullptr;
     bool usable = false;
@@ -130,9 +130,18 @@ class TvDatabase : public TvFolderLookup {
     TvStringList names;
   };
   FolderWork ListFolder(TvFolder& folder);
+  // The Error line of a listed folder the walk does not convert; empty for one it walks.
+  static std::string SkippedFolderLine(const FolderWork& work);
+  // The conversion's preparation of a folder before it is listed: its directory is made, and an
+  // earlier run's leftovers in it are settled (a recovered file is no old file).
+  void PrepareFolder(TvFolder& folder);
   // Converts one listed folder; false when it stopped early because a stop was requested.
   bool ConvertFolder(TvMessage& message, const FolderWork& work, TvBool deleteOld, uint64_t& done);
-  // Commits the message's batch and writes its outcome lines in their places.
+  // Tells one message's outcome: its lines to the log (at the place kept for them, or at the end
+  // with kNoPlace), its count to the run's tally, the whole of it to the listener.
+  static constexpr size_t kNoPlace = ~size_t{0};
+  void Emit(const TvMessageOutcome& outcome, size_t place);
+  // Commits the message's batch and emits the outcome of each of its files.
   void CommitBatch(TvMessage& message, TvBool deleteOld);
   // Logs the Error line of a folder the walk does not convert.
   void SkipFolder(const std::string& line);
@@ -152,8 +161,6 @@ class TvDatabase : public TvFolderLookup {
   uint32_t m_dwordUnused = 0;
   std::string m_stagingFolder;
   std::vector<TvDroppedFolder> m_dropped;
-  std::unordered_set<std::string> m_madeDirectories;  // folder directories known to exist
-  std::string m_dryRunScratch;
   TvWalkListener m_noListener;
   TvWalkListener* m_listener = &m_noListener;
 };

@@ -1,12 +1,12 @@
 // What the conversion's walk decides, told as it decides it. The converter itself listens to
-// nothing (its log lines say it all); zvtool check runs the same walk dry and listens, so its
+// nothing (its log lines say it all); zvtool check plans the same walk and listens, so its
 // verdicts are the converter's own.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
-#include "messages/message_batch.h"
+#include "database/message_outcome.h"
 
 class TvMessage;
 
@@ -19,12 +19,8 @@ class TvWalkListener {
   // about to convert.
   virtual void FolderEntered(const std::string& /*name*/, const std::string& /*directory*/,
                              size_t /*oldFiles*/) {}
-  // An old message file the walk reached.
-  virtual void MessageFound(const std::string& /*oldPath*/) {}
-  // The old file could not be read; message.LoadProblem() says why.
-  virtual void NotLoaded(const std::string& /*oldPath*/, TvMessage& /*message*/) {}
-  // The old file was read into message and its new file is being written.
+  // The old file at oldPath was read into message; its outcome follows.
   virtual void Loaded(const std::string& /*oldPath*/, TvMessage& /*message*/) {}
-  // The new file's fate: committed, or refused and why.
-  virtual void Decided(const TvMessageBatch::Outcome& /*outcome*/) {}
+  // The one outcome of an old message file the walk reached.
+  virtual void Outcome(const TvMessageOutcome& /*outcome*/) {}
 };

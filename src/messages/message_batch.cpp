@@ -21,7 +21,7 @@ void TvMessageBatch::Add(std::unique_ptr<TvReplacingFile> file, const std::strin
                          const std::string& finalPath, uint64_t bytes, size_t tag) {
   Entry entry;
   entry.key = FoldCase(finalPath);
-  m_pendingKeys.insert(entry.key);
+  m_names.AddPending(entry.key);
   m_bytes += bytes;
   entry.file = std::move(file);
   entry.oldPath = oldPath;
@@ -125,40 +125,15 @@ std::vector<TvMessageBatch::Outcome> TvMessageBatch::Commit() {
   std::vector<Outcome> outcomes;
   outcomes.reserve(m_entries.size());
   for (Entry& entry : m_entries) {
-    if (entry.Ok()) m_committedKeys.insert(entry.key);
+    if (entry.Ok()) m_names.AddCommitted(entry.key);
     outcomes.push_back(Outcome{std::move(entry.oldPath), std::move(entry.finalPath), entry.tag,
                                entry.Ok(), entry.refusal, entry.bytes, entry.replacedBytes,
                                entry.commitError});
   }
   m_entries.clear();
-  m_pendingKeys.clear();
+  m_names.ClearPending();
   m_bytes = 0;
   return outcomes;
-}
-
-std::unique_ptr<TvReplacingFile> TvDryRunBatch::OpenNewFile(const std::string& finalPath,
-                                                            const TvFile::MakeRoom& makeRoom) {
-  std::string name;
-  FileNameFromPath(name, finalPath);
-  // A name of its own for each file: two new files of one name may wait in a batch.
-  return TvMessageBatch::OpenNewFile(m_scratch + std::to_string(++m_opened) + "-" + name, makeRoom);
-}
-
-void TvDryRunBatch::Place() {
-  for (Entry& entry : m_entries) {
-    TvReplacingFile& file = *entry.file;
-    // Closed before it is compared: a file still open may not be readable by name elsewhere.
-    file.Close();
-    uint64_t existing = 0;
-    if (platform::FileSizeByPath(entry.finalPath, &existing)) {
-      if (SameFileContents(file.TempName(), entry.finalPath)) {
-        entry.replacedBytes = existing;
-      } else {
-        entry.refusal = Refusal::kExistingDiffers;
-      }
-    }
-    file.Abandon();
-  }
 }
 
 bool SameFileContents(const std::string& a, const std::string& b) {

@@ -9,10 +9,8 @@
 //
 // A final name that already holds a file is replaced only by identical bytes (a re-conversion
 // of the same old file after an interrupted run); any other file there is kept and the message
-// is not committed.
-//
-// TvDryRunBatch is the same committer for a dry run: it decides every outcome as Commit does and
-// keeps nothing, so a walk that writes through it changes nothing in the data folder.
+// is not committed. The message's plan decides that before anything is written; the commit holds
+// to it again for a file that appeared since.
 #pragma once
 
 #include <cstdint>
@@ -23,10 +21,23 @@
 
 #include "foundation/replacing_file.h"
 
+// The new names a run has given out (case-folded final paths): waiting in a batch, or committed.
+// A plan reads them to find a new name an earlier old file of the run took.
+class TvNewNames {
+ public:
+  bool Pending(const std::string& key) const { return m_pending.count(key) != 0; }
+  bool Committed(const std::string& key) const { return m_committed.count(key) != 0; }
+  void AddPending(const std::string& key) { m_pending.insert(key); }
+  void ClearPending() { m_pending.clear(); }
+  void AddCommitted(const std::string& key) { m_committed.insert(key); }
+
+ private:
+  std::unordered_set<std::string> m_pending;
+  std::unordered_set<std::string> m_committed;
+};
+
 class TvMessageBatch {
  public:
-  virtual ~TvMessageBatch() = default;
-
   // A batch is committed once it holds this many files or this many bytes of new data.
   static constexpr size_t kMaxFiles = 256;
   static constexpr uint64_t kMaxBytes = uint64_t{64} << 20;
@@ -41,7 +52,7 @@ class TvMessageBatch {
   struct Outcome {
     std::string oldPath;
     std::string finalPath;  // where the new file belongs
-    size_t tag = 0;  // the caller's, from Add
+    size_t tag = 0;         // the caller's, from Add
     bool committed = false;
     Refusal refusal = Refusal::kNone;
     uint64_t bytes = 0;          // the new file's length
@@ -53,8 +64,8 @@ class TvMessageBatch {
 
   // Opens the file a new message file is written to; Commit takes it to finalPath. Null when it
   // cannot be opened (reported). makeRoom: as TvFile::OpenMakingRoom takes it.
-  virtual std::unique_ptr<TvReplacingFile> OpenNewFile(const std::string& finalPath,
-                                                       const TvFile::MakeRoom& makeRoom);
+  std::unique_ptr<TvReplacingFile> OpenNewFile(const std::string& finalPath,
+                                               const TvFile::MakeRoom& makeRoom);
   // Takes a written, still open new file of bytes bytes (complete and read back) that belongs
   // at finalPath. Once moved into place its length is checked again: a file changed on its way
   // there is removed and not committed.
@@ -62,18 +73,16 @@ class TvMessageBatch {
            const std::string& finalPath, uint64_t bytes, size_t tag);
   bool Full() const { return m_entries.size() >= kMaxFiles || m_bytes >= kMaxBytes; }
   bool Empty() const { return m_entries.empty(); }
-  // A file of that key waits in this batch.
-  bool Pending(const std::string& key) const { return m_pendingKeys.count(key) != 0; }
-  // A file of that key was committed by this batch object earlier. key: FoldCase of the final
-  // path.
-  bool Committed(const std::string& key) const { return m_committedKeys.count(key) != 0; }
+  // The keys (FoldCase of the final path) of the files waiting in this batch and of those it
+  // committed earlier.
+  const TvNewNames& Names() const { return m_names; }
 
   // Commits every file added since the last commit; the outcomes come in the order of Add.
   // The commit's own failures are reported with one file error box for the batch; a final name
   // held by different bytes is not, the caller's outcome line says it.
   std::vector<Outcome> Commit();
 
- protected:
+ private:
   struct Entry {
     std::unique_ptr<TvReplacingFile> file;
     std::string oldPath;
@@ -89,37 +98,16 @@ class TvMessageBatch {
     void Fail(uint32_t error);
   };
   // Takes every entry to its final name, or sets its refusal.
-  virtual void Place();
-  std::vector<Entry> m_entries;
-
- private:
+  void Place();
   void FlushAll();
   void MoveAll(std::vector<std::string>& directories);
   void FlushDirectories(const std::vector<std::string>& directories);
   // One file error box for the commit's failures: the first failed file, with its error.
   void ReportCommitFailures() const;
 
+  std::vector<Entry> m_entries;
   uint64_t m_bytes = 0;
-  std::unordered_set<std::string> m_pendingKeys;
-  std::unordered_set<std::string> m_committedKeys;
-};
-
-class TvDryRunBatch : public TvMessageBatch {
- public:
-  // scratch: a private folder (ending in a separator) that holds each new file until its
-  // outcome is decided.
-  explicit TvDryRunBatch(std::string scratch) : m_scratch(std::move(scratch)) {}
-  std::unique_ptr<TvReplacingFile> OpenNewFile(const std::string& finalPath,
-                                               const TvFile::MakeRoom& makeRoom) override;
-
- protected:
-  // Decides each outcome as a commit would (a final name held by other bytes refuses the file)
-  // and removes the new file.
-  void Place() override;
-
- private:
-  std::string m_scratch;
-  uint64_t m_opened = 0;
+  TvNewNames m_names;
 };
 
 // True when the two files hold the same bytes (false when either cannot be read).

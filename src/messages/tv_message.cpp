@@ -313,37 +313,17 @@ TvBool TvMessage::VerifyWritten(TvFile& file) const {
 }
 
 TvBool TvMessage::Save(const std::string& oldPath) {
-  StageResult staged = Stage(oldPath, 0);
-  if (staged == StageResult::kCommitFirst) {
-    m_batch->Commit();
-    staged = Stage(oldPath, 0);
+  TvMessagePlan plan = Plan(oldPath, m_batch.Names());
+  if (plan.verdict == TvMessagePlan::Verdict::kCommitFirst) {
+    m_batch.Commit();
+    plan = Plan(oldPath, m_batch.Names());
   }
-  if (staged != StageResult::kStaged) return 0;
-  std::vector<TvMessageBatch::Outcome> outcomes = m_batch->Commit();
+  if (!plan.Converts() || !Stage(plan, 0)) return 0;
+  std::vector<TvMessageBatch::Outcome> outcomes = m_batch.Commit();
   return !outcomes.empty() && outcomes.back().committed ? 1 : 0;
 }
 
-TvMessage::StageResult TvMessage::Stage(const std::string& oldPath, size_t tag) {
-  std::string name;
-  FileNameFromPath(name, oldPath);
-  uint64_t identifier = IdentifierFromOldName(name);
-  m_dwordIdHigh = static_cast<uint32_t>(identifier >> 32);
-  m_dwordIdLow = static_cast<uint32_t>(identifier);
-
-  m_folderId = m_folders.FolderIdByFilePath(oldPath);
-  std::string newPath;
-  m_folders.MessageFilePath(newPath, identifier, m_folderId);
-  if (newPath.empty()) return StageResult::kFailed;
-  // Two old files of one run that map to one new name: the first keeps its file.
-  const std::string key = FoldCase(newPath);
-  if (m_batch->Pending(key)) return StageResult::kCommitFirst;
-  if (m_batch->Committed(key)) return StageResult::kNameTaken;
-
-  std::unique_ptr<TvReplacingFile> file = m_batch->OpenNewFile(newPath, m_makeRoom);
-  if (!file) return StageResult::kFailed;
-  // Header, records and body reach the system in one write.
-  file->BufferWrites(kWholeReadLimit);
-
+TvBool TvMessage::PrepareHeader() {
   // The texts and carried values were taken from the old file; the layout fields are this file's.
   msg31::Header header = msg31::Header::Decode(m_header);
   header.magic = "ZV31";
@@ -366,24 +346,133 @@ TvMessage::StageResult TvMessage::Stage(const std::string& oldPath, size_t tag) 
   if (!ComputeTotalSize(total, size)) result = 0;
   EncodeFixed64(m_header + msg31::kTotalSize, size);
   AssignDataOffsets();
+  return result;
+}
 
+namespace {
+
+// A write target that writes nothing: each write is held against the next bytes of an existing
+// file, read in bounded pieces, and fails at the first difference.
+class ExistingFileComparer : public TvFile {
+ public:
+  ExistingFileComparer() : TvFile(0, 0), m_existing(0, 0) {}
+  bool Open(const std::string& path) { return m_existing.Open(path, kModeReadShared) != 0; }
+  TvBool Write(const void* buffer, uint32_t count) override {
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    while (count != 0) {
+      const uint32_t piece = std::min<uint32_t>(count, kPiece);
+      if (!m_piece) m_piece.reset(new uint8_t[kPiece]);
+      if (!m_existing.Read(m_piece.get(), piece)) return 0;
+      if (std::memcmp(m_piece.get(), bytes, piece) != 0) return 0;
+      bytes += piece;
+      count -= piece;
+    }
+    return 1;
+  }
+
+ private:
+  static constexpr uint32_t kPiece = 1u << 20;
+  TvFile m_existing;
+  std::unique_ptr<uint8_t[]> m_piece;
+};
+
+}  // namespace
+
+bool TvMessage::SameAsExisting(const std::string& path) {
+  ExistingFileComparer existing;
+  if (!existing.Open(path)) return false;
+  const uint32_t front = msg31::kPartHeader | msg31::kPartRecipients |
+                         msg31::kPartAttachmentRecords | msg31::kPartBody;
+  if (!WriteParts(existing, front)) return false;
+  // The contents come from the old file, from memory when it was read whole.
+  TvFile old(0, 0);
+  if (!m_oldHeld && !old.Open(m_oldPath, kModeReadShared)) return false;
+  const uint32_t n = std::min(DecodeFixed32(m_header + msg31::kAttachmentCount),
+                              m_oldAttachments.GetSize());
+  for (uint32_t i = 0; i < n; ++i) {
+    const TvOldMessageFileIndex& entry = *m_oldAttachments[i];
+    if (m_oldHeld) {
+      if (!existing.Write(m_readBuffer.get() + entry.m_dword64Position,
+                          static_cast<uint32_t>(entry.m_dword64Size))) {
+        return false;
+      }
+    } else if (!old.SeekTo(entry.m_dword64Position) ||
+               !CopyFileRange(old, existing, entry.m_dword64Size)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+TvMessagePlan TvMessage::Plan(const std::string& oldPath, const TvNewNames& names) {
+  using Verdict = TvMessagePlan::Verdict;
+  TvMessagePlan plan;
+  plan.oldPath = oldPath;
+  std::string name;
+  FileNameFromPath(name, oldPath);
+  uint64_t identifier = IdentifierFromOldName(name);
+  m_dwordIdHigh = static_cast<uint32_t>(identifier >> 32);
+  m_dwordIdLow = static_cast<uint32_t>(identifier);
+
+  m_folderId = m_folders.FolderIdByFilePath(oldPath);
+  m_folders.MessageFilePath(plan.newPath, identifier, m_folderId);
+  if (plan.newPath.empty()) return plan;
+  // Two old files of one run that map to one new name: the first keeps its file.
+  plan.key = FoldCase(plan.newPath);
+  if (names.Pending(plan.key)) {
+    plan.verdict = Verdict::kCommitFirst;
+    return plan;
+  }
+  if (names.Committed(plan.key)) {
+    plan.verdict = Verdict::kNameTaken;
+    return plan;
+  }
+  if (!PrepareHeader()) return plan;
+  plan.bytes = DecodeFixed64(m_header + msg31::kTotalSize);
+  // A 3.1 file of that name is there only on a rerun: only the very bytes may replace it.
+  uint64_t existing = 0;
+  if (platform::FileSizeByPath(plan.newPath, &existing)) {
+    if (existing != plan.bytes || !SameAsExisting(plan.newPath)) {
+      plan.verdict = Verdict::kExistingDiffers;
+      return plan;
+    }
+    plan.replacedBytes = existing;
+  }
+  plan.verdict = Verdict::kConverts;
+  return plan;
+}
+
+TvBool TvMessage::Stage(const TvMessagePlan& plan, size_t tag) {
+  std::unique_ptr<TvReplacingFile> file = m_batch.OpenNewFile(plan.newPath, m_makeRoom);
+  if (!file) return 0;
+  // Header, records and body reach the system in one write.
+  file->BufferWrites(kWholeReadLimit);
+  TvBool result = PrepareHeader();
   if (result) result = WriteParts(*file, msg31::kPartsAll);
   if (result) result = VerifyWritten(*file);
   if (!result) {
     file->Abandon();
-    return StageResult::kFailed;
+    return 0;
   }
   // The totals may have been rewritten for a staged file that changed length.
-  m_batch->Add(std::move(file), oldPath, newPath, DecodeFixed64(m_header + msg31::kTotalSize), tag);
-  return StageResult::kStaged;
+  m_batch.Add(std::move(file), plan.oldPath, plan.newPath,
+              DecodeFixed64(m_header + msg31::kTotalSize), tag);
+  return 1;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Reading the 3.0 file
 
-TvBool TvMessage::LoadOld(const std::string& path) {
+TvBool TvMessage::LoadOld(const std::string& path) { return ReadOldFile(path, true); }
+
+TvBool TvMessage::ReadOld(const std::string& path) { return ReadOldFile(path, false); }
+
+TvBool TvMessage::ReadOldFile(const std::string& path, bool stage) {
   Reset(1);
   m_oldAttachments.DeleteAll();
+  m_oldPath.clear();
+  m_oldHeld = false;
+  m_oldLength = 0;
   m_loadProblem = msg30::Problem{};
 
   // The 3.0 file is read silently: a file that is not a valid message just fails to load.
@@ -408,8 +497,23 @@ TvBool TvMessage::LoadOld(const std::string& path) {
   // read whole, and staging fails at its copy with a log line of its own.
   const bool stageAnyway =
       m_loadProblem.kind == msg30::ProblemKind::kAttachmentPastEnd && layout.entriesRead;
-  if (!m_loadProblem.Ok() && !stageAnyway) return 0;
-  return ExtractAttachments(path, source);
+  m_oldPath = path;
+  m_oldHeld = source.Held(0, source.Length()) != nullptr;
+  m_oldLength = source.Length();
+  if (stage) {
+    if (!m_loadProblem.Ok() && !stageAnyway) return 0;
+    return ExtractAttachments(path, source);
+  }
+  // Staging copies each attachment's contents whole: the one that runs past the end fails it.
+  if (!m_loadProblem.Ok()) return 0;
+  for (uint32_t i = 0; i < m_oldAttachments.GetSize(); ++i) {
+    const TvOldMessageFileIndex& entry = *m_oldAttachments[i];
+    auto* attachment = new TvMessageAttachment;
+    attachment->m_fileName = entry.m_csName.substr(0, 260);
+    attachment->SetSize(entry.m_dword64Size);
+    m_attachments.Add(attachment);
+  }
+  return 1;
 }
 
 TvBool TvMessage::Fail(msg30::ProblemKind kind, uint64_t offset, std::string text) {

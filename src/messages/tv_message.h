@@ -19,6 +19,7 @@
 #include "foundation/types.h"
 #include "messages/message_batch.h"
 #include "messages/message_format.h"
+#include "messages/message_plan.h"
 #include "messages/old_message_format.h"
 #include "messages/tv_folder_lookup.h"
 
@@ -122,21 +123,21 @@ class TvMessage {
   void AssignDataOffsets();
   // Writes the selected parts (msg31::kPart*) from the file's position, skipping the others.
   TvBool WriteParts(TvFile& file, uint32_t parts);
-  // Writes the 3.1 file of the message loaded from oldPath and commits it at once (Stage, then
-  // Batch().Commit()). An earlier file of its name is replaced only by identical bytes, and only
-  // once the new one was written completely; a new file that this message object already wrote is
-  // never replaced (two old files that map to one new name).
+  // Writes the 3.1 file of the message loaded from oldPath and commits it at once (Plan, Stage,
+  // then Batch().Commit()). An earlier file of its name is replaced only by identical bytes; a
+  // new file that this message object already wrote is never replaced (two old files that map to
+  // one new name).
   TvBool Save(const std::string& oldPath);
 
-  enum class StageResult { kStaged, kFailed, kNameTaken, kCommitFirst };
-  // Writes the 3.1 file under its temporary name and adds it to Batch() with tag; it is in place
-  // only once the batch is committed. kNameTaken: a file of the same new name was committed
-  // earlier by this object. kCommitFirst: a file of the same new name waits in the batch; commit
-  // it and stage again, so the two meet as in a run of one file at a time.
-  StageResult Stage(const std::string& oldPath, size_t tag);
-  TvMessageBatch& Batch() { return *m_batch; }
-  // Replaces the committer (a dry run's); only between batches.
-  void SetBatch(std::unique_ptr<TvMessageBatch> batch) { m_batch = std::move(batch); }
+  // The plan of the message loaded (or read) from oldPath, made without writing anything: its new
+  // path and length, a new name an earlier old file took (names: the run's new names), and a 3.1
+  // file already there, compared byte for byte with what would be written (only on a rerun).
+  TvMessagePlan Plan(const std::string& oldPath, const TvNewNames& names);
+  // Writes the 3.1 file of a plan that converts under its temporary name and adds it to Batch()
+  // with tag; it is in place only once the batch is committed. False (the file abandoned) when it
+  // cannot be written.
+  TvBool Stage(const TvMessagePlan& plan, size_t tag);
+  TvMessageBatch& Batch() { return m_batch; }
   // Asked when a file of LoadOld or Stage cannot be opened for want of file handles: commit the
   // batch, whose new files hold them, and say whether it held any. Unset: no second try.
   void SetMakeRoom(TvFile::MakeRoom makeRoom) { m_makeRoom = std::move(makeRoom); }
@@ -144,11 +145,16 @@ class TvMessage {
   // Reads a 3.0 message file (one read for a file of up to kWholeReadLimit bytes, the rest
   // streamed), then stages its attachments from the same open file.
   TvBool LoadOld(const std::string& path);
+  // LoadOld without staging: the attachments are described by their entries in the old file, so
+  // Plan can be made and nothing is written. Fails wherever LoadOld fails for the file's bytes.
+  TvBool ReadOld(const std::string& path);
   static constexpr uint32_t kWholeReadLimit = 1u << 19;
   // Why the last LoadOld failed: the reader's problem, kCannotOpen (its text ends with the
   // system's reason), or kStaging (the offset is that of the attachment's contents). No problem
   // after a load that succeeded.
   const msg30::Problem& LoadProblem() const { return m_loadProblem; }
+  // The length of the old file read last.
+  uint64_t OldFileLength() const { return m_oldLength; }
 
   // The temporary folder for staged attachments, ending in a separator. By default the system's
   // temporary directory + kStagingFolderName.
@@ -170,6 +176,12 @@ class TvMessage {
   TvPtrAutoArray<TvOldMessageFileIndex*>& OldAttachments() { return m_oldAttachments; }
 
  private:
+  TvBool ReadOldFile(const std::string& path, bool stage);
+  // Fills the layout fields, the totals and the offsets of the 3.1 header; false on overflow.
+  TvBool PrepareHeader();
+  // The 3.1 file at path holds exactly the bytes Stage would write for this message: header,
+  // records and body encoded in memory, the attachment contents read from the old file.
+  bool SameAsExisting(const std::string& path);
   // 512 + records + extra section + body + attachment total, false on overflow.
   TvBool ComputeTotalSize(uint64_t attachmentTotal, uint64_t& total) const;
   TvBool WriteContents(TvFile& file, bool& sizeChanged);
@@ -208,11 +220,14 @@ class TvMessage {
   std::string m_stagingFolder;
   bool m_stagingReady = false;
   std::unique_ptr<uint8_t[]> m_readBuffer;  // kWholeReadLimit bytes, made at the first read
+  std::string m_oldPath;                    // the old file read last
+  bool m_oldHeld = false;                   // m_readBuffer holds all of it
+  uint64_t m_oldLength = 0;
   msg30::Problem m_loadProblem;
   // Files this object staged for the message it holds; removed before the next one is staged.
   std::vector<std::string> m_stagedFiles;
   // New files written by this object; it knows the names already committed (case-folded), so
   // one is never replaced by another.
-  std::unique_ptr<TvMessageBatch> m_batch = std::make_unique<TvMessageBatch>();
+  TvMessageBatch m_batch;
   TvFile::MakeRoom m_makeRoom;
 };

@@ -168,6 +168,9 @@ TEST_F(OldMessageTest, EachBrokenPartIsNamedWhereItStartsAndLoadOldFailsForIt) {
     EXPECT_EQ(message.LoadProblem().offset, problem.offset) << c.what;
     EXPECT_EQ(message.LoadProblem().text, problem.text) << c.what;
     EXPECT_EQ(LogEntries().size() - logLines, c.copyFails ? 1u : 0u) << c.what;
+    // Read without staging (zvtool check's plan), it fails for the same reason.
+    EXPECT_EQ(message.ReadOld(inbox + full.FileName()) != 0, c.kind == K::kNone) << c.what;
+    EXPECT_EQ(message.LoadProblem().kind, problem.kind) << c.what;
   }
   EXPECT_FALSE(message.LoadOld(inbox + "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF.Message")) << "missing";
   EXPECT_TRUE(ui.boxes.empty()) << "reading a 3.0 file reports nothing";

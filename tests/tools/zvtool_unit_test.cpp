@@ -11,12 +11,15 @@
 #include "app/run_report.h"
 #include "database/folders_format.h"
 #include "replies/replies_format.h"
+#include "support/conversion_log_reader.h"
 #include "support/new_message_bytes.h"
 #include "support/old_contacts_writer.h"
 #include "support/old_data_writer.h"
 #include "support/scratch_dir.h"
 #include "support/small_contact_list.h"
 #include "support/test_helpers.h"
+#include "support/walk_verdicts.h"
+#include "messages/tv_message.h"
 #include "tools/tool_fixture.h"
 #include "zvtool/commands.h"
 #include "zvtool/message_reader.h"
@@ -146,34 +149,121 @@ TEST_F(CheckTest, DamagedListFilesAreFailuresAndLeftAsTheyWere) {
   EXPECT_EQ(report["messages"]["convert"], 5);
 }
 
-// A 3.1 file already under a message's new name: the conversion replaces it only with the same
-// bytes, so check predicts a refusal for any other contents and a conversion for the same.
-TEST_F(CheckTest, AnExistingNewFileIsReplacedOnlyByTheSameBytes) {
+// Every file and directory under root: relative path -> size and modification time, so a file
+// made and removed again shows in its directory's time.
+std::map<std::string, std::string> NamesSizesTimes(const std::string& root) {
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    const std::string relative =
+        std::filesystem::relative(entry.path(), std::filesystem::path(root)).generic_string();
+    const auto time = entry.last_write_time().time_since_epoch().count();
+    entries[relative] = (entry.is_directory() ? std::string("<dir>")
+                                               : std::to_string(entry.file_size())) +
+                        " " + std::to_string(time);
+  }
+  return entries;
+}
+
+// A rerun over a folder with every kind of message outcome: check writes nothing, in the data
+// folder or the temporary folder, and its verdicts are the ones the conversion then logs. The
+// 3.1 files already there are compared with what would be written, from memory for a small old
+// file and streamed for one larger than a single read.
+TEST_F(CheckTest, EveryMessageOutcomeIsForetoldAndNothingIsWritten) {
   const std::string data = scratch.File("data") + kSep;
-  const std::string converted = scratch.File("converted") + kSep;
-  for (const std::string& root : {data, converted}) {
-    ASSERT_NO_FATAL_FAILURE(WriteOneMessageFolder(root));
-  }
-  tooltest::ConvertInProcess(converted, scratch.File("staging"), 0);
-  std::string newName;
-  for (const std::string& name : tooltest::FilesIn(converted + "Inbox")) {
-    if (name.size() == 24) newName = std::string("Inbox") + kSep + name;  // 16 digits + ".Message"
-  }
-  ASSERT_FALSE(newName.empty());
-  const std::string sameBytes = tvtest::ReadWholeFile(converted + newName);
-  for (bool same : {true, false}) {
-    SCOPED_TRACE(same ? "same bytes" : "other bytes");
-    ASSERT_TRUE(tvtest::WriteWholeFile(data + newName, same ? sameBytes : std::string("other")));
-    std::ostringstream out, err;
-    zvtool::RunCheck(data, true, out, err);
-    auto report = nlohmann::json::parse(out.str());
-    EXPECT_EQ(report["messages"]["convert"], same ? 1 : 0);
-    EXPECT_EQ(report["messages"]["not_saved"], same ? 0 : 1);
-    if (!same) {
-      ASSERT_EQ(report["messages"]["failing"].size(), 1u);
-      EXPECT_EQ(report["messages"]["failing"][0]["problem"], "existing-new-file-differs");
+  const std::string temporary = scratch.File("tmp") + kSep;
+  std::filesystem::create_directories(temporary);
+  const tvtest::ScopedEnvironment tmpdir("TMPDIR", temporary.c_str());
+  const tvtest::ScopedEnvironment tmp("TMP", temporary.c_str());
+  const tvtest::ScopedEnvironment temp("TEMP", temporary.c_str());
+  const std::string inbox = data + "Inbox" + kSep;
+  auto message = [](uint64_t number, uint64_t attachmentSize) {
+    tvtest::OldMessage m;
+    m.hexName = tvtest::HexName(number);
+    m.body = "body " + std::to_string(number);
+    tvtest::OldAttachment a;
+    a.name = "file.bin";
+    a.generated = true;
+    a.generatedSize = attachmentSize;
+    a.seed = static_cast<uint32_t>(number);
+    m.attachments.push_back(a);
+    return m;
+  };
+  struct Case {
+    const char* what;
+    tvtest::OldMessage old;
+    // What is done to its 3.1 file after the first run: nothing, replaced, or one byte flipped.
+    enum { kSame, kOther, kLastByteFlipped, kNoNewFile } newFile;
+    const char* problem;  // in check's failing list; "" when it converts
+  };
+  const uint64_t large = TvMessage::kWholeReadLimit + 4096;
+  std::vector<Case> cases = {
+      {"same bytes, small", message(1, 10), Case::kSame, ""},
+      {"same bytes, large", message(2, large), Case::kSame, ""},
+      {"other bytes", message(3, 10), Case::kOther, "existing-new-file-differs"},
+      {"last content byte differs", message(4, large), Case::kLastByteFlipped,
+       "existing-new-file-differs"},
+      {"new", message(5, 10), Case::kNoNewFile, ""},
+  };
+  std::filesystem::create_directories(inbox);
+  for (const Case& c : cases) {
+    if (c.newFile != Case::kNoNewFile) {
+      ASSERT_TRUE(tvtest::WriteOldMessage(inbox + c.old.FileName(), c.old)) << c.what;
     }
   }
+  tooltest::ConvertInProcess(data, scratch.File("staging"), false);
+  for (const Case& c : cases) {
+    const std::string newFile = inbox + tvtest::NewMessageName(c.old.hexName);
+    if (c.newFile == Case::kOther) {
+      ASSERT_TRUE(tvtest::WriteWholeFile(newFile, "other"));
+    }
+    if (c.newFile == Case::kLastByteFlipped) {
+      ASSERT_TRUE(tooltest::FlipByte(newFile, std::filesystem::file_size(newFile) - 1));
+    }
+    if (c.newFile == Case::kNoNewFile) {
+      ASSERT_TRUE(tvtest::WriteOldMessage(inbox + c.old.FileName(), c.old)) << c.what;
+    }
+  }
+  // Two old files of one new name, and one that is no message.
+  tvtest::OldMessage first = message(6, 10), second = message(7, 10), broken = message(8, 10);
+  first.hexName = "0A1B2C3D4E5F60718293A4B5C6D7E8F9";
+  second.hexName = "0A1B2C3D000000008293A4B500000000";
+  broken.editHeaderBytes = [](uint8_t* h) { h[0] = 'X'; };
+  for (const tvtest::OldMessage* m : {&first, &second, &broken}) {
+    ASSERT_TRUE(tvtest::WriteOldMessage(inbox + m->FileName(), *m));
+  }
+
+  const auto dataBefore = NamesSizesTimes(data);
+  const auto temporaryBefore = NamesSizesTimes(temporary);
+  std::ostringstream out, err;
+  zvtool::RunCheck(data, true, out, err);
+  EXPECT_EQ(NamesSizesTimes(data), dataBefore);
+  EXPECT_EQ(NamesSizesTimes(temporary), temporaryBefore);
+
+  auto report = nlohmann::json::parse(out.str());
+  std::map<std::string, std::string> problems, failing;
+  for (const auto& f : report["messages"]["failing"]) {
+    problems[f["file"].get<std::string>()] = f["problem"].get<std::string>();
+    failing[f["file"].get<std::string>()] = f["outcome"].get<std::string>();
+  }
+  for (const Case& c : cases) {
+    const auto found = problems.find(inbox + c.old.FileName());
+    EXPECT_EQ(found == problems.end() ? "" : found->second, c.problem) << c.what;
+  }
+  EXPECT_EQ(problems[inbox + broken.FileName()], "header");
+  EXPECT_EQ(problems.count(inbox + first.FileName()) + problems.count(inbox + second.FileName()),
+            1u);
+  EXPECT_EQ(report["messages"]["convert"], 4);
+  size_t writtenAgain = 0;
+  for (const auto& warning : report["warnings"]) {
+    writtenAgain += warning.get<std::string>().find("written again") != std::string::npos;
+  }
+  EXPECT_EQ(writtenAgain, 2u);
+
+  tooltest::ConvertInProcess(data, scratch.File("staging"), true);
+  tvtest::MessageVerdicts logged =
+      tvtest::LoggedVerdicts(tvtest::ConversionLogEntries(data + "Conversion3.0-3.1.Log.Txt"));
+  std::erase_if(logged, [](const auto& entry) { return entry.second == "Converted"; });
+  EXPECT_EQ(logged, failing);
 }
 
 // check reports the conversion's verdict on each leftover temporary file, and touches none.

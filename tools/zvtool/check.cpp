@@ -1,7 +1,7 @@
-// zvtool check: a dry run of the conversion over a 3.0 data folder. The message files go through
-// the conversion's own walk with a committer that keeps nothing, so each verdict is the one the
-// conversion reaches; the list files are read with the conversion's own readers, read-only.
-// Nothing in the folder is created, changed or deleted.
+// zvtool check: what the conversion will do with a 3.0 data folder, read-only. The message files
+// are planned by the conversion's own walk and plans, so each verdict is the one the conversion
+// reaches; the list files are read with the conversion's own readers. Nothing is created, changed
+// or deleted, in the data folder or anywhere else.
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -157,7 +157,7 @@ ListVerdict RepliesReport(const std::string& dataFolder, const char* oldName, co
   return v;
 }
 
-// Hears the dry walk's verdicts and turns them into the report's message entries.
+// Hears the planned walk's verdicts and turns them into the report's message entries.
 class MessageVerdicts : public TvWalkListener {
  public:
   explicit MessageVerdicts(SpaceLedger& space) : m_space(space) {}
@@ -172,15 +172,10 @@ class MessageVerdicts : public TvWalkListener {
     m_folderDirectory = directory;
     m_folderConverts = 0;
   }
-  void MessageFound(const std::string&) override { ++found; }
-  void NotLoaded(const std::string& oldPath, TvMessage& message) override {
-    ++notLoaded;
-    const msg30::Problem& problem = message.LoadProblem();
-    Json entry = Entry(oldPath, "NOT loaded", msg30::ProblemKey(problem.kind), problem.text);
-    entry["offset"] = problem.offset;
-    failing.push_back(entry);
-  }
   void Loaded(const std::string& oldPath, TvMessage& message) override {
+    // Its length as it was read: the old file is not opened again.
+    m_loadedPath = oldPath;
+    m_loadedLength = message.OldFileLength();
     uint64_t attachments = 0;
     message.TotalAttachmentSize(attachments);
     m_space.stagingPeak = std::max(m_space.stagingPeak, attachments);
@@ -192,27 +187,34 @@ class MessageVerdicts : public TvWalkListener {
                                   "keeps its stored name in the 3.1 file"));
     }
   }
-  void Decided(const TvMessageBatch::Outcome& outcome) override {
+  void Outcome(const TvMessageOutcome& outcome) override {
     using Refusal = TvMessageBatch::Refusal;
     const std::string& oldPath = outcome.oldPath;
-    if (outcome.committed) {
+    ++found;
+    if (outcome.what == TvMessageOutcome::What::kNotLoaded) {
+      ++notLoaded;
+      const msg30::Problem& problem = outcome.problem;
+      Json entry = Entry(oldPath, "NOT loaded", msg30::ProblemKey(problem.kind), problem.text);
+      entry["offset"] = problem.offset;
+      failing.push_back(entry);
+      return;
+    }
+    if (outcome.Converted()) {
       ++converts;
       ++m_folderConverts;
-      m_newNames.emplace(FoldCase(outcome.finalPath), oldPath);
+      m_newNames.emplace(FoldCase(outcome.newPath), oldPath);
       if (outcome.replacedBytes != 0) {
-        warnings.push_back(JsonText(oldPath + ": the existing 3.1 file " + outcome.finalPath +
+        warnings.push_back(JsonText(oldPath + ": the existing 3.1 file " + outcome.newPath +
                                     " holds the same bytes and is written again"));
       }
       m_space.Write(outcome.bytes, outcome.replacedBytes);
-      m_space.DeleteOld(FileLength(oldPath));
+      m_space.DeleteOld(oldPath == m_loadedPath ? m_loadedLength : FileLength(oldPath));
       return;
     }
     ++notSaved;
     if (outcome.refusal == Refusal::kNameTaken) {
-      const std::string newName = NewMessageFileName(BaseName(oldPath));
-      const std::string newPath = oldPath.substr(0, oldPath.size() - BaseName(oldPath).size()) +
-                                  newName;
-      auto taken = m_newNames.find(FoldCase(newPath));
+      const std::string newName = BaseName(outcome.newPath);
+      auto taken = m_newNames.find(FoldCase(outcome.newPath));
       failing.push_back(Entry(oldPath, "NOT saved", "new-name-collision",
                               "its new name " + newName + " is taken by " +
                                   (taken == m_newNames.end() ? std::string("another old file")
@@ -220,12 +222,12 @@ class MessageVerdicts : public TvWalkListener {
                                   " earlier in the run"));
     } else if (outcome.refusal == Refusal::kExistingDiffers) {
       failing.push_back(Entry(oldPath, "NOT saved", "existing-new-file-differs",
-                              "the 3.1 file " + outcome.finalPath +
+                              "the 3.1 file " + outcome.newPath +
                                   " is already there with other contents; it is kept, and so is "
                                   "the old file"));
     } else {
       failing.push_back(Entry(oldPath, "NOT saved", "write-failed",
-                              "the new file cannot be written in the scratch folder"));
+                              "the new file has no place it can be written"));
     }
   }
   // Closes the folder entered last: its line in the report and the old index it leaves.
@@ -260,6 +262,8 @@ class MessageVerdicts : public TvWalkListener {
   std::string m_folderDirectory;
   uint32_t m_folderConverts = 0;
   std::map<std::string, std::string> m_newNames;  // case-folded new path -> old path that took it
+  std::string m_loadedPath;  // the old file read last, and its length
+  uint64_t m_loadedLength = 0;
 };
 
 // The walk's progress as the tool's progress line.
@@ -380,21 +384,15 @@ Json NamesIndexReport(const TvNamesIndexPlan& plan, uint32_t& failures) {
   return names;
 }
 
-// Runs the conversion's walk over the data folder without changing it.
-void WalkDry(const std::string& data, const std::string& scratch, MessageVerdicts& verdicts) {
-  TvFixedDataPaths dataPaths(data);
-  TvFixedDataPaths scratchPaths(scratch);  // the walk's log lines stay in the scratch folder
-  TvLog log(scratchPaths);
-  TvDatabase database(log, dataPaths);
-  database.CreateStandardFolders();
-  database.SetStagingFolder(scratch + "staging");
-  database.SetDryRun(scratch);
+// Plans the conversion's walk over the messages of the folders database lists; nothing is
+// written.
+void PlanMessages(TvDatabase& database, MessageVerdicts& verdicts) {
   database.SetListener(&verdicts);
   CheckProgress progress;
   TvProgress* previous = SetProgress(&progress);
   {
     platform::ScopedRecordingUI quiet;
-    database.ConvertDatabase(0);
+    database.PlanMessages();
   }
   SetProgress(previous);
   verdicts.EndFolder();
@@ -407,13 +405,18 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
     err << "zvtool check: '" << dir << "' is no directory (or cannot be read)\n";
     return kExitError;
   }
-  ScratchFolder scratch;
-  if (!scratch.Ok()) {
-    err << "zvtool check: cannot make a scratch folder in the temporary directory\n";
-    return kExitError;
+  // One database plans the folders list and then walks the folders it lists; the plans log
+  // nothing and show nothing.
+  const std::string data = WithSeparator(dir);
+  TvFixedDataPaths paths(data);
+  TvLog log(paths);
+  TvDatabase database(log, paths);
+  database.CreateStandardFolders();
+  TvFoldersPlan plan;
+  {
+    platform::ScopedRecordingUI quiet;
+    plan = database.PlanFoldersList();
   }
-  const TvFoldersPlan plan = FoldersPlanOf(dir);
-  const std::string& data = plan.dataFolder;
   uint32_t failures = 0;
   SpaceLedger space;
 
@@ -438,7 +441,7 @@ int RunCheck(const std::string& dir, bool json, std::ostream& out, std::ostream&
 
   // The messages, folder by folder, through the conversion's own walk.
   MessageVerdicts verdicts(space);
-  WalkDry(data, scratch.Path(), verdicts);
+  PlanMessages(database, verdicts);
   const uint32_t found = verdicts.found, converts = verdicts.converts;
   const uint32_t notLoaded = verdicts.notLoaded, notSaved = verdicts.notSaved;
   failures += notLoaded + notSaved + static_cast<uint32_t>(verdicts.unsafeFolders.size());

@@ -84,7 +84,8 @@ bool HoldsBytes(const std::string& path, const std::string& bytes) {
   return IsExistingFile(path) && folders::ReadWholeFile(path, held) && held == bytes;
 }
 
-// What a folder holds: 3.0 files, 3.1 files, and the old message names of its standard folders.
+// What a folder holds: 3.0 files, 3.1 files, and the old message names of the folders the
+// conversion walks there.
 struct FolderKind {
   bool old = false;
   bool converted = false;
@@ -96,8 +97,9 @@ FolderKind Classify(const std::string& dataFolder) {
   for (const char* name : kOldRootFiles) kind.old = kind.old || HasFile(dataFolder, name);
   for (const char* name : kNewRootFiles)
     kind.converted = kind.converted || HasFile(dataFolder, name);
-  for (const StandardFolder& folder : kStandardFolders) {
-    const std::string directory = dataFolder + folder.directory + platform::kPathSeparator;
+  for (const TvPlannedFolder& folder : FoldersPlanOf(dataFolder).folders) {
+    if (!folder.usable) continue;
+    const std::string& directory = folder.directory;
     TvStringList names;
     ListNames(names, directory + "*.Message", 0);
     for (const std::string& name : names) {
