@@ -166,8 +166,8 @@ class TvContactList {
   // The old file in the user data folder, or at path. A missing file is created empty. True only
   // when at least one group was read and every record read completely.
   TvBool LoadOld();
-  // mode is the open mode: the conversion's open-or-create by default; a dry run passes a
-  // read-only mode for an existing file, so that reading changes nothing.
+  // mode is the open mode: the conversion's open-or-create by default; a plan passes a read-only
+  // mode for an existing file, so that reading changes nothing.
   TvBool LoadOldFile(const std::string& path, uint32_t mode = 0x3002);
   // Builds the tree from an old file's groups: groups of one name merge into the first, hidden
   // users are dropped, users whose name is taken go to DroppedContacts, every user is offline

@@ -1,5 +1,5 @@
 // The companion tool's library in process: the sample writer, the new names of 3.0 messages,
-// dump's report of a damaged 3.1 file, the dry run's promise to change nothing, and the text
+// dump's report of a damaged 3.1 file, check's promise to change nothing, and the text
 // helpers.
 #include <gtest/gtest.h>
 
@@ -105,11 +105,11 @@ TEST_F(NewNameTest, NewNameComesFromBytesZeroToThreeAndEightToEleven) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The dry run changes nothing
+// check changes nothing
 
 using CheckTest = ToolTest;
 
-TEST_F(CheckTest, ADryRunCreatesNoneOfTheFilesTheConversionWouldCreate) {
+TEST_F(CheckTest, CreatesNoneOfTheFilesTheConversionWouldCreate) {
   // Only messages: no folders file, names index, contact list or canned replies, which the
   // conversion's open-or-create mode would make.
   const std::string data = scratch.File("data") + kSep;
