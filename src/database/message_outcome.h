@@ -7,15 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "foundation/list_plan.h"
 #include "messages/message_batch.h"
 #include "messages/old_message_format.h"
 
 struct TvMessageOutcome {
   enum class What { kConverted, kNotLoaded, kNotSaved };
-  struct Line {
-    std::string text;
-    int32_t level;
-  };
 
   What what = What::kConverted;
   std::string oldPath;
@@ -24,7 +21,7 @@ struct TvMessageOutcome {
   msg30::Problem problem;                                            // kNotLoaded: why
   uint64_t bytes = 0;                                                // the new file's length
   uint64_t replacedBytes = 0;  // the length of a 3.1 file with the very bytes it replaces, else 0
-  std::vector<Line> lines;     // its log lines, in order
+  std::vector<TvPlannedLine> lines;  // its log lines, in order
 
   bool Converted() const { return what == What::kConverted; }
 };

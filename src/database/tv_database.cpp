@@ -348,7 +348,7 @@ TvMessageBatch::Refusal RefusalOf(const TvMessagePlan& plan) {
 }  // namespace
 
 void TvDatabase::Emit(const TvMessageOutcome& outcome, size_t place) {
-  for (const TvMessageOutcome::Line& line : outcome.lines) {
+  for (const TvPlannedLine& line : outcome.lines) {
     if (place == kNoPlace) {
       Log(line.text, line.level);
     } else {
