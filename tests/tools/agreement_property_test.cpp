@@ -412,11 +412,9 @@ void AgreementTest::RunCase(const Description& d) {
   // The conversion's verdict of each old message: its log line, else (no log: no error) whether
   // its 3.1 file is there.
   const auto log = tvtest::ConversionLogEntries(data + "Conversion3.0-3.1.Log.Txt");
-  for (const std::string& entry : log) {
-    if (entry.rfind("Error: ", 0) == 0) errors.push_back(entry);
-  }
   std::map<std::string, std::string> logged;
   for (const std::string& entry : log) {
+    if (entry.rfind("Error: ", 0) == 0) errors.push_back(entry);
     const size_t head = entry.find("Message: ");
     if (head == std::string::npos) continue;
     for (const char* verdict : {"Converted", "NOT loaded", "NOT saved"}) {
