@@ -91,49 +91,6 @@ TEST_F(ConvertDatabaseTest, WithoutDeleteOldNothingIsDeletedOrLoggedAsDeleted) {
   EXPECT_TRUE(PathExists(Dir("Work") + NewMessageName(HexName(2))));
 }
 
-TEST_F(ConvertDatabaseTest, OldFileThatFailsToLoadIsKeptWithAnErrorLine) {
-  data.Folders({});
-  OldMessage broken = Message(3, "broken");
-  broken.editHeaderBytes = [](uint8_t* h) { h[0] = 'X'; };
-  std::string old = data.Message("Drafts", broken);
-  Convert(1);
-  std::vector<std::string> entries = LogEntries();
-  EXPECT_EQ(std::count(entries.begin(), entries.end(), "Error: Message: " + old + " , NOT loaded"),
-            1);
-  EXPECT_EQ(log.m_dwordErrorCount, 1u);
-  EXPECT_TRUE(PathExists(old));
-  EXPECT_TRUE(ui.boxes.empty());
-}
-
-TEST_F(ConvertDatabaseTest, TwoOldFilesWithOneNewNameConvertOnlyTheFirst) {
-  data.Folders({});
-  OldMessage first = Message(0, "first");
-  OldMessage second = Message(0, "second");
-  first.hexName = "0A1B2C3D4E5F60718293A4B5C6D7E8F9";
-  second.hexName = "0A1B2C3D000000008293A4B500000000";
-  std::string a = data.Message("Inbox", first);
-  std::string b = data.Message("Inbox", second);
-  Convert(1);
-  std::vector<std::string> entries = LogEntries();
-  int converted = 0;
-  int notSaved = 0;
-  std::string kept;
-  for (const std::string& e : entries) {
-    if (e.find(" , Converted") != std::string::npos) ++converted;
-    if (e.find(" , NOT saved") != std::string::npos) {
-      ++notSaved;
-      kept = e.substr(std::string("Error: Message: ").size());
-      kept = kept.substr(0, kept.size() - std::string(" , NOT saved").size());
-    }
-  }
-  EXPECT_EQ(converted, 1);
-  ASSERT_EQ(notSaved, 1);
-  EXPECT_TRUE(PathExists(kept)) << "the old file that was not saved stays";
-  std::string winner = kept == a ? "second" : "first";
-  EXPECT_EQ(ReadNewMessage(Dir("Inbox") + NewMessageName(first.hexName)).file.body, winner);
-  EXPECT_EQ(log.m_dwordErrorCount, 1u);
-}
-
 TEST_F(ConvertDatabaseTest, OldFileThatCannotBeDeletedGetsAnErrorLineAfterTheBox) {
   std::string old = data.Message("Inbox", Message(4, "stays"));
   {
@@ -306,40 +263,6 @@ TEST_F(ConvertDatabaseTest, LeftoverTemporaryFilesAreJudgedOneByOne) {
   EXPECT_EQ(logged("Info: Message: " + redone + " , Converted"), 1);
   EXPECT_FALSE(PathExists(DataFile(work(4))));
   EXPECT_EQ(log.m_dwordErrorCount, keptCount);
-}
-
-// A 3.1 file already under the new name (an earlier run's, or another message's): the rerun
-// replaces it only with identical bytes; otherwise the message is not saved, its old file stays
-// and the file there is left as it was.
-TEST_F(ConvertDatabaseTest, RerunReplacesAnExistingNewFileOnlyWithIdenticalBytes) {
-  struct Case {
-    const char* what;
-    bool identical;
-  };
-  for (const Case& c : {Case{"identical", true}, Case{"different", false}}) {
-    SCOPED_TRACE(c.what);
-    data.Folders({Folder("Work", 7)});
-    const std::string old = data.Message("Work", Message(21, "the message"));
-    const std::string newFile = Dir("Work") + NewMessageName(HexName(21));
-    ConvertInNewRun(0);
-    ASSERT_TRUE(PathExists(newFile));
-    const std::string earlier = c.identical ? ReadWholeFile(newFile) : "someone else's 3.1 file";
-    ASSERT_TRUE(WriteWholeFile(newFile, earlier));
-    data.Folders({Folder("Work", 7)});
-    const uint32_t errorsBefore = log.m_dwordErrorCount;
-    ConvertInNewRun(1);
-    EXPECT_EQ(ReadWholeFile(newFile), earlier);
-    EXPECT_FALSE(PathExists(newFile + TvReplacingFile::kTempSuffix));
-    EXPECT_EQ(PathExists(old), !c.identical);
-    const std::vector<std::string> lines = LogEntries();
-    const std::string outcome = old + (c.identical ? " , Converted" : " , NOT saved");
-    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
-      return line.find(outcome) != std::string::npos;
-    })) << outcome;
-    EXPECT_EQ(log.m_dwordErrorCount - errorsBefore, c.identical ? 0u : 1u);
-    log.DeleteLogFile();
-    ASSERT_TRUE(RemoveTree(Dir("Work")));
-  }
 }
 
 // A stop requested during the walk: the message in flight is committed, logged and its old file

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 
 #include "contacts/tv_contact_list.h"
 #include "database/folders_format.h"
@@ -18,8 +17,6 @@ namespace {
 using contacts_support::CannedText;
 using contacts_support::ContactsFile;
 using contacts_support::GroupRecord;
-using contacts_support::OldGroup;
-using contacts_support::OldUser;
 using tvtest::Folder;
 
 // One list store: its files, the store that converts them, the label of its Error line, and two
@@ -106,76 +103,6 @@ TEST_F(RerunTest, AnExistingListIsReplacedOnlyWhenItHoldsNothingOrTheSameBytes) 
         EXPECT_EQ(result.boxes, 0u);
       }
     }
-  }
-}
-
-// The losses once reported: a run keeps the old file (its own rule), the user changes the list in
-// 3.1, and the rerun must not write the list back from the old file.
-TEST_F(RerunTest, ARerunNeverUndoesAChangeMadeIn31) {
-  struct Scenario {
-    const char* what;
-    ListStore store;
-    TvBool deleteOld;
-    std::function<void(const std::string& data)> write;
-    std::function<std::string(const std::string& list)> edit;
-  };
-  auto replace = [](std::string bytes, const std::string& from, const std::string& to) {
-    const size_t at = bytes.find(from);
-    if (at != std::string::npos) bytes.replace(at, from.size(), to);
-    return bytes;
-  };
-  const std::vector<ListStore> stores = ListStores();
-  const Scenario scenarios[] = {
-      {"a merge drops a contact, then a contact is renamed in 3.1", stores[1], 1,
-       [](const std::string& data) {
-         contacts_support::WriteOldContactList(
-             data, {2,
-                    0,
-                    std::nullopt,
-                    {OldGroup("Work", {OldUser("Sales"), OldUser("Tom")}),
-                     OldGroup("work", {OldUser("Sales")})}});
-       },
-       [&](const std::string& list) { return replace(list, "Tom", "Tim"); }},
-      {"two folders share an id, then a folder is added in 3.1", stores[0], 1,
-       [](const std::string& data) {
-         tvtest::OldDataFolder folder(data);
-         folder.Folders({Folder("Projects", 7), Folder("Archive", 7)});
-         folder.Message("Archive", tvtest::OldMessage());
-       },
-       [](const std::string& list) {
-         folders::FoldersFile file;
-         std::string problem;
-         folders::DecodeFoldersFile(list, file, &problem);
-         file.records.push_back(Folder("Added", 30));
-         return folders::EncodeFoldersFile(file.records);
-       }},
-      {"delete-old cleared, then a fast reply is edited in 3.1", stores[2], 0,
-       [](const std::string& data) {
-         contacts_support::WriteOldTextMessages(
-             data, TvFastReplysService::kOldFileName,
-             {0, 5, std::nullopt, {CannedText("On my way", "soon")}});
-       },
-       [&](const std::string& list) { return replace(list, "soon", "now!"); }},
-  };
-  for (const Scenario& s : scenarios) {
-    SCOPED_TRACE(s.what);
-    const std::string oldPath = layout.data + s.store.oldName;
-    const std::string newPath = layout.data + s.store.newName;
-    layout.Reset();
-    s.write(layout.data);
-    RunConversion(layout, s.deleteOld, s.store.store);
-    ASSERT_TRUE(tvtest::PathExists(oldPath)) << "the first run keeps the old file";
-    const std::string edited = s.edit(tvtest::ReadWholeFile(newPath));
-    ASSERT_NE(edited, tvtest::ReadWholeFile(newPath));
-    tvtest::WriteWholeFile(newPath, edited);
-    tvtest::RemoveTree(layout.data + kLogName);
-
-    const RunResult rerun = RunConversion(layout, s.deleteOld, s.store.store);
-
-    EXPECT_EQ(tvtest::ReadWholeFile(newPath), edited);
-    EXPECT_TRUE(tvtest::PathExists(oldPath));
-    EXPECT_TRUE(LogHasError(LogEntries(layout), KeptLine(s.store.label, oldPath, newPath)));
-    EXPECT_GE(rerun.errorLines, 1u);
   }
 }
 

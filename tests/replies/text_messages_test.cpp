@@ -252,17 +252,15 @@ TEST_P(StoreTest, OldFileThatCannotBeDeletedIsLoggedAsError) {
   EXPECT_THAT(ui.boxes[0].text, HasSubstr("Operation with file '" + OldPath() + "' has failed"));
 }
 
-// An old file cut short at any length, whose counts or lengths run past its end, or whose length
-// cannot be asked for: the failure is reported once and stops the load, no new file is made and an
-// earlier one stays. (An empty old file is no truncated one: it holds nothing to convert; see the
-// tests of each store.)
+// An old file cut short, whose counts or lengths run past its end, or whose length cannot be
+// asked for: the failure is reported once and stops the load, no new file is made and an earlier
+// one stays. (Cuts at every length are the hostile input sweep's. An empty old file is no
+// truncated one: it holds nothing to convert; see the tests of each store.)
 TEST_P(StoreTest, DamagedOrUnreadableOldFileWritesAndDeletesNothing) {
   const std::string full = GetParam().busyOld();
   NamedFiles damaged = GetParam().hostileOld();
   damaged.emplace_back("failed length query", full);
-  for (size_t length = 1; length < full.size(); ++length) {
-    damaged.emplace_back("length " + std::to_string(length), full.substr(0, length));
-  }
+  damaged.emplace_back("cut by one byte", full.substr(0, full.size() - 1));
   for (const auto& [what, bytes] : damaged) {
     for (const std::string earlier : {"", "earlier"}) {
       SCOPED_TRACE(what + ", new file: '" + earlier + "'");

@@ -101,9 +101,9 @@ struct Description {
       if (editedLists & (1 << i)) out << " " << kListStores[i].newName;
     }
     out << "; letter case";
-    for (size_t i = 0; i < std::size(kFixedNames); ++i)
+    for (int c : letterCase)
       out << " "
-          << "=UL"[letterCase[i]];
+          << "=UL"[c];
     if (cutMessage) out << "; a cut message";
     if (cutList) out << "; cut " << kListStores[cutListIndex].oldName;
     if (mergeDrop) out << "; Work/work merge drop";
@@ -147,21 +147,12 @@ std::vector<std::string> OldMessages(const std::string& data) {
   return found;
 }
 
-// A file's identity: written again (a new file put in its place) or rewritten gives another one.
-struct FileId {
-  bool exists = false;
-  uint64_t inode = 0;
-  std::string bytes;
-  bool operator==(const FileId&) const = default;
-};
-FileId IdOf(const std::string& path) {
-  FileId id;
+// A file's identity, empty when there is none: written again (a new file put in its place) or
+// rewritten gives another one.
+std::string IdOf(const std::string& path) {
   struct stat info;
-  if (path.empty() || stat(path.c_str(), &info) != 0) return id;
-  id.exists = true;
-  id.inode = static_cast<uint64_t>(info.st_ino);
-  id.bytes = tvtest::ReadWholeFile(path);
-  return id;
+  if (path.empty() || stat(path.c_str(), &info) != 0) return std::string();
+  return std::to_string(info.st_ino) + ":" + tvtest::ReadWholeFile(path);
 }
 
 // A 3.1 list with other content than any conversion writes.
@@ -262,12 +253,13 @@ void AgreementTest::Generate(const Description& d) {
     first.value1 = 0xC0A801B3;
     TvOldContactUserImage second = contacts_support::OldUser("Sales");
     second.value1 = 0xC0A80194;
-    TvOldContactListImage contacts;
-    contacts.version = 2;
-    contacts.groups = {contacts_support::OldGroup("Work", {first}),
-                       contacts_support::OldGroup("work", {second}),
-                       contacts_support::OldGroup("Home", {contacts_support::OldUser("Olga")})};
-    contacts_support::WriteOldContactList(data, contacts);
+    contacts_support::WriteOldContactList(
+        data,
+        {2,
+         0,
+         std::nullopt,
+         {contacts_support::OldGroup("Work", {first}), contacts_support::OldGroup("work", {second}),
+          contacts_support::OldGroup("Home", {contacts_support::OldUser("Olga")})}});
   }
   if (d.cutList) {
     const std::string list = data + kListStores[d.cutListIndex].oldName;
@@ -358,8 +350,7 @@ std::string ForetoldListOutcome(const json& verdict, bool hadOld, bool deleteOld
   }
   if (starts("missing")) return ListOutcome(true, hadOld, false);
   if (starts("kept")) return ListOutcome(false, hadOld, !deleteOld);
-  if (starts("already converted")) return ListOutcome(false, hadOld, true);
-  if (starts("NOT converted") || starts("nothing to convert")) {
+  if (starts("already converted") || starts("NOT converted") || starts("nothing to convert")) {
     return ListOutcome(false, hadOld, true);
   }
   return "unknown state: " + state;
@@ -372,7 +363,7 @@ void AgreementTest::RunCase(const Description& d) {
   ASSERT_TRUE(tooltest::CopyTree(data, backup));
 
   // Before: the list files as they are, for what the conversion then writes.
-  std::map<std::string, FileId> newListBefore;
+  std::map<std::string, std::string> newListBefore;
   std::map<std::string, bool> oldListBefore;
   for (const ListStore& store : kListStores) {
     newListBefore[store.checkKey] = IdOf(FindAnyCase(data, store.newName));
@@ -421,11 +412,9 @@ void AgreementTest::RunCase(const Description& d) {
   // The conversion's verdict of each old message: its log line, else (no log: no error) whether
   // its 3.1 file is there.
   const auto log = tvtest::ConversionLogEntries(data + "Conversion3.0-3.1.Log.Txt");
-  for (const std::string& entry : log) {
-    if (entry.rfind("Error: ", 0) == 0) errors.push_back(entry);
-  }
   std::map<std::string, std::string> logged;
   for (const std::string& entry : log) {
+    if (entry.rfind("Error: ", 0) == 0) errors.push_back(entry);
     const size_t head = entry.find("Message: ");
     if (head == std::string::npos) continue;
     for (const char* verdict : {"Converted", "NOT loaded", "NOT saved"}) {
@@ -459,13 +448,12 @@ void AgreementTest::RunCase(const Description& d) {
   for (const ListStore& store : kListStores) {
     const std::string key = store.checkKey;
     const bool hadOld = oldListBefore[key];
-    const FileId after = IdOf(FindAnyCase(data, store.newName));
-    const bool written = after.exists && !(after == newListBefore[key]);
+    const std::string after = IdOf(FindAnyCase(data, store.newName));
+    const bool written = !after.empty() && after != newListBefore[key];
     doneLists[key] = ListOutcome(written, hadOld, !FindAnyCase(data, store.oldName).empty());
     // Messages left behind in a dropped folder keep the old folders file, which lists them.
     const bool leftBehind = key == "folders_list" && !report[key]["messages_left_behind"].empty();
-    foretoldLists[key] =
-        ForetoldListOutcome(report[key], hadOld, d.deleteOld && !leftBehind);
+    foretoldLists[key] = ForetoldListOutcome(report[key], hadOld, d.deleteOld && !leftBehind);
     const std::string oldNameLower = Lower(store.oldName);
     undoneLists[store.verifyName] =
         std::any_of(errors.begin(), errors.end(), [&](const std::string& e) {
@@ -499,7 +487,8 @@ void AgreementTest::RunCase(const Description& d) {
     // A copy of a folder converted before with its old files deleted holds nothing to verify.
     EXPECT_EQ(report["messages"]["found"].get<uint64_t>(), 0u) << verify.err;
     for (const ListStore& store : kListStores) {
-      EXPECT_EQ(report[store.checkKey]["state"].get<std::string>().rfind("already converted", 0), 0u)
+      EXPECT_EQ(report[store.checkKey]["state"].get<std::string>().rfind("already converted", 0),
+                0u)
           << verify.err;
     }
     return;
