@@ -9,24 +9,6 @@ namespace folders {
 
 namespace {
 
-// Counted-string bytes are read in pieces of at most this size, so a declared length beyond the
-// end of the input costs no more memory than the input holds: the piece that reaches past the end
-// is the read that fails.
-constexpr uint32_t kStringPiece = 65536;
-
-bool ReadCountedString(ByteSource& in, std::string& text) {
-  uint32_t length = 0;
-  if (!in.ReadUInt32(length)) return false;
-  text.clear();
-  while (text.size() < length) {
-    const size_t at = text.size();
-    const uint32_t piece = std::min<uint32_t>(length - static_cast<uint32_t>(at), kStringPiece);
-    text.resize(at + piece);
-    if (!in.Read(text.data() + at, piece)) return false;
-  }
-  return true;
-}
-
 bool ReadFolderRecord(ByteSource& in, FolderRecord& record) {
   uint32_t id = 0;
   if (!in.ReadUInt32(record.version) || !in.ReadUInt32(record.type) ||

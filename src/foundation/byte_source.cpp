@@ -1,5 +1,6 @@
 #include "foundation/byte_source.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "foundation/coding.h"
@@ -85,4 +86,18 @@ bool TvFileSource::Read(void* target, uint32_t count) {
   m_filePosition = read ? m_position + count : ~uint64_t{0};
   if (read) m_position += count;
   return read;
+}
+
+bool ReadCountedString(ByteSource& in, std::string& text) {
+  constexpr uint32_t kStringPiece = 65536;
+  uint32_t length = 0;
+  if (!in.ReadUInt32(length)) return false;
+  text.clear();
+  while (text.size() < length) {
+    const size_t at = text.size();
+    const uint32_t piece = std::min<uint32_t>(length - static_cast<uint32_t>(at), kStringPiece);
+    text.resize(at + piece);
+    if (!in.Read(text.data() + at, piece)) return false;
+  }
+  return true;
 }

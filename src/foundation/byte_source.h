@@ -47,6 +47,11 @@ class ByteSource {
   uint64_t m_position = 0;
 };
 
+// A counted string: a 32-bit length, then that many bytes. The bytes are read in pieces, so a
+// declared length beyond the end of the input costs no more memory than the input holds: the
+// piece that reaches past the end is the read that fails.
+bool ReadCountedString(ByteSource& in, std::string& text);
+
 // Bytes held in memory (not copied; they outlive the source).
 class BufferSource : public ByteSource {
  public:

@@ -6,24 +6,10 @@
 
 namespace {
 
-constexpr uint32_t kStringPiece = 65536;
 // Files larger than this are read as far as this with the one call, the rest where it is asked.
 constexpr uint64_t kHeldLimit = uint64_t{64} << 20;
 
 }  // namespace
-
-bool ReadCountedString(ByteSource& in, std::string& text) {
-  uint32_t length = 0;
-  if (!in.ReadUInt32(length)) return false;
-  text.clear();
-  while (text.size() < length) {
-    const size_t at = text.size();
-    const uint32_t piece = std::min<uint32_t>(length - static_cast<uint32_t>(at), kStringPiece);
-    text.resize(at + piece);
-    if (!in.Read(text.data() + at, piece)) return false;
-  }
-  return true;
-}
 
 // One byte more than the file holds, so the read that comes up short tells the length and no
 // second query is made.

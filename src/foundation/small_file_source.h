@@ -1,5 +1,4 @@
-// Small files (contact lists, canned replies) read whole with one read call, and the counted
-// strings of their records.
+// Small files (contact lists, canned replies) read whole with one read call.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +8,6 @@
 #include "foundation/byte_source.h"
 
 class TvFile;
-
-// A counted string: a 32-bit length, then that many bytes. The bytes are read in pieces, so a
-// declared length beyond the end of the input costs no more memory than the input holds: the
-// piece that reaches past the end is the read that fails.
-bool ReadCountedString(ByteSource& in, std::string& text);
 
 // An open file whose bytes (up to a generous limit) are read with one call and then served from
 // memory. A read past them goes to the file, so a record cut short by the file's end fails as the
